@@ -1,0 +1,194 @@
+// The document model: nodes (DOMNode), the document that owns them (DOM), its
+// reader (parse), writer (serialize) and the tree operations the editing
+// commands use. Nothing here throws except on exhausted memory; results report
+// refusals (none, false, 0, the empty string).
+//
+// Every walk over the tree is iterative, so documents of any depth are safe.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "Attrlists.h"
+#include "StringObject.h"
+
+namespace corvantis {
+
+enum NodeType : std::uint8_t {
+    NONE = 0,
+    ELEMENT = 1,
+    ATTRIBUTE = 2,
+    TEXT = 3,
+    CDATA_SECTION = 4,
+    ENTITY_REFERENCE = 5,
+    ENTITY = 6,
+    PROCESSING_INSTRUCTION = 7,
+    COMMENT = 8,
+    DOCUMENT = 9,
+    DOCUMENT_TYPE = 10,
+    DOCUMENT_FRAGMENT = 11,
+    NOTATION = 12,
+};
+
+// Where a new or pasted element goes relative to a target.
+enum InsertPosition : int {
+    AtEnd = 0,   // last child of the target's parent
+    Before = 1,  // immediately before the target
+    Under = 2,   // last child of the target
+};
+
+class DOM;
+
+class DOMNode {
+public:
+    // ELEMENT and DOCUMENT nodes get empty child and attribute lists; other
+    // kinds have neither. `owner` may be null.
+    DOMNode(NodeType type, DOM* owner);
+    DOMNode(const DOMNode&) = delete;
+    DOMNode& operator=(const DOMNode&) = delete;
+    // Destroys the attributes and the whole subtree (without recursion). Does
+    // not detach the node from its parent: callers do that first.
+    ~DOMNode();
+
+    NodeType nodeType() const noexcept { return nodeType_; }
+    bool isContainer() const noexcept { return container_ != nullptr; }
+    // '*', '?' or '+' read from a tag name; a space when there is none.
+    char occurrence() const noexcept { return occurrence_; }
+    std::int32_t elementNumber() const noexcept { return elementNumber_; }
+    const StringObject& prefix() const noexcept { return prefix_; }
+    const StringObject& nodeName() const noexcept { return nodeName_; }
+    const StringObject& nodeValue() const noexcept { return nodeValue_; }
+    DOM* ownerDocument() const noexcept { return ownerDocument_; }
+    DOMNode* parentNode() const noexcept { return parentNode_; }
+
+    // The element's location: the names of its last pathDepth() elements on
+    // the way down from the top, itself included, joined by "/". Derived from
+    // the current names, so it is built on request and costs no memory per
+    // level; empty for nodes other than elements.
+    StringObject path() const;
+    std::int32_t pathDepth() const noexcept { return pathDepth_; }
+
+    void setNodeName(const StringObject& name) { nodeName_ = name; }
+    void setNodeValue(const StringObject& value) { nodeValue_ = value; }
+    void setPrefix(const StringObject& prefix) { prefix_ = prefix; }
+    void setOccurrence(char marker) noexcept { occurrence_ = marker; }
+    void setElementNumber(std::int32_t n) noexcept { elementNumber_ = n; }
+    void setPathDepth(std::int32_t depth) noexcept { pathDepth_ = depth; }
+    void setParentNode(DOMNode* parent) noexcept { parentNode_ = parent; }
+
+    // Children (null lists for leaf kinds).
+    NodeList* childNodes() noexcept;
+    const NodeList* childNodes() const noexcept;
+    int childCount() const noexcept;
+    DOMNode* childAt(int index) const noexcept;
+    void appendChild(DOMNode* node);
+    void prependChild(DOMNode* node);
+    // Negative counts as 0; at or past the end appends.
+    void insertChildAt(int index, DOMNode* node);
+    // Takes the child out without destroying it; false if it is not a child.
+    bool detachChild(DOMNode* node);
+    // Takes the child out and destroys it with its subtree; false if it is not a child.
+    bool removeChild(DOMNode* node);
+
+    // Text: the n-th TEXT child, counting TEXT children only.
+    bool hasTextChild() const noexcept;
+    StringObject getText(int n = 0) const;
+    // Sets the n-th TEXT child's value; with no such child, a new TEXT node is
+    // made and put first among the children (whatever n was).
+    void setText(const StringObject& text, int n = 0);
+
+    // Attributes (ELEMENT and DOCUMENT only).
+    AttributeList* attributes() noexcept;
+    const AttributeList* attributes() const noexcept;
+    int attributeCount() const noexcept;
+    Attr* attributeAt(int index) noexcept;
+    const Attr* attributeAt(int index) const noexcept;
+    // True when an attribute of that name existed and its value was replaced;
+    // false when one was appended or the node has no attributes.
+    bool setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag = 0);
+    bool removeAttribute(const StringObject& name);
+
+private:
+    struct Container {
+        NodeList childNodes;
+        AttributeList attributes;
+    };
+
+    NodeType nodeType_;
+    char occurrence_ = ' ';
+    std::int32_t elementNumber_ = 0;
+    std::int32_t pathDepth_ = 0;
+    StringObject prefix_;
+    StringObject nodeName_;
+    StringObject nodeValue_;
+    DOM* ownerDocument_;
+    DOMNode* parentNode_ = nullptr;
+    std::unique_ptr<Container> container_;
+};
+
+// The outcome of the last parse.
+struct DOMError {
+    static constexpr std::uint8_t NoError = 0;
+    // An end tag closed more elements than were open (or, reading into a
+    // start node, would have closed the start node itself).
+    static constexpr std::uint8_t TooManyEndTags = 11;
+
+    std::int32_t line = 0;
+    std::int32_t column = 0;
+    std::uint8_t code = NoError;
+};
+
+class DOM {
+public:
+    // Makes the document node with the given name and an empty element index.
+    explicit DOM(const StringObject& name);
+    DOM(const DOM&) = delete;
+    DOM& operator=(const DOM&) = delete;
+    ~DOM();
+
+    DOMNode* documentNode() const noexcept { return documentNode_.get(); }
+    DOMList& elementIndex() noexcept { return elementIndex_; }
+    const DOMList& elementIndex() const noexcept { return elementIndex_; }
+    const DOMError& error() const noexcept { return error_; }
+
+    // Replaces the whole tree by an empty document node named "My FileName"
+    // and clears the element index; the error record stays.
+    void reset();
+    // Makes a node of this DOM as the last child of `parent` (an ELEMENT or
+    // the DOCUMENT node); an element is entered in the element index.
+    DOMNode* createNode(NodeType type, DOMNode* parent);
+    // The first ELEMENT child of the document node, or none.
+    DOMNode* rootElement() const noexcept;
+
+    // Reads XML bytes (need not be zero-terminated) as new children of
+    // `start` (null: the document node). Never rejects input. Returns 1 when
+    // the input was read to its end, 0 when an end tag would have closed
+    // `start` itself; then error() holds code 11 and where it happened, and
+    // the nodes read so far stay.
+    int parse(const char* bytes, std::size_t length, DOMNode* start = nullptr);
+
+    // The XML text of `node` (null: the whole document) and its subtree.
+    StringObject serialize(const DOMNode* node = nullptr) const;
+    // Appends the text of `node` at indentation `level` to `output`.
+    static void serializeNode(const DOMNode* node, int level, StringObject& output);
+    // Appends `text` with the markup characters written as entity references.
+    static void escapeText(const StringObject& text, StringObject& output);
+
+    // Tree operations. Each refuses (none/false, nothing changed) a target
+    // without a parent, and Before/AtEnd beside a top-level node; each ends by
+    // renumbering.
+    DOMNode* copySubtree(const DOMNode* source);
+    DOMNode* insertNewElement(NodeType type, DOMNode* target, InsertPosition position);
+    DOMNode* pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition position, bool move);
+    bool deleteNode(DOMNode* node);
+    // Rebuilds the element index, element numbers, paths and parent links.
+    void renumberElements();
+
+private:
+    std::unique_ptr<DOMNode> documentNode_;
+    DOMList elementIndex_;
+    DOMError error_;
+};
+
+}  // namespace corvantis

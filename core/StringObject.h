@@ -1,0 +1,104 @@
+// StringObject: the byte string every name, value and text of the document
+// model is stored in. Bytes are 8-bit and may include zeros; the length is
+// explicit. Copies share their storage until one of them changes (copy on
+// write), so handing strings around is cheap. Short strings (up to 15 bytes)
+// live inside the object itself and never allocate.
+//
+// A string normally grows as needed (geometrically, so appending byte by byte
+// stays linear). A string made with growth step 0 never grows: whatever does
+// not fit into its capacity is cut off. If storage cannot be obtained the
+// string becomes empty and stops growing instead of failing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace corvantis {
+
+class StringObject {
+public:
+    // Returned by findIgnoreCase when the text does not occur.
+    static constexpr std::size_t npos = 2147483647;
+    static constexpr std::uint32_t defaultGrowthStep = 16;
+
+    StringObject() noexcept;
+    // An empty string with room for `capacity` bytes; growthStep 0 = fixed.
+    StringObject(std::size_t capacity, std::uint32_t growthStep);
+    // Copies of zero-terminated text, and of `length` bytes at `bytes`.
+    StringObject(const char* text);  // NOLINT: implicit on purpose, like std::string
+    StringObject(const char* bytes, std::size_t length);
+    explicit StringObject(std::string_view bytes);
+
+    StringObject(const StringObject& other) noexcept;
+    StringObject(StringObject&& other) noexcept;
+    StringObject& operator=(const StringObject& other) noexcept;
+    StringObject& operator=(StringObject&& other) noexcept;
+    ~StringObject();
+
+    const char* data() const noexcept;
+    std::size_t length() const noexcept;
+    bool empty() const noexcept { return length() == 0; }
+    // The bytes followed by a zero byte; always valid, never allocates.
+    const char* c_str() const noexcept { return data(); }
+    std::string_view view() const noexcept { return {data(), length()}; }
+    std::size_t capacity() const noexcept;
+    std::uint32_t growthStep() const noexcept;
+
+    // Pointer to the byte at min(i, length).
+    const char* charAt(std::size_t i) const noexcept;
+    char operator[](std::size_t i) const noexcept { return data()[i]; }
+
+    // Writes `count` bytes at `position` (clamped to the length). Insert shifts
+    // the tail right; overwrite replaces in place and may extend the length
+    // but never grows the capacity. Returns the number of bytes written.
+    std::size_t write(std::size_t position, const char* bytes, std::size_t count, bool insert);
+
+    void assign(const char* bytes, std::size_t count);
+    void append(char c);
+    void append(const char* bytes, std::size_t count);
+    void append(std::string_view bytes) { append(bytes.data(), bytes.size()); }
+    void append(const StringObject& other) { append(other.data(), other.length()); }
+    // Appends `count` copies of `c`.
+    void appendRepeated(char c, std::size_t count);
+    // Makes room for at least `capacity` bytes without changing the content.
+    void reserve(std::size_t capacity);
+    void truncate(std::size_t n);
+    void clear() { truncate(0); }
+    // Writes `pattern` repeatedly from position 0 for `count` bytes (0 = the
+    // whole capacity); never grows, so count is cut to the capacity. The length
+    // becomes the number of bytes written.
+    void fill(std::string_view pattern, std::size_t count);
+
+    // Unsigned byte comparison: negative, zero or positive.
+    static int compare(const StringObject& a, const StringObject& b) noexcept;
+    bool equals(const StringObject& other) const noexcept { return view() == other.view(); }
+    bool equals(const char* text) const noexcept;
+    // First position at or after `from` where `text` occurs, letters compared
+    // case-insensitively (ASCII); npos when it does not occur.
+    std::size_t findIgnoreCase(std::string_view text, std::size_t from = 0) const noexcept;
+
+    friend bool operator==(const StringObject& a, const StringObject& b) noexcept { return a.equals(b); }
+    friend bool operator!=(const StringObject& a, const StringObject& b) noexcept { return !a.equals(b); }
+    friend bool operator<(const StringObject& a, const StringObject& b) noexcept { return compare(a, b) < 0; }
+
+private:
+    struct Rep;
+    static constexpr std::size_t inlineCapacity = 15;
+
+    bool isInline() const noexcept { return (bytes_[15] & 0x80) == 0; }
+    char* mutableData(std::size_t neededCapacity);
+    void setLength(std::size_t n) noexcept;
+    void release() noexcept;
+    void becomeDead() noexcept;
+
+    Rep* rep() const noexcept;
+    void setRep(Rep* r) noexcept;
+
+    // Inline: bytes_[0..14] hold the text and its terminator, bytes_[15] holds
+    // 15 - length (so a full inline string ends in a zero byte). Heap: bytes
+    // 0..7 a Rep pointer, 8..11 the length, and bytes_[15] = 0x80.
+    alignas(8) unsigned char bytes_[16];
+};
+
+}  // namespace corvantis
