@@ -60,6 +60,10 @@ private:
     // from a quoted value without rescanning the rest of the input.
     const char* lastDoubleQuote_ = nullptr;
     const char* lastSingleQuote_ = nullptr;
+    // Last "-->" of the input, found on first need: a "<!--" inside a
+    // declaration is a comment only if one follows it.
+    const char* lastCommentClose_ = nullptr;
+    bool lastCommentCloseKnown_ = false;
 };
 
 }  // namespace corvantis

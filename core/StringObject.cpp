@@ -1,0 +1,316 @@
+#include "StringObject.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <string>
+
+namespace corvantis {
+
+// Heap storage, shared between copies. `data` holds capacity + 1 bytes so the
+// text can always be zero-terminated.
+struct StringObject::Rep {
+    std::uint32_t refs;
+    std::uint32_t capacity;
+    std::uint32_t growth;  // 0: fixed capacity
+    char data[1];
+
+    static Rep* make(std::size_t capacity, std::uint32_t growth) {
+        if (capacity > maxLength) return nullptr;
+        void* memory = std::malloc(offsetof(Rep, data) + capacity + 1);
+        if (!memory) return nullptr;
+        Rep* rep = static_cast<Rep*>(memory);
+        rep->refs = 1;
+        rep->capacity = static_cast<std::uint32_t>(capacity);
+        rep->growth = growth;
+        rep->data[0] = '\0';
+        return rep;
+    }
+    static constexpr std::size_t maxLength = std::numeric_limits<std::uint32_t>::max() - 64;
+};
+
+namespace {
+constexpr unsigned char heapTag = 0x80;
+const char emptyText[1] = {'\0'};
+
+std::size_t roundUp(std::size_t n, std::size_t step) { return step == 0 ? n : (n + step - 1) / step * step; }
+}  // namespace
+
+StringObject::Rep* StringObject::rep() const noexcept {
+    Rep* r;
+    std::memcpy(&r, bytes_, sizeof r);
+    return r;
+}
+
+void StringObject::setRep(Rep* r) noexcept {
+    std::memcpy(bytes_, &r, sizeof r);
+    bytes_[15] = heapTag;
+}
+
+StringObject::StringObject() noexcept {
+    bytes_[0] = 0;
+    bytes_[15] = inlineCapacity;
+}
+
+StringObject::StringObject(std::size_t capacity, std::uint32_t growthStep) : StringObject() {
+    if (growthStep == defaultGrowthStep && capacity <= inlineCapacity) return;
+    Rep* r = Rep::make(capacity, growthStep);
+    setRep(r);
+    setLength(0);
+}
+
+StringObject::StringObject(const char* text) : StringObject(text, text ? std::strlen(text) : 0) {}
+
+StringObject::StringObject(std::string_view bytes) : StringObject(bytes.data(), bytes.size()) {}
+
+StringObject::StringObject(const char* bytes, std::size_t length) : StringObject() {
+    if (length == 0) return;
+    if (length <= inlineCapacity) {
+        std::memcpy(bytes_, bytes, length);
+        setLength(length);
+        return;
+    }
+    Rep* r = Rep::make(roundUp(length, defaultGrowthStep), defaultGrowthStep);
+    setRep(r);
+    if (!r) {
+        setLength(0);
+        return;
+    }
+    std::memcpy(r->data, bytes, length);
+    setLength(length);
+}
+
+StringObject::StringObject(const StringObject& other) noexcept {
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    if (!isInline() && rep()) ++rep()->refs;
+}
+
+StringObject::StringObject(StringObject&& other) noexcept {
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    other.bytes_[0] = 0;
+    other.bytes_[15] = inlineCapacity;
+}
+
+StringObject& StringObject::operator=(const StringObject& other) noexcept {
+    if (this == &other) return *this;
+    if (!other.isInline() && other.rep()) ++other.rep()->refs;
+    release();
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    return *this;
+}
+
+StringObject& StringObject::operator=(StringObject&& other) noexcept {
+    if (this == &other) return *this;
+    release();
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    other.bytes_[0] = 0;
+    other.bytes_[15] = inlineCapacity;
+    return *this;
+}
+
+StringObject::~StringObject() { release(); }
+
+void StringObject::release() noexcept {
+    if (isInline()) return;
+    Rep* r = rep();
+    if (r && --r->refs == 0) std::free(r);
+}
+
+void StringObject::becomeDead() noexcept {
+    release();
+    setRep(nullptr);
+    setLength(0);
+}
+
+const char* StringObject::data() const noexcept {
+    if (isInline()) return reinterpret_cast<const char*>(bytes_);
+    Rep* r = rep();
+    return r ? r->data : emptyText;
+}
+
+std::size_t StringObject::length() const noexcept {
+    if (isInline()) return inlineCapacity - bytes_[15];
+    std::uint32_t n;
+    std::memcpy(&n, bytes_ + 8, sizeof n);
+    return n;
+}
+
+void StringObject::setLength(std::size_t n) noexcept {
+    if (isInline()) {
+        bytes_[n] = 0;  // n == 15 writes the tag below, which is 0 then too
+        bytes_[15] = static_cast<unsigned char>(inlineCapacity - n);
+        return;
+    }
+    std::uint32_t n32 = static_cast<std::uint32_t>(n);
+    std::memcpy(bytes_ + 8, &n32, sizeof n32);
+    if (Rep* r = rep()) r->data[n] = '\0';
+}
+
+std::size_t StringObject::capacity() const noexcept {
+    if (isInline()) return inlineCapacity;
+    Rep* r = rep();
+    return r ? r->capacity : 0;
+}
+
+std::uint32_t StringObject::growthStep() const noexcept {
+    if (isInline()) return defaultGrowthStep;
+    Rep* r = rep();
+    return r ? r->growth : 0;
+}
+
+// Makes the storage private and, when the string may grow, large enough for
+// `needed` bytes. Returns the writable bytes, or null for a dead string.
+char* StringObject::mutableData(std::size_t needed) {
+    const std::size_t len = length();
+    if (isInline()) {
+        if (needed <= inlineCapacity) return reinterpret_cast<char*>(bytes_);
+        std::size_t capacity = roundUp(std::max(needed, std::size_t{32}), defaultGrowthStep);
+        Rep* r = Rep::make(capacity, defaultGrowthStep);
+        if (!r) {
+            becomeDead();
+            return nullptr;
+        }
+        std::memcpy(r->data, bytes_, len);
+        setRep(r);
+        setLength(len);
+        return r->data;
+    }
+    Rep* r = rep();
+    if (!r) return nullptr;
+    const bool grows = r->growth != 0 && needed > r->capacity;
+    if (r->refs == 1 && !grows) return r->data;
+    std::size_t capacity = r->capacity;
+    if (grows) {
+        // Geometric growth keeps long runs of appends linear.
+        capacity = roundUp(std::max(needed, capacity + capacity / 2), r->growth);
+        capacity = std::min(capacity, Rep::maxLength);
+        if (capacity < needed) capacity = r->capacity;
+    }
+    Rep* fresh = Rep::make(capacity, r->growth);
+    if (!fresh) {
+        becomeDead();
+        return nullptr;
+    }
+    std::memcpy(fresh->data, r->data, len);
+    release();
+    setRep(fresh);
+    setLength(len);
+    return fresh->data;
+}
+
+std::size_t StringObject::write(std::size_t position, const char* bytes, std::size_t count, bool insert) {
+    if (count == 0) return 0;
+    // The source may lie inside this string's own storage.
+    const char* own = data();
+    std::string copy;
+    if (std::less_equal<const char*>()(own, bytes) && std::less<const char*>()(bytes, own + capacity() + 1)) {
+        copy.assign(bytes, count);
+        bytes = copy.data();
+    }
+    const std::size_t len = length();
+    position = std::min(position, len);
+    const std::size_t needed = insert ? len + count : std::max(len, position + count);
+    char* d = mutableData(insert ? std::min(needed, Rep::maxLength) : 0);
+    if (!d) return 0;
+    const std::size_t cap = capacity();
+    if (position >= cap) return 0;
+    const std::size_t n = std::min(count, cap - position);
+    if (insert) {
+        const std::size_t tail = std::min(len - position, cap - position - n);
+        std::memmove(d + position + n, d + position, tail);
+        std::memcpy(d + position, bytes, n);
+        setLength(position + n + tail);
+    } else {
+        std::memcpy(d + position, bytes, n);
+        setLength(std::max(len, position + n));
+    }
+    return n;
+}
+
+void StringObject::assign(const char* bytes, std::size_t count) {
+    if (count == 0) {
+        truncate(0);
+        return;
+    }
+    std::string copy(bytes, count);
+    truncate(0);
+    write(0, copy.data(), copy.size(), true);
+}
+
+void StringObject::append(char c) { append(&c, 1); }
+
+void StringObject::append(const char* bytes, std::size_t count) {
+    // Fast path: private storage with room to spare.
+    const std::size_t len = length();
+    if (!isInline()) {
+        Rep* r = rep();
+        if (r && r->refs == 1 && len + count <= r->capacity &&
+            !(std::less_equal<const char*>()(r->data, bytes) &&
+              std::less<const char*>()(bytes, r->data + r->capacity + 1))) {
+            std::memcpy(r->data + len, bytes, count);
+            setLength(len + count);
+            return;
+        }
+    }
+    write(len, bytes, count, true);
+}
+
+void StringObject::appendRepeated(char c, std::size_t count) {
+    const std::size_t len = length();
+    char* d = mutableData(len + count);
+    if (!d) return;
+    const std::size_t n = std::min(count, capacity() - len);
+    std::memset(d + len, c, n);
+    setLength(len + n);
+}
+
+void StringObject::reserve(std::size_t capacity) {
+    if (capacity > this->capacity()) mutableData(capacity);
+}
+
+void StringObject::truncate(std::size_t n) {
+    const std::size_t len = length();
+    if (n >= len) return;
+    if (!mutableData(0)) return;
+    setLength(n);
+}
+
+void StringObject::fill(std::string_view pattern, std::size_t count) {
+    char* d = mutableData(0);
+    if (!d) return;
+    const std::size_t cap = capacity();
+    if (count == 0 || count > cap) count = cap;
+    if (pattern.empty()) count = 0;
+    for (std::size_t i = 0; i < count; ++i) d[i] = pattern[i % pattern.size()];
+    setLength(count);
+}
+
+const char* StringObject::charAt(std::size_t i) const noexcept { return data() + std::min(i, length()); }
+
+int StringObject::compare(const StringObject& a, const StringObject& b) noexcept {
+    const std::size_t la = a.length(), lb = b.length();
+    const int c = std::memcmp(a.data(), b.data(), std::min(la, lb));
+    if (c != 0) return c;
+    return la < lb ? -1 : (la > lb ? 1 : 0);
+}
+
+bool StringObject::equals(const char* text) const noexcept {
+    return view() == std::string_view(text ? text : "");
+}
+
+std::size_t StringObject::findIgnoreCase(std::string_view text, std::size_t from) const noexcept {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    const std::size_t len = length();
+    const char* d = data();
+    if (text.size() > len) return npos;
+    for (std::size_t i = from; i + text.size() <= len; ++i) {
+        std::size_t k = 0;
+        while (k < text.size() && lower(d[i + k]) == lower(text[k])) ++k;
+        if (k == text.size()) return i;
+    }
+    return npos;
+}
+
+}  // namespace corvantis

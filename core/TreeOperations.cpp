@@ -1,0 +1,165 @@
+// The operations that change the tree's shape on behalf of the editing
+// commands. Each one renumbers the elements when it has changed something.
+#include <utility>
+#include <vector>
+
+#include "Dom.h"
+
+namespace corvantis {
+
+namespace {
+
+// A copy of the node's own fields (and, for an element, its attributes).
+DOMNode* copyFields(const DOMNode* source, DOM* owner) {
+    auto* copy = new DOMNode(source->nodeType(), owner);
+    copy->setNodeName(source->nodeName());
+    copy->setNodeValue(source->nodeValue());
+    copy->setPathDepth(source->pathDepth());
+    copy->setPrefix(source->prefix());
+    copy->setOccurrence(source->occurrence());
+    copy->setParentNode(source->parentNode());
+    copy->setElementNumber(source->elementNumber());
+    if (source->nodeType() == ELEMENT) {
+        AttributeList* attributes = copy->attributes();
+        attributes->reserve(static_cast<std::size_t>(source->attributeCount()));
+        for (int i = 0; i < source->attributeCount(); ++i) {
+            const Attr* attr = source->attributeAt(i);
+            attributes->set(attr->name, attr->value, attr->flag);
+        }
+    }
+    return copy;
+}
+
+// The position of `target` among its parent's children; the child count
+// when it is not there.
+int indexInParent(const DOMNode* target) {
+    const DOMNode* parent = target->parentNode();
+    const int index = parent->childNodes()->indexOf(target);
+    return index < 0 ? parent->childCount() : index;
+}
+
+bool isTopLevel(const DOMNode* node) {
+    return node->parentNode() && node->parentNode()->nodeType() == DOCUMENT;
+}
+
+bool isSelfOrAncestorOf(const DOMNode* node, const DOMNode* other) {
+    for (const DOMNode* n = other; n; n = n->parentNode())
+        if (n == node) return true;
+    return false;
+}
+
+// Puts `node` at `position` relative to `target`; false when the position is
+// refused (then nothing changed).
+bool place(DOMNode* node, DOMNode* target, InsertPosition position) {
+    if (position == Under) {
+        if (!target->isContainer()) return false;
+        target->appendChild(node);
+        return true;
+    }
+    if (isTopLevel(target)) return false;
+    DOMNode* parent = target->parentNode();
+    if (position == Before)
+        parent->insertChildAt(indexInParent(target), node);
+    else
+        parent->appendChild(node);
+    return true;
+}
+
+}  // namespace
+
+DOMNode* DOM::copySubtree(const DOMNode* source) {
+    if (!source) return nullptr;
+    DOMNode* root = copyFields(source, this);
+    if (source->nodeType() != ELEMENT) return root;
+    // Pairs of (source element, its copy) whose children are still to copy.
+    std::vector<std::pair<const DOMNode*, DOMNode*>> pending{{source, root}};
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        to->childNodes()->reserve(static_cast<std::size_t>(from->childCount()));
+        for (const DOMNode* child : *from->childNodes()) {
+            DOMNode* copy = copyFields(child, this);
+            to->appendChild(copy);
+            if (child->nodeType() == ELEMENT && child->childCount() > 0) pending.emplace_back(child, copy);
+        }
+    }
+    return root;
+}
+
+DOMNode* DOM::insertNewElement(NodeType type, DOMNode* target, InsertPosition position) {
+    if (!target || !target->parentNode()) return nullptr;
+    auto node = std::make_unique<DOMNode>(type, this);
+    node->setNodeName("NewFolder");
+    if (!place(node.get(), target, position)) return nullptr;
+    DOMNode* placed = node.release();
+    renumberElements();
+    return placed;
+}
+
+DOMNode* DOM::pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition position, bool move) {
+    if (!target || !source || !source->parentNode() || !target->parentNode()) return nullptr;
+    // Moving a subtree into itself would cut it loose from the document.
+    if (move && isSelfOrAncestorOf(source, target)) return nullptr;
+    DOMNode* formerParent = source->parentNode();
+    const int formerIndex = formerParent->childNodes()->indexOf(source);
+
+    std::unique_ptr<DOMNode> copy;
+    DOMNode* node = source;
+    if (!move) {
+        copy.reset(copySubtree(source));
+        node = copy.get();
+    }
+    if (!place(node, target, position)) return nullptr;
+    copy.release();
+
+    if (move && formerIndex >= 0) {
+        // Take out the entry at the former position, never the one just
+        // placed: if it went in before it, the old entry moved one on.
+        const DOMNode* receiver = node->parentNode();
+        int stale = formerIndex;
+        if (receiver == formerParent && formerParent->childNodes()->at(formerIndex) != source) ++stale;
+        formerParent->childNodes()->takeAt(stale);
+    }
+    renumberElements();
+    return node;
+}
+
+bool DOM::deleteNode(DOMNode* node) {
+    if (!node || !node->parentNode()) return false;
+    if (!node->parentNode()->removeChild(node)) return false;
+    elementIndex_.clear();
+    renumberElements();
+    return true;
+}
+
+void DOM::renumberElements() {
+    std::int32_t counter = 0;
+    auto number = [&](DOMNode* element, std::int32_t depth) {
+        elementIndex_.put(counter, element);
+        element->setElementNumber(counter++);
+        element->setPathDepth(depth);
+    };
+    // Depth-first with an explicit stack, so elements are numbered in
+    // document order at any depth.
+    std::vector<std::pair<DOMNode*, int>> stack;
+    for (DOMNode* top : *documentNode_->childNodes()) {
+        if (top->nodeType() != ELEMENT) continue;
+        number(top, 1);
+        stack.emplace_back(top, 0);
+        while (!stack.empty()) {
+            auto& [element, next] = stack.back();
+            if (next == element->childCount()) {
+                stack.pop_back();
+                continue;
+            }
+            DOMNode* child = element->childAt(next++);
+            child->setParentNode(element);
+            if (child->nodeType() == ELEMENT) {
+                number(child, static_cast<std::int32_t>(stack.size()) + 1);
+                stack.emplace_back(child, 0);
+            }
+        }
+    }
+}
+
+}  // namespace corvantis
