@@ -29,7 +29,11 @@ public:
     // Position of `node` by identity; -1 when it is not in the list.
     int indexOf(const DOMNode* node) const noexcept;
 
-    void append(DOMNode* node) { nodes_.push_back(node); }
+    void append(DOMNode* node) {
+        // Three entries cost no more to allocate than one.
+        if (nodes_.capacity() == 0) nodes_.reserve(3);
+        nodes_.push_back(node);
+    }
     void prepend(DOMNode* node) { nodes_.insert(nodes_.begin(), node); }
     // Negative counts as 0; at or past the end appends.
     void insertAt(int index, DOMNode* node);

@@ -40,13 +40,16 @@ enum InsertPosition : int {
 
 class DOM;
 
-class DOMNode {
+class DOMNode final {
 public:
     // ELEMENT and DOCUMENT nodes get empty child and attribute lists; other
     // kinds have neither. `owner` may be null.
     DOMNode(NodeType type, DOM* owner);
     DOMNode(const DOMNode&) = delete;
     DOMNode& operator=(const DOMNode&) = delete;
+    // Nodes come from a pool: documents hold millions of them.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
     // Destroys the attributes and the whole subtree (without recursion). Does
     // not detach the node from its parent: callers do that first.
     ~DOMNode();
@@ -113,6 +116,8 @@ private:
     struct Container {
         NodeList childNodes;
         AttributeList attributes;
+        static void* operator new(std::size_t size);
+        static void operator delete(void* p) noexcept;
     };
 
     NodeType nodeType_;

@@ -1,8 +1,21 @@
 #include <vector>
 
 #include "Dom.h"
+#include "FixedPool.h"
 
 namespace corvantis {
+
+namespace {
+using NodePool = detail::FixedPool<sizeof(DOMNode)>;
+}  // namespace
+
+void* DOMNode::operator new(std::size_t) { return NodePool::allocate(); }
+
+void DOMNode::operator delete(void* p) noexcept { NodePool::release(p); }
+
+void* DOMNode::Container::operator new(std::size_t) { return detail::FixedPool<sizeof(Container)>::allocate(); }
+
+void DOMNode::Container::operator delete(void* p) noexcept { detail::FixedPool<sizeof(Container)>::release(p); }
 
 DOMNode::DOMNode(NodeType type, DOM* owner) : nodeType_(type), ownerDocument_(owner) {
     if (type == ELEMENT || type == DOCUMENT) container_ = std::make_unique<Container>();

@@ -4,6 +4,7 @@
 // construct it cannot finish.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "Dom.h"
 #include "Tokens.h"
@@ -54,6 +55,9 @@ public:
     }
 
     std::string& buffer() { return buffer_; }
+    const char* position() const { return p_; }
+    const char* end() const { return end_; }
+    void moveTo(const char* p) { p_ = p; }
 
 private:
     // At an '&': the character of "&lt;", "&gt;", "&amp;", "&quot;" or
@@ -136,9 +140,15 @@ public:
 
 private:
     void text(const Token& token) {
+        DOMNode* node = dom_.createNode(TEXT, current_);
+        const std::size_t length = static_cast<std::size_t>(token.end - token.start);
+        if (!std::memchr(token.start, '&', length)) {
+            node->setNodeValue(StringObject(token.start, length));
+            return;
+        }
         buffer_.clear();
         Cursor(token, buffer_).takeRestDecoded();
-        dom_.createNode(TEXT, current_)->setNodeValue(bytesOf(buffer_));
+        node->setNodeValue(bytesOf(buffer_));
     }
 
     void processingInstruction(const Token& token) {
@@ -162,7 +172,12 @@ private:
         Cursor cursor(token, buffer_);
         tagName(cursor, *node);
         cursor.skipSeparators();
-        while (!cursor.atEnd()) attribute(cursor, *node);
+        attributes_.clear();
+        while (!cursor.atEnd()) attribute(cursor);
+        if (!attributes_.empty()) {
+            node->attributes()->reserve(attributes_.size());
+            for (const Attr& attr : attributes_) node->setAttribute(attr.name, attr.value, 0);
+        }
 
         if (!empty) {
             current_ = node;
@@ -200,7 +215,7 @@ private:
 
     // name, then optionally "=" and a value in double or single quotes or
     // unquoted; blanks around "=" are allowed.
-    void attribute(Cursor& cursor, DOMNode& node) {
+    void attribute(Cursor& cursor) {
         cursor.skipSeparators();
         if (cursor.atEnd()) return;
         buffer_.clear();
@@ -214,13 +229,23 @@ private:
             if (!cursor.atEnd() && (cursor.peek() == '"' || cursor.peek() == '\'')) {
                 const char quote = cursor.peek();
                 cursor.step();
+                const char* start = cursor.position();
+                const std::size_t left = static_cast<std::size_t>(cursor.end() - start);
+                const char* close = static_cast<const char*>(std::memchr(start, quote, left));
+                const char* stop = close ? close : cursor.end();
+                if (!std::memchr(start, '&', static_cast<std::size_t>(stop - start))) {
+                    // Nothing to decode: take the bytes as they stand.
+                    cursor.moveTo(close ? close + 1 : stop);
+                    if (!name.empty()) attributes_.push_back(Attr{name, StringObject(start, static_cast<std::size_t>(stop - start)), 0});
+                    return;
+                }
                 while (!cursor.atEnd() && cursor.peek() != quote) cursor.takeDecoded();
                 if (!cursor.atEnd()) cursor.step();
             } else {
                 while (!cursor.atEnd() && !isSeparator(cursor.peek())) cursor.takeDecoded();
             }
         }
-        if (!name.empty()) node.setAttribute(name, bytesOf(buffer_), 0);
+        if (!name.empty()) attributes_.push_back(Attr{name, bytesOf(buffer_), 0});
     }
 
     DOM& dom_;
@@ -231,6 +256,9 @@ private:
     // Elements open in this read: the depth of the running path.
     std::int32_t depth_ = 0;
     std::string buffer_;
+    // The attributes of the tag being read, gathered first so the element's
+    // list is allocated once.
+    std::vector<Attr> attributes_;
 };
 
 }  // namespace

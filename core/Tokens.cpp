@@ -6,12 +6,6 @@
 namespace corvantis {
 
 namespace {
-const char* lastOf(const char* begin, const char* end, char c) {
-    for (const char* p = end; p > begin;)
-        if (*--p == c) return p;
-    return nullptr;
-}
-
 bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
 const char* find(const char* from, const char* end, std::string_view what) {
@@ -22,10 +16,7 @@ const char* find(const char* from, const char* end, std::string_view what) {
 }  // namespace
 
 Tokens::Tokens(const char* bytes, std::size_t length)
-    : begin_(bytes), end_(bytes + length), pos_(bytes) {
-    lastDoubleQuote_ = lastOf(begin_, end_, '"');
-    lastSingleQuote_ = lastOf(begin_, end_, '\'');
-}
+    : begin_(bytes), end_(bytes + length), pos_(bytes) {}
 
 std::int32_t Tokens::line() const noexcept {
     std::int32_t lines = 0;
@@ -42,10 +33,12 @@ std::int32_t Tokens::column() const noexcept {
 
 // The closing quote of a quoted value opened at `from - 1`, or null when the
 // quote byte never occurs again (then it is an ordinary byte).
-const char* Tokens::nextQuote(const char* from, char quote) const noexcept {
-    const char* last = quote == '"' ? lastDoubleQuote_ : lastSingleQuote_;
-    if (!last || from > last) return nullptr;
-    return static_cast<const char*>(std::memchr(from, quote, static_cast<std::size_t>(last - from) + 1));
+const char* Tokens::nextQuote(const char* from, char quote) noexcept {
+    bool& noMore = quote == '"' ? noMoreDoubleQuotes_ : noMoreSingleQuotes_;
+    if (noMore || from >= end_) return nullptr;
+    const void* found = std::memchr(from, quote, static_cast<std::size_t>(end_ - from));
+    if (!found) noMore = true;
+    return static_cast<const char*>(found);
 }
 
 TokenKind Tokens::nextToken(Token& token) {

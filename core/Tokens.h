@@ -51,15 +51,15 @@ private:
                        Token& token);
     TokenKind tag(Token& token);
     TokenKind declaration(Token& token);
-    const char* nextQuote(const char* from, char quote) const noexcept;
+    const char* nextQuote(const char* from, char quote) noexcept;
 
     const char* begin_;
     const char* end_;
     const char* pos_;
-    // Last position of each quote byte, so an unmatched quote is told apart
-    // from a quoted value without rescanning the rest of the input.
-    const char* lastDoubleQuote_ = nullptr;
-    const char* lastSingleQuote_ = nullptr;
+    // Set once a quote byte is known not to occur again, so an unmatched
+    // quote never makes the rest of the input be scanned twice.
+    bool noMoreDoubleQuotes_ = false;
+    bool noMoreSingleQuotes_ = false;
     // Last "-->" of the input, found on first need: a "<!--" inside a
     // declaration is a comment only if one follows it.
     const char* lastCommentClose_ = nullptr;

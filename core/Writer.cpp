@@ -2,7 +2,9 @@
 // the indentation rule below; nothing is added before the first node or
 // after the last.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "Dom.h"
@@ -16,8 +18,42 @@ constexpr int levelStep = 5;
 constexpr char spaces[] = "                ";  // maxIndent blanks
 constexpr char mixedContentStep[] = "      ";
 
+// The text is built in a plain growing buffer whose small appends stay
+// inline, and handed over in one piece at the end.
+class Output {
+public:
+    ~Output() { std::free(data_); }
+    void append(const char* bytes, std::size_t n) {
+        if (size_ + n > capacity_) grow(n);
+        std::memcpy(data_ + size_, bytes, n);
+        size_ += n;
+    }
+    void append(const char* text) { append(text, std::strlen(text)); }
+    void push_back(char c) {
+        if (size_ == capacity_) grow(1);
+        data_[size_++] = c;
+    }
+    const char* data() const { return data_ ? data_ : ""; }
+    std::size_t size() const { return size_; }
+
+private:
+    void grow(std::size_t n) {
+        std::size_t capacity = capacity_ + capacity_ / 2;
+        if (capacity < size_ + n) capacity = size_ + n + 256;
+        char* grown = static_cast<char*>(std::realloc(data_, capacity));
+        if (!grown) throw std::bad_alloc();
+        data_ = grown;
+        capacity_ = capacity;
+    }
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+void append(Output& out, const StringObject& text) { out.append(text.data(), text.length()); }
+
 // CR LF and the indentation of `level`: min(level + 1, 16) blanks.
-void lineBreak(int level, StringObject& out) {
+void lineBreak(int level, Output& out) {
     out.append("\r\n", 2);
     const std::size_t width = std::min<std::size_t>(static_cast<std::size_t>(level) + 1, maxIndent);
     out.append(spaces, width);
@@ -55,54 +91,79 @@ const char* entityFor(char c) {
 
 // The part of an element written before its children: the leading break,
 // the start tag and the attributes. Returns true when children follow.
-bool openElement(const DOMNode* node, int level, bool parentHasText, StringObject& out) {
+// Bytes that escaping may replace.
+struct SpecialBytes {
+    bool table[256] = {};
+    SpecialBytes() {
+        for (unsigned char c : {'"', '&', '\'', '<', '>'}) table[c] = true;
+    }
+};
+const SpecialBytes special;
+
+void escape(const StringObject& text, Output& out) {
+    const char* p = text.data();
+    const char* end = p + text.length();
+    const char* run = p;
+    for (; p < end; ++p) {
+        if (!special.table[static_cast<unsigned char>(*p)]) continue;
+        const char* entity = entityFor(*p);
+        // A character reference is kept as it is: it already stands for one character.
+        if (*p == '&' && characterReferenceAt(p, end) != 0) continue;
+        out.append(run, static_cast<std::size_t>(p - run));
+        out.append(entity);
+        run = p + 1;
+    }
+    out.append(run, static_cast<std::size_t>(end - run));
+}
+
+bool openElement(const DOMNode* node, int level, bool parentHasText, Output& out) {
     if (!parentHasText) lineBreak(level, out);
-    out.append('<');
-    out.append(node->nodeName());
+    out.push_back('<');
+    append(out, node->nodeName());
     for (int i = 0; i < node->attributeCount(); ++i) {
         const Attr* attr = node->attributeAt(i);
-        out.append(' ');
-        out.append(attr->name);
+        out.push_back(' ');
+        append(out, attr->name);
         out.append("=\"", 2);
-        DOM::escapeText(attr->value, out);
-        out.append('"');
+        escape(attr->value, out);
+        out.push_back('"');
     }
     if (node->childCount() == 0) {
         out.append("/>", 2);
         return false;
     }
-    out.append('>');
+    out.push_back('>');
     return true;
 }
 
-void writeLeaf(const DOMNode* node, int level, StringObject& out) {
+void writeLeaf(const DOMNode* node, int level, Output& out) {
     switch (node->nodeType()) {
         case TEXT:
-            DOM::escapeText(node->nodeValue(), out);
+            escape(node->nodeValue(), out);
             break;
         case CDATA_SECTION:
             out.append("<![CDATA[", 9);
-            out.append(node->nodeValue());
+            append(out, node->nodeValue());
             out.append("]]>", 3);
             break;
         case PROCESSING_INSTRUCTION:
             out.append("<?", 2);
-            out.append(node->nodeName());
-            out.append(' ');
-            out.append(node->nodeValue());
+            append(out, node->nodeName());
+            out.push_back(' ');
+            append(out, node->nodeValue());
             out.append("?>", 2);
             lineBreak(level, out);
             break;
         case COMMENT:
             out.append("<!--", 4);
-            out.append(node->nodeValue());
+            append(out, node->nodeValue());
             out.append("-->", 3);
             lineBreak(level, out);
             break;
         case DOCUMENT_TYPE:
             out.append("<!", 2);
-            out.append(node->nodeValue());
-            out.append('>');
+            append(out, node->nodeValue());
+            out.push_back('>');
             lineBreak(level, out);
             break;
         default:
@@ -123,22 +184,14 @@ struct Frame {
 }  // namespace
 
 void DOM::escapeText(const StringObject& text, StringObject& out) {
-    const char* p = text.data();
-    const char* end = p + text.length();
-    const char* run = p;
-    for (; p < end; ++p) {
-        const char* entity = entityFor(*p);
-        if (!entity) continue;
-        // A character reference is kept as it is: it already stands for one character.
-        if (*p == '&' && characterReferenceAt(p, end) != 0) continue;
-        out.append(run, static_cast<std::size_t>(p - run));
-        out.append(entity, std::strlen(entity));
-        run = p + 1;
-    }
-    out.append(run, static_cast<std::size_t>(end - run));
+    Output buffer;
+    escape(text, buffer);
+    out.append(buffer.data(), buffer.size());
 }
 
-void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
+namespace {
+
+void writeTree(const DOMNode* node, int level, Output& out) {
     if (!node) return;
     std::vector<Frame> stack;
     if (node->nodeType() == DOCUMENT) {
@@ -159,8 +212,8 @@ void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
             if (isElement) {
                 if (!frame.hasText || frame.passedElement) lineBreak(frame.level, out);
                 out.append("</", 2);
-                out.append(frame.node->nodeName());
-                out.append('>');
+                append(out, frame.node->nodeName());
+                out.push_back('>');
             }
             stack.pop_back();
             continue;
@@ -182,6 +235,14 @@ void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
             writeLeaf(child, frame.childLevel, out);
         }
     }
+}
+
+}  // namespace
+
+void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
+    Output buffer;
+    writeTree(node, level, buffer);
+    out.append(buffer.data(), buffer.size());
 }
 
 StringObject DOM::serialize(const DOMNode* node) const {

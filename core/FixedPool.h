@@ -1,0 +1,93 @@
+// Internal: a free-list allocator for the model's small fixed-size objects.
+// Documents hold millions of nodes, and a general-purpose allocator spends
+// more time and memory on each of them than the node itself is worth. Blocks
+// are carved from large slabs and recycled. Each thread has its own free
+// list; slabs are never handed back, so a block freed late (by a static
+// object, or on another thread) still points at live memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVANTIS_POOL_DISABLED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVANTIS_POOL_DISABLED 1
+#endif
+#endif
+
+namespace corvantis::detail {
+
+template <std::size_t Size>
+class FixedPool {
+public:
+    static void* allocate() {
+#ifdef CORVANTIS_POOL_DISABLED
+        return ::operator new(Size);  // let the address sanitizer see every block
+#endif
+        State& s = state();
+        if (!s.free) refill(s);
+        Block* block = s.free;
+        s.free = block->next;
+        return block;
+    }
+    static void release(void* p) noexcept {
+        if (!p) return;
+#ifdef CORVANTIS_POOL_DISABLED
+        ::operator delete(p);
+        return;
+#endif
+        State& s = state();
+        Block* block = static_cast<Block*>(p);
+        block->next = s.free;
+        s.free = block;
+    }
+
+private:
+    union Block {
+        Block* next;
+        alignas(std::max_align_t) unsigned char bytes[Size];
+    };
+    struct Slab {
+        Slab* previous;
+        Block blocks[1];
+    };
+    struct State {
+        Block* free = nullptr;
+        Slab* slabs = nullptr;
+        std::size_t nextSlabBlocks = 64;
+        State* nextState = nullptr;
+    };
+    static State& state() {
+        thread_local State* s = registerState();
+        return *s;
+    }
+    // Every thread's state stays reachable from here for the life of the process.
+    static State* registerState() {
+        static std::mutex mutex;
+        static State* all = nullptr;
+        State* s = new State;
+        std::lock_guard<std::mutex> lock(mutex);
+        s->nextState = all;
+        all = s;
+        return s;
+    }
+    static void refill(State& s) {
+        const std::size_t count = s.nextSlabBlocks;
+        void* memory = std::malloc(offsetof(Slab, blocks) + count * sizeof(Block));
+        if (!memory) throw std::bad_alloc();
+        Slab* slab = static_cast<Slab*>(memory);
+        slab->previous = s.slabs;
+        s.slabs = slab;
+        for (std::size_t i = count; i-- > 0;) {
+            slab->blocks[i].next = s.free;
+            s.free = &slab->blocks[i];
+        }
+        if (s.nextSlabBlocks < 65536) s.nextSlabBlocks *= 2;
+    }
+};
+
+}  // namespace corvantis::detail

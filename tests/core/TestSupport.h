@@ -1,0 +1,63 @@
+// Small helpers shared by the core tests.
+#pragma once
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/Dom.h"
+#include "core/StringObject.h"
+#include "core/Tokens.h"
+
+namespace corvantis::testing {
+
+inline std::string Str(const StringObject& s) { return std::string(s.view()); }
+inline StringObject S(std::string_view s) { return StringObject(s); }
+
+// A heap copy of exactly `text.size()` bytes with no terminator, so a scanner
+// reading past the end is caught by AddressSanitizer builds.
+inline std::unique_ptr<char[]> ExactBuffer(std::string_view text) {
+    auto buffer = std::make_unique<char[]>(text.empty() ? 1 : text.size());
+    if (!text.empty()) std::memcpy(buffer.get(), text.data(), text.size());
+    return buffer;
+}
+
+inline int Parse(DOM& dom, std::string_view text, DOMNode* start = nullptr) {
+    auto buffer = ExactBuffer(text);
+    return dom.parse(buffer.get(), text.size(), start);
+}
+
+using TokenList = std::vector<std::pair<int, std::string>>;
+
+// Every token up to and including TOKEN_END (whose content is left empty).
+inline TokenList Tokenize(std::string_view text) {
+    auto buffer = ExactBuffer(text);
+    Tokens tokens(buffer.get(), text.size());
+    TokenList result;
+    for (int guard = 0; guard < 100000; ++guard) {
+        Token token;
+        TokenKind kind = tokens.nextToken(token);
+        if (kind == TOKEN_END) {
+            result.emplace_back(TOKEN_END, "");
+            break;
+        }
+        result.emplace_back(kind, std::string(token.start, token.end));
+    }
+    return result;
+}
+
+// Indentation of the writer for level L: min(L + 1, 16) spaces.
+inline std::string Indent(int level) { return std::string(level + 1 < 16 ? level + 1 : 16, ' '); }
+
+inline DOMNode* MakeChild(DOM& dom, DOMNode* parent, NodeType type, std::string_view name,
+                          std::string_view value = {}) {
+    DOMNode* node = dom.createNode(type, parent);
+    node->setNodeName(S(name));
+    node->setNodeValue(S(value));
+    return node;
+}
+
+}  // namespace corvantis::testing

@@ -1,0 +1,178 @@
+// Node tree operations and renumbering.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "DomInvariants.h"
+#include "TestSupport.h"
+#include "core/Dom.h"
+
+using namespace corvantis;
+using namespace corvantis::testing;
+
+namespace {
+
+// <root><a x="1"><a1/><!--note--></a><b/><c/></root>, renumbered.
+class TreeOps : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Parse(dom, "<root><a x=\"1\"><a1/><!--note--></a><b/><c/></root>");
+        dom.renumberElements();
+        root = dom.rootElement();
+        a = root->childAt(0);
+        b = root->childAt(1);
+        c = root->childAt(2);
+    }
+    std::string Names(const DOMNode* parent) const {
+        std::string names;
+        for (int i = 0; i < parent->childCount(); ++i) names += Str(parent->childAt(i)->nodeName()) + ",";
+        return names;
+    }
+    DOM dom{S("d")};
+    DOMNode *root = nullptr, *a = nullptr, *b = nullptr, *c = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TreeOps, RenumberingGivesDocumentOrderNumbersPathsAndParents) {
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(root->elementNumber(), 0);
+    EXPECT_EQ(Str(a->childAt(0)->path()), "root/a/a1");
+    a->childAt(1)->setParentNode(nullptr);  // renumbering repairs links below elements
+    a->childAt(0)->setParentNode(root);
+    dom.renumberElements();
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+}
+
+TEST_F(TreeOps, InsertNewElementPositions) {
+    DOMNode* under = dom.insertNewElement(ELEMENT, root, Under);
+    ASSERT_NE(under, nullptr);
+    EXPECT_EQ(Str(under->nodeName()), "NewFolder");
+    EXPECT_EQ(under->occurrence(), ' ');
+    EXPECT_EQ(root->childAt(root->childCount() - 1), under);
+    EXPECT_EQ(Str(under->path()), "root/NewFolder");
+    EXPECT_EQ(under->elementNumber(), 5);
+
+    DOMNode* before = dom.insertNewElement(ELEMENT, a, Before);
+    EXPECT_EQ(root->childAt(0), before);
+    EXPECT_EQ(before->elementNumber(), 1);
+    EXPECT_EQ(a->elementNumber(), 2);
+
+    DOMNode* atEnd = dom.insertNewElement(ELEMENT, a->childAt(0), AtEnd);  // after the comment too
+    EXPECT_EQ(a->childAt(2), atEnd);
+    EXPECT_EQ(Str(atEnd->path()), "root/a/NewFolder");
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+}
+
+TEST_F(TreeOps, InsertNewElementRefusals) {
+    const std::string before = Str(dom.serialize());
+    EXPECT_EQ(dom.insertNewElement(ELEMENT, root, Before), nullptr);
+    EXPECT_EQ(dom.insertNewElement(ELEMENT, root, AtEnd), nullptr);
+    EXPECT_EQ(dom.insertNewElement(ELEMENT, dom.documentNode(), Under), nullptr);
+    EXPECT_EQ(Str(dom.serialize()), before);
+    EXPECT_EQ(dom.documentNode()->childCount(), 1);
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+}
+
+TEST_F(TreeOps, CopySubtreeIsDeepAndUnplaced) {
+    a->setPrefix(S("p"));
+    a->setOccurrence('+');
+    a->attributeAt(0)->flag = 3;
+    std::unique_ptr<DOMNode> copy(dom.copySubtree(a));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy.get(), a);
+    EXPECT_EQ(copy->parentNode(), root);                     // names the source's parent ...
+    EXPECT_EQ(root->childNodes()->indexOf(copy.get()), -1);  // ... but is in no list
+    EXPECT_EQ(copy->ownerDocument(), &dom);
+    EXPECT_EQ(Str(copy->prefix()), "p");
+    EXPECT_EQ(copy->occurrence(), '+');
+    EXPECT_EQ(copy->attributeAt(0)->flag, 3);
+    EXPECT_EQ(Str(dom.serialize(copy.get())), Str(dom.serialize(a)));
+    ASSERT_EQ(copy->childCount(), 2);
+    EXPECT_EQ(copy->childAt(1)->nodeType(), COMMENT);
+    EXPECT_EQ(copy->childAt(0)->parentNode(), copy.get());
+    copy->childAt(0)->setNodeName(S("changed"));
+    copy->setAttribute(S("x"), S("2"));
+    EXPECT_EQ(Str(a->childAt(0)->nodeName()), "a1");
+    EXPECT_EQ(Str(a->attributeAt(0)->value), "1");
+    std::unique_ptr<DOMNode> leaf(dom.copySubtree(a->childAt(1)));
+    EXPECT_EQ(Str(leaf->nodeValue()), "note");
+}
+
+TEST_F(TreeOps, PasteCopyLeavesSourceAndMakesIndependentCopies) {
+    const std::string source = Str(dom.serialize(a));
+    DOMNode* first = dom.pasteSubtree(c, a, Under, false);
+    DOMNode* second = dom.pasteSubtree(c, a, Under, false);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->parentNode(), c);
+    EXPECT_EQ(Str(dom.serialize(a)), source);
+    EXPECT_EQ(Str(dom.serialize(first)), source);
+    first->childAt(0)->setNodeName(S("renamed"));
+    EXPECT_EQ(Str(dom.serialize(second)), source);
+    EXPECT_EQ(Str(first->childAt(0)->path()), "root/c/a/renamed");
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(dom.elementIndex().count(), 9);
+}
+
+TEST_F(TreeOps, PasteCopyIntoItsOwnSubtreeCopiesTheOldState) {
+    DOMNode* pasted = dom.pasteSubtree(a->childAt(0), a, Under, false);
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_EQ(Str(dom.serialize(pasted)), "\r\n <a x=\"1\">\r\n      <a1/><!--note-->\r\n      \r\n </a>");
+    EXPECT_EQ(Str(pasted->path()), "root/a/a1/a");
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+}
+
+TEST_F(TreeOps, PasteMoveKeepsIdentity) {
+    EXPECT_EQ(dom.pasteSubtree(a, c, Before, true), c);  // before a preceding sibling
+    EXPECT_EQ(Names(root), "c,a,b,");
+    EXPECT_EQ(dom.pasteSubtree(b, c, AtEnd, true), c);  // to the end of the same parent
+    EXPECT_EQ(Names(root), "a,b,c,");
+    EXPECT_EQ(dom.pasteSubtree(a, c, AtEnd, true), c);  // already last: stays last
+    EXPECT_EQ(Names(root), "a,b,c,");
+    EXPECT_EQ(dom.pasteSubtree(b, a, Under, true), a);  // elsewhere
+    EXPECT_EQ(Names(root), "b,c,");
+    EXPECT_EQ(Names(b), "a,");
+    EXPECT_EQ(a->parentNode(), b);
+    EXPECT_EQ(Str(a->childAt(0)->path()), "root/b/a/a1");
+    EXPECT_EQ(dom.pasteSubtree(a->childAt(0), c, Before, true), c);  // before a first child
+    EXPECT_EQ(Names(a), "c,a1,,");
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(dom.elementIndex().count(), 5);
+}
+
+TEST_F(TreeOps, PasteRefusals) {
+    const std::string before = Str(dom.serialize());
+    EXPECT_EQ(dom.pasteSubtree(root, a, Before, false), nullptr);
+    EXPECT_EQ(dom.pasteSubtree(root, a, AtEnd, true), nullptr);  // moved source stays where it was
+    EXPECT_EQ(dom.pasteSubtree(dom.documentNode(), a, Under, false), nullptr);
+    DOMNode loose(ELEMENT, &dom);
+    EXPECT_EQ(dom.pasteSubtree(b, &loose, Under, false), nullptr);  // source without a parent
+    EXPECT_EQ(Str(dom.serialize()), before);
+    EXPECT_EQ(a->parentNode(), root);
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+}
+
+TEST_F(TreeOps, DeleteNode) {
+    EXPECT_FALSE(dom.deleteNode(dom.documentNode()));
+    DOMNode loose(ELEMENT, &dom);
+    EXPECT_FALSE(dom.deleteNode(&loose));
+    EXPECT_TRUE(dom.deleteNode(a->childAt(1)));  // a comment
+    EXPECT_TRUE(dom.deleteNode(a));
+    EXPECT_EQ(Names(root), "b,c,");
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(b->elementNumber(), 1);
+    EXPECT_TRUE(dom.deleteNode(root));  // the top-level element may go too
+    EXPECT_EQ(dom.rootElement(), nullptr);
+    EXPECT_EQ(dom.elementIndex().count(), 0);
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+}
+
+TEST_F(TreeOps, RenameShowsInPathsAtOnce) {
+    a->setNodeName(S("Work"));
+    EXPECT_EQ(Str(a->childAt(0)->path()), "root/Work/a1");
+    root->setNodeName(S("Notes"));
+    EXPECT_EQ(Str(a->path()), "Notes/Work");
+}

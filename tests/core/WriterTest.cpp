@@ -1,0 +1,146 @@
+// The writer, including character references that survive a load and save.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "core/Dom.h"
+
+using namespace corvantis;
+using namespace corvantis::testing;
+
+namespace {
+std::string Escaped(const char* text) {
+    StringObject out("prefix:");
+    DOM::escapeText(S(text), out);
+    return Str(out).substr(7);
+}
+std::string LoadSave(const std::string& text) {
+    DOM dom(S("d"));
+    Parse(dom, text);
+    return Str(dom.serialize());
+}
+}  // namespace
+
+TEST(Writer, WorkedExampleByteForByte) {
+    DOM dom(S("d"));
+    DOMNode* document = dom.documentNode();
+    MakeChild(dom, document, PROCESSING_INSTRUCTION, "xml", "version=\"1.0\"");
+    MakeChild(dom, document, COMMENT, "", " c ");
+    DOMNode* root = MakeChild(dom, document, ELEMENT, "root");
+    root->setAttribute(S("a"), S("1&2"));
+    MakeChild(dom, root, ELEMENT, "item");
+    MakeChild(dom, root, TEXT, "", "hi");
+    MakeChild(dom, MakeChild(dom, root, ELEMENT, "b"), TEXT, "", "x");
+    MakeChild(dom, root, TEXT, "", "end");
+    const std::string expected =
+        "<?xml version=\"1.0\"?>\r\n"
+        " <!-- c -->\r\n"
+        " \r\n"
+        " <root a=\"1&amp;2\"><item/>\r\n"
+        "       hi\r\n"
+        "       <b>x</b>\r\n"
+        "       end\r\n"
+        " </root>";
+    EXPECT_EQ(Str(dom.serialize()), expected);
+    EXPECT_EQ(Str(dom.serialize(nullptr)), expected);
+}
+
+TEST(Writer, ElementShapes) {
+    DOM dom(S("d"));
+    EXPECT_EQ(Str(dom.serialize()), "");  // empty document node
+    DOMNode* root = MakeChild(dom, dom.documentNode(), ELEMENT, "name");
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <name/>");
+    root->setAttribute(S("a"), S("v"));
+    root->setAttribute(S("b"), S("<\"'>&"), 9);
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <name a=\"v\" b=\"&lt;&quot;&apos;&gt;&amp;\"/>");
+    MakeChild(dom, root, TEXT, "", "t");
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <name a=\"v\" b=\"&lt;&quot;&apos;&gt;&amp;\">t</name>");
+    // Prefix, occurrence marker and the document node's attributes are not written.
+    root->setPrefix(S("p"));
+    root->setOccurrence('*');
+    dom.documentNode()->setAttribute(S("hidden"), S("1"));
+    root->removeAttribute(S("a"));
+    root->removeAttribute(S("b"));
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <name>t</name>");
+}
+
+TEST(Writer, IndentationStopsAtSixteenSpaces) {
+    DOM dom(S("d"));
+    DOMNode* parent = dom.documentNode();
+    const char* names[] = {"a", "b", "c", "d", "e", "f"};
+    for (const char* name : names) parent = MakeChild(dom, parent, ELEMENT, name);
+    std::string expected;
+    for (int i = 0; i < 6; ++i) expected += "\r\n" + Indent(5 * i) + "<" + names[i] + (i == 5 ? "/>" : ">");
+    for (int i = 4; i >= 0; --i) expected += "\r\n" + Indent(5 * i) + "</" + names[i] + ">";
+    EXPECT_EQ(Str(dom.serialize()), expected);
+    EXPECT_EQ(Indent(20), std::string(16, ' '));
+}
+
+TEST(Writer, LeafKinds) {
+    DOM dom(S("d"));
+    DOMNode* r = MakeChild(dom, dom.documentNode(), ELEMENT, "r");
+    MakeChild(dom, r, PROCESSING_INSTRUCTION, "p", "");
+    MakeChild(dom, r, COMMENT, "", "a<b & \"c\"");
+    MakeChild(dom, r, DOCUMENT_TYPE, "", "DOCTYPE x");
+    MakeChild(dom, r, CDATA_SECTION, "", "x < y");
+    for (NodeType skipped : {NONE, ATTRIBUTE, ENTITY_REFERENCE, ENTITY, DOCUMENT_FRAGMENT, NOTATION})
+        MakeChild(dom, r, skipped, "n", "v");
+    const std::string i5 = Indent(5);
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <r><?p ?>\r\n" + i5 + "<!--a<b & \"c\"-->\r\n" + i5 +
+                                        "<!DOCTYPE x>\r\n" + i5 + "<![CDATA[x < y]]>\r\n </r>");
+}
+
+TEST(Writer, TextIsEscapedAndKeepsControlBytes) {
+    EXPECT_EQ(Escaped("a<b & \"c\""), "a&lt;b &amp; &quot;c&quot;");
+    EXPECT_EQ(Escaped("it's > \r\n\t\x01"), "it&apos;s &gt; \r\n\t\x01");
+    DOM dom(S("d"));
+    MakeChild(dom, MakeChild(dom, dom.documentNode(), ELEMENT, "p"), TEXT, "", "a<b & \"c\"");
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <p>a&lt;b &amp; &quot;c&quot;</p>");
+}
+
+// An "&" that begins a character reference is written as it stands.
+TEST(Writer, CharacterReferencesAreNotEscaped) {
+    for (const char* kept : {"&#160;", "&#x20AC;", "&#xabCD;", "&#0;", "x&#65;y&#x41;z"})
+        EXPECT_EQ(Escaped(kept), kept);
+    EXPECT_EQ(Escaped("&nbsp;"), "&amp;nbsp;");
+    EXPECT_EQ(Escaped("&#;"), "&amp;#;");
+    EXPECT_EQ(Escaped("&#x;"), "&amp;#x;");
+    EXPECT_EQ(Escaped("&#12a;"), "&amp;#12a;");
+    EXPECT_EQ(Escaped("&#xG1;"), "&amp;#xG1;");
+    EXPECT_EQ(Escaped("&#12"), "&amp;#12");  // reference cut off at the end of the text
+    EXPECT_EQ(Escaped("&#x"), "&amp;#x");
+    EXPECT_EQ(Escaped("&#"), "&amp;#");
+    EXPECT_EQ(Escaped("&"), "&amp;");
+    EXPECT_EQ(Escaped("&&#38;"), "&amp;&#38;");
+    EXPECT_EQ(LoadSave("<a t=\"&#160;\">&#x20AC; &nbsp; &#65;</a>"),
+              "\r\n <a t=\"&#160;\">&#x20AC; &amp;nbsp; &#65;</a>");
+}
+
+TEST(Writer, SubtreeOnItsOwn) {
+    DOM dom(S("d"));
+    Parse(dom, "<r><a><b/></a><p>text<q/></p></r>");
+    DOMNode* a = dom.rootElement()->childAt(0);
+    EXPECT_EQ(Str(dom.serialize(a)), "\r\n <a>\r\n      <b/>\r\n </a>");  // parent without text
+    DOMNode* q = dom.rootElement()->childAt(1)->childAt(1);
+    EXPECT_EQ(Str(dom.serialize(q)), "<q/>");  // parent with text: no break
+    StringObject out;
+    DOM::serializeNode(a->childAt(0), 10, out);
+    EXPECT_EQ(Str(out), "\r\n" + Indent(10) + "<b/>");
+    DOMNode loose(ELEMENT, nullptr);  // no parent counts as a parent without text
+    loose.setNodeName(S("loose"));
+    EXPECT_EQ(Str(dom.serialize(&loose)), "\r\n <loose/>");
+}
+
+TEST(Writer, LoadSaveKeepsValidXmlFromOtherPrograms) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+        " <!DOCTYPE a [<!ENTITY x \"a>b\"><!-- don't -->]>\r\n"
+        " \r\n"
+        " <xs:a xmlns:xs=\"urn:x\" href=\"x&gt;y\">\r\n"
+        "      <xs:b q=\"say &quot;hi&quot;\">&#160;&#x20AC;</xs:b>\r\n"
+        " </xs:a>";
+    EXPECT_EQ(LoadSave(text), text);
+    // Single quotes, ">" in values and blanks around "=" come back in the writer's own form.
+    EXPECT_EQ(LoadSave("<a x = '1>2' y='say \"hi\"'/>"), "\r\n <a x=\"1&gt;2\" y=\"say &quot;hi&quot;\"/>");
+}
