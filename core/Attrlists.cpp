@@ -38,21 +38,24 @@ DOMNode* NodeList::takeAt(int index) {
 // Open-addressing table of positions into the attribute vector, keyed by name.
 class AttributeList::Index {
 public:
-    explicit Index(const std::vector<Attr>& items) {
+    template <typename Items>
+    explicit Index(const Items& items) {
         std::size_t size = 64;
         while (size < items.size() * 2) size *= 2;
         slots_.assign(size, -1);
         for (std::size_t i = 0; i < items.size(); ++i) add(items, static_cast<int>(i));
     }
     bool needsRebuild(std::size_t count) const { return count * 2 > slots_.size(); }
-    int find(const std::vector<Attr>& items, const StringObject& name) const {
+    template <typename Items>
+    int find(const Items& items, const StringObject& name) const {
         for (std::size_t s = hash(name) & mask();; s = (s + 1) & mask()) {
             const int i = slots_[s];
             if (i < 0) return -1;
             if (items[static_cast<std::size_t>(i)].name.equals(name)) return i;
         }
     }
-    void add(const std::vector<Attr>& items, int index) {
+    template <typename Items>
+    void add(const Items& items, int index) {
         std::size_t s = hash(items[static_cast<std::size_t>(index)].name) & mask();
         while (slots_[s] >= 0) s = (s + 1) & mask();
         slots_[s] = index;

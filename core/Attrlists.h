@@ -7,11 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include "FixedPool.h"
 #include "StringObject.h"
 
 namespace corvantis {
 
 class DOMNode;
+
+// Node references, in storage drawn from the model's small-block pools.
+using NodeVector = std::vector<DOMNode*, detail::BlockAllocator<DOMNode*>>;
 
 // The children of an element or of the document node, in document order.
 // The list owns its nodes: destroying it destroys them and their subtrees.
@@ -40,14 +44,14 @@ public:
     // Takes the entry at `index` out without destroying the node.
     DOMNode* takeAt(int index);
     // Takes every entry out without destroying the nodes (for iterative teardown).
-    std::vector<DOMNode*> takeAll() noexcept { return std::move(nodes_); }
+    NodeVector takeAll() noexcept { return std::move(nodes_); }
     void reserve(std::size_t n) { nodes_.reserve(n); }
 
-    std::vector<DOMNode*>::const_iterator begin() const noexcept { return nodes_.begin(); }
-    std::vector<DOMNode*>::const_iterator end() const noexcept { return nodes_.end(); }
+    NodeVector::const_iterator begin() const noexcept { return nodes_.begin(); }
+    NodeVector::const_iterator end() const noexcept { return nodes_.end(); }
 
 private:
-    std::vector<DOMNode*> nodes_;
+    NodeVector nodes_;
 };
 
 // One attribute: name, plain-text value (unescaped) and a flag byte that every
@@ -84,7 +88,7 @@ private:
     class Index;
     void rebuildIndex() const;
 
-    std::vector<Attr> items_;
+    std::vector<Attr, detail::BlockAllocator<Attr>> items_;
     // Hash index by name, built only once the list is long enough to need it.
     mutable std::unique_ptr<Index> index_;
 };

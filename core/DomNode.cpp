@@ -25,12 +25,12 @@ DOMNode::~DOMNode() {
     if (!container_) return;
     // Tear the subtree down with an explicit stack: each node is emptied of
     // its children before it is deleted, so no destructor recurses.
-    std::vector<DOMNode*> pending = container_->childNodes.takeAll();
+    NodeVector pending = container_->childNodes.takeAll();
     while (!pending.empty()) {
         DOMNode* node = pending.back();
         pending.pop_back();
         if (node->container_ && !node->container_->childNodes.empty()) {
-            std::vector<DOMNode*> children = node->container_->childNodes.takeAll();
+            NodeVector children = node->container_->childNodes.takeAll();
             pending.insert(pending.end(), children.begin(), children.end());
         }
         delete node;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CORVANTIS_POOL_DISABLED 1
@@ -88,6 +89,60 @@ private:
         }
         if (s.nextSlabBlocks < 65536) s.nextSlabBlocks *= 2;
     }
+};
+
+}  // namespace corvantis::detail
+
+namespace corvantis::detail {
+
+// Small blocks of any size up to smallBlockLimit, served by one FixedPool per
+// 16-byte size class; larger ones by the general allocator. The caller gives
+// the same size back on release.
+constexpr std::size_t smallBlockLimit = 256;
+
+template <std::size_t... Classes>
+struct SmallBlockTables {
+    using Allocate = void* (*)();
+    using Release = void (*)(void*) noexcept;
+    static constexpr Allocate allocate[] = {&FixedPool<(Classes + 1) * 16>::allocate...};
+    static constexpr Release release[] = {&FixedPool<(Classes + 1) * 16>::release...};
+};
+
+template <std::size_t... I>
+constexpr auto makeSmallBlockTables(std::index_sequence<I...>) {
+    return SmallBlockTables<I...>{};
+}
+using SmallBlocks = decltype(makeSmallBlockTables(std::make_index_sequence<smallBlockLimit / 16>{}));
+
+inline void* allocateBlock(std::size_t bytes) {
+    if (bytes == 0) bytes = 1;
+    if (bytes > smallBlockLimit) return ::operator new(bytes);
+    return SmallBlocks::allocate[(bytes - 1) / 16]();
+}
+
+inline void releaseBlock(void* p, std::size_t bytes) noexcept {
+    if (!p) return;
+    if (bytes == 0) bytes = 1;
+    if (bytes > smallBlockLimit) {
+        ::operator delete(p);
+        return;
+    }
+    SmallBlocks::release[(bytes - 1) / 16](p);
+}
+
+// A standard allocator over the small-block pools, for the model's lists.
+template <typename T>
+struct BlockAllocator {
+    using value_type = T;
+    BlockAllocator() noexcept = default;
+    template <typename U>
+    BlockAllocator(const BlockAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(allocateBlock(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { releaseBlock(p, n * sizeof(T)); }
+    template <typename U>
+    bool operator==(const BlockAllocator<U>&) const noexcept { return true; }
+    template <typename U>
+    bool operator!=(const BlockAllocator<U>&) const noexcept { return false; }
 };
 
 }  // namespace corvantis::detail

@@ -1,5 +1,7 @@
 #include "StringObject.h"
 
+#include "FixedPool.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -17,10 +19,15 @@ struct StringObject::Rep {
     std::uint32_t growth;  // 0: fixed capacity
     char data[1];
 
+    static std::size_t bytesFor(std::size_t capacity) { return offsetof(Rep, data) + capacity + 1; }
     static Rep* make(std::size_t capacity, std::uint32_t growth) {
         if (capacity > maxLength) return nullptr;
-        void* memory = std::malloc(offsetof(Rep, data) + capacity + 1);
-        if (!memory) return nullptr;
+        void* memory = nullptr;
+        try {
+            memory = detail::allocateBlock(bytesFor(capacity));
+        } catch (const std::bad_alloc&) {
+            return nullptr;  // the string becomes empty and stops growing
+        }
         Rep* rep = static_cast<Rep*>(memory);
         rep->refs = 1;
         rep->capacity = static_cast<std::uint32_t>(capacity);
@@ -115,7 +122,7 @@ StringObject::~StringObject() { release(); }
 void StringObject::release() noexcept {
     if (isInline()) return;
     Rep* r = rep();
-    if (r && --r->refs == 0) std::free(r);
+    if (r && --r->refs == 0) detail::releaseBlock(r, Rep::bytesFor(r->capacity));
 }
 
 void StringObject::becomeDead() noexcept {
