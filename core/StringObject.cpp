@@ -146,7 +146,7 @@ std::size_t StringObject::length() const noexcept {
 
 void StringObject::setLength(std::size_t n) noexcept {
     if (isInline()) {
-        bytes_[n] = 0;  // n == 15 writes the tag below, which is 0 then too
+        if (n < inlineCapacity) bytes_[n] = 0;  // a full string ends in the tag, which is 0 then
         bytes_[15] = static_cast<unsigned char>(inlineCapacity - n);
         return;
     }
