@@ -102,13 +102,13 @@ int AttributeList::indexOf(const StringObject& name) const {
     return index_->find(items_, name);
 }
 
-bool AttributeList::set(const StringObject& name, const StringObject& value, std::uint8_t flag) {
+bool AttributeList::set(StringObject name, StringObject value, std::uint8_t flag) {
     const int existing = indexOf(name);
     if (existing >= 0) {
-        items_[static_cast<std::size_t>(existing)].value = value;
+        items_[static_cast<std::size_t>(existing)].value = std::move(value);
         return true;
     }
-    items_.push_back(Attr{name, value, flag});
+    items_.push_back(Attr{std::move(name), std::move(value), flag});
     if (index_) {
         if (index_->needsRebuild(items_.size()))
             rebuildIndex();

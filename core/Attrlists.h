@@ -79,7 +79,7 @@ public:
     int indexOf(const StringObject& name) const;
     // Replaces the value of an existing attribute in place (keeping its
     // position and flag) and returns true; otherwise appends and returns false.
-    bool set(const StringObject& name, const StringObject& value, std::uint8_t flag);
+    bool set(StringObject name, StringObject value, std::uint8_t flag);
     // Removes the named attribute and closes the gap; true if there was one.
     bool remove(const StringObject& name);
     void reserve(std::size_t n) { items_.reserve(n); }

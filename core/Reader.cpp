@@ -15,6 +15,8 @@ namespace {
 
 bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 bool isSeparator(char c) { return Tokens::isSeparator(static_cast<unsigned char>(c)); }
+// Bytes a tag name must be read with care for: entities, colons, occurrence markers.
+bool needsCare(char c) { return c == '&' || c == ':' || c == '*' || c == '?' || c == '+'; }
 
 // Walks the content of one token, decoding the five predefined entities.
 // Decoded bytes are collected in a reused buffer, so a value is copied into
@@ -176,7 +178,8 @@ private:
         while (!cursor.atEnd()) attribute(cursor);
         if (!attributes_.empty()) {
             node->attributes()->reserve(attributes_.size());
-            for (const Attr& attr : attributes_) node->setAttribute(attr.name, attr.value, 0);
+            AttributeList* list = node->attributes();
+            for (Attr& attr : attributes_) list->set(std::move(attr.name), std::move(attr.value), 0);
         }
 
         if (!empty) {
@@ -189,6 +192,16 @@ private:
     // is the segment before the last colon. An occurrence marker ('*', '?',
     // '+') is kept apart and, with the byte after it, left out of the name.
     void tagName(Cursor& cursor, DOMNode& node) {
+        // Most names need no decoding and hold no colon or marker: take them
+        // as they stand.
+        const char* start = cursor.position();
+        const char* p = start;
+        while (p < cursor.end() && !isSeparator(*p) && !needsCare(*p)) ++p;
+        if (p == cursor.end() || isSeparator(*p)) {
+            node.setNodeName(StringObject(start, static_cast<std::size_t>(p - start)));
+            cursor.moveTo(p);
+            return;
+        }
         buffer_.clear();
         std::size_t segmentStart = 0;
         std::size_t prefixStart = 0, prefixEnd = 0;
@@ -218,9 +231,18 @@ private:
     void attribute(Cursor& cursor) {
         cursor.skipSeparators();
         if (cursor.atEnd()) return;
-        buffer_.clear();
-        while (!cursor.atEnd() && cursor.peek() != '=' && !isSeparator(cursor.peek())) cursor.takeDecoded();
-        const StringObject name = bytesOf(buffer_);
+        StringObject name;
+        const char* start = cursor.position();
+        const char* p = start;
+        while (p < cursor.end() && *p != '=' && *p != '&' && !isSeparator(*p)) ++p;
+        if (p == cursor.end() || *p != '&') {
+            name = StringObject(start, static_cast<std::size_t>(p - start));
+            cursor.moveTo(p);
+        } else {
+            buffer_.clear();
+            while (!cursor.atEnd() && cursor.peek() != '=' && !isSeparator(cursor.peek())) cursor.takeDecoded();
+            name = bytesOf(buffer_);
+        }
         buffer_.clear();
         cursor.skipBlanks();
         if (!cursor.atEnd() && cursor.peek() == '=') {
@@ -236,7 +258,8 @@ private:
                 if (!std::memchr(start, '&', static_cast<std::size_t>(stop - start))) {
                     // Nothing to decode: take the bytes as they stand.
                     cursor.moveTo(close ? close + 1 : stop);
-                    if (!name.empty()) attributes_.push_back(Attr{name, StringObject(start, static_cast<std::size_t>(stop - start)), 0});
+                    if (!name.empty())
+                        attributes_.push_back(Attr{std::move(name), StringObject(start, static_cast<std::size_t>(stop - start)), 0});
                     return;
                 }
                 while (!cursor.atEnd() && cursor.peek() != quote) cursor.takeDecoded();
@@ -245,7 +268,7 @@ private:
                 while (!cursor.atEnd() && !isSeparator(cursor.peek())) cursor.takeDecoded();
             }
         }
-        if (!name.empty()) attributes_.push_back(Attr{name, bytesOf(buffer_), 0});
+        if (!name.empty()) attributes_.push_back(Attr{std::move(name), bytesOf(buffer_), 0});
     }
 
     DOM& dom_;
