@@ -24,6 +24,7 @@ class Output {
 public:
     ~Output() { std::free(data_); }
     void append(const char* bytes, std::size_t n) {
+        if (n == 0) return;
         if (size_ + n > capacity_) grow(n);
         std::memcpy(data_ + size_, bytes, n);
         size_ += n;

@@ -1,0 +1,29 @@
+#include "app/Application.h"
+
+#include <exception>
+
+#include "editors/UserDialogs.h"
+
+CorvantisApplication::CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs)
+    : QApplication(argc, argv), dialogs_(dialogs) {
+    setApplicationName("Corvantis an XML Editor");
+    setApplicationDisplayName("Corvantis an XML Editor");
+    setOrganizationName("Velmora");
+}
+
+bool CorvantisApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        showException("Out of memory: the command could not be completed.");
+    } catch (const std::exception& error) {
+        showException(error.what());
+    } catch (...) {
+        showException("An unknown error stopped the command.");
+    }
+    return false;
+}
+
+void CorvantisApplication::showException(const char* what) {
+    dialogs_.inform(activeWindow(), QString::fromLocal8Bit(what), applicationName());
+}

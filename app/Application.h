@@ -1,0 +1,21 @@
+// The application object. Its one addition is the standard exception display:
+// an exception that escapes a command is shown in a message box and the
+// program goes on.
+#pragma once
+
+#include <QApplication>
+
+class UserDialogs;
+
+class CorvantisApplication : public QApplication {
+    Q_OBJECT
+public:
+    CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+    // Shows what the exception says; used for the ones caught outside the loop too.
+    void showException(const char* what);
+
+private:
+    UserDialogs& dialogs_;
+};

@@ -1,0 +1,19 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+QString startupFileArgument(const QStringList& arguments) {
+    // The version the About box shows, for --version.
+    QCoreApplication::setApplicationVersion("0.9");
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Keeps your notes as one XML document shown as a tree of folders.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("file", "The XML file to open instead of the one opened last.", "[file]");
+    parser.process(arguments);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) parser.showHelp(1);
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
+}

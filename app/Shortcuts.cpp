@@ -1,0 +1,79 @@
+#include "app/Shortcuts.h"
+
+#include <QAction>
+#include <QShortcut>
+#include <QTreeWidget>
+
+#include "app/Treeorganizer.h"
+#include "editing/Texteditor.h"
+
+namespace {
+
+// The desktop's own binding for a standard command; a platform theme that
+// has none (the Windows scheme has no Save As or Quit) gets the binding
+// GNOME and KDE use.
+QList<QKeySequence> standard(QKeySequence::StandardKey key, const char* linuxBinding) {
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(linuxBinding)} : QList<QKeySequence>{keys.first()};
+}
+
+QList<QKeySequence> keys(const char* binding) { return {QKeySequence(binding)}; }
+
+// The file commands, which work from the text editor window too.
+bool isFileCommand(const QString& action) {
+    return action == "NewMnu" || action == "OpenMnu" || action == "SaveMnu" || action == "SaveAsMnu" ||
+           action == "ExitMnu";
+}
+
+}  // namespace
+
+QList<CommandShortcut> commandShortcuts() {
+    return {
+        {"NewMnu", standard(QKeySequence::New, "Ctrl+N")},
+        {"OpenMnu", standard(QKeySequence::Open, "Ctrl+O")},
+        {"SaveMnu", standard(QKeySequence::Save, "Ctrl+S")},
+        {"SaveAsMnu", standard(QKeySequence::SaveAs, "Ctrl+Shift+S")},
+        {"ExitMnu", standard(QKeySequence::Quit, "Ctrl+Q")},
+        // Only the first of each standard key: Ctrl+Ins and Shift+Del,
+        // copy and cut elsewhere on X11, mean nothing to the tree.
+        {"Copy1", standard(QKeySequence::Copy, "Ctrl+C")},
+        {"Cot1", standard(QKeySequence::Cut, "Ctrl+X")},
+        {"EditNodeNameMnu", keys("F2")},
+        // The context menu's "Delete Node"; the Edit menu's "Delete" inserts
+        // a node and so gets no Delete key.
+        {"DeletePOPMnu", keys("Del")},
+        // A new node: Ins under the selection, Ctrl+Return as its last
+        // sibling, with Shift before it.
+        {"UnderMnu", keys("Ins")},
+        {"AtEndMnu", keys("Ctrl+Return")},
+        {"BeforeMnu", keys("Ctrl+Shift+Return")},
+        // The marked subtree: Ctrl+V into the selection, with Shift as the
+        // last sibling, Ctrl+Shift+B before it.
+        {"Under3", standard(QKeySequence::Paste, "Ctrl+V")},
+        {"AtEnd3", keys("Ctrl+Shift+V")},
+        {"Before3", keys("Ctrl+Shift+B")},
+    };
+}
+
+void applyShortcuts(TVelmorant& window) {
+    QTreeWidget* tree = window.TreeView();
+    for (const CommandShortcut& shortcut : commandShortcuts()) {
+        QAction* action = window.Action(shortcut.action);
+        if (!action) continue;
+        action->setShortcuts(shortcut.keys);
+        if (isFileCommand(shortcut.action)) {
+            if (TTT* textEditor = window.TextEditor()) textEditor->addAction(action);
+        } else {
+            // Only while the tree itself has the focus: in a text field, or
+            // in the tree's own name editor, the keys keep their text meaning.
+            action->setShortcutContext(Qt::WidgetShortcut);
+            tree->addAction(action);
+        }
+    }
+    // A node chosen with the arrow keys shows its details on Return, as a
+    // click shows them.
+    auto* showDetails = new QShortcut(tree);
+    showDetails->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    showDetails->setContext(Qt::WidgetShortcut);
+    QObject::connect(showDetails, &QShortcut::activated, &window, &TVelmorant::TreeViewClick);
+}

@@ -1,0 +1,31 @@
+// Corvantis: a personal organiser that keeps notes as one XML document shown
+// as a tree of folders.
+#include <exception>
+
+#include "app/Application.h"
+#include "app/SettingsStore.h"
+#include "app/Treeorganizer.h"
+#include "editing/Texteditor.h"
+#include "editors/UserDialogs.h"
+
+int main(int argc, char** argv) {
+    QtUserDialogs dialogs;
+    CorvantisApplication application(argc, argv, dialogs);
+    // The program ends with its main window, not with the last tool window.
+    application.setQuitOnLastWindowClosed(false);
+    try {
+        SettingsStore settings;
+        TVelmorant mainWindow(settings, dialogs);
+        TTT textEditor(settings);
+        mainWindow.AttachTextEditor(&textEditor);
+        QObject::connect(&mainWindow, &TVelmorant::Closed, &application, &QApplication::quit);
+        mainWindow.show();
+        mainWindow.activateWindow();
+        return application.exec();
+    } catch (const std::exception& error) {
+        application.showException(error.what());
+    } catch (...) {
+        application.showException("An unknown error stopped the program.");
+    }
+    return 0;
+}

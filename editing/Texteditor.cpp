@@ -1,0 +1,28 @@
+#include "editing/Texteditor.h"
+
+#include <QVBoxLayout>
+
+#include "editing/Textframedocker.h"
+
+TTT::TTT(SettingsStore& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
+      frame_(new TTextFrame(this)),
+      placement_(this, "TextEdit_", settings) {
+    setObjectName("TT");
+    setWindowTitle("Text Editor");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(frame_);
+    move(326, 5);
+    resize(258, 169);
+    placement_.load();
+    connect(frame_, &TTextFrame::TextEdited, this, &TTT::TTTextMemoKeyPress);
+}
+
+void TTT::TTTextMemoKeyPress() { emit TextTyped(); }
+
+void TTT::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placement_.resized();
+}

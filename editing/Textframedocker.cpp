@@ -1,0 +1,68 @@
+#include "editing/Textframedocker.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "editors/Hints.h"
+
+namespace {
+
+void useInfoBackground(QWidget* widget) {
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+TTextFrame::TTextFrame(QWidget* parent) : QFrame(parent) {
+    setObjectName("TT");
+    resize(367, 259);
+
+    label2_ = new QLabel("Text", this);
+    label2_->setObjectName("Label2");
+    label2_->setAlignment(Qt::AlignCenter);
+    label2_->setFixedHeight(13);
+    useInfoBackground(label2_);
+
+    textMemo_ = new QPlainTextEdit(this);
+    textMemo_->setObjectName("TextMemo");
+    textMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    applyHint(textMemo_, "Edit this Text to make changes|Edit the text here and changes are recorded");
+
+    panel2_ = new QWidget(this);
+    panel2_->setObjectName("Panel2");
+    panel2_->setFixedHeight(31);
+    useInfoBackground(panel2_);
+    fileNameLabel_ = new QLabel("FileNameLabel", panel2_);
+    fileNameLabel_->setObjectName("FileNameLabel");
+    fileNameLabel_->move(4, 2);
+    pathLabel_ = new QLabel("PathLabel", panel2_);
+    pathLabel_->setObjectName("PathLabel");
+    pathLabel_->move(4, 14);
+    for (QLabel* label : {fileNameLabel_, pathLabel_}) {
+        label->setFixedHeight(14);
+        label->setMinimumWidth(360);
+        label->setTextFormat(Qt::PlainText);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(label2_);
+    layout->addWidget(textMemo_, 1);
+    layout->addWidget(panel2_);
+
+    connect(textMemo_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!showing_) emit TextEdited();
+    });
+}
+
+void TTextFrame::showText(const QString& text) {
+    showing_ = true;
+    textMemo_->setPlainText(text);
+    showing_ = false;
+}

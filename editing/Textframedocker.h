@@ -1,0 +1,35 @@
+// TTextFrame: the panel in which the selected element's text is typed. It
+// shows the text, the element's path and the document's file name.
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QPlainTextEdit;
+
+class TTextFrame : public QFrame {
+    Q_OBJECT
+public:
+    explicit TTextFrame(QWidget* parent = nullptr);
+
+    QLabel* Label2() const { return label2_; }
+    QPlainTextEdit* TextMemo() const { return textMemo_; }
+    QWidget* Panel2() const { return panel2_; }
+    QLabel* FileNameLabel() const { return fileNameLabel_; }
+    QLabel* PathLabel() const { return pathLabel_; }
+
+    // Replaces the memo's text without counting it as an edit.
+    void showText(const QString& text);
+
+signals:
+    // The user changed the memo's text: typed, deleted, pasted or dropped.
+    void TextEdited();
+
+private:
+    QLabel* label2_;
+    QPlainTextEdit* textMemo_;
+    QWidget* panel2_;
+    QLabel* fileNameLabel_;
+    QLabel* pathLabel_;
+    bool showing_ = false;
+};

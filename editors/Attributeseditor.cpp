@@ -1,0 +1,70 @@
+#include "editors/Attributeseditor.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include "core/Dom.h"
+#include "core/Functions.h"
+#include "editing/DocumentChanges.h"
+#include "editors/DetailRows.h"
+#include "editors/DocumentText.h"
+
+namespace {
+
+DetailEditorDesign design() {
+    DetailEditorDesign d;
+    d.caption = "Element Node Attribributes Editor";
+    d.heading = "Attributes";
+    d.menuTitle = "Attribute";
+    d.placementPrefix = "AttribEdit_";
+    d.geometry = QRect(85, 15, 361, 332);
+    d.gridHeadings = {"Name", "Value"};
+    d.columnWidths = {165, 184};
+    d.gridHeight = 100;
+    d.gridHint =
+        "Click to Select and Edit Attributes|click to edit Attributes or select Edit menu option then "
+        "Attributes to "
+        "edit Selected attributes";
+    d.fitGridOnMouseRelease = true;
+    return d;
+}
+
+}  // namespace
+
+TAttribForm::TAttribForm(const DetailEditorContext& context, corvantis::DOMNode* node)
+    : NameValueEditorBase(context, node, design(), "Name:") {
+    AttribStringGrid()->setObjectName("AttribStringGrid");
+    AttribNameEdit()->setObjectName("AttribNameEdit");
+    AttribNameMemo()->setObjectName("AttribNameMemo");
+    commandMenu()->addAction("Update", this, &TAttribForm::UpdateBitBtnClick);
+    commandMenu()->addAction("Delete", this, &TAttribForm::DeleteBitBtnClick);
+    commandMenu()->addAction("OK", this, &TAttribForm::OKBitBtnClick);
+    commandMenu()->addAction("Refresh", this, &TAttribForm::RefreshMnuClick);
+    startEditing();
+}
+
+void TAttribForm::RefreshMnuClick() { showRows(DetailRows::attributes(*EditedNode(), documentText())); }
+
+void TAttribForm::UpdateBitBtnClick() {
+    corvantis::StringObject name;
+    // A character the document cannot store is no name character either.
+    if (!documentText().toBytes(AttribNameEdit()->text(), name) || !corvantis::IsValidName(name)) {
+        refuse("Not a Valid XML Name:", "Name Error");
+        return;
+    }
+    corvantis::StringObject value;
+    if (!storableMultiLine(AttribNameMemo()->toPlainText(), value)) return;
+    changes().apply([&] { EditedNode()->setAttribute(name, value, 0); });
+    RefreshMnuClick();
+}
+
+void TAttribForm::DeleteBitBtnClick() {
+    corvantis::StringObject name;
+    // A name the document cannot store is borne by no attribute.
+    const bool storableName = documentText().toBytes(AttribNameEdit()->text(), name);
+    changes().apply([&] {
+        if (storableName) EditedNode()->removeAttribute(name);
+    });
+    RefreshMnuClick();
+}

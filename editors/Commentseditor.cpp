@@ -1,0 +1,122 @@
+#include "editors/Commentseditor.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <memory>
+
+#include "core/Dom.h"
+#include "editing/DocumentChanges.h"
+#include "editors/DetailRows.h"
+#include "editors/Hints.h"
+
+using corvantis::DOMNode;
+
+namespace {
+
+DetailEditorDesign design() {
+    DetailEditorDesign d;
+    d.caption = "Comments Editor";
+    d.heading = "Comments";
+    d.menuTitle = "Comment";
+    d.placementPrefix = "CommentEdit_";
+    d.geometry = QRect(127, 31, 358, 330);
+    d.columnWidths = {389};
+    d.gridHeight = 124;
+    return d;
+}
+
+}  // namespace
+
+TCommentsEditorForm::TCommentsEditorForm(const DetailEditorContext& context, DOMNode* node)
+    : DetailEditorBase(context, node, design()) {
+    CommentStringGrid()->setObjectName("CommentStringGrid");
+    CommentStringGrid()->setSelectionMode(QAbstractItemView::ContiguousSelection);
+
+    commentMemo_ = new QPlainTextEdit(this);
+    commentMemo_->setObjectName("CommentMemo");
+    applyHint(commentMemo_,
+              "Edit Selected Comment|Select a Comment, See the comment number and then edit it, just Add new "
+              "for new "
+              "comment");
+    commentNoLabel_ = new QLabel("0", this);
+    commentNoLabel_->setObjectName("CommentNoLabel");
+    commentNoLabel_->setAlignment(Qt::AlignCenter);
+    commentNoLabel_->setMinimumWidth(32);
+    fieldsLayout()->addWidget(new QLabel("Comment", this), 0, 0);
+    fieldsLayout()->addWidget(new QLabel("No:", this), 0, 2);
+    fieldsLayout()->addWidget(commentNoLabel_, 0, 3);
+    fieldsLayout()->addWidget(commentMemo_, 1, 0, 1, 4);
+    fieldsLayout()->setColumnStretch(1, 1);
+    fieldsLayout()->setRowStretch(1, 1);
+
+    addNewButton_ = addButtonBeforeOK("Add New");
+    connect(addNewButton_, &QPushButton::clicked, this, &TCommentsEditorForm::AddNewBitBtnClick);
+
+    commandMenu()->addAction("Add New", this, &TCommentsEditorForm::AddNewBitBtnClick);
+    commandMenu()->addAction("Update", this, &TCommentsEditorForm::UpdateBitBtnClick);
+    commandMenu()->addAction("Delete", this, &TCommentsEditorForm::DeleteBitBtnClick);
+    commandMenu()->addAction("Refresh", this, &TCommentsEditorForm::RefreshMnuClick);
+    commandMenu()->addAction("OK", this, &TCommentsEditorForm::OKBitBtnClick);
+    startEditing();
+}
+
+void TCommentsEditorForm::RefreshMnuClick() {
+    grid()->showRows(DetailRows::comments(*EditedNode(), documentText()));
+}
+
+void TCommentsEditorForm::GridClick() {
+    const int row = chosenRow();
+    commentMemo_->setPlainText(grid()->cell(0, row));
+    commentNoLabel_->setNum(row);
+}
+
+int TCommentsEditorForm::shownNumber() const { return commentNoLabel_->text().toInt(); }
+
+bool TCommentsEditorForm::acceptableComment(corvantis::StringObject& bytes) {
+    const QString text = commentMemo_->toPlainText();
+    if (text.contains("-->")) {
+        refuse("Illegal characters '-->' in Comment ", "No Update");
+        return false;
+    }
+    return storableMultiLine(text, bytes);
+}
+
+void TCommentsEditorForm::UpdateBitBtnClick() {
+    corvantis::StringObject text;
+    if (!acceptableComment(text)) return;
+    const int number = shownNumber();
+    bool updated = false;
+    changes().apply([&] {
+        if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), number)) {
+            comment->setNodeValue(text);
+            updated = true;
+        }
+    });
+    if (updated) RefreshMnuClick();
+}
+
+void TCommentsEditorForm::AddNewBitBtnClick() {
+    corvantis::StringObject text;
+    if (!acceptableComment(text)) return;
+    changes().apply([&] {
+        auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
+        comment->setNodeValue(text);
+        EditedNode()->appendChild(comment.get());
+        comment.release();
+    });
+    RefreshMnuClick();
+}
+
+void TCommentsEditorForm::DeleteBitBtnClick() {
+    const int number = shownNumber();
+    changes().apply([&] {
+        if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), number))
+            EditedNode()->removeChild(comment);
+    });
+    commentNoLabel_->setNum(0);
+    commentMemo_->clear();
+    RefreshMnuClick();
+}

@@ -1,0 +1,40 @@
+// TCommentsEditorForm: the modal editor of the comments among one node's
+// children. A comment is addressed by its number among the node's COMMENT
+// children (shown in CommentNoLabel); Update rewrites that comment, Add New
+// appends one, Delete removes it. Each change is in the document at once.
+#pragma once
+
+#include "editors/DetailEditorBase.h"
+
+class QLabel;
+class QPlainTextEdit;
+
+class TCommentsEditorForm : public DetailEditorBase {
+    Q_OBJECT
+public:
+    TCommentsEditorForm(const DetailEditorContext& context, corvantis::DOMNode* node);
+
+    DetailStringGrid* CommentStringGrid() const { return grid(); }
+    QPlainTextEdit* CommentMemo() const { return commentMemo_; }
+    QLabel* CommentNoLabel() const { return commentNoLabel_; }
+    QPushButton* AddNewBitBtn() const { return addNewButton_; }
+
+public slots:
+    void UpdateBitBtnClick() override;
+    void AddNewBitBtnClick();
+    void DeleteBitBtnClick() override;
+    void RefreshMnuClick() override;
+
+protected:
+    void GridClick() override;
+
+private:
+    // The comment text as bytes, refused (with a message) when it holds "-->",
+    // which would end the comment early.
+    bool acceptableComment(corvantis::StringObject& bytes);
+    int shownNumber() const;
+
+    QPlainTextEdit* commentMemo_ = nullptr;
+    QLabel* commentNoLabel_ = nullptr;
+    QPushButton* addNewButton_ = nullptr;
+};

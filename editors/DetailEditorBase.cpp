@@ -1,0 +1,160 @@
+#include "editors/DetailEditorBase.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
+
+#include "core/StringObject.h"
+#include "editors/DocumentText.h"
+#include "editors/Hints.h"
+#include "editors/UserDialogs.h"
+
+namespace {
+
+QPushButton* makeButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    // Enter in a field must not press a button behind the user's back.
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis::DOMNode* node,
+                                   const DetailEditorDesign& design)
+    : QDialog(nullptr),
+      context_(context),
+      editedNode_(node),
+      placement_(this, design.placementPrefix, context.settings) {
+    setWindowTitle(design.caption);
+    setModal(true);
+
+    auto* menuBar = new QMenuBar(this);
+    menu_ = menuBar->addMenu(design.menuTitle);
+
+    auto* heading = new QLabel(design.heading, this);
+    heading->setAlignment(Qt::AlignHCenter);
+
+    grid_ = new DetailStringGrid(design.gridHeadings, design.columnWidths, 18);
+    applyHint(grid_, design.gridHint);
+    connect(grid_, &QTableWidget::cellClicked, this, [this] { GridClick(); });
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this] { GridClick(); });
+    if (design.fitGridOnMouseRelease)
+        connect(grid_, &DetailStringGrid::mouseReleased, this, [this] { fitGrid(); });
+
+    auto* lowerPanel = new QWidget;
+    auto* lowerLayout = new QVBoxLayout(lowerPanel);
+    fieldsLayout_ = new QGridLayout;
+    lowerLayout->addLayout(fieldsLayout_, 1);
+    buttonRow_ = new QHBoxLayout;
+    updateButton_ = makeButton("Update", lowerPanel);
+    deleteButton_ = makeButton("Delete", lowerPanel);
+    okButton_ = makeButton("OK", lowerPanel);
+    buttonRow_->addWidget(updateButton_);
+    buttonRow_->addWidget(deleteButton_);
+    buttonRow_->addWidget(okButton_);
+    buttonRow_->addStretch(1);
+    lowerLayout->addLayout(buttonRow_);
+    connect(updateButton_, &QPushButton::clicked, this, [this] { UpdateBitBtnClick(); });
+    connect(deleteButton_, &QPushButton::clicked, this, [this] { DeleteBitBtnClick(); });
+    connect(okButton_, &QPushButton::clicked, this, &DetailEditorBase::OKBitBtnClick);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(grid_);
+    splitter->addWidget(lowerPanel);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({design.gridHeight, design.geometry.height() - design.gridHeight});
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(heading);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(statusBar_);
+
+    move(design.geometry.topLeft());
+    resize(design.geometry.size());
+}
+
+void DetailEditorBase::OKBitBtnClick() { accept(); }
+
+void DetailEditorBase::reject() { OKBitBtnClick(); }
+
+void DetailEditorBase::orderTabStops() {
+    // Arrow keys move within the grid, so Tab can leave it.
+    grid_->setTabKeyNavigation(false);
+    QWidget* previous = grid_;
+    const auto chain = [&previous](QWidget* next) {
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(next)) memo->setTabChangesFocus(true);
+        setTabOrder(previous, next);
+        previous = next;
+    };
+    for (int i = 0; i < fieldsLayout_->count(); ++i) {
+        QWidget* field = fieldsLayout_->itemAt(i)->widget();
+        if (field && field->focusPolicy() != Qt::NoFocus) chain(field);
+    }
+    for (int i = 0; i < buttonRow_->count(); ++i)
+        if (QWidget* button = buttonRow_->itemAt(i)->widget()) chain(button);
+}
+
+void DetailEditorBase::startEditing() {
+    orderTabStops();
+    RefreshMnuClick();
+    placement_.resetCount();
+    placement_.load();
+}
+
+int DetailEditorBase::chosenRow() const { return grid_->currentRow() < 0 ? 0 : grid_->currentRow(); }
+
+QPushButton* DetailEditorBase::addButtonBeforeOK(const QString& caption) {
+    QPushButton* button = makeButton(caption, okButton_->parentWidget());
+    buttonRow_->insertWidget(buttonRow_->indexOf(okButton_), button);
+    return button;
+}
+
+void DetailEditorBase::refuse(const QString& text, const QString& caption) {
+    context_.dialogs.message(this, text, caption, UserDialogs::Buttons::Ok);
+}
+
+bool DetailEditorBase::reportUnstorable(const QString& text) {
+    context_.dialogs.message(this, context_.text.unstorableMessage(text), "Text Error",
+                             UserDialogs::Buttons::Ok);
+    return false;
+}
+
+bool DetailEditorBase::storable(const QString& text, corvantis::StringObject& bytes) {
+    return context_.text.toBytes(text, bytes) || reportUnstorable(text);
+}
+
+bool DetailEditorBase::storableMultiLine(const QString& text, corvantis::StringObject& bytes) {
+    return context_.text.toMultiLineBytes(text, bytes) || reportUnstorable(text);
+}
+
+bool DetailEditorBase::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        statusBar_->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void DetailEditorBase::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitGrid();
+    placement_.resized();
+}
+
+void DetailEditorBase::fitGrid() { fitGridColumn(grid_, grid_->columnCount() - 1, grid_->width()); }

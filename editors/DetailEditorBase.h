@@ -1,0 +1,116 @@
+// The frame the three modal node editors share: a menu, a centred heading,
+// the grid that lists what the node holds, a splitter, a lower panel with the
+// editor's own fields above its row of buttons, and a status bar with the
+// long hint of the control under the mouse. The editor works on one node of
+// the document (EditedNode, not owned) and changes it at once through the
+// document funnel; OK only closes it. It keeps its own placement and fits its
+// grid's last column to the grid on every resize.
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <QStringList>
+#include <vector>
+
+#include "editors/DetailEditorContext.h"
+#include "editors/DetailStringGrid.h"
+#include "editors/WindowPlacement.h"
+
+class QGridLayout;
+class QHBoxLayout;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+
+namespace corvantis {
+class DOMNode;
+class StringObject;
+}  // namespace corvantis
+
+// How one editor looks when it has been built, before its placement is read.
+struct DetailEditorDesign {
+    QString caption;
+    QString heading;
+    QString menuTitle;
+    QString placementPrefix;
+    QRect geometry;            // design-time left, top, width, height
+    QStringList gridHeadings;  // empty: no heading row
+    std::vector<int> columnWidths;
+    int gridHeight = 0;
+    QString gridHint;  // "short|long"; empty: none
+    // Refit the last column when a mouse button is released over the grid,
+    // e.g. after the user dragged a column border.
+    bool fitGridOnMouseRelease = false;
+};
+
+class DetailEditorBase : public QDialog {
+    Q_OBJECT
+public:
+    corvantis::DOMNode* EditedNode() const { return editedNode_; }
+    DetailStringGrid* grid() const { return grid_; }
+    QPushButton* UpdateBitBtn() const { return updateButton_; }
+    QPushButton* DeleteBitBtn() const { return deleteButton_; }
+    QPushButton* OKBitBtn() const { return okButton_; }
+    QMenu* commandMenu() const { return menu_; }
+    QStatusBar* statusBar() const { return statusBar_; }
+    int ResizeCount() const { return placement_.resizeCount(); }
+
+public slots:
+    virtual void UpdateBitBtnClick() = 0;
+    virtual void DeleteBitBtnClick() = 0;
+    // Refills the grid from EditedNode.
+    virtual void RefreshMnuClick() = 0;
+    void OKBitBtnClick();
+    // Escape and the window's close button close the editor as OK does:
+    // there is nothing to cancel, every change is already in the document.
+    void reject() override;
+
+protected:
+    DetailEditorBase(const DetailEditorContext& context, corvantis::DOMNode* node,
+                     const DetailEditorDesign& design);
+
+    // The last step of every editor's constructor, once its fields exist:
+    // fill the grid, then take the stored placement.
+    void startEditing();
+
+    // The user chose a row of the grid (by mouse or keyboard).
+    virtual void GridClick() = 0;
+    // The row the user chose; the first row when none is chosen.
+    int chosenRow() const;
+
+    // The editor's labels and fields, laid out above the buttons.
+    QGridLayout* fieldsLayout() const { return fieldsLayout_; }
+    // Buttons beyond Update and Delete go before OK.
+    QPushButton* addButtonBeforeOK(const QString& caption);
+
+    const DocumentText& documentText() const { return context_.text; }
+    DocumentChanges& changes() const { return context_.changes; }
+    // A refusal: the document stays as it is.
+    void refuse(const QString& text, const QString& caption);
+    // The bytes of a field's text in the document's encoding. False, after
+    // telling the user which characters it cannot store, when there are any.
+    bool storable(const QString& text, corvantis::StringObject& bytes);
+    bool storableMultiLine(const QString& text, corvantis::StringObject& bytes);
+
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void fitGrid();
+    // Tab goes from the grid through the editor's fields to its buttons, in
+    // the order they are shown; Tab in a multi-line field moves on as well.
+    void orderTabStops();
+    bool reportUnstorable(const QString& text);
+
+    DetailEditorContext context_;
+    corvantis::DOMNode* editedNode_;
+    WindowPlacement placement_;
+    QMenu* menu_ = nullptr;
+    DetailStringGrid* grid_ = nullptr;
+    QGridLayout* fieldsLayout_ = nullptr;
+    QHBoxLayout* buttonRow_ = nullptr;
+    QPushButton* updateButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+};

@@ -1,0 +1,91 @@
+#include "editors/Showsource.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "editors/DocumentText.h"
+#include "editors/SaveAs.h"
+#include "editors/UserDialogs.h"
+
+TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      dialogs_(dialogs),
+      text_(text),
+      programFolder_(std::move(programFolder)),
+      placement_(this, "ShowSource_", settings) {
+    setObjectName("XMLSource");
+    setWindowTitle("Show XML Source Viewer");
+
+    auto* panel = new QWidget;
+    panel->setObjectName("Panel1");
+    auto* notes = new QVBoxLayout(panel);
+    notes->setContentsMargins(4, 2, 4, 2);
+    notes->setSpacing(0);
+    notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
+    notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
+
+    viewSource_ = new QPlainTextEdit;
+    viewSource_->setObjectName("ViewSource");
+    viewSource_->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    // The note can be dragged smaller to give the text more room.
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->setHandleWidth(6);
+    splitter->addWidget(panel);
+    splitter->addWidget(viewSource_);
+    splitter->setStretchFactor(1, 1);
+    splitter->setCollapsible(1, false);
+    setCentralWidget(splitter);
+    statusBar()->setObjectName("StatusBar1");
+
+    QMenu* file = menuBar()->addMenu("File");
+    file->setObjectName("File1");
+    QAction* saveAs = file->addAction("Save As", this, &TXMLSource::SaveAs1Click);
+    saveAs->setObjectName("SaveAs1");
+    QAction* close = file->addAction("Close", this, &TXMLSource::Close1Click);
+    close->setObjectName("Close1");
+
+    move(73, 10);
+    resize(373, 367);
+    placement_.load();
+}
+
+void TXMLSource::ShowText(const corvantis::StringObject& xml) {
+    viewSource_->setPlainText(text_.toMultiLineText(xml));
+    show();
+    raise();
+}
+
+QString TXMLSource::fieldText() const {
+    // The raw text, because the plain text turns no-break spaces into
+    // blanks; it separates lines by paragraph separators.
+    QString text = viewSource_->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, '\n');
+    return text;
+}
+
+bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const {
+    return text_.toMultiLineBytes(fieldText(), bytes);
+}
+
+void TXMLSource::SaveAs1Click() {
+    corvantis::StringObject bytes;
+    if (!SourceBytes(bytes)) {
+        dialogs_.inform(this, text_.unstorableMessage(fieldText()), "Text Error");
+        return;
+    }
+    saveAsWithBackup(this, dialogs_, programFolder_, bytes.view());
+}
+
+void TXMLSource::Close1Click() { hide(); }
+
+void TXMLSource::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placement_.resized();
+}

@@ -1,0 +1,57 @@
+// TXMLSource: the source viewer. A non-modal window that shows XML text in an
+// editable field and saves that text, exactly as the field holds it, under a
+// name of the user's choice. Edits made here never flow back into the
+// document; the window says so.
+//
+// The main window creates it once and destroys it with itself.
+#pragma once
+
+#include <QMainWindow>
+
+#include "core/StringObject.h"
+#include "editors/WindowPlacement.h"
+
+class DocumentText;
+class QPlainTextEdit;
+class SettingsStore;
+class UserDialogs;
+
+class TXMLSource : public QMainWindow {
+    Q_OBJECT
+public:
+    // Loads the placement "ShowSource_". The window starts hidden. `text` is
+    // the open document's conversion between bytes and text, which the
+    // viewer follows when another document is opened; Save As starts in
+    // `programFolder`.
+    TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
+               QWidget* parent = nullptr);
+
+    // Replaces the field's whole text by `xml` and shows the window, or just
+    // refills it when it is already shown.
+    void ShowText(const corvantis::StringObject& xml);
+
+    QPlainTextEdit* ViewSource() const { return viewSource_; }
+    // The field's text as bytes: the document's encoding, CR LF between lines.
+    // False when the field holds a character that encoding cannot store.
+    bool SourceBytes(corvantis::StringObject& bytes) const;
+    int ResizeCount() const { return placement_.resizeCount(); }
+
+public slots:
+    // Menu "Save As": writes the field's text to the chosen file, keeping a
+    // backup of a file it replaces.
+    void SaveAs1Click();
+    // Menu "Close": hides the window; its text stays until the next fill.
+    void Close1Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QString fieldText() const;
+
+    UserDialogs& dialogs_;
+    const DocumentText& text_;
+    QString programFolder_;
+    WindowPlacement placement_;
+    QPlainTextEdit* viewSource_ = nullptr;
+};

@@ -1,0 +1,47 @@
+// Every message box and file dialog of the program goes through UserDialogs,
+// so that each command, with its prompts and refusals, can be driven without
+// a person: tests install a scripted implementation, the program the real one.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+class UserDialogs {
+public:
+    enum class Buttons { Ok, YesNoCancel };
+    enum class Answer { Ok, Yes, No, Cancel };
+
+    // A file dialog as the commands describe it. `filter` is written in the
+    // "label|pattern|label|pattern" form, e.g. "XML files (*.XML)|*.XML".
+    struct FileRequest {
+        QString title;
+        QString filter;
+        QString fileName;
+        QString folder;
+    };
+
+    virtual ~UserDialogs() = default;
+
+    virtual Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) = 0;
+    // The chosen file's full path, or an empty text when the user cancelled.
+    virtual QString openFileName(QWidget* parent, const FileRequest& request) = 0;
+    virtual QString saveFileName(QWidget* parent, const FileRequest& request) = 0;
+
+    // Convenience for the many one-button messages.
+    void inform(QWidget* parent, const QString& text, const QString& caption) {
+        message(parent, text, caption, Buttons::Ok);
+    }
+};
+
+// The real dialogs: QMessageBox and QFileDialog.
+class QtUserDialogs : public UserDialogs {
+public:
+    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
+    QString openFileName(QWidget* parent, const FileRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileRequest& request) override;
+
+    // "A (*.X)|*.X|B (*.*)|*.*" becomes "A (*.X);;B (*.*)": the labels carry
+    // their patterns, which is what QFileDialog reads.
+    static QString toQtFilter(const QString& filter);
+};

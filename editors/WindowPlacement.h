@@ -1,0 +1,45 @@
+// Every top-level window remembers its position and size in the settings
+// store: four decimal values named by the window's prefix, "Top", "Left",
+// "Width" and "Height". A window loads them when it is constructed and stores
+// them from its resize handler, except for the first resize it handles (the
+// one the toolkit delivers while the window comes up).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTableWidget;
+class QWidget;
+class SettingsStore;
+
+class WindowPlacement {
+public:
+    WindowPlacement(QWidget* window, QString prefix, SettingsStore& settings);
+
+    // Reads Top, Left, Width and Height in that order, each defaulting to the
+    // window's current value, and applies each at once.
+    void load();
+    void store();
+
+    // The resize rule: counts the notification and stores the placement from
+    // the second one on. Returns true when it stored.
+    bool resized();
+    // The next resize is counted as the first again (a tool window shown anew).
+    void resetCount() { resizeCount_ = 0; }
+    int resizeCount() const { return resizeCount_; }
+
+private:
+    QWidget* window_;
+    QString prefix_;
+    SettingsStore& settings_;
+    int resizeCount_ = 0;
+};
+
+// The 28 placement values the reset command deletes, in its order.
+const QStringList& storedPlacementNames();
+// Deletes every stored placement, so the next start uses the design places.
+void forgetStoredPlacements(SettingsStore& settings);
+
+// The grid fill rule: `column` becomes referenceWidth - width of column 0 - 25;
+// for a grid with a single column, column 0 becomes the grid's width - 25.
+void fitGridColumn(QTableWidget* grid, int column, int referenceWidth);

@@ -1,0 +1,184 @@
+#include "editors/Xmlform.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "core/Dom.h"
+#include "editors/Attributeseditor.h"
+#include "editors/Commentseditor.h"
+#include "editors/DetailRows.h"
+#include "editors/DetailStringGrid.h"
+#include "editors/Hints.h"
+#include "editors/Pieditor.h"
+
+namespace {
+
+const QStringList attributeHeadings{"Name", "Value"};
+const QStringList instructionHeadings{"PI Target", "PI Value"};
+constexpr int rowHeight = 15;
+
+QPushButton* makeEditButton(const QString& caption, int width) {
+    auto* button = new QPushButton(caption);
+    button->setFixedSize(width, 17);
+    return button;
+}
+
+}  // namespace
+
+TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent)
+    : QMainWindow(parent, Qt::Tool),
+      context_(context),
+      selectedNode_(std::move(selectedNode)),
+      placement_(this, "XMLForm_", context.settings) {
+    setWindowTitle("XML Attributes, Comments, Processing Instructions");
+
+    attribGrid_ = new DetailStringGrid(attributeHeadings, {96, 126}, rowHeight);
+    attribGrid_->setObjectName("AttribStringGrid");
+    applyHint(
+        attribGrid_,
+        "Click Edit to Edit Attributes|click Edit Button to edit Attributes or select Edit menu option then "
+        "Attributes to edit attributes");
+    commentGrid_ = new DetailStringGrid({}, {389}, rowHeight);
+    commentGrid_->setObjectName("CommentStringGrid");
+    commentGrid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    piGrid_ = new DetailStringGrid(instructionHeadings, {94, 140}, rowHeight);
+    piGrid_->setObjectName("PIStringGrid");
+
+    attribButton_ = makeEditButton("Edit Attributes", 81);
+    commentButton_ = makeEditButton("Edit Comments", 85);
+    piButton_ = makeEditButton("Edit P.I.", 65);
+    connect(attribButton_, &QPushButton::clicked, this, &TXML::AttribBitBtnClick);
+    connect(commentButton_, &QPushButton::clicked, this, &TXML::CommentBitBtnClick);
+    connect(piButton_, &QPushButton::clicked, this, &TXML::PIBitBtnClick);
+
+    auto* panels = new QSplitter(Qt::Vertical);
+    panels->setChildrenCollapsible(false);
+    panels->addWidget(makePanel("Attributes", attribButton_, attribGrid_));
+    panels->addWidget(makePanel("Comments", commentButton_, commentGrid_));
+    panels->addWidget(makePanel("Processing Instructions", piButton_, piGrid_));
+    panels->setStretchFactor(2, 1);
+    panels->setSizes({68, 52, 120});
+
+    xmlPanel_ = new QWidget;
+    xmlPanel_->setObjectName("XMLPanel");
+    auto* panelLayout = new QVBoxLayout(xmlPanel_);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addWidget(panels);
+    xmlPanel_->installEventFilter(this);
+    setCentralWidget(xmlPanel_);
+    statusBar()->setSizeGripEnabled(false);
+
+    QMenu* edit = menuBar()->addMenu("Edit");
+    edit->addAction("Edit Attributes", this, &TXML::AttribBitBtnClick);
+    edit->addAction("Edit Comments", this, &TXML::CommentBitBtnClick);
+    edit->addAction("Edit Processing Instructions", this, &TXML::PIBitBtnClick);
+    edit->addSeparator();
+    edit->addAction("Close", this, &TXML::Close1Click);
+
+    // After a column border is dragged, the value column fills the rest.
+    connect(attribGrid_, &DetailStringGrid::mouseReleased, this,
+            [this] { fitGridColumn(attribGrid_, 1, attribGrid_->width()); });
+    connect(piGrid_, &DetailStringGrid::mouseReleased, this,
+            [this] { fitGridColumn(piGrid_, 1, piGrid_->width()); });
+
+    move(326, 173);
+    resize(259, 268);
+    placement_.resetCount();
+    placement_.load();
+}
+
+QWidget* TXML::makePanel(const QString& heading, QPushButton* button, DetailStringGrid* grid) {
+    auto* panel = new QWidget;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    auto* top = new QHBoxLayout;
+    auto* label = new QLabel(heading);
+    label->setAlignment(Qt::AlignCenter);
+    top->addWidget(button);
+    top->addWidget(label, 1);
+    layout->addLayout(top);
+    layout->addWidget(grid, 1);
+    return panel;
+}
+
+void TXML::ShowNode(const corvantis::DOMNode* node) {
+    if (!node) {
+        ClearDetails();
+        return;
+    }
+    const DocumentText& text = context_.text;
+    commentGrid_->showRows(DetailRows::comments(*node, text));
+    piGrid_->showRows(DetailRows::processingInstructions(*node, text));
+    // The document node has no attributes of its own to show.
+    attribGrid_->showRows(node->parentNode() ? DetailRows::attributes(*node, text)
+                                             : std::vector<QStringList>{});
+    WriteGridHeadings();
+}
+
+void TXML::ClearDetails() {
+    attribGrid_->showRows({});
+    piGrid_->showRows({});
+    commentGrid_->showRows({});
+    WriteGridHeadings();
+}
+
+void TXML::WriteGridHeadings() {
+    attribGrid_->setHeadings(attributeHeadings);
+    piGrid_->setHeadings(instructionHeadings);
+}
+
+template <class Editor>
+void TXML::runEditor(corvantis::DOMNode* node) {
+    // Owned by this command, so it goes also when an error ends it.
+    const auto editor = std::make_unique<Editor>(context_, node);
+    editor->exec();
+    emit EditorClosed();
+}
+
+void TXML::AttribBitBtnClick() {
+    corvantis::DOMNode* node = selectedNode_();
+    if (node && node->parentNode()) runEditor<TAttribForm>(node);
+}
+
+void TXML::CommentBitBtnClick() {
+    if (corvantis::DOMNode* node = selectedNode_()) runEditor<TCommentsEditorForm>(node);
+}
+
+void TXML::PIBitBtnClick() {
+    if (corvantis::DOMNode* node = selectedNode_()) runEditor<TPIEditorForm>(node);
+}
+
+void TXML::Close1Click() { close(); }
+
+void TXML::closeEvent(QCloseEvent* event) {
+    // Shown again later, the window's first resize is not stored.
+    placement_.resetCount();
+    QMainWindow::closeEvent(event);
+}
+
+void TXML::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    fitGridsToPanel();
+    placement_.resized();
+}
+
+bool TXML::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == xmlPanel_ && event->type() == QEvent::Resize) fitGridsToPanel();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TXML::fitGridsToPanel() {
+    fitGridColumn(attribGrid_, 1, xmlPanel_->width());
+    fitGridColumn(piGrid_, 1, xmlPanel_->width());
+    fitGridColumn(commentGrid_, 0, commentGrid_->width());
+}

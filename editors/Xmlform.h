@@ -1,0 +1,95 @@
+// TXML: the node details window. A non-modal tool window beside the main
+// window that shows the attributes, comments and processing instructions of
+// the node selected in the tree, and opens the modal editor for each.
+//
+// The window holds no document data: the grids are a display of one node,
+// rewritten by the main window at every tree selection (ShowNode / ClearDetails).
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+
+#include "editors/DetailEditorContext.h"
+#include "editors/WindowPlacement.h"
+
+class DetailStringGrid;
+class QCloseEvent;
+class QPushButton;
+class QResizeEvent;
+class QWidget;
+
+namespace corvantis {
+class DOMNode;
+}
+
+class TXML : public QMainWindow {
+    Q_OBJECT
+public:
+    // The node of the main window's current tree selection, or null when no
+    // item is selected or the item carries no node.
+    using SelectedNodeSource = std::function<corvantis::DOMNode*()>;
+
+    // Loads the placement "XMLForm_". The window starts hidden; the main
+    // window shows or hides it by its "Use As XML Editor" option.
+    TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent = nullptr);
+
+    // Fills the three grids from `node`: one row per attribute, per COMMENT
+    // child and per PROCESSING_INSTRUCTION child (direct children only), one
+    // empty row in a grid with nothing to show. The document node shows no
+    // attributes. Null shows what ClearDetails shows.
+    void ShowNode(const corvantis::DOMNode* node);
+    // Resets the grids to their headings and one empty row each.
+    void ClearDetails();
+    // Rewrites "Name", "Value", "PI Target", "PI Value"; the main window calls
+    // this from its own resize handler.
+    void WriteGridHeadings();
+
+    DetailStringGrid* AttribStringGrid() const { return attribGrid_; }
+    DetailStringGrid* CommentStringGrid() const { return commentGrid_; }
+    DetailStringGrid* PIStringGrid() const { return piGrid_; }
+    QWidget* XMLPanel() const { return xmlPanel_; }
+    QPushButton* AttribBitBtn() const { return attribButton_; }
+    QPushButton* CommentBitBtn() const { return commentButton_; }
+    QPushButton* PIBitBtn() const { return piButton_; }
+    int ResizeCount() const { return placement_.resizeCount(); }
+
+public slots:
+    // Each opens its modal editor for the selected node, waits for it to
+    // close and then emits EditorClosed. Edit Attributes does nothing for
+    // the document node; none of them does anything without a selection.
+    void AttribBitBtnClick();
+    void CommentBitBtnClick();
+    void PIBitBtnClick();
+    // Menu "Close": hides the window; the object lives on.
+    void Close1Click();
+
+signals:
+    // An editor opened from this window has closed (after any changes it
+    // made). The main window connects this to TreeViewClick, which refills
+    // the grids and shows or hides this window by its option.
+    void EditorClosed();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // One panel of XMLPanel: a heading with its edit button over the left
+    // end, and the grid below.
+    QWidget* makePanel(const QString& heading, QPushButton* button, DetailStringGrid* grid);
+    template <class Editor>
+    void runEditor(corvantis::DOMNode* node);
+    void fitGridsToPanel();
+
+    DetailEditorContext context_;
+    SelectedNodeSource selectedNode_;
+    WindowPlacement placement_;
+    QWidget* xmlPanel_ = nullptr;
+    DetailStringGrid* attribGrid_ = nullptr;
+    DetailStringGrid* commentGrid_ = nullptr;
+    DetailStringGrid* piGrid_ = nullptr;
+    QPushButton* attribButton_ = nullptr;
+    QPushButton* commentButton_ = nullptr;
+    QPushButton* piButton_ = nullptr;
+};

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# check_package.sh BUILD_DIR APP_ID VERSION
+#
+# Installs the build into a scratch folder and validates the desktop entry and
+# the AppStream file there; then builds the Debian package, unpacks it into a
+# scratch root and starts the program from it, offscreen and with a scratch
+# home, so it never touches the user's own settings.
+set -euo pipefail
+
+build=$1
+app_id=$2
+version=$3
+work=$build/packaging-check
+rm -rf "$work"
+mkdir -p "$work"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream dpkg-shlibdeps:dpkg-dev; do
+    command -v "${tool%%:*}" >/dev/null || fail "${tool%%:*} is missing; install the Debian package ${tool#*:}"
+done
+
+# The installed tree.
+DESTDIR=$work/install cmake --install "$build" --prefix /usr >/dev/null
+tree=$work/install/usr
+for file in lib/corvantis/corvantis lib/corvantis/Example.xml lib/corvantis/CorvantisHelp.htm \
+            share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
+            share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png; do
+    [ -f "$tree/$file" ] || fail "$file is not installed"
+done
+[ "$(readlink "$tree/bin/corvantis")" = ../lib/corvantis/corvantis ] || fail "bin/corvantis is not a relative link to the program"
+desktop-file-validate "$tree/share/applications/$app_id.desktop"
+appstreamcli validate --no-net "$tree/share/metainfo/$app_id.metainfo.xml"
+echo "Installed tree and its desktop files are valid"
+
+# The package.
+(cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null) || fail "cpack could not build the package"
+deb=$(ls "$work"/deb/corvantis_"$version"_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+[[ $depends == *libqt6widgets6* ]] || fail "the package does not depend on the Qt Widgets library"
+root=$work/root
+dpkg -x "$deb" "$root"
+for file in usr/bin/corvantis usr/lib/corvantis/Example.xml usr/lib/corvantis/CorvantisHelp.htm \
+            usr/share/applications/$app_id.desktop; do
+    [ -e "$root/$file" ] || fail "the package lacks $file"
+done
+
+# The packaged program, started as the desktop entry starts it.
+home=$work/home
+mkdir -p -m 700 "$home"
+run() {
+    env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen "$@"
+}
+status=0
+run timeout 5 "$root/usr/bin/corvantis" "$root/usr/lib/corvantis/Example.xml" 2>"$work/stderr" || status=$?
+[ "$status" -eq 124 ] || { cat "$work/stderr" >&2; fail "corvantis ended with status $status instead of running"; }
+# The first start remembers the example beside the real program, found
+# through the link in bin/.
+grep -q "MyFileName=$root/usr/lib/corvantis/Example.xml" "$home/.config/Velmora/MyBusiness.ini" \
+    || fail "the started program did not find its own folder"
+echo "The packaged program starts"

@@ -1,0 +1,158 @@
+// corvantis_screenshots OUTPUT_FOLDER PROGRAM_FOLDER
+//
+// Renders the program's windows to PNG files for the README, without a
+// display (run it with QT_QPA_PLATFORM=offscreen): the main window with the
+// example document, the text editor, the node details window, each modal
+// editor, the source viewer and the Edit menu. PROGRAM_FOLDER holds
+// Example.xml. The settings live in a scratch folder, so the user's own are
+// never touched.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <cstdio>
+
+#include "app/SettingsStore.h"
+#include "app/Treeorganizer.h"
+#include "core/Dom.h"
+#include "editing/Texteditor.h"
+#include "editors/UserDialogs.h"
+#include "editors/Xmlform.h"
+
+namespace {
+
+// A message box, which nobody could answer here, goes to the terminal; no
+// file dialog is ever needed.
+class TerminalDialogs : public UserDialogs {
+public:
+    Answer message(QWidget*, const QString& text, const QString& caption, Buttons) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        return Answer::Ok;
+    }
+    QString openFileName(QWidget*, const FileRequest&) override { return QString(); }
+    QString saveFileName(QWidget*, const FileRequest&) override { return QString(); }
+};
+
+class Screenshots {
+public:
+    explicit Screenshots(const QString& folder) : folder_(folder) {}
+
+    void save(QWidget* window, const QString& name) {
+        if (!window || !window->grab().save(folder_ + "/" + name + ".png")) {
+            std::fprintf(stderr, "could not render %s\n", qPrintable(name));
+            failed_ = true;
+            return;
+        }
+        std::printf("%s/%s.png\n", qPrintable(folder_), qPrintable(name));
+    }
+
+    // Presses a button that opens a modal editor, renders the editor and
+    // closes it again.
+    void saveModal(QPushButton* opener, const QString& name) {
+        bool rendered = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* editor = QApplication::activeModalWidget()) {
+                save(editor, name);
+                rendered = true;
+                editor->close();
+            }
+        });
+        opener->click();
+        if (!rendered) {
+            std::fprintf(stderr, "%s did not open\n", qPrintable(name));
+            failed_ = true;
+        }
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    QString folder_;
+    bool failed_ = false;
+};
+
+// The element with the most to show: attributes, comments and processing
+// instructions count, text breaks a tie.
+QTreeWidgetItem* richestItem(QTreeWidget* tree) {
+    QTreeWidgetItem* best = nullptr;
+    int bestScore = -1;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const corvantis::DOMNode* node = TVelmorant::NodeOf(*it);
+        if (!node || !node->parentNode()) continue;
+        int score = 2 * node->attributeCount();
+        for (int i = 0; i < node->childCount(); ++i) {
+            const int kind = node->childAt(i)->nodeType();
+            if (kind == corvantis::COMMENT || kind == corvantis::PROCESSING_INSTRUCTION) score += 2;
+            if (kind == corvantis::TEXT) score += 1;
+        }
+        if (score > bestScore) {
+            best = *it;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+QWidget* visibleTopLevel(const char* className) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->inherits(className)) return widget;
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: corvantis_screenshots OUTPUT_FOLDER PROGRAM_FOLDER\n");
+        return 2;
+    }
+    const QString programFolder = QString::fromLocal8Bit(argv[2]) + "/";
+    Screenshots screenshots(QString::fromLocal8Bit(argv[1]));
+
+    QTemporaryDir store;
+    SettingsStore settings(store.filePath("MyBusiness.ini"));
+    settings.writeBool("UseAsXML", true);
+    // The first start opens the example document beside the program.
+    TerminalDialogs dialogs;
+    TVelmorant window(settings, dialogs, programFolder);
+    TTT textEditor(settings);
+    window.AttachTextEditor(&textEditor);
+    window.show();
+    window.FormActivate();
+    window.resize(380, 520);
+
+    QTreeWidget* tree = window.TreeView();
+    QTreeWidgetItem* chosen = richestItem(tree);
+    if (!chosen) {
+        std::fprintf(stderr, "Example.xml has no element to show\n");
+        return 1;
+    }
+    tree->setCurrentItem(chosen);
+    window.TreeViewClick();
+    QApplication::processEvents();
+
+    screenshots.save(&window, "main-window");
+    screenshots.save(&textEditor, "text-editor");
+    screenshots.save(window.XML(), "node-details");
+    screenshots.saveModal(window.XML()->AttribBitBtn(), "attributes-editor");
+    screenshots.saveModal(window.XML()->CommentBitBtn(), "comments-editor");
+    screenshots.saveModal(window.XML()->PIBitBtn(), "pi-editor");
+
+    window.Action("ViewSourceMnu")->trigger();
+    QApplication::processEvents();
+    screenshots.save(visibleTopLevel("TXMLSource"), "source-viewer");
+
+    QMenu* edit = window.menuBar()->findChild<QMenu*>("EditMnu");
+    edit->popup(window.mapToGlobal(QPoint(40, 20)));
+    QApplication::processEvents();
+    screenshots.save(edit, "edit-menu");
+    edit->hide();
+
+    return screenshots.failed() ? 1 : 0;
+}

@@ -1,0 +1,55 @@
+// What the node details tests share: a document read from XML text, the
+// services the details window and editors take from the main window, with
+// scripted message boxes that record what they were asked to show.
+#pragma once
+
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "app/SettingsStore.h"
+#include "core/Dom.h"
+#include "editing/DocumentChanges.h"
+#include "editors/DetailEditorContext.h"
+#include "editors/DocumentText.h"
+#include "support/ScriptedDialogs.h"
+
+struct DetailFixture {
+    QTemporaryDir folder;
+    SettingsStore settings{folder.filePath("settings.ini")};
+    DocumentChanges changes;
+    ScriptedDialogs dialogs;
+    DocumentText text;
+    DetailEditorContext context{changes, dialogs, settings, text};
+    corvantis::DOM dom{"Corvantis"};
+
+    explicit DetailFixture(const char* xml) { dom.parse(xml, std::strlen(xml)); }
+
+    QString lastCaption() const {
+        return dialogs.messages.isEmpty() ? QString() : dialogs.messages.back().caption;
+    }
+    QString lastMessage() const {
+        return dialogs.messages.isEmpty() ? QString() : dialogs.messages.back().text;
+    }
+    corvantis::DOMNode* documentNode() const { return dom.documentNode(); }
+    corvantis::DOMNode* root() const { return dom.rootElement(); }
+    QByteArray saved() const {
+        const corvantis::StringObject xml = dom.serialize();
+        return QByteArray(xml.data(), static_cast<qsizetype>(xml.length()));
+    }
+};
+
+inline QByteArray bytes(const corvantis::StringObject& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.length()));
+}
+
+// The texts of a grid's data rows, column by column, rows joined by "|".
+template <class Grid>
+QStringList rowsOf(const Grid* grid) {
+    QStringList rows;
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < grid->columnCount(); ++column) cells << grid->cell(column, row);
+        rows << cells.join("=");
+    }
+    return rows;
+}

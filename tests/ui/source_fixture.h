@@ -1,0 +1,81 @@
+// What the source viewer tests share: the program with a document open, and
+// the commands as the user reaches them.
+#pragma once
+
+#include <QAction>
+#include <QDir>
+#include <QTreeWidget>
+
+#include "core/Dom.h"
+#include "editing/SourceCommands.h"
+#include "editors/Showsource.h"
+#include "support/ProgramUnderTest.h"
+
+inline QByteArray bytesOf(const corvantis::StringObject& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.length()));
+}
+
+inline QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+class SourceProgram {
+public:
+    ProgramUnderTest program;
+
+    // Starts with the New document.
+    void start() {
+        program.start();
+        attachViewer();
+    }
+    // Starts with `name` written from `bytes` and opened.
+    void open(const QString& name, const QByteArray& bytes) {
+        program.writeFile(name, bytes);
+        start();
+        program.dialogs.chooseFile(program.pathOf(name));
+        program.window().OpenMnuClick();
+        program.dialogs.clear();
+    }
+
+    TVelmorant& window() { return program.window(); }
+    ScriptedDialogs& dialogs() { return program.dialogs; }
+    TXMLSource& viewer() { return *viewer_; }
+
+    void select(const QString& caption) { program.click(program.item(caption)); }
+    void viewSource() { viewer_->ShowText(window().Document().serialize(window().Document().documentNode())); }
+    void saveToShowSource() { commands_->SaveToViewButtonClick(); }
+    void insertFromFile(const QString& name) {
+        program.dialogs.chooseFile(program.pathOf(name));
+        commands_->LoadFromFileButtonClick();
+    }
+    void cancelInsertFromFile() {
+        program.dialogs.cancelFileDialog();
+        commands_->LoadFromFileButtonClick();
+    }
+    // The viewer's Save As to `name` in the test folder.
+    void saveViewerAs(const QString& name) {
+        program.dialogs.chooseFile(program.pathOf(name));
+        viewer_->SaveAs1Click();
+    }
+    // The main window's Save As to `name` in the test folder.
+    bool saveDocumentAs(const QString& name) {
+        program.dialogs.chooseFile(program.pathOf(name));
+        return window().SaveAsMnuClick();
+    }
+    QStringList children(const QString& caption) {
+        QStringList names;
+        QTreeWidgetItem* item = program.item(caption);
+        for (int i = 0; item && i < item->childCount(); ++i) names << item->child(i)->text(0);
+        return names;
+    }
+
+private:
+    void attachViewer() {
+        viewer_ = std::make_unique<TXMLSource>(program.settings(), program.dialogs, window().Text(),
+                                               program.folder() + "/program/");
+        commands_ = new SourceCommands(window(), program.dialogs, *viewer_);
+    }
+
+    std::unique_ptr<TXMLSource> viewer_;
+    SourceCommands* commands_ = nullptr;
+};

@@ -1,0 +1,39 @@
+// UserDialogs for tests: answers come from a script, every prompt is recorded.
+// A prompt nobody scripted is answered with Cancel (or an empty file name)
+// and recorded, so a test sees it instead of hanging on a modal box.
+#pragma once
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+#include "editors/UserDialogs.h"
+
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Message {
+        QString text;
+        QString caption;
+        Buttons buttons;
+    };
+
+    // Script
+    void answer(Answer answer) { answers_.enqueue(answer); }
+    void chooseFile(const QString& path) { files_.enqueue(path); }
+    void cancelFileDialog() { files_.enqueue(QString()); }
+
+    // Record
+    QList<Message> messages;
+    QList<FileRequest> openRequests;
+    QList<FileRequest> saveRequests;
+    QStringList captions() const;
+    void clear();
+
+    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
+    QString openFileName(QWidget* parent, const FileRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileRequest& request) override;
+
+private:
+    QQueue<Answer> answers_;
+    QQueue<QString> files_;
+};

@@ -1,0 +1,171 @@
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QtTest>
+
+#include "detail_editor_fixture.h"
+#include "editors/Attributeseditor.h"
+
+class AttributesEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsAttributesUnderTheirHeadings();
+    void theStatusBarExplainsTheControlUnderTheMouse();
+    void anElementWithoutAttributesShowsOneEmptyRow();
+    void clickingARowFillsTheFieldsWithMultiLineValues();
+    void updateReplacesAnExistingValueInPlace();
+    void updateAddsANameThatDiffersOnlyInCase();
+    void updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue();
+    void updateRefusesInvalidNames_data();
+    void updateRefusesInvalidNames();
+    void updateRefusesCharactersTheDocumentCannotStore();
+    void deleteRemovesByTypedNameAndAlwaysCountsAsAChange();
+    void resizingFitsTheValueColumnAndStoresFromTheSecondResize();
+};
+
+void AttributesEditorTest::listsAttributesUnderTheirHeadings() {
+    DetailFixture f("<a id=\"1\" kind=\"x &amp; y\"/>");
+    TAttribForm editor(f.context, f.root());
+    QCOMPARE(editor.windowTitle(), QString("Element Node Attribributes Editor"));
+    QCOMPARE(editor.AttribStringGrid()->heading(0), QString("Name"));
+    QCOMPARE(editor.AttribStringGrid()->heading(1), QString("Value"));
+    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "kind=x & y"}));
+}
+
+void AttributesEditorTest::theStatusBarExplainsTheControlUnderTheMouse() {
+    DetailFixture f("<a/>");
+    TAttribForm editor(f.context, f.root());
+    QCOMPARE(editor.AttribStringGrid()->toolTip(), QString("Click to Select and Edit Attributes"));
+    QStatusTipEvent hover(editor.AttribStringGrid()->statusTip());
+    QApplication::sendEvent(editor.AttribStringGrid(), &hover);
+    QCOMPARE(editor.statusBar()->currentMessage(),
+             QString("click to edit Attributes or select Edit menu option then Attributes to edit Selected "
+                     "attributes"));
+}
+
+void AttributesEditorTest::anElementWithoutAttributesShowsOneEmptyRow() {
+    DetailFixture f("<a/>");
+    TAttribForm editor(f.context, f.root());
+    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"="}));
+    editor.AttribNameEdit()->setText("typed");
+    emit editor.AttribStringGrid()->cellClicked(0, 1);
+    QCOMPARE(editor.AttribNameEdit()->text(), QString());
+    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString());
+}
+
+void AttributesEditorTest::clickingARowFillsTheFieldsWithMultiLineValues() {
+    DetailFixture f("<a first=\"1\"/>");
+    f.root()->setAttribute("note", "line one\r\nline two");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribStringGrid()->setCurrentCell(1, 0);
+    QCOMPARE(editor.AttribNameEdit()->text(), QString("note"));
+    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("line one\nline two"));
+}
+
+void AttributesEditorTest::updateReplacesAnExistingValueInPlace() {
+    DetailFixture f("<a id=\"1\" kind=\"x\"/>");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribNameEdit()->setText("id");
+    editor.AttribNameMemo()->setPlainText("2");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=2", "kind=x"}));
+    QVERIFY(editor.AttribNameEdit()->text().isEmpty());
+    QVERIFY(editor.AttribNameMemo()->toPlainText().isEmpty());
+    QVERIFY(f.changes.hasUnsavedChanges());
+}
+
+void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
+    DetailFixture f("<a id=\"1\"/>");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribNameEdit()->setText("ID");
+    editor.AttribNameMemo()->setPlainText("2");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "ID=2"}));
+}
+
+void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() {
+    DetailFixture f("<a/>");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribNameEdit()->setText("note");
+    editor.AttribNameMemo()->setPlainText("one\ntwo");
+    editor.UpdateBitBtnClick();
+    editor.AttribNameEdit()->setText("empty");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.root()->attributeCount(), 2);
+    QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\r\ntwo"));
+    QCOMPARE(bytes(f.root()->attributeAt(1)->value), QByteArray());
+    QVERIFY(f.dialogs.messages.isEmpty());
+}
+
+void AttributesEditorTest::updateRefusesInvalidNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << "";
+    QTest::newRow("digit first") << "1st";
+    QTest::newRow("blank inside") << "my name";
+    QTest::newRow("blank after") << "name ";
+    QTest::newRow("not storable") << QString::fromUtf8("n\u20AC");
+}
+
+void AttributesEditorTest::updateRefusesInvalidNames() {
+    QFETCH(QString, name);
+    DetailFixture f("<a id=\"1\"/>");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribNameEdit()->setText(name);
+    editor.AttribNameMemo()->setPlainText("v");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.lastCaption(), QString("Name Error"));
+    QCOMPARE(f.lastMessage(), QString("Not a Valid XML Name:"));
+    QCOMPARE(f.root()->attributeCount(), 1);
+    QCOMPARE(editor.AttribNameEdit()->text(), name);
+    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("v"));
+    QVERIFY(!f.changes.hasUnsavedChanges());
+}
+
+void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
+    DetailFixture f("<a/>");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribNameEdit()->setText("price");
+    editor.AttribNameMemo()->setPlainText(QString::fromUtf8("5 \u20AC"));
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.lastCaption(), QString("Text Error"));
+    QCOMPARE(f.root()->attributeCount(), 0);
+    QVERIFY(!f.changes.hasUnsavedChanges());
+}
+
+void AttributesEditorTest::deleteRemovesByTypedNameAndAlwaysCountsAsAChange() {
+    DetailFixture f("<a id=\"1\" kind=\"x\" size=\"3\"/>");
+    TAttribForm editor(f.context, f.root());
+    editor.AttribStringGrid()->setCurrentCell(2, 0);  // the selection plays no part
+    editor.AttribNameEdit()->setText("kind");
+    editor.DeleteBitBtnClick();
+    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "size=3"}));
+    QVERIFY(editor.AttribNameEdit()->text().isEmpty());
+
+    f.changes.markSaved();
+    editor.DeleteBitBtnClick();  // the field was emptied: nothing to remove
+    QCOMPARE(f.root()->attributeCount(), 2);
+    QVERIFY(f.changes.hasUnsavedChanges());
+}
+
+void AttributesEditorTest::resizingFitsTheValueColumnAndStoresFromTheSecondResize() {
+    DetailFixture f("<a id=\"1\"/>");
+    TAttribForm editor(f.context, f.root());
+    QCOMPARE(editor.pos(), QPoint(85, 15));
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QVERIFY(!f.settings.contains("AttribEdit_Width"));
+    const int before = editor.ResizeCount();
+    editor.resize(500, 400);
+    QCOMPARE(editor.ResizeCount(), before + 1);
+    DetailStringGrid* grid = editor.AttribStringGrid();
+    QCOMPARE(grid->columnWidth(1), grid->width() - grid->columnWidth(0) - 25);
+    QCOMPARE(f.settings.readInt("AttribEdit_Width", -1), 500);
+
+    grid->setColumnWidth(0, 60);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(grid->columnWidth(1), grid->width() - 60 - 25);
+}
+
+QTEST_MAIN(AttributesEditorTest)
+#include "tst_attributes_editor.moc"

@@ -1,0 +1,118 @@
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "detail_editor_fixture.h"
+#include "editors/Commentseditor.h"
+
+using corvantis::COMMENT;
+
+class CommentsEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsOnlyTheNodesOwnCommentsInChildOrder();
+    void updateRewritesTheCommentWithTheShownNumber();
+    void updateWithoutChoosingARowRewritesTheFirstComment();
+    void updateWithNoCommentsChangesNothingButCountsAsAChange();
+    void addNewAppendsAfterEveryOtherChildAndKeepsTheFields();
+    void addNewWithAnEmptyFieldAddsAnEmptyComment();
+    void commentTextsEndingTheCommentEarlyAreRefused();
+    void deleteRemovesTheShownCommentAndResetsTheFields();
+};
+
+void CommentsEditorTest::listsOnlyTheNodesOwnCommentsInChildOrder() {
+    DetailFixture f("<a><b><!--inner--></b><!--one--><c/><!--two\r\nlines--></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    QCOMPARE(editor.windowTitle(), QString("Comments Editor"));
+    QVERIFY(!editor.CommentStringGrid()->hasHeadingRow());
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "two\nlines"}));
+    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
+}
+
+void CommentsEditorTest::updateRewritesTheCommentWithTheShownNumber() {
+    DetailFixture f("<a><b/><!--one--><c/><!--two--></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    editor.CommentStringGrid()->setCurrentCell(1, 0);
+    QCOMPARE(editor.CommentNoLabel()->text(), QString("1"));
+    QCOMPARE(editor.CommentMemo()->toPlainText(), QString("two"));
+    editor.CommentMemo()->setPlainText("second\nversion");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.root()->childAt(3)->nodeType(), COMMENT);
+    QCOMPARE(bytes(f.root()->childAt(3)->nodeValue()), QByteArray("second\r\nversion"));
+    QCOMPARE(bytes(f.root()->childAt(1)->nodeValue()), QByteArray("one"));
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "second\nversion"}));
+}
+
+void CommentsEditorTest::updateWithoutChoosingARowRewritesTheFirstComment() {
+    DetailFixture f("<a><!--one--><!--two--></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    editor.CommentMemo()->setPlainText("typed");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"typed", "two"}));
+}
+
+void CommentsEditorTest::updateWithNoCommentsChangesNothingButCountsAsAChange() {
+    DetailFixture f("<a><b/></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({""}));
+    editor.CommentMemo()->setPlainText("typed");
+    emit editor.CommentStringGrid()->cellClicked(0, 0);
+    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
+    QVERIFY(editor.CommentMemo()->toPlainText().isEmpty());
+    editor.CommentMemo()->setPlainText("typed");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.root()->childCount(), 1);
+    QVERIFY(f.changes.hasUnsavedChanges());
+}
+
+void CommentsEditorTest::addNewAppendsAfterEveryOtherChildAndKeepsTheFields() {
+    DetailFixture f("<a><!--one--><b/>text</a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    editor.CommentMemo()->setPlainText("new");
+    editor.AddNewBitBtnClick();
+    QCOMPARE(f.root()->childCount(), 4);
+    QCOMPARE(f.root()->childAt(3)->nodeType(), COMMENT);
+    QCOMPARE(f.root()->childAt(3)->parentNode(), f.root());
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "new"}));
+    QCOMPARE(editor.CommentMemo()->toPlainText(), QString("new"));
+    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
+    QVERIFY(f.saved().contains("<!--new-->"));
+}
+
+void CommentsEditorTest::addNewWithAnEmptyFieldAddsAnEmptyComment() {
+    DetailFixture f("<a><!--one--></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    editor.AddNewBitBtnClick();
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", ""}));
+}
+
+void CommentsEditorTest::commentTextsEndingTheCommentEarlyAreRefused() {
+    DetailFixture f("<a><!--one--></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    editor.CommentMemo()->setPlainText("a --> b");
+    editor.UpdateBitBtnClick();
+    editor.AddNewBitBtnClick();
+    QCOMPARE(f.dialogs.messages.size(), 2);
+    QCOMPARE(f.lastCaption(), QString("No Update"));
+    QCOMPARE(f.lastMessage(), QString("Illegal characters '-->' in Comment "));
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one"}));
+    QVERIFY(!f.changes.hasUnsavedChanges());
+
+    editor.CommentMemo()->setPlainText("a -- b");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"a -- b"}));
+}
+
+void CommentsEditorTest::deleteRemovesTheShownCommentAndResetsTheFields() {
+    DetailFixture f("<a><!--zero--><!--one--><!--two--></a>");
+    TCommentsEditorForm editor(f.context, f.root());
+    editor.CommentStringGrid()->setCurrentCell(1, 0);
+    editor.DeleteBitBtnClick();
+    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"zero", "two"}));
+    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
+    QVERIFY(editor.CommentMemo()->toPlainText().isEmpty());
+    QVERIFY(f.changes.hasUnsavedChanges());
+}
+
+QTEST_MAIN(CommentsEditorTest)
+#include "tst_comments_editor.moc"

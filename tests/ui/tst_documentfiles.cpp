@@ -1,0 +1,344 @@
+// New, Open, Save and Save As, with the text frame's round trip.
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "support/ProgramUnderTest.h"
+#include "editing/Textframedocker.h"
+
+namespace {
+
+const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                         "<Notes><Work>office<Task>call</Task></Work><Home/></Notes>\r\n";
+const QString FileError = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
+
+// A program with Diary.XML open.
+void openDiary(ProgramUnderTest& program, const QByteArray& bytes = Notes) {
+    program.writeFile("Diary.XML", bytes);
+    program.start();
+    program.dialogs.chooseFile(program.pathOf("Diary.XML"));
+    program.window().OpenMnuClick();
+    program.dialogs.clear();
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+}  // namespace
+
+class NewAndOpen : public QObject {
+    Q_OBJECT
+private slots:
+    void newSavesTheDeclarationFirst() {
+        ProgramUnderTest program;
+        program.start();
+        program.dialogs.chooseFile(program.pathOf("Fresh.XML"));
+        QVERIFY(program.window().SaveMnuClick());
+        const QByteArray saved = program.readFile("Fresh.XML");
+        QVERIFY2(saved.startsWith("<?xml version = \"1.0\" encoding=\"ISO-8859-1\"?>"), saved.constData());
+        QVERIFY(saved.contains("<NewDocument>"));
+        QVERIFY(saved.contains("NewFolder"));
+    }
+
+    void openShowsTheFileAndRefreshShowsTheDocumentName() {
+        ProgramUnderTest program;
+        openDiary(program);
+        QTreeWidget* tree = program.window().TreeView();
+        QCOMPARE(tree->topLevelItem(0)->text(0), program.pathOf("Diary.XML"));
+        QCOMPARE(tree->currentItem(), tree->topLevelItem(0));
+        QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), program.pathOf("Diary.XML"));
+        QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Diary.XML"));
+        program.window().Action("RefreshMnu")->trigger();
+        QCOMPARE(tree->topLevelItem(0)->text(0), QString("My FileName"));
+    }
+
+    void openAsksWithTheCurrentFileName() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.window().OpenMnuClick();
+        QCOMPARE(program.dialogs.openRequests.size(), 1);
+        const UserDialogs::FileRequest request = program.dialogs.openRequests[0];
+        QCOMPARE(request.title, QString("Enter Velmora  FileName"));
+        QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
+        QCOMPARE(request.fileName, program.pathOf("Diary.XML"));
+    }
+
+    void openingAMissingFileKeepsTheDocumentAndItsName() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.dialogs.chooseFile(program.pathOf("Missing.XML"));
+        program.window().OpenMnuClick();
+        QCOMPARE(program.dialogs.messages.size(), 1);
+        QCOMPARE(program.dialogs.messages[0].text, FileError);
+        QCOMPARE(program.dialogs.messages[0].caption, QString("File Error"));
+        QVERIFY(program.item("Work"));
+        // A later Save still goes to the file the document came from.
+        QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
+        QVERIFY(!QFile::exists(program.pathOf("Missing.XML")));
+    }
+
+    void textTypedBeforeOpenIsDropped() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.item("Work"));
+        program.type(" more");
+        program.dialogs.chooseFile(program.pathOf("Diary.XML"));
+        program.window().OpenMnuClick();
+        QCOMPARE(program.memo()->toPlainText(), QString());
+        QVERIFY(!program.window().DetailsChanged());
+        program.click(program.item("Work"));
+        QCOMPARE(program.memo()->toPlainText(), QString("office"));
+    }
+
+    void openWhileANodeIsSelectedTouchesNoDestroyedNode() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.item("Task"));
+        program.writeFile("Other.XML", "<Other><Leaf/></Other>");
+        program.dialogs.chooseFile(program.pathOf("Other.XML"));
+        program.window().OpenMnuClick();
+        QVERIFY(!program.window().CurrentNode());
+        program.click(program.item("Leaf"));
+        QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Other/Leaf"));
+        program.window().NewMnuClick();
+        QVERIFY(!program.window().CurrentNode());
+    }
+
+    void aVeryDeepDocumentOpensAndIsReplaced() {
+        ProgramUnderTest program;
+        QByteArray deep;
+        const int levels = 100000;
+        for (int i = 0; i < levels; ++i) deep += "<L>";
+        deep += "x";
+        for (int i = 0; i < levels; ++i) deep += "</L>";
+        openDiary(program, deep);
+        QTreeWidgetItem* item = program.window().TreeView()->topLevelItem(0);
+        int depth = 0;
+        while (item->childCount() > 0) {
+            item = item->child(0);
+            ++depth;
+        }
+        QCOMPARE(depth, levels);
+        program.window().NewMnuClick();
+        QCOMPARE(program.window().TreeView()->topLevelItem(0)->text(0), QString("My FileName"));
+    }
+};
+
+class Saving : public QObject {
+    Q_OBJECT
+private slots:
+    void afterNewEverySaveAsksForAName() {
+        ProgramUnderTest program;
+        program.start();
+        program.dialogs.chooseFile(program.pathOf("One"));
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.dialogs.saveRequests.size(), 1);
+        const UserDialogs::FileRequest request = program.dialogs.saveRequests[0];
+        QCOMPARE(request.title, QString("Enter Corvantis  FileName"));
+        QCOMPARE(request.filter, QString(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"));
+        QCOMPARE(request.fileName, QString());
+        QCOMPARE(request.folder, program.folder() + "/program/");
+        QVERIFY(QFile::exists(program.pathOf("One.XML")));
+        QCOMPARE(program.window().CurrentFileName(), program.pathOf("One.XML"));
+        QCOMPARE(program.window().TreeView()->topLevelItem(0)->text(0), program.pathOf("One.XML"));
+        program.dialogs.cancelFileDialog();
+        program.window().SaveMnuClick();
+        QCOMPARE(program.dialogs.saveRequests.size(), 2);
+    }
+
+    void saveWritesExactlyTheDocumentOverALongerFile() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.writeFile("Diary.XML", Notes + QByteArray(5000, ' ') + "<!-- old tail -->");
+        QVERIFY(program.window().SaveMnuClick());
+        const QByteArray saved = program.readFile("Diary.XML");
+        QVERIFY(!saved.contains("old tail"));
+        QCOMPARE(saved, QByteArray(program.window().Document().serialize().view().data(),
+                                   static_cast<qsizetype>(program.window().Document().serialize().length())));
+        QVERIFY(!program.window().DetailsChanged());
+        QCOMPARE(filesIn(program.folder()), QStringList({"Diary.XML"}));
+    }
+
+    void textTypedIsSavedAndReopened() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.item("Home"));
+        program.type("line one\nline two");
+        program.click(program.item("Work"));
+        QCOMPARE(program.memo()->toPlainText(), QString("office"));
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").contains("line one\r\nline two"));
+        program.dialogs.chooseFile(program.pathOf("Diary.XML"));
+        program.window().OpenMnuClick();
+        program.click(program.item("Home"));
+        QCOMPARE(program.memo()->toPlainText(), QString("line one\nline two"));
+    }
+
+    void textPendingInTheFrameIsSavedWithoutAnotherClick() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.item("Task"));
+        program.type(" the bank");
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").contains("call the bank"));
+    }
+
+    void theDocumentNodeTakesNoText() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.window().TreeView()->topLevelItem(0));
+        QVERIFY(program.memo()->isReadOnly());
+        program.type("stray");
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").startsWith("<?xml"));
+        program.click(program.item("Home"));
+        QVERIFY(!program.memo()->isReadOnly());
+    }
+
+    void aFailedSaveKeepsTheChangesMarkedAndTheFileIntact() {
+        ProgramUnderTest program;
+        openDiary(program);
+        QVERIFY(QFile::remove(program.pathOf("Diary.XML")));
+        QVERIFY(QDir(program.folder()).mkdir("Diary.XML"));
+        program.click(program.item("Home"));
+        program.type("x");
+        QVERIFY(!program.window().SaveMnuClick());
+        QCOMPARE(program.dialogs.captions(), QStringList({"File Error"}));
+        QCOMPARE(program.dialogs.messages[0].text, FileError);
+        QVERIFY(program.window().DetailsChanged());
+        QCOMPARE(filesIn(program.folder()), QStringList({"Diary.XML"}));
+    }
+
+    void saveAsCancelledKeepsTheChangesMarked() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.item("Home"));
+        program.type("x");
+        program.dialogs.cancelFileDialog();
+        QVERIFY(!program.window().SaveAsMnuClick());
+        QVERIFY(program.window().DetailsChanged());
+        program.dialogs.answer(UserDialogs::Answer::Cancel);
+        QVERIFY2(!program.close(), "closing still asks");
+    }
+
+    void saveAsOverAnExistingFileKeepsItAsBackup() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.writeFile("Target.XML", "old target");
+        program.dialogs.chooseFile(program.pathOf("Target.XML"));
+        QVERIFY(program.window().SaveAsMnuClick());
+        QCOMPARE(program.dialogs.messages.size(), 1);
+        QCOMPARE(program.dialogs.messages[0].text, QString("Target.BAK"));
+        QCOMPARE(program.dialogs.messages[0].caption, QString("Backup File Created"));
+        QCOMPARE(program.readFile("Target.BAK"), QByteArray("old target"));
+        QVERIFY(program.readFile("Target.XML").contains("<Notes>"));
+        QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Target.XML"));
+        QCOMPARE(program.window().CurrentFileName(), program.pathOf("Target.XML"));
+    }
+
+    void saveAsWithoutExtensionReplacesTheXmlFileWithoutBackup() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.writeFile("Plain.XML", "older");
+        program.dialogs.chooseFile(program.pathOf("Plain"));
+        QVERIFY(program.window().SaveAsMnuClick());
+        QVERIFY(program.dialogs.messages.isEmpty());
+        QVERIFY(program.readFile("Plain.XML").contains("<Notes>"));
+        QVERIFY(!QFile::exists(program.pathOf("Plain.BAK")));
+    }
+
+    void saveAsOntoALowerCaseXmlFileMovesItAside() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.writeFile("diary.xml", "lower");
+        program.dialogs.chooseFile(program.pathOf("diary.xml"));
+        QVERIFY(program.window().SaveAsMnuClick());
+        QCOMPARE(program.readFile("diary.BAK"), QByteArray("lower"));
+        QVERIFY(program.readFile("diary.xml.XML").contains("<Notes>"));
+        QVERIFY(!QFile::exists(program.pathOf("diary.xml")));
+    }
+
+    void anOlderBackupIsReplacedOnlyByACompleteNewOne() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.writeFile("Target.XML", "second");
+        program.writeFile("Target.BAK", "first");
+        program.dialogs.chooseFile(program.pathOf("Target.XML"));
+        QVERIFY(program.window().SaveAsMnuClick());
+        QCOMPARE(program.readFile("Target.BAK"), QByteArray("second"));
+        QVERIFY(program.readFile("Target.XML").contains("<Notes>"));
+    }
+
+    void withoutAPossibleBackupTheChosenFileStaysUntouched() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.writeFile("Target.XML", "precious");
+        QVERIFY(QDir(program.folder()).mkdir("Target.BAK"));  // no backup can take this name
+        program.click(program.item("Home"));
+        program.type("x");
+        program.dialogs.chooseFile(program.pathOf("Target.XML"));
+        QVERIFY(!program.window().SaveAsMnuClick());
+        QCOMPARE(program.dialogs.captions(), QStringList({"File Error"}));
+        QCOMPARE(program.readFile("Target.XML"), QByteArray("precious"));
+        QVERIFY(program.window().DetailsChanged());
+        QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
+    }
+};
+
+class Encodings : public QObject {
+    Q_OBJECT
+private slots:
+    void utf8TextRoundTripsByteForByte() {
+        ProgramUnderTest program;
+        openDiary(program, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Notes><Caf\xC3\xA9>cr\xC3\xA8me</Caf\xC3\xA9></Notes>");
+        QTreeWidgetItem* cafe = program.item(QString::fromUtf8("Caf\xC3\xA9"));
+        QVERIFY(cafe);
+        program.click(cafe);
+        QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("cr\xC3\xA8me"));
+        program.type(QString::fromUtf8(" \xE2\x82\xAC"));
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").contains("cr\xC3\xA8me \xE2\x82\xAC"));
+    }
+
+    void latin1TextStaysLatin1() {
+        ProgramUnderTest program;
+        openDiary(program, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Notes><Home>caf\xE9</Home></Notes>");
+        program.click(program.item("Home"));
+        QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("caf\xC3\xA9"));
+        program.type(QString::fromUtf8("\xC3\xA9"));
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").contains("caf\xE9\xE9"));
+    }
+
+    void aCharacterTheEncodingCannotHoldIsRefusedAndKept() {
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click(program.item("Home"));
+        program.type(QString::fromUtf8("5 \xE2\x82\xAC"));
+        program.click(program.item("Work"));
+        QCOMPARE(program.dialogs.captions(), QStringList({"Text Error"}));
+        QVERIFY(program.dialogs.messages[0].text.contains(QString::fromUtf8("\xE2\x82\xAC")));
+        QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("5 \xE2\x82\xAC"));
+        QCOMPARE(program.window().TreeView()->currentItem(), program.item("Home"));
+        QVERIFY(!program.window().SaveMnuClick());
+        QVERIFY(program.window().DetailsChanged());
+        QCOMPARE(program.readFile("Diary.XML"), Notes);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int failures = 0;
+    NewAndOpen newAndOpen;
+    failures += QTest::qExec(&newAndOpen, argc, argv);
+    Saving saving;
+    failures += QTest::qExec(&saving, argc, argv);
+    Encodings encodings;
+    failures += QTest::qExec(&encodings, argc, argv);
+    return failures;
+}
+
+#include "tst_documentfiles.moc"

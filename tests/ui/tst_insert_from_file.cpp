@@ -1,0 +1,197 @@
+// Insert From File and Save To Show Source: a subtree exchanged with XML text.
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "source_fixture.h"
+
+using corvantis::DOMNode;
+
+namespace {
+
+const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                         "<Notes><Work>office<Task>call</Task></Work><Home/></Notes>\r\n";
+const QString FileError = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
+
+// A file as the program writes it: the New document saved as Part.XML.
+QByteArray partWrittenByTheProgram(SourceProgram& source) {
+    SourceProgram writer;
+    writer.start();
+    writer.saveDocumentAs("Part.XML");
+    const QByteArray part = writer.program.readFile("Part.XML");
+    source.program.writeFile("Part.XML", part);
+    return part;
+}
+
+QStringList kindsOfChildren(const DOMNode* node) {
+    QStringList kinds;
+    for (int i = 0; i < node->childCount(); ++i) {
+        const DOMNode* child = node->childAt(i);
+        kinds << QString::number(child->nodeType()) + ":" + QString::fromLatin1(bytesOf(child->nodeName()));
+    }
+    return kinds;
+}
+
+DOMNode* nodeOf(SourceProgram& source, const QString& caption) {
+    return TVelmorant::NodeOf(source.program.item(caption));
+}
+
+}  // namespace
+
+class SaveToShowSource : public QObject {
+    Q_OBJECT
+private slots:
+    void showsExactlyThatElementsPartOfTheSavedFile() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        QVERIFY(source.window().SaveMnuClick());
+        const QByteArray saved = source.program.readFile("Diary.XML");
+        source.select("Notes");
+        source.saveToShowSource();
+        QVERIFY(source.viewer().isVisible());
+        source.saveViewerAs("Top.XML");
+        const QByteArray top = source.program.readFile("Top.XML");
+        QVERIFY(top.startsWith("\r\n <Notes>"));
+        QVERIFY(!top.contains("<?xml"));
+        QVERIFY2(saved.endsWith(top), top.constData());
+        QVERIFY(!source.window().DetailsChanged());
+    }
+
+    void aDeeperElementIsShownAsAFileOfItsOwn() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        source.select("Work");
+        source.saveToShowSource();
+        source.saveViewerAs("Work.XML");
+        // Indented as the top element of a file, not as deep as in the document.
+        QCOMPARE(source.program.readFile("Work.XML"), QByteArray("\r\n <Work>office<Task>call</Task></Work>"));
+    }
+
+    void theDocumentNodeAndNoSelectionTakeNeitherCommand() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        source.program.writeFile("Leaf.XML", "<Leaf/>");
+        source.window().TreeView()->setCurrentItem(nullptr);
+        source.saveToShowSource();
+        source.insertFromFile("Leaf.XML");
+        source.select("My FileName");
+        source.saveToShowSource();
+        source.insertFromFile("Leaf.XML");
+        QVERIFY(!source.viewer().isVisible());
+        QVERIFY(source.dialogs().openRequests.isEmpty());
+        QVERIFY(!source.window().DetailsChanged());
+    }
+};
+
+class InsertFromFile : public QObject {
+    Q_OBJECT
+private slots:
+    void cancellingChangesNothing() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        const QByteArray before = bytesOf(source.window().Document().serialize());
+        source.select("Home");
+        source.cancelInsertFromFile();
+        const UserDialogs::FileRequest request = source.dialogs().openRequests.value(0);
+        QCOMPARE(request.title, QString("Enter Velmora  FileName"));
+        QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
+        QCOMPARE(request.fileName, source.program.pathOf("Diary.XML"));
+        QVERIFY(!source.window().DetailsChanged());
+        QCOMPARE(bytesOf(source.window().Document().serialize()), before);
+    }
+
+    void aFileWrittenByTheProgramGoesUnderTheSelectedElement() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        const QByteArray part = partWrittenByTheProgram(source);
+        source.select("Home");
+        source.insertFromFile("Part.XML");
+        QVERIFY(source.dialogs().messages.isEmpty());
+        DOMNode* home = nodeOf(source, "Home");
+        // The reader keeps no blank-only text, so the line break after the
+        // declaration brings no text node.
+        QCOMPARE(kindsOfChildren(home), QStringList({"7:xml", "1:NewDocument"}));
+        QCOMPARE(source.children("Home"), QStringList({"NewDocument"}));
+        QCOMPARE(source.children("NewDocument"), QStringList({"NewFolder"}));
+        // Renumbered: the inserted elements' paths start with Home's.
+        QCOMPARE(bytesOf(nodeOf(source, "NewFolder")->path()), QByteArray("Notes/Home/NewDocument/NewFolder"));
+        // Home stays selected and shows the text the file brought.
+        QCOMPARE(TVelmorant::NodeOf(source.window().TreeView()->currentItem()), home);
+        QCOMPARE(source.program.memo()->toPlainText(),
+                 source.window().Text().toMultiLineText(home->getText(0)));
+        QVERIFY(source.window().DetailsChanged());
+        // The document keeps its own file, and Save writes there.
+        QCOMPARE(source.window().CurrentFileName(), source.program.pathOf("Diary.XML"));
+        QVERIFY(source.window().SaveMnuClick());
+        const QByteArray saved = source.program.readFile("Diary.XML");
+        QVERIFY(saved.indexOf("<?xml version = \"1.0\"") > saved.indexOf("<Home>"));
+        QCOMPARE(source.program.readFile("Part.XML"), part);
+    }
+
+    void insertingTwiceAddsTheContentsTwiceInOrder() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        partWrittenByTheProgram(source);
+        source.select("Work");
+        source.insertFromFile("Part.XML");
+        source.select("Work");
+        source.insertFromFile("Part.XML");
+        QCOMPARE(source.children("Work"), QStringList({"Task", "NewDocument", "NewDocument"}));
+        QCOMPARE(kindsOfChildren(nodeOf(source, "Work")),
+                 QStringList({"3:", "1:Task", "7:xml", "1:NewDocument", "7:xml", "1:NewDocument"}));
+    }
+
+    void aFileWithTooManyEndTagsStaysInsideTheSelectedElement() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        source.program.writeFile("Broken.XML", "<A/></B></C><D/>");
+        source.select("Work");
+        source.insertFromFile("Broken.XML");
+        QCOMPARE(source.children("Work"), QStringList({"Task", "A"}));
+        QCOMPARE(source.children("My FileName"), QStringList({"Notes"}));
+        QCOMPARE(source.children("Notes"), QStringList({"Work", "Home"}));
+        QVERIFY(!source.program.item("D"));
+        QCOMPARE(source.dialogs().captions(), QStringList({"Insert Error"}));
+        QVERIFY(source.window().DetailsChanged());
+    }
+
+    void aFileThatIsNotXmlAddsWhatCanBeReadAndSavesAgain() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        source.program.writeFile("Junk.XML", QByteArray("<<a <b x='1\0\xFF<!--<![CDATA[</\0>&#;&", 29));
+        source.select("Home");
+        source.insertFromFile("Junk.XML");
+        QVERIFY(source.window().DetailsChanged());
+        QCOMPARE(source.children("Notes"), QStringList({"Work", "Home"}));
+        QVERIFY(source.window().SaveMnuClick());
+        QVERIFY(source.program.readFile("Diary.XML").startsWith("<?xml"));
+    }
+
+    void aMissingFileIsReportedAndChangesNothing() {
+        SourceProgram source;
+        source.open("Diary.XML", Notes);
+        const QByteArray before = bytesOf(source.window().Document().serialize());
+        source.select("Home");
+        source.insertFromFile("Missing.XML");
+        QCOMPARE(source.dialogs().captions(), QStringList({"File Error"}));
+        QCOMPARE(source.dialogs().messages[0].text, FileError);
+        QVERIFY(!source.window().DetailsChanged());
+        QCOMPARE(bytesOf(source.window().Document().serialize()), before);
+    }
+
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int status = 0;
+    {
+        SaveToShowSource test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        InsertFromFile test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}
+
+#include "tst_insert_from_file.moc"

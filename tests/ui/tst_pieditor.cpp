@@ -1,0 +1,133 @@
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "detail_editor_fixture.h"
+#include "editors/Pieditor.h"
+
+using corvantis::PROCESSING_INSTRUCTION;
+
+class PIEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow();
+    void editsTheDocumentLevelInstructions();
+    void updateChangesOnlyTheFirstInstructionWithTheTarget();
+    void updateAppendsATargetThatDiffersOnlyInCase();
+    void updateRefusesInvalidTargets_data();
+    void updateRefusesInvalidTargets();
+    void updateRefusesEmptyValuesAndValuesEndingTheInstruction_data();
+    void updateRefusesEmptyValuesAndValuesEndingTheInstruction();
+    void deleteRemovesTheFirstInstructionWithTheTypedTarget();
+    void deleteOfAnUnknownOrEmptyTargetChangesNothing();
+};
+
+void PIEditorTest::aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow() {
+    DetailFixture f("<a><b/></a>");
+    TPIEditorForm editor(f.context, f.root());
+    QCOMPARE(editor.windowTitle(), QString("Processing Instructions Editor"));
+    QCOMPARE(editor.PIGrid()->heading(0), QString("PI Targer"));
+    QCOMPARE(editor.PIGrid()->heading(1), QString("PI Value"));
+    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"="}));
+}
+
+void PIEditorTest::editsTheDocumentLevelInstructions() {
+    DetailFixture f("<?xml version=\"1.0\"?><a><?inner x?></a>");
+    TPIEditorForm editor(f.context, f.documentNode());
+    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"xml=version=\"1.0\""}));
+    editor.PIGrid()->setCurrentCell(0, 1);
+    QCOMPARE(editor.TargetNameEdit()->text(), QString("xml"));
+    editor.TargetNameMemo()->setPlainText("version=\"1.0\" encoding=\"ISO-8859-1\"");
+    editor.UpdateBitBtnClick();
+    QVERIFY(f.saved().startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
+}
+
+void PIEditorTest::updateChangesOnlyTheFirstInstructionWithTheTarget() {
+    DetailFixture f("<a><?app one?><b/><?app two?></a>");
+    TPIEditorForm editor(f.context, f.root());
+    editor.TargetNameEdit()->setText("app");
+    editor.TargetNameMemo()->setPlainText("new\nvalue");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(bytes(f.root()->childAt(0)->nodeValue()), QByteArray("new\r\nvalue"));
+    QCOMPARE(bytes(f.root()->childAt(2)->nodeValue()), QByteArray("two"));
+    QVERIFY(editor.TargetNameEdit()->text().isEmpty());
+    QVERIFY(editor.TargetNameMemo()->toPlainText().isEmpty());
+    QVERIFY(f.changes.hasUnsavedChanges());
+}
+
+void PIEditorTest::updateAppendsATargetThatDiffersOnlyInCase() {
+    DetailFixture f("<a><?xsl one?><b/></a>");
+    TPIEditorForm editor(f.context, f.root());
+    editor.TargetNameEdit()->setText("Xsl");
+    editor.TargetNameMemo()->setPlainText("two");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.root()->childCount(), 3);
+    QCOMPARE(f.root()->childAt(2)->nodeType(), PROCESSING_INSTRUCTION);
+    QCOMPARE(f.root()->childAt(2)->parentNode(), f.root());
+    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"xsl=one", "Xsl=two"}));
+}
+
+void PIEditorTest::updateRefusesInvalidTargets_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("empty") << "";
+    QTest::newRow("digit first") << "9lives";
+    QTest::newRow("blank inside") << "my app";
+}
+
+void PIEditorTest::updateRefusesInvalidTargets() {
+    QFETCH(QString, target);
+    DetailFixture f("<a/>");
+    TPIEditorForm editor(f.context, f.root());
+    editor.TargetNameEdit()->setText(target);
+    editor.TargetNameMemo()->setPlainText("value");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.lastCaption(), QString("Target Error"));
+    QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Target:"));
+    QCOMPARE(f.root()->childCount(), 0);
+    QCOMPARE(editor.TargetNameEdit()->text(), target);
+}
+
+void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("empty") << "";
+    QTest::newRow("ends the instruction") << "a ?> b";
+}
+
+void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
+    QFETCH(QString, value);
+    DetailFixture f("<a/>");
+    TPIEditorForm editor(f.context, f.root());
+    editor.TargetNameEdit()->setText("app");
+    editor.TargetNameMemo()->setPlainText(value);
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.lastCaption(), QString("Value Error"));
+    QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Value:"));
+    QCOMPARE(f.root()->childCount(), 0);
+    QVERIFY(!f.changes.hasUnsavedChanges());
+}
+
+void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {
+    DetailFixture f("<a><?app one?><?app two?></a>");
+    TPIEditorForm editor(f.context, f.root());
+    editor.PIGrid()->setCurrentCell(1, 0);
+    QCOMPARE(editor.TargetNameMemo()->toPlainText(), QString("two"));
+    editor.DeleteBitBtnClick();
+    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"app=two"}));
+    QVERIFY(f.changes.hasUnsavedChanges());
+}
+
+void PIEditorTest::deleteOfAnUnknownOrEmptyTargetChangesNothing() {
+    DetailFixture f("<a><?app one?></a>");
+    TPIEditorForm editor(f.context, f.root());
+    editor.TargetNameEdit()->setText("other");
+    editor.DeleteBitBtnClick();
+    QCOMPARE(editor.TargetNameEdit()->text(), QString("other"));
+    editor.TargetNameEdit()->clear();
+    editor.DeleteBitBtnClick();
+    QCOMPARE(f.root()->childCount(), 1);
+    QVERIFY(!f.changes.hasUnsavedChanges());
+    QVERIFY(f.dialogs.messages.isEmpty());
+}
+
+QTEST_MAIN(PIEditorTest)
+#include "tst_pieditor.moc"

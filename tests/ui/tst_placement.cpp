@@ -1,0 +1,94 @@
+// Window placements: stored, restored, reset, and the first resize skipped.
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "support/ProgramUnderTest.h"
+#include "editors/WindowPlacement.h"
+
+namespace {
+
+QRect placement(SettingsStore& settings, const QString& prefix) {
+    return QRect(settings.readInt(prefix + "Left", -1), settings.readInt(prefix + "Top", -1),
+                 settings.readInt(prefix + "Width", -1), settings.readInt(prefix + "Height", -1));
+}
+
+}  // namespace
+
+class Placement : public QObject {
+    Q_OBJECT
+private slots:
+    void theFirstRunUsesTheDesignPlaces() {
+        ProgramUnderTest program;
+        program.start();
+        QCOMPARE(program.window().size(), QSize(324, 439));
+        QCOMPARE(program.textEditor().size(), QSize(258, 169));
+        QCOMPARE(program.textEditor().windowTitle(), QString("Text Editor"));
+    }
+
+    void aStoredPlacementComesBack() {
+        ProgramUnderTest program;
+        program.start();
+        program.window().resize(500, 400);
+        program.textEditor().resize(300, 200);
+        QCOMPARE(placement(program.settings(), "Organiser_").size(), QSize(500, 400));
+        QCOMPARE(placement(program.settings(), "TextEdit_").size(), QSize(300, 200));
+        program.restart();
+        QCOMPARE(program.window().size(), QSize(500, 400));
+        QCOMPARE(program.textEditor().size(), QSize(300, 200));
+    }
+
+    void aValueThatIsNoNumberKeepsOnlyItsDesignValue() {
+        ProgramUnderTest program;
+        program.settings().writeText("Organiser_Width", "wide");
+        program.settings().writeInt("Organiser_Height", 300);
+        program.start();
+        QCOMPARE(program.window().size(), QSize(324, 300));
+    }
+
+    void theFirstResizeIsNotStored() {
+        ProgramUnderTest program;
+        program.start();
+        QCOMPARE(program.textEditor().ResizeCount(), 1);
+        QVERIFY(!program.settings().contains("TextEdit_Width"));
+        program.textEditor().resize(280, 190);
+        QCOMPARE(program.settings().readInt("TextEdit_Width", 0), 280);
+    }
+
+    void resetForgetsEveryPlacementIncludingLaterOnes() {
+        ProgramUnderTest program;
+        program.start();
+        program.window().resize(500, 400);
+        program.textEditor().resize(300, 200);
+        program.settings().writeInt("AttribEdit_Top", 7);
+        program.window().Action("ResetPositionsMnu")->trigger();
+        for (const QString& name : storedPlacementNames()) QVERIFY2(!program.settings().contains(name), qPrintable(name));
+        QVERIFY(program.window().PositionsReset());
+        // The main window stores nothing more; other windows still do until shutdown.
+        program.window().resize(510, 410);
+        QVERIFY(!program.settings().contains("Organiser_Width"));
+        program.textEditor().resize(310, 210);
+        QVERIFY(program.settings().contains("TextEdit_Width"));
+        program.restart();
+        QCOMPARE(program.window().size(), QSize(324, 439));
+        QCOMPARE(program.textEditor().size(), QSize(258, 169));
+        QCOMPARE(storedPlacementNames().size(), 28);
+        QCOMPARE(storedPlacementNames().first(), QString("TextEdit_Top"));
+        QCOMPARE(storedPlacementNames().last(), QString("Organiser_Height"));
+    }
+
+    void closingTheTextEditorOnlyHidesIt() {
+        ProgramUnderTest program;
+        program.start();
+        program.click(program.item("NewFolder"));
+        program.type("kept");
+        program.textEditor().close();
+        QVERIFY(!program.textEditor().isVisible());
+        program.click(program.item("NewDocument"));
+        QVERIFY(program.textEditor().isVisible());
+        program.click(program.item("NewFolder"));
+        QCOMPARE(program.memo()->toPlainText(), QString("kept"));
+    }
+};
+
+QTEST_MAIN(Placement)
+#include "tst_placement.moc"

@@ -1,0 +1,121 @@
+// The node details window inside the program: what a click shows, and how
+// the editors opened from it change the document and the window.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include "detail_editor_fixture.h"
+#include "editors/Attributeseditor.h"
+#include "editors/Commentseditor.h"
+#include "editors/Pieditor.h"
+#include "editors/Xmlform.h"
+#include "support/ProgramUnderTest.h"
+
+namespace {
+
+const QByteArray Notes =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+    "<Notes><Work due=\"Monday\" owner=\"me\">office<!--urgent--><?todo first?></Work>"
+    "<Home/></Notes>\r\n";
+
+void openNotes(ProgramUnderTest& program) {
+    program.writeFile("Notes.XML", Notes);
+    program.start();
+    program.dialogs.chooseFile(program.pathOf("Notes.XML"));
+    program.window().OpenMnuClick();
+    program.dialogs.clear();
+}
+
+template <class Editor, class Step>
+void whenOpened(Step step) {
+    QTimer::singleShot(0, [step] {
+        auto* editor = qobject_cast<Editor*>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        step(editor);
+        editor->OKBitBtnClick();
+    });
+}
+
+}  // namespace
+
+class XMLFormInProgramTest : public QObject {
+    Q_OBJECT
+private slots:
+    void clickingAnElementShowsItsDetails();
+    void editorChangesShowAtOnceAndSurviveSaveAndReopen();
+    void textTypedBeforeOpeningAnEditorStaysWithItsNode();
+};
+
+void XMLFormInProgramTest::clickingAnElementShowsItsDetails() {
+    ProgramUnderTest program;
+    openNotes(program);
+    program.click(program.item("Work"));
+    TXML* xml = program.window().XML();
+    QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=me"}));
+    QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent"}));
+    QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"todo=first"}));
+    program.click(program.item("Home"));
+    QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"="}));
+    QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({""}));
+}
+
+void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
+    ProgramUnderTest program;
+    openNotes(program);
+    program.click(program.item("Work"));
+    TXML* xml = program.window().XML();
+    whenOpened<TAttribForm>([](TAttribForm* editor) {
+        editor->AttribNameEdit()->setText("owner");
+        editor->AttribNameMemo()->setPlainText("you");
+        editor->UpdateBitBtnClick();
+    });
+    xml->AttribBitBtnClick();
+    QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
+    whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
+        editor->CommentMemo()->setPlainText("call back\nsoon");
+        editor->AddNewBitBtnClick();
+    });
+    xml->CommentBitBtnClick();
+    whenOpened<TPIEditorForm>([](TPIEditorForm* editor) {
+        editor->TargetNameEdit()->setText("todo");
+        editor->DeleteBitBtnClick();
+    });
+    xml->PIBitBtnClick();
+    QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent", "call back\nsoon"}));
+    QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"="}));
+
+    QVERIFY(program.window().SaveMnuClick());
+    const QByteArray saved = program.readFile("Notes.XML");
+    QVERIFY2(saved.contains("owner=\"you\""), saved.constData());
+    QVERIFY2(saved.contains("<!--call back\r\nsoon-->"), saved.constData());
+    QVERIFY2(!saved.contains("todo"), saved.constData());
+
+    program.restart();
+    program.dialogs.chooseFile(program.pathOf("Notes.XML"));
+    program.window().OpenMnuClick();
+    program.click(program.item("Work"));
+    QCOMPARE(rowsOf(program.window().XML()->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
+}
+
+void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
+    ProgramUnderTest program;
+    openNotes(program);
+    program.click(program.item("Home"));
+    program.type("garden");
+    whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
+        editor->CommentMemo()->setPlainText("weekend");
+        editor->AddNewBitBtnClick();
+    });
+    program.window().XML()->CommentBitBtnClick();
+    program.click(program.item("Work"));
+    QVERIFY(program.window().SaveMnuClick());
+    const QByteArray saved = program.readFile("Notes.XML");
+    QVERIFY2(saved.contains("garden"), saved.constData());
+    QVERIFY2(saved.indexOf("garden") > saved.indexOf("<Home"), saved.constData());
+    QVERIFY2(saved.contains("<!--weekend-->"), saved.constData());
+}
+
+QTEST_MAIN(XMLFormInProgramTest)
+#include "tst_xmlform_in_program.moc"
