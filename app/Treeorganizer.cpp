@@ -21,11 +21,15 @@
 #include "app/SettingsStore.h"
 #include "app/Shell.h"
 #include "app/TreeImages.h"
+#include "editing/SourceCommands.h"
 #include "editing/Texteditor.h"
+#include "editing/TreeEditing.h"
 #include "editing/Textframedocker.h"
 #include "editors/DetailEditorContext.h"
 #include "editors/Hints.h"
+#include "editors/SaveAs.h"
 #include "editors/SaveFile.h"
+#include "editors/Showsource.h"
 #include "editors/UserDialogs.h"
 #include "editors/WindowPlacement.h"
 #include "editors/Xmlform.h"
@@ -54,6 +58,7 @@ public:
     static constexpr int Type = QTreeWidgetItem::UserType + 1;
     DocumentTreeItem(DOMNode* node, const QString& caption) : QTreeWidgetItem(Type), node_(node) {
         setText(0, caption);
+        setFlags(flags() | Qt::ItemIsEditable);
     }
     DOMNode* node() const { return node_; }
 
@@ -149,7 +154,9 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, const QStr
 
     xml_ = new TXML(DetailEditorContext{changes_, dialogs_, settings_, documentText_}, [this] { return SelectedNode(); });
     connect(xml_, &TXML::EditorClosed, this, &TVelmorant::TreeViewClick);
-    // Pending: the source viewer joins here once it is built.
+    editing_ = new TreeEditing(*this, dialogs_);
+    source_ = new TXMLSource(settings_, dialogs_, documentText_, programFolder_);
+    (new SourceCommands(*this, dialogs_, *source_))->attach();
     applyXmlEditorOption();
 }
 
@@ -158,6 +165,8 @@ TVelmorant::~TVelmorant() {
     document_.reset();
     delete xml_;
     xml_ = nullptr;
+    delete source_;
+    source_ = nullptr;
     if (positionsReset_) forgetStoredPlacements(settings_);
 }
 
@@ -346,7 +355,6 @@ void TVelmorant::createToolButtons() {
     connect(Button("TreeExpandSpeed"), &QToolButton::clicked, this, &TVelmorant::TreeExpandSpeedClick);
     connect(Button("TreeCollapseSpeed"), &QToolButton::clicked, this, &TVelmorant::TreeCollapseSpeedClick);
     connect(Button("ExitSpeedButton"), &QToolButton::clicked, this, &TVelmorant::ExitMnuClick);
-    connect(Button("SpeedButton1"), &QToolButton::clicked, this, &TVelmorant::SpeedButton1Click);
 }
 
 QAction* TVelmorant::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
@@ -368,6 +376,20 @@ std::pair<int, int> TVelmorant::TreeViewGetImageIndex(const QTreeWidgetItem* ite
         if (markMode_ == 4) return {6, 7};
     }
     return {0, 2};
+}
+
+QTreeWidgetItem* TVelmorant::NewTreeItem(DOMNode* node) const {
+    return new DocumentTreeItem(node, documentText_.toText(node->nodeName()));
+}
+
+void TVelmorant::ForgetCurrentNode() {
+    currentNode_ = nullptr;
+    currentItem_ = nullptr;
+}
+
+void TVelmorant::SetMark(QTreeWidgetItem* item, int mode) {
+    markedItem_ = mode ? item : nullptr;
+    markMode_ = item ? mode : 0;
 }
 
 void TVelmorant::DropCutMark() {
@@ -430,7 +452,7 @@ void TVelmorant::RememberFileNameMnuClick() {
 
 void TVelmorant::ViewSourceMnuClick() {
     if (!StoreEditedText()) return;
-    // Pending: the serialized document goes to the source viewer once it is built.
+    source_->ShowText(document_->serialize(document_->documentNode()));
 }
 
 void TVelmorant::ResetPositionsMnuClick() {
@@ -448,11 +470,6 @@ void TVelmorant::AboutMnuClick() {
 void TVelmorant::HelpMnuClick() {
     if (!RunProgram(programFolder_ + "CorvantisHelp.htm"))
         dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
-}
-
-void TVelmorant::SpeedButton1Click() {
-    QToolButton* button = Button("SpeedButton1");
-    insertPopMenu_->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
 void TVelmorant::closeEvent(QCloseEvent* event) {
@@ -473,6 +490,7 @@ void TVelmorant::closeEvent(QCloseEvent* event) {
     event->accept();
     if (textEditor_) textEditor_->hide();
     if (xml_) xml_->hide();
+    if (source_) source_->hide();
     emit Closed();
 }
 

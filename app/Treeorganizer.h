@@ -20,9 +20,11 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SettingsStore;
+class TreeEditing;
 class TreeImages;
 class TTT;
 class TXML;
+class TXMLSource;
 class UserDialogs;
 
 class TVelmorant : public QMainWindow {
@@ -62,6 +64,7 @@ public:
     QTreeWidget* TreeView() const { return treeView_; }
     QStatusBar* StatusBar1() const { return statusBar1_; }
     TXML* XML() const { return xml_; }
+    TXMLSource* XMLSource() const { return source_; }
     TTT* TextEditor() const { return textEditor_; }
     QAction* Action(const QString& objectName) const;
     QToolButton* Button(const QString& objectName) const;
@@ -73,6 +76,14 @@ public:
     int MarkMode() const { return markMode_; }
     // Image and selected image of a tree item: 0/2, or the mark's pair.
     std::pair<int, int> TreeViewGetImageIndex(const QTreeWidgetItem* item) const;
+
+    // For the tree-editing commands: a tree item for `node`, captioned with
+    // its name, not yet in the tree.
+    QTreeWidgetItem* NewTreeItem(corvantis::DOMNode* node) const;
+    // No node is current: it is about to be destroyed.
+    void ForgetCurrentNode();
+    // `mode` 4 marks `item` for cut, 5 for copy; 0 (or no item) removes the mark.
+    void SetMark(QTreeWidgetItem* item, int mode);
 
 public slots:
     // File
@@ -95,7 +106,6 @@ public slots:
     // Tool buttons
     void TreeExpandSpeedClick();
     void TreeCollapseSpeedClick();
-    void SpeedButton1Click();
 
     // The tree view and the node details.
     void BuildTree();
@@ -167,5 +177,7 @@ private:
     QAction* viewSourceMnu_ = nullptr;
     QAction* rememberFileNameMnu_ = nullptr;
     TXML* xml_ = nullptr;
+    TXMLSource* source_ = nullptr;
     TTT* textEditor_ = nullptr;
+    TreeEditing* editing_ = nullptr;
 };

@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 
 #include "core/Dom.h"
-#include "editing/SourceCommands.h"
 #include "editors/Showsource.h"
 #include "support/ProgramUnderTest.h"
 
@@ -24,10 +23,7 @@ public:
     ProgramUnderTest program;
 
     // Starts with the New document.
-    void start() {
-        program.start();
-        attachViewer();
-    }
+    void start() { program.start(); }
     // Starts with `name` written from `bytes` and opened.
     void open(const QString& name, const QByteArray& bytes) {
         program.writeFile(name, bytes);
@@ -39,23 +35,23 @@ public:
 
     TVelmorant& window() { return program.window(); }
     ScriptedDialogs& dialogs() { return program.dialogs; }
-    TXMLSource& viewer() { return *viewer_; }
+    TXMLSource& viewer() { return *window().XMLSource(); }
 
     void select(const QString& caption) { program.click(program.item(caption)); }
-    void viewSource() { viewer_->ShowText(window().Document().serialize(window().Document().documentNode())); }
-    void saveToShowSource() { commands_->SaveToViewButtonClick(); }
+    void viewSource() { window().Action("ViewSourceMnu")->trigger(); }
+    void saveToShowSource() { window().Action("SaveToViewMnu")->trigger(); }
     void insertFromFile(const QString& name) {
         program.dialogs.chooseFile(program.pathOf(name));
-        commands_->LoadFromFileButtonClick();
+        window().Action("InsertFromFileMnu")->trigger();
     }
     void cancelInsertFromFile() {
         program.dialogs.cancelFileDialog();
-        commands_->LoadFromFileButtonClick();
+        window().Action("InsertFromFileMnu")->trigger();
     }
     // The viewer's Save As to `name` in the test folder.
     void saveViewerAs(const QString& name) {
         program.dialogs.chooseFile(program.pathOf(name));
-        viewer_->SaveAs1Click();
+        viewer().findChild<QAction*>("SaveAs1")->trigger();
     }
     // The main window's Save As to `name` in the test folder.
     bool saveDocumentAs(const QString& name) {
@@ -68,14 +64,4 @@ public:
         for (int i = 0; item && i < item->childCount(); ++i) names << item->child(i)->text(0);
         return names;
     }
-
-private:
-    void attachViewer() {
-        viewer_ = std::make_unique<TXMLSource>(program.settings(), program.dialogs, window().Text(),
-                                               program.folder() + "/program/");
-        commands_ = new SourceCommands(window(), program.dialogs, *viewer_);
-    }
-
-    std::unique_ptr<TXMLSource> viewer_;
-    SourceCommands* commands_ = nullptr;
 };

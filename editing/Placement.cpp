@@ -1,0 +1,74 @@
+#include "editing/Placement.h"
+
+#include <vector>
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "app/Treeorganizer.h"
+
+namespace placement {
+
+namespace {
+
+// The toolkit lays out expanded levels recursively; deeper items open on
+// demand, as after a rebuild of the tree.
+constexpr int DeepestExpandedLevel = 2000;
+
+int levelOf(const QTreeWidgetItem* item) {
+    int level = 0;
+    for (const QTreeWidgetItem* up = item->parent(); up; up = up->parent()) ++level;
+    return level;
+}
+
+}  // namespace
+
+bool mayPlaceAt(const corvantis::DOMNode* target, corvantis::InsertPosition position) {
+    if (!target || !target->parentNode()) return false;
+    return position == corvantis::Under || target->parentNode()->parentNode() != nullptr;
+}
+
+bool isWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor) {
+    if (!ancestor) return false;
+    for (const QTreeWidgetItem* up = item; up; up = up->parent())
+        if (up == ancestor) return true;
+    return false;
+}
+
+void expandSubtree(QTreeWidgetItem* top) {
+    struct Pending {
+        QTreeWidgetItem* item;
+        int level;
+    };
+    std::vector<Pending> pending{{top, levelOf(top)}};
+    while (!pending.empty()) {
+        const Pending next = pending.back();
+        pending.pop_back();
+        if (next.level > DeepestExpandedLevel || next.item->childCount() == 0) continue;
+        next.item->setExpanded(true);
+        for (int i = 0; i < next.item->childCount(); ++i) pending.push_back({next.item->child(i), next.level + 1});
+    }
+}
+
+QTreeWidgetItem* itemOf(const QTreeWidget* tree, const corvantis::DOMNode* node) {
+    if (!node) return nullptr;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
+        if (TVelmorant::NodeOf(*it) == node) return *it;
+    return nullptr;
+}
+
+void deleteItemTree(QTreeWidgetItem* top) {
+    // Children go front first, which the item's child list removes in constant time.
+    std::vector<QTreeWidgetItem*> pending{top};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        if (item->childCount() > 0) {
+            pending.push_back(item->child(0));
+        } else {
+            pending.pop_back();
+            delete item;
+        }
+    }
+}
+
+}  // namespace placement

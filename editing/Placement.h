@@ -1,0 +1,30 @@
+// Where the tree commands may put a new or pasted element, and helpers for
+// the tree items that mirror the document's elements.
+#pragma once
+
+#include "core/Dom.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace placement {
+
+// Only an element can be a target, and the document keeps a single
+// top-level element: nothing goes beside it.
+bool mayPlaceAt(const corvantis::DOMNode* target, corvantis::InsertPosition position);
+
+// True when `item` is `ancestor` or lies anywhere below it.
+bool isWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor);
+
+// Expands `top` and every item below it, down to the depth the tree view can
+// lay out.
+void expandSubtree(QTreeWidgetItem* top);
+
+// The tree item of `node`, or null.
+QTreeWidgetItem* itemOf(const QTreeWidget* tree, const corvantis::DOMNode* node);
+
+// Destroys an item taken out of its tree with all items below it, without
+// recursion.
+void deleteItemTree(QTreeWidgetItem* top);
+
+}  // namespace placement
