@@ -23,6 +23,7 @@
 #include "app/TreeImages.h"
 #include "editing/SourceCommands.h"
 #include "editing/Texteditor.h"
+#include "editing/Placement.h"
 #include "editing/TreeEditing.h"
 #include "editing/Textframedocker.h"
 #include "editors/DetailEditorContext.h"
@@ -90,22 +91,6 @@ private:
     const TVelmorant* window_;
     QIcon icons_[3];
 };
-
-// Destroys a detached item tree leaf by leaf: the toolkit's own destructor
-// would recurse once per level. Children go front first, which the item's
-// child list removes in constant time.
-void deleteItemTree(QTreeWidgetItem* top) {
-    std::vector<QTreeWidgetItem*> pending{top};
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        if (item->childCount() > 0) {
-            pending.push_back(item->child(0));
-        } else {
-            pending.pop_back();
-            delete item;
-        }
-    }
-}
 
 enum class ReadResult { Read, CannotOpen, CannotRead };
 
@@ -510,7 +495,7 @@ void TVelmorant::clearTreeView() {
     currentItem_ = nullptr;
     markedItem_ = nullptr;
     markMode_ = 0;
-    while (treeView_->topLevelItemCount() > 0) deleteItemTree(treeView_->takeTopLevelItem(0));
+    while (treeView_->topLevelItemCount() > 0) placement::deleteItemTree(treeView_->takeTopLevelItem(0));
     treeChanging_ = false;
 }
 
