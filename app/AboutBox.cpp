@@ -18,7 +18,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     big.setPointSize(big.pointSize() + 4);
     product->setFont(big);
-    auto* version = new QLabel("Version 0.9", this);
+    auto* version = new QLabel("Version " CORVANTIS_VERSION, this);
     version->setObjectName("Version");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

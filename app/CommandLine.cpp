@@ -5,8 +5,7 @@
 #include <QFileInfo>
 
 QString startupFileArgument(const QStringList& arguments) {
-    // The version the About box shows, for --version.
-    QCoreApplication::setApplicationVersion("0.9");
+    QCoreApplication::setApplicationVersion(CORVANTIS_VERSION);
     QCommandLineParser parser;
     parser.setApplicationDescription("Keeps your notes as one XML document shown as a tree of folders.");
     parser.addHelpOption();

@@ -20,6 +20,7 @@
 #include "core/Functions.h"
 #include "app/SettingsStore.h"
 #include "app/Shell.h"
+#include "app/Shortcuts.h"
 #include "app/TreeImages.h"
 #include "editing/SourceCommands.h"
 #include "editing/Texteditor.h"
@@ -162,6 +163,7 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
         changes_.markUnsaved();
     });
     setTextFrameEditable();
+    applyShortcuts(*this);
 }
 
 void TVelmorant::createControls() {
@@ -407,16 +409,18 @@ void TVelmorant::showEvent(QShowEvent* event) {
 void TVelmorant::FormActivate() {
     if (activated_) return;
     activated_ = true;
+    const bool fileNamed = !startupFile_.isEmpty();
+    if (fileNamed) currentFileName_ = startupFile_;
     if (textEditor_) {
         textEditor_->show();
         textEditor_->TT()->FileNameLabel()->setText(currentFileName_);
     }
-    if (currentFileName_.isEmpty() || !rememberFileNameMnu_->isChecked()) {
+    if (!fileNamed && (currentFileName_.isEmpty() || !rememberFileNameMnu_->isChecked())) {
         NewMnuClick();
         if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(NoFileOpened);
         return;
     }
-    loadRememberedFile();
+    loadStartupFile(fileNamed);
 }
 
 void TVelmorant::applyXmlEditorOption() {
@@ -675,10 +679,11 @@ void TVelmorant::NewMnuClick() {
     newFile_ = true;
 }
 
-void TVelmorant::loadRememberedFile() {
+void TVelmorant::loadStartupFile(bool namedByUser) {
     QByteArray bytes;
     const ReadResult read = readWholeFile(currentFileName_, bytes);
     if (read == ReadResult::CannotOpen) {
+        if (namedByUser) showFileError();
         NewMnuClick();
         if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(NoFileOpened);
         return;

@@ -42,6 +42,9 @@ public:
 
     // The floating text editor, which the entry point creates after this window.
     void AttachTextEditor(TTT* textEditor);
+    // The file named on the command line: the first activation opens it
+    // instead of the remembered one. Empty: start as usual.
+    void OpenAtStartup(const QString& file) { startupFile_ = file; }
 
     // State the commands share.
     const QString& CurrentFileName() const { return currentFileName_; }
@@ -141,7 +144,9 @@ private:
     void showFileError();
     void showPathOf(const QTreeWidgetItem* item);
     void applyXmlEditorOption();
-    void loadRememberedFile();
+    // A file the user named at start-up must be there: one that cannot be
+    // opened is reported, a remembered one that has gone is not.
+    void loadStartupFile(bool namedByUser);
     // Empties the tree view before the nodes its items refer to are destroyed.
     void clearTreeView();
     void replaceDocumentByNew();
@@ -156,6 +161,7 @@ private:
     DocumentChanges changes_;
     DocumentText documentText_;
     QString currentFileName_;
+    QString startupFile_;
     corvantis::DOMNode* currentNode_ = nullptr;
     QTreeWidgetItem* currentItem_ = nullptr;  // the tree item of currentNode_
     bool textChanged_ = false;

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
 #include "editing/Texteditor.h"
@@ -13,11 +14,15 @@ int main(int argc, char** argv) {
     CorvantisApplication application(argc, argv, dialogs);
     // The program ends with its main window, not with the last tool window.
     application.setQuitOnLastWindowClosed(false);
+    // Lets the desktop match the windows to the desktop entry and its icon.
+    application.setDesktopFileName("io.github.corvantis.Corvantis");
+    const QString startupFile = startupFileArgument(application.arguments());
     try {
         SettingsStore settings;
         TVelmorant mainWindow(settings, dialogs);
         TTT textEditor(settings);
         mainWindow.AttachTextEditor(&textEditor);
+        mainWindow.OpenAtStartup(startupFile);
         QObject::connect(&mainWindow, &TVelmorant::Closed, &application, &QApplication::quit);
         mainWindow.show();
         mainWindow.activateWindow();

@@ -49,12 +49,16 @@ for file in usr/bin/corvantis usr/lib/corvantis/Example.xml usr/lib/corvantis/Co
     [ -e "$root/$file" ] || fail "the package lacks $file"
 done
 
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" \
+    || fail "the AppStream description does not list release $version"
+
 # The packaged program, started as the desktop entry starts it.
 home=$work/home
 mkdir -p -m 700 "$home"
 run() {
     env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen "$@"
 }
+run "$root/usr/bin/corvantis" --version | grep -q "$version" || fail "corvantis --version does not name $version"
 status=0
 run timeout 5 "$root/usr/bin/corvantis" "$root/usr/lib/corvantis/Example.xml" 2>"$work/stderr" || status=$?
 [ "$status" -eq 124 ] || { cat "$work/stderr" >&2; fail "corvantis ended with status $status instead of running"; }

@@ -1,0 +1,118 @@
+// `corvantis FILE`: the named file is opened at start-up instead of the
+// remembered one; one that cannot be read gives the file error and the New
+// document.
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "app/SettingsStore.h"
+#include "app/Treeorganizer.h"
+#include "editing/Texteditor.h"
+#include "editing/Textframedocker.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+const char* const FileErrorText = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
+
+// The windows as the entry point builds them, started with a file named on
+// the command line.
+class StartedWithFile {
+public:
+    StartedWithFile() : settings_(folder_.filePath("MyBusiness.ini")) {}
+    ~StartedWithFile() { stop(); }
+
+    QString write(const QString& name, const QByteArray& bytes) const {
+        QFile file(folder_.filePath(name));
+        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write test file");
+        file.write(bytes);
+        return file.fileName();
+    }
+    void start(const QString& namedFile) {
+        stop();
+        window_ = std::make_unique<TVelmorant>(settings_, dialogs, folder_.filePath("program/"));
+        textEditor_ = std::make_unique<TTT>(settings_);
+        window_->AttachTextEditor(textEditor_.get());
+        window_->OpenAtStartup(namedFile);
+        window_->show();
+        window_->FormActivate();
+    }
+    void stop() {
+        textEditor_.reset();
+        window_.reset();
+    }
+
+    SettingsStore& settings() { return settings_; }
+    TVelmorant& window() { return *window_; }
+    QString topCaption() const { return window_->TreeView()->topLevelItem(0)->text(0); }
+    QString fileNameLabel() const { return textEditor_->TT()->FileNameLabel()->text(); }
+    ScriptedDialogs dialogs;
+
+private:
+    QTemporaryDir folder_;
+    SettingsStore settings_;
+    std::unique_ptr<TVelmorant> window_;
+    std::unique_ptr<TTT> textEditor_;
+};
+
+}  // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theNamedFileIsTakenAsAnAbsolutePath() {
+        QCOMPARE(startupFileArgument({"corvantis"}), QString());
+        QCOMPARE(startupFileArgument({"corvantis", "notes.xml"}), QDir::current().absoluteFilePath("notes.xml"));
+        QCOMPARE(startupFileArgument({"corvantis", "/data/notes.xml"}), QString("/data/notes.xml"));
+        QCOMPARE(startupFileArgument({"corvantis", "--", "-notes.xml"}), QDir::current().absoluteFilePath("-notes.xml"));
+    }
+
+    void theNamedFileOpensInsteadOfTheRememberedOne() {
+        StartedWithFile program;
+        const QString remembered = program.write("remembered.xml", "<Remembered><Old/></Remembered>");
+        const QString named = program.write("named.xml", "<Named><Shopping/></Named>");
+        program.start(QString());
+        program.settings().writeText("MyFileName", remembered);
+
+        program.start(named);
+        QCOMPARE(program.topCaption(), named);
+        QCOMPARE(program.fileNameLabel(), named);
+        QCOMPARE(program.window().CurrentFileName(), named);
+        QVERIFY(program.window().TreeView()->findItems("Shopping", Qt::MatchRecursive).size() == 1);
+        QVERIFY(program.dialogs.messages.isEmpty());
+        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.window().NewFile());
+        // A plain start still opens the remembered file.
+        QCOMPARE(program.settings().readText("MyFileName", QString()), remembered);
+        program.start(QString());
+        QCOMPARE(program.topCaption(), remembered);
+    }
+
+    void theNamedFileOpensAlsoWhenFileNamesAreNotRemembered() {
+        StartedWithFile program;
+        const QString named = program.write("named.xml", "<Named/>");
+        program.start(QString());
+        program.settings().writeBool("RememberFileName", false);
+        program.start(named);
+        QCOMPARE(program.topCaption(), named);
+    }
+
+    void aFileThatCannotBeReadGivesTheFileErrorAndTheNewDocument() {
+        StartedWithFile program;
+        program.start(program.write("gone.xml", "<Gone/>") + ".missing");
+        QCOMPARE(program.dialogs.messages.size(), 1);
+        QCOMPARE(program.dialogs.messages[0].text, QString(FileErrorText));
+        QCOMPARE(program.dialogs.messages[0].caption, QString("File Error"));
+        QCOMPARE(program.topCaption(), QString("My FileName"));
+        QCOMPARE(program.fileNameLabel(), QString("No File Opened"));
+        QVERIFY(program.window().NewFile());
+    }
+};
+
+QTEST_MAIN(CommandLineTest)
+#include "tst_commandline.moc"

@@ -1,0 +1,173 @@
+// Keyboard use: the main window's shortcuts reach exactly their own command
+// and leave text fields alone, Return shows the selected node's details, and
+// the modal editors can be worked by Tab and closed by Escape.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcutEvent>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/Shortcuts.h"
+#include "detail_editor_fixture.h"
+#include "editing/Texteditor.h"
+#include "editors/Attributeseditor.h"
+#include "editors/Commentseditor.h"
+#include "support/ProgramUnderTest.h"
+
+namespace {
+
+// Records which actions a key reached and keeps them from running, so each
+// key can be tried without its command changing the document.
+class ShortcutRecorder : public QObject {
+public:
+    explicit ShortcutRecorder(TVelmorant& window) {
+        for (QAction* action : window.findChildren<QAction*>()) action->installEventFilter(this);
+    }
+    QStringList reached;
+    bool ambiguous = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Shortcut) return false;
+        reached << watched->objectName();
+        ambiguous = ambiguous || static_cast<QShortcutEvent*>(event)->isAmbiguous();
+        return true;
+    }
+};
+
+void activate(QWidget* window, QWidget* focus) {
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    focus->setFocus();
+    QCOMPARE(QApplication::focusWidget(), focus);
+}
+
+}  // namespace
+
+class ShortcutsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menusShowEveryShortcut() {
+        ProgramUnderTest program;
+        program.start();
+        for (const CommandShortcut& shortcut : commandShortcuts()) {
+            QAction* action = program.window().Action(shortcut.action);
+            QVERIFY2(action, shortcut.action);
+            QVERIFY2(!action->shortcut().isEmpty(), shortcut.action);
+        }
+        QCOMPARE(program.window().Action("UnderMnu")->shortcut(), QKeySequence("Ins"));
+        QCOMPARE(program.window().Action("EditNodeNameMnu")->shortcut(), QKeySequence("F2"));
+        QCOMPARE(program.window().Action("DeletePOPMnu")->shortcut(), QKeySequence("Del"));
+        // Edit > "Delete" inserts a node: the Delete key must not reach it.
+        QVERIFY(program.window().Action("DeleteMnu")->shortcut().isEmpty());
+    }
+
+    void noKeyServesTwoActions() {
+        ProgramUnderTest program;
+        program.start();
+        QHash<QKeySequence, QString> owners;
+        for (const QAction* action : program.window().findChildren<QAction*>())
+            for (const QKeySequence& key : action->shortcuts()) {
+                QVERIFY2(!owners.contains(key),
+                         qPrintable(key.toString() + " serves " + owners.value(key) + " and " + action->objectName()));
+                owners.insert(key, action->objectName());
+            }
+    }
+
+    void eachKeyReachesOnlyItsCommandFromTheTree() {
+        ProgramUnderTest program;
+        program.start();
+        ShortcutRecorder recorder(program.window());
+        activate(&program.window(), program.window().TreeView());
+        for (const CommandShortcut& shortcut : commandShortcuts()) {
+            for (const QKeySequence& key : shortcut.keys) {
+                recorder.reached.clear();
+                QTest::keySequence(program.window().TreeView(), key);
+                QCOMPARE(recorder.reached, QStringList{shortcut.action});
+            }
+        }
+        QVERIFY(!recorder.ambiguous);
+    }
+
+    void treeKeysKeepTheirTextMeaningWhileANameIsTyped() {
+        ProgramUnderTest program;
+        program.start();
+        QTreeWidget* tree = program.window().TreeView();
+        QTreeWidgetItem* item = program.item("NewFolder");
+        QVERIFY(item);
+        ShortcutRecorder recorder(program.window());
+        activate(&program.window(), tree);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        tree->editItem(item);
+        auto* nameEditor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(nameEditor);
+        for (const char* key : {"Del", "Ins", "Ctrl+C", "Ctrl+V", "F2", "Ctrl+Return"}) {
+            QTest::keySequence(nameEditor, QKeySequence(key));
+            QVERIFY2(recorder.reached.isEmpty(), key);
+        }
+    }
+
+    void fileKeysWorkFromTheTextEditor() {
+        ProgramUnderTest program;
+        program.start();
+        ShortcutRecorder recorder(program.window());
+        activate(&program.textEditor(), program.memo());
+        QTest::keySequence(program.memo(), QKeySequence("Ctrl+S"));
+        QCOMPARE(recorder.reached, QStringList{"SaveMnu"});
+        // Editing keys there edit the text.
+        recorder.reached.clear();
+        for (const char* key : {"Del", "Ctrl+C", "Ctrl+V", "Ins"}) QTest::keySequence(program.memo(), QKeySequence(key));
+        QVERIFY(recorder.reached.isEmpty());
+    }
+
+    void returnShowsTheSelectedNodesDetailsAsAClickDoes() {
+        ProgramUnderTest program;
+        program.writeFile("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report</Work></Notes>");
+        program.start();
+        program.dialogs.chooseFile(program.pathOf("notes.xml"));
+        program.window().OpenMnuClick();
+        QTreeWidget* tree = program.window().TreeView();
+        activate(&program.window(), tree);
+        tree->setCurrentItem(program.item("Work"));
+        QCOMPARE(program.memo()->toPlainText(), QString());
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(program.memo()->toPlainText(), QString("Report"));
+        QTest::keyClick(tree, Qt::Key_Up);
+        QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(program.memo()->toPlainText(), QString("Bread\nMilk"));
+    }
+
+    void escapeClosesAnEditorAsOkDoes() {
+        DetailFixture fixture("<Notes><Work/></Notes>");
+        TAttribForm editor(fixture.context, fixture.root());
+        editor.show();
+        activate(&editor, editor.grid());
+        QTest::keyClick(&editor, Qt::Key_Escape);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+    }
+
+    void tabGoesFromTheGridThroughTheFieldsToTheButtons() {
+        DetailFixture fixture("<Notes><!--one--></Notes>");
+        TCommentsEditorForm editor(fixture.context, fixture.root());
+        editor.show();
+        activate(&editor, editor.grid());
+        QList<QWidget*> visited;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        QCOMPARE(visited[0], editor.findChild<QPlainTextEdit*>("CommentMemo"));
+        QCOMPARE(visited[1], editor.UpdateBitBtn());
+        QCOMPARE(visited[2], editor.DeleteBitBtn());
+        QCOMPARE(qobject_cast<QPushButton*>(visited[3])->text(), QString("Add New"));
+        QCOMPARE(visited[4], editor.OKBitBtn());
+    }
+};
+
+QTEST_MAIN(ShortcutsTest)
+#include "tst_shortcuts.moc"
