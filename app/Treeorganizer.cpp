@@ -9,12 +9,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include "app/AboutBox.h"
 #include "core/Functions.h"
@@ -22,6 +22,7 @@
 #include "app/Shell.h"
 #include "app/Shortcuts.h"
 #include "app/TreeImages.h"
+#include "editing/Docking.h"
 #include "editing/SourceCommands.h"
 #include "editing/Texteditor.h"
 #include "editing/Placement.h"
@@ -123,6 +124,8 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, const QStr
     setWindowIcon(QIcon(images_->image(2)));
     setDockNestingEnabled(true);
     createControls();
+    // The text frame and its file and path panel can be docked in here.
+    new DockSite(this);
     createMenus();
     createToolButtons();
     move(5, 2);
@@ -167,15 +170,16 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
 }
 
 void TVelmorant::createControls() {
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    // The tool panel keeps its height, so the splitter below it only marks
+    // its edge. Panels docked in the window get the toolkit's own splitter.
+    auto* central = new QSplitter(Qt::Vertical, this);
+    central->setHandleWidth(5);
+    central->setChildrenCollapsible(false);
 
     auto* panel1 = new QWidget(central);
     panel1->setObjectName("Panel1");
     panel1->setFixedHeight(33);
-    layout->addWidget(panel1);
+    central->addWidget(panel1);
 
     treeView_ = new QTreeWidget(central);
     treeView_->setObjectName("TreeView");
@@ -189,7 +193,9 @@ void TVelmorant::createControls() {
     treeView_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     treeView_->header()->setStretchLastSection(false);
     applyHint(treeView_, "|An XML Tree of fields can be edited");
-    layout->addWidget(treeView_, 1);
+    central->addWidget(treeView_);
+    central->setStretchFactor(1, 1);
+    central->handle(1)->setObjectName("Splitter1");
     setCentralWidget(central);
 
     statusBar1_ = new QStatusBar(this);
@@ -412,7 +418,7 @@ void TVelmorant::FormActivate() {
     const bool fileNamed = !startupFile_.isEmpty();
     if (fileNamed) currentFileName_ = startupFile_;
     if (textEditor_) {
-        textEditor_->show();
+        textEditor_->showFrame();
         textEditor_->TT()->FileNameLabel()->setText(currentFileName_);
     }
     if (!fileNamed && (currentFileName_.isEmpty() || !rememberFileNameMnu_->isChecked())) {
@@ -604,7 +610,7 @@ bool TVelmorant::StoreEditedText() {
 }
 
 void TVelmorant::TreeViewClick() {
-    if (textEditor_) textEditor_->show();
+    if (textEditor_) textEditor_->showFrame();
     if (!StoreEditedText()) {
         // Keep the text with the node it was typed for.
         if (currentItem_) treeView_->setCurrentItem(currentItem_);

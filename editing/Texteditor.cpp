@@ -1,7 +1,9 @@
 #include "editing/Texteditor.h"
 
+#include <QLabel>
 #include <QVBoxLayout>
 
+#include "editing/Docking.h"
 #include "editing/Textframedocker.h"
 
 TTT::TTT(SettingsStore& settings, QWidget* parent)
@@ -14,11 +16,16 @@ TTT::TTT(SettingsStore& settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(frame_);
+    frameDocking_ = new DockablePanel(frame_.data(), {frame_->Label2()}, "Text");
     move(326, 5);
     resize(258, 169);
     placement_.load();
     connect(frame_, &TTextFrame::TextEdited, this, &TTT::TTTextMemoKeyPress);
 }
+
+TTextFrame* TTT::TT() const { return frame_; }
+
+void TTT::showFrame() { frameDocking_->showWindow(); }
 
 void TTT::TTTextMemoKeyPress() { emit TextTyped(); }
 

@@ -2,10 +2,12 @@
 // main window. It lives for the whole run; closing it only hides it.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include "editors/WindowPlacement.h"
 
+class DockablePanel;
 class SettingsStore;
 class TTextFrame;
 
@@ -14,7 +16,13 @@ class TTT : public QWidget {
 public:
     explicit TTT(SettingsStore& settings, QWidget* parent = nullptr);
 
-    TTextFrame* TT() const { return frame_; }
+    // Null only once the frame, docked elsewhere, went with that window.
+    TTextFrame* TT() const;
+    // The frame can be dragged out of this window, docked into the main
+    // window or left floating.
+    DockablePanel* FrameDocking() const { return frameDocking_; }
+    // Shows the window the frame is in now: this one while it holds the frame.
+    void showFrame();
     int ResizeCount() const { return placement_.resizeCount(); }
 
 signals:
@@ -27,6 +35,7 @@ protected:
 private:
     void TTTextMemoKeyPress();
 
-    TTextFrame* frame_;
+    QPointer<TTextFrame> frame_;
+    DockablePanel* frameDocking_;
     WindowPlacement placement_;
 };

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "editing/Docking.h"
 #include "editors/Hints.h"
 
 namespace {
@@ -55,6 +56,7 @@ TTextFrame::TTextFrame(QWidget* parent) : QFrame(parent) {
     layout->addWidget(label2_);
     layout->addWidget(textMemo_, 1);
     layout->addWidget(panel2_);
+    panel2Docking_ = new DockablePanel(panel2_, {panel2_, fileNameLabel_, pathLabel_}, "File and Path");
 
     connect(textMemo_, &QPlainTextEdit::textChanged, this, [this] {
         if (!showing_) emit TextEdited();

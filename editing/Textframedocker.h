@@ -4,6 +4,7 @@
 
 #include <QFrame>
 
+class DockablePanel;
 class QLabel;
 class QPlainTextEdit;
 
@@ -17,6 +18,8 @@ public:
     QWidget* Panel2() const { return panel2_; }
     QLabel* FileNameLabel() const { return fileNameLabel_; }
     QLabel* PathLabel() const { return pathLabel_; }
+    // The file and path panel can leave the frame on its own.
+    DockablePanel* Panel2Docking() const { return panel2Docking_; }
 
     // Replaces the memo's text without counting it as an edit.
     void showText(const QString& text);
@@ -31,5 +34,6 @@ private:
     QWidget* panel2_;
     QLabel* fileNameLabel_;
     QLabel* pathLabel_;
+    DockablePanel* panel2Docking_;
     bool showing_ = false;
 };
