@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -770,27 +769,8 @@ bool TVelmorant::SaveAsMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     const StringObject text = document_->serialize(document_->documentNode());
-    const QString chosen = dialogs_.saveFileName(
-        this, {"Enter Corvantis  FileName", " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(), programFolder_});
-    if (chosen.isEmpty()) return false;
-
-    const bool replacesFile = QFileInfo::exists(chosen);
-    if (replacesFile) {
-        // The chosen file is never replaced unless its backup is complete.
-        if (!SaveAsBackup::make(chosen)) {
-            showFileError();
-            return false;
-        }
-        dialogs_.inform(this, SaveAsBackup::backupName(chosen), "Backup File Created");
-    }
-    const QString name = withXmlExtension(chosen);
-    if (!saveFileAtomically(name, text.view())) {
-        showFileError();
-        return false;
-    }
-    // The chosen file has moved to its backup.
-    if (replacesFile && name != chosen && SaveAsBackup::backupPath(chosen) != QFileInfo(chosen).absoluteFilePath())
-        QFile::remove(chosen);
+    const QString name = saveAsWithBackup(this, dialogs_, programFolder_, text.view());
+    if (name.isEmpty()) return false;
 
     settings_.writeText("MyFileName", name);
     currentFileName_ = name;
