@@ -49,11 +49,6 @@ const char* const NoFileOpened = "No File Opened";
 // Recognises the first start of the program for this user.
 const char* const FirstStartDone = "FirstStartDone";
 
-// Below this many levels the tree is shown fully expanded. The toolkit lays
-// out expanded levels recursively, so a deeper document is shown expanded
-// down to this level and the rest opens on demand.
-constexpr int DeepestExpandedLevel = 2000;
-
 // A tree item tied to the document node it shows.
 class DocumentTreeItem : public QTreeWidgetItem {
 public:
@@ -546,26 +541,12 @@ void TVelmorant::BuildTree() {
     treeView_->addTopLevelItem(top);
     treeChanging_ = false;
 
-    if (deepest <= DeepestExpandedLevel)
-        treeView_->expandAll();
-    else
-        treeView_->expandToDepth(DeepestExpandedLevel);
+    placement::expandTree(treeView_, deepest);
     if (xml_) xml_->WriteGridHeadings();
     treeView_->setUpdatesEnabled(true);
 }
 
-void TVelmorant::TreeExpandSpeedClick() {
-    int deepest = 0;
-    for (QTreeWidgetItemIterator it(treeView_); *it && deepest <= DeepestExpandedLevel; ++it) {
-        int level = 0;
-        for (QTreeWidgetItem* up = (*it)->parent(); up && level <= DeepestExpandedLevel; up = up->parent()) ++level;
-        deepest = std::max(deepest, level);
-    }
-    if (deepest <= DeepestExpandedLevel)
-        treeView_->expandAll();
-    else
-        treeView_->expandToDepth(DeepestExpandedLevel);
-}
+void TVelmorant::TreeExpandSpeedClick() { placement::expandTree(treeView_, placement::deepestLevel(treeView_)); }
 
 void TVelmorant::TreeCollapseSpeedClick() { treeView_->collapseAll(); }
 

@@ -1,5 +1,6 @@
 #include "editing/Placement.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <QTreeWidget>
@@ -10,10 +11,6 @@
 namespace placement {
 
 namespace {
-
-// The toolkit lays out expanded levels recursively; deeper items open on
-// demand, as after a rebuild of the tree.
-constexpr int DeepestExpandedLevel = 2000;
 
 int levelOf(const QTreeWidgetItem* item) {
     int level = 0;
@@ -69,6 +66,23 @@ void deleteItemTree(QTreeWidgetItem* top) {
             delete item;
         }
     }
+}
+
+void expandTree(QTreeWidget* tree, int deepest) {
+    if (deepest <= DeepestExpandedLevel)
+        tree->expandAll();
+    else
+        tree->expandToDepth(DeepestExpandedLevel);
+}
+
+int deepestLevel(QTreeWidget* tree) {
+    int deepest = 0;
+    for (QTreeWidgetItemIterator it(tree); *it && deepest <= DeepestExpandedLevel; ++it) {
+        int level = 0;
+        for (QTreeWidgetItem* up = (*it)->parent(); up && level <= DeepestExpandedLevel; up = up->parent()) ++level;
+        deepest = std::max(deepest, level);
+    }
+    return deepest;
 }
 
 }  // namespace placement

@@ -16,9 +16,19 @@ bool mayPlaceAt(const corvantis::DOMNode* target, corvantis::InsertPosition posi
 // True when `item` is `ancestor` or lies anywhere below it.
 bool isWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor);
 
+// The toolkit lays out expanded levels recursively, so the tree is shown
+// expanded down to this level at most; deeper items open on demand.
+constexpr int DeepestExpandedLevel = 2000;
+
 // Expands `top` and every item below it, down to the depth the tree view can
 // lay out.
 void expandSubtree(QTreeWidgetItem* top);
+// Expands the whole tree, whose deepest item lies `deepest` levels below the
+// top, as far as the tree view can lay it out.
+void expandTree(QTreeWidget* tree, int deepest);
+// The level of the tree's deepest item, counted up to just past
+// DeepestExpandedLevel.
+int deepestLevel(QTreeWidget* tree);
 
 // The tree item of `node`, or null.
 QTreeWidgetItem* itemOf(const QTreeWidget* tree, const corvantis::DOMNode* node);
