@@ -3,9 +3,9 @@
 // Renders the program's windows to PNG files for the README, without a
 // display (run it with QT_QPA_PLATFORM=offscreen): the main window with the
 // example document, the text editor, the node details window, each modal
-// editor, the source viewer and the Edit menu. PROGRAM_FOLDER holds
-// Example.xml. The settings live in a scratch folder, so the user's own are
-// never touched.
+// editor, the source viewer, the Edit menu and the main window with the text
+// frame docked. PROGRAM_FOLDER holds Example.xml. The settings live in a
+// scratch folder, so the user's own are never touched.
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -20,6 +20,7 @@
 #include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
 #include "core/Dom.h"
+#include "editing/Docking.h"
 #include "editing/Texteditor.h"
 #include "editors/UserDialogs.h"
 #include "editors/Xmlform.h"
@@ -153,6 +154,12 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     screenshots.save(edit, "edit-menu");
     edit->hide();
+
+    // The text frame dragged into the main window.
+    textEditor.FrameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);
+    window.resize(380, 640);
+    QApplication::processEvents();
+    screenshots.save(&window, "main-window-docked");
 
     return screenshots.failed() ? 1 : 0;
 }
