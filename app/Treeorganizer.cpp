@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -152,6 +153,8 @@ TVelmorant::~TVelmorant() {
     source_ = nullptr;
     if (positionsReset_) forgetStoredPlacements(settings_);
 }
+
+TTT* TVelmorant::TextEditor() const { return textEditor_; }
 
 void TVelmorant::AttachTextEditor(TTT* textEditor) {
     textEditor_ = textEditor;
@@ -499,7 +502,17 @@ void TVelmorant::clearTreeView() {
     currentItem_ = nullptr;
     markedItem_ = nullptr;
     markMode_ = 0;
-    while (treeView_->topLevelItemCount() > 0) placement::deleteItemTree(treeView_->takeTopLevelItem(0));
+    // The view's own clear resets its model in one step, which is much faster
+    // for a big tree, but frees the items recursively: a very deep tree is
+    // freed item by item instead.
+    if (placement::deepestLevel(treeView_) <= placement::DeepestExpandedLevel) {
+        // A name being edited is dropped, not stored, as when its item is
+        // taken out of the tree.
+        const QSignalBlocker quiet(treeView_->selectionModel());
+        treeView_->clear();
+    }
+    else
+        while (treeView_->topLevelItemCount() > 0) placement::deleteItemTree(treeView_->takeTopLevelItem(0));
     treeChanging_ = false;
 }
 

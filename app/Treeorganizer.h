@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "core/Dom.h"
 #include "editing/DocumentChanges.h"
@@ -68,7 +69,7 @@ public:
     QStatusBar* StatusBar1() const { return statusBar1_; }
     TXML* XML() const { return xml_; }
     TXMLSource* XMLSource() const { return source_; }
-    TTT* TextEditor() const { return textEditor_; }
+    TTT* TextEditor() const;
     QAction* Action(const QString& objectName) const;
     QToolButton* Button(const QString& objectName) const;
     QMenu* PopupMenu1() const { return popupMenu1_; }
@@ -184,6 +185,7 @@ private:
     QAction* rememberFileNameMnu_ = nullptr;
     TXML* xml_ = nullptr;
     TXMLSource* source_ = nullptr;
-    TTT* textEditor_ = nullptr;
+    // The entry point owns the text editor and may end it first.
+    QPointer<TTT> textEditor_;
     TreeEditing* editing_ = nullptr;
 };

@@ -76,11 +76,18 @@ void expandTree(QTreeWidget* tree, int deepest) {
 }
 
 int deepestLevel(QTreeWidget* tree) {
+    struct Pending {
+        QTreeWidgetItem* item;
+        int level;
+    };
+    std::vector<Pending> pending;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) pending.push_back({tree->topLevelItem(i), 0});
     int deepest = 0;
-    for (QTreeWidgetItemIterator it(tree); *it && deepest <= DeepestExpandedLevel; ++it) {
-        int level = 0;
-        for (QTreeWidgetItem* up = (*it)->parent(); up && level <= DeepestExpandedLevel; up = up->parent()) ++level;
-        deepest = std::max(deepest, level);
+    while (!pending.empty() && deepest <= DeepestExpandedLevel) {
+        const Pending next = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, next.level);
+        for (int i = 0; i < next.item->childCount(); ++i) pending.push_back({next.item->child(i), next.level + 1});
     }
     return deepest;
 }
