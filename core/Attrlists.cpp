@@ -1,5 +1,8 @@
 #include "Attrlists.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "Dom.h"
 
 namespace corvantis {
@@ -8,9 +11,9 @@ NodeList::~NodeList() {
     for (DOMNode* node : nodes_) delete node;
 }
 
-DOMNode* NodeList::at(int index) const noexcept {
-    if (index < 0 || index >= count()) return nullptr;
-    return nodes_[static_cast<std::size_t>(index)];
+void NodeList::prepend(DOMNode* node) {
+    nodes_.insert(nodes_.begin(), node);
+    textCount_ += isText(node);
 }
 
 int NodeList::indexOf(const DOMNode* node) const noexcept {
@@ -21,55 +24,72 @@ int NodeList::indexOf(const DOMNode* node) const noexcept {
 
 void NodeList::insertAt(int index, DOMNode* node) {
     if (index < 0) index = 0;
-    if (index >= count()) {
+    if (index >= count())
         nodes_.push_back(node);
-        return;
-    }
-    nodes_.insert(nodes_.begin() + index, node);
+    else
+        nodes_.insert(nodes_.begin() + index, node);
+    textCount_ += isText(node);
 }
 
 DOMNode* NodeList::takeAt(int index) {
     if (index < 0 || index >= count()) return nullptr;
     DOMNode* node = nodes_[static_cast<std::size_t>(index)];
     nodes_.erase(nodes_.begin() + index);
+    textCount_ -= isText(node);
     return node;
 }
 
 // Open-addressing table of positions into the attribute vector, keyed by name.
 class AttributeList::Index {
 public:
+    // Sized for `expected` entries (at least those there are), so a list
+    // reserved ahead is indexed once.
     template <typename Items>
-    explicit Index(const Items& items) {
+    Index(const Items& items, std::size_t expected) {
         std::size_t size = 64;
-        while (size < items.size() * 2) size *= 2;
-        slots_.assign(size, -1);
+        while (size < std::max(items.size(), expected) * 2) size *= 2;
+        slots_.assign(size, Slot{-1, 0});
         for (std::size_t i = 0; i < items.size(); ++i) add(items, static_cast<int>(i));
     }
     bool needsRebuild(std::size_t count) const { return count * 2 > slots_.size(); }
     template <typename Items>
     int find(const Items& items, const StringObject& name) const {
-        for (std::size_t s = hash(name) & mask();; s = (s + 1) & mask()) {
-            const int i = slots_[s];
-            if (i < 0) return -1;
-            if (items[static_cast<std::size_t>(i)].name.equals(name)) return i;
+        const std::size_t h = hash(name);
+        const auto check = static_cast<std::uint32_t>(h >> 32);
+        for (std::size_t s = h & mask();; s = (s + 1) & mask()) {
+            const Slot& slot = slots_[s];
+            if (slot.index < 0) return -1;
+            // The stored hash bits spare most visits to the attribute itself.
+            if (slot.check == check && items[static_cast<std::size_t>(slot.index)].name.equals(name))
+                return slot.index;
         }
     }
     template <typename Items>
     void add(const Items& items, int index) {
-        std::size_t s = hash(items[static_cast<std::size_t>(index)].name) & mask();
-        while (slots_[s] >= 0) s = (s + 1) & mask();
-        slots_[s] = index;
+        const std::size_t h = hash(items[static_cast<std::size_t>(index)].name);
+        std::size_t s = h & mask();
+        while (slots_[s].index >= 0) s = (s + 1) & mask();
+        slots_[s] = Slot{index, static_cast<std::uint32_t>(h >> 32)};
     }
 
 private:
+    struct Slot {
+        int index;
+        std::uint32_t check;
+    };
     std::size_t mask() const { return slots_.size() - 1; }
     static std::size_t hash(const StringObject& name) {
-        std::size_t h = 1469598103934665603ull;
+        std::uint64_t h = 1469598103934665603ull;
         const char* d = name.data();
         for (std::size_t i = 0; i < name.length(); ++i) h = (h ^ static_cast<unsigned char>(d[i])) * 1099511628211ull;
-        return h;
+        // Names that differ only in their last bytes differ little in the
+        // low bits of the product: mix the high bits down.
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccdull;
+        h ^= h >> 33;
+        return static_cast<std::size_t>(h);
     }
-    std::vector<int> slots_;
+    std::vector<Slot> slots_;
 };
 
 namespace {
@@ -80,17 +100,7 @@ constexpr std::size_t indexThreshold = 16;
 AttributeList::AttributeList() = default;
 AttributeList::~AttributeList() = default;
 
-Attr* AttributeList::at(int index) noexcept {
-    if (index < 0 || index >= count()) return nullptr;
-    return &items_[static_cast<std::size_t>(index)];
-}
-
-const Attr* AttributeList::at(int index) const noexcept {
-    if (index < 0 || index >= count()) return nullptr;
-    return &items_[static_cast<std::size_t>(index)];
-}
-
-void AttributeList::rebuildIndex() const { index_ = std::make_unique<Index>(items_); }
+void AttributeList::rebuildIndex() const { index_ = std::make_unique<Index>(items_, items_.capacity()); }
 
 int AttributeList::indexOf(const StringObject& name) const {
     if (items_.size() < indexThreshold) {
@@ -126,16 +136,15 @@ bool AttributeList::remove(const StringObject& name) {
     return true;
 }
 
-DOMNode* DOMList::at(int index) const noexcept {
-    if (index < 0 || index >= count()) return nullptr;
-    return items_[static_cast<std::size_t>(index)];
-}
+void DOMList::addChunk() { chunks_.emplace_back(chunkMask + 1); }
 
 void DOMList::put(int index, DOMNode* node) {
-    if (index >= 0 && index < count())
-        items_[static_cast<std::size_t>(index)] = node;
-    else
-        items_.push_back(node);
+    if (index >= 0 && index < count()) {
+        const auto i = static_cast<std::size_t>(index);
+        chunks_[i >> chunkBits][i & chunkMask] = node;
+    } else {
+        append(node);
+    }
 }
 
 }  // namespace corvantis

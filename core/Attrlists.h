@@ -29,29 +29,36 @@ public:
     int count() const noexcept { return static_cast<int>(nodes_.size()); }
     bool empty() const noexcept { return nodes_.empty(); }
     // None when the index is out of range.
-    DOMNode* at(int index) const noexcept;
+    DOMNode* at(int index) const noexcept {
+        return index >= 0 && index < count() ? nodes_[static_cast<std::size_t>(index)] : nullptr;
+    }
     // Position of `node` by identity; -1 when it is not in the list.
     int indexOf(const DOMNode* node) const noexcept;
 
-    void append(DOMNode* node) {
-        // Three entries cost no more to allocate than one.
-        if (nodes_.capacity() == 0) nodes_.reserve(3);
-        nodes_.push_back(node);
-    }
-    void prepend(DOMNode* node) { nodes_.insert(nodes_.begin(), node); }
+    inline void append(DOMNode* node);  // defined in Dom.h, which needs this header first
+    void prepend(DOMNode* node);
     // Negative counts as 0; at or past the end appends.
     void insertAt(int index, DOMNode* node);
     // Takes the entry at `index` out without destroying the node.
     DOMNode* takeAt(int index);
     // Takes every entry out without destroying the nodes (for iterative teardown).
-    NodeVector takeAll() noexcept { return std::move(nodes_); }
+    NodeVector takeAll() noexcept {
+        textCount_ = 0;
+        return std::move(nodes_);
+    }
     void reserve(std::size_t n) { nodes_.reserve(n); }
+    // How many of the entries are TEXT nodes.
+    int textCount() const noexcept { return textCount_; }
 
     NodeVector::const_iterator begin() const noexcept { return nodes_.begin(); }
     NodeVector::const_iterator end() const noexcept { return nodes_.end(); }
 
 private:
+    static inline int isText(const DOMNode* node) noexcept;
+
     NodeVector nodes_;
+    // Kept up to date by every change, so writing needs no extra pass over the children.
+    int textCount_ = 0;
 };
 
 // One attribute: name, plain-text value (unescaped) and a flag byte that every
@@ -73,8 +80,12 @@ public:
     ~AttributeList();
 
     int count() const noexcept { return static_cast<int>(items_.size()); }
-    Attr* at(int index) noexcept;
-    const Attr* at(int index) const noexcept;
+    Attr* at(int index) noexcept {
+        return index >= 0 && index < count() ? &items_[static_cast<std::size_t>(index)] : nullptr;
+    }
+    const Attr* at(int index) const noexcept {
+        return index >= 0 && index < count() ? &items_[static_cast<std::size_t>(index)] : nullptr;
+    }
     // Position of the attribute named `name`; -1 when there is none.
     int indexOf(const StringObject& name) const;
     // Replaces the value of an existing attribute in place (keeping its
@@ -96,15 +107,33 @@ private:
 // The element index of a DOM: references to elements, not owned.
 class DOMList {
 public:
-    int count() const noexcept { return static_cast<int>(items_.size()); }
-    DOMNode* at(int index) const noexcept;
-    void append(DOMNode* node) { items_.push_back(node); }
+    int count() const noexcept { return static_cast<int>(count_); }
+    DOMNode* at(int index) const noexcept {
+        if (index < 0 || index >= count()) return nullptr;
+        const auto i = static_cast<std::size_t>(index);
+        return chunks_[i >> chunkBits][i & chunkMask];
+    }
+    void append(DOMNode* node) {
+        if ((count_ & chunkMask) == 0 && (count_ >> chunkBits) == chunks_.size()) addChunk();
+        chunks_[count_ >> chunkBits][count_ & chunkMask] = node;
+        ++count_;
+    }
     // Replaces the entry at `index`, or appends when index is not below count.
     void put(int index, DOMNode* node);
-    void clear() noexcept { items_.clear(); }
+    void clear() noexcept { count_ = 0; }
 
 private:
-    std::vector<DOMNode*> items_;
+    // Entries live in fixed chunks, so a growing index never copies itself
+    // or asks for one huge block.
+    static constexpr std::size_t chunkBits = 12;
+    static constexpr std::size_t chunkMask = (std::size_t{1} << chunkBits) - 1;
+    void addChunk();
+
+    std::vector<std::vector<DOMNode*>> chunks_;
+    std::size_t count_ = 0;
 };
 
 }  // namespace corvantis
+
+// The inline members above that need the complete node class.
+#include "Dom.h"

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "Attrlists.h"
 #include "StringObject.h"
@@ -55,12 +56,12 @@ public:
     ~DOMNode();
 
     NodeType nodeType() const noexcept { return nodeType_; }
-    bool isContainer() const noexcept { return container_ != nullptr; }
+    bool isContainer() const noexcept { return nodeType_ == ELEMENT || nodeType_ == DOCUMENT; }
     // '*', '?' or '+' read from a tag name; a space when there is none.
     char occurrence() const noexcept { return occurrence_; }
     std::int32_t elementNumber() const noexcept { return elementNumber_; }
-    const StringObject& prefix() const noexcept { return prefix_; }
-    const StringObject& nodeName() const noexcept { return nodeName_; }
+    const StringObject& prefix() const noexcept { return part_ ? part_->prefix : emptyString(); }
+    const StringObject& nodeName() const noexcept { return part_ ? part_->nodeName : emptyString(); }
     const StringObject& nodeValue() const noexcept { return nodeValue_; }
     DOM* ownerDocument() const noexcept { return ownerDocument_; }
     DOMNode* parentNode() const noexcept { return parentNode_; }
@@ -72,20 +73,32 @@ public:
     StringObject path() const;
     std::int32_t pathDepth() const noexcept { return pathDepth_; }
 
-    void setNodeName(const StringObject& name) { nodeName_ = name; }
+    void setNodeName(const StringObject& name) {
+        if (part_ || !name.empty()) leafNames()->nodeName = name;
+    }
+    void setNodeName(StringObject&& name) {
+        if (part_ || !name.empty()) leafNames()->nodeName = std::move(name);
+    }
     void setNodeValue(const StringObject& value) { nodeValue_ = value; }
-    void setPrefix(const StringObject& prefix) { prefix_ = prefix; }
+    void setNodeValue(StringObject&& value) noexcept { nodeValue_ = std::move(value); }
+    void setPrefix(const StringObject& prefix);
     void setOccurrence(char marker) noexcept { occurrence_ = marker; }
     void setElementNumber(std::int32_t n) noexcept { elementNumber_ = n; }
     void setPathDepth(std::int32_t depth) noexcept { pathDepth_ = depth; }
     void setParentNode(DOMNode* parent) noexcept { parentNode_ = parent; }
 
     // Children (null lists for leaf kinds).
-    NodeList* childNodes() noexcept;
-    const NodeList* childNodes() const noexcept;
-    int childCount() const noexcept;
-    DOMNode* childAt(int index) const noexcept;
-    void appendChild(DOMNode* node);
+    NodeList* childNodes() noexcept { return isContainer() ? &container()->childNodes : nullptr; }
+    const NodeList* childNodes() const noexcept { return isContainer() ? &container()->childNodes : nullptr; }
+    int childCount() const noexcept { return isContainer() ? container()->childNodes.count() : 0; }
+    DOMNode* childAt(int index) const noexcept {
+        return isContainer() ? container()->childNodes.at(index) : nullptr;
+    }
+    void appendChild(DOMNode* node) {
+        if (!isContainer() || !node) return;
+        container()->childNodes.append(node);
+        node->parentNode_ = this;
+    }
     void prependChild(DOMNode* node);
     // Negative counts as 0; at or past the end appends.
     void insertChildAt(int index, DOMNode* node);
@@ -95,41 +108,56 @@ public:
     bool removeChild(DOMNode* node);
 
     // Text: the n-th TEXT child, counting TEXT children only.
-    bool hasTextChild() const noexcept;
+    bool hasTextChild() const noexcept { return isContainer() && container()->childNodes.textCount() > 0; }
     StringObject getText(int n = 0) const;
     // Sets the n-th TEXT child's value; with no such child, a new TEXT node is
     // made and put first among the children (whatever n was).
     void setText(const StringObject& text, int n = 0);
 
     // Attributes (ELEMENT and DOCUMENT only).
-    AttributeList* attributes() noexcept;
-    const AttributeList* attributes() const noexcept;
-    int attributeCount() const noexcept;
-    Attr* attributeAt(int index) noexcept;
-    const Attr* attributeAt(int index) const noexcept;
+    AttributeList* attributes() noexcept { return isContainer() ? &container()->attributes : nullptr; }
+    const AttributeList* attributes() const noexcept {
+        return isContainer() ? &container()->attributes : nullptr;
+    }
+    int attributeCount() const noexcept { return isContainer() ? container()->attributes.count() : 0; }
+    Attr* attributeAt(int index) noexcept {
+        return isContainer() ? container()->attributes.at(index) : nullptr;
+    }
+    const Attr* attributeAt(int index) const noexcept {
+        return isContainer() ? container()->attributes.at(index) : nullptr;
+    }
     // True when an attribute of that name existed and its value was replaced;
     // false when one was appended or the node has no attributes.
     bool setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag = 0);
     bool removeAttribute(const StringObject& name);
 
 private:
-    struct Container {
+    // Names, and for elements and the document node their lists, live apart
+    // from the node: text nodes, the most numerous, need neither. A leaf gets
+    // its Names only once it is given a name or prefix.
+    struct Names {
+        StringObject nodeName;
+        StringObject prefix;
+    };
+    struct Container : Names {
         NodeList childNodes;
         AttributeList attributes;
-        static void* operator new(std::size_t size);
-        static void operator delete(void* p) noexcept;
     };
+    Container* container() const noexcept { return static_cast<Container*>(part_); }
+    static const StringObject& emptyString() noexcept;
+    // The node's names, made for a leaf that has none yet.
+    Names* leafNames() { return part_ ? part_ : makeLeafNames(); }
+    Names* makeLeafNames();
 
     NodeType nodeType_;
     char occurrence_ = ' ';
     std::int32_t elementNumber_ = 0;
     std::int32_t pathDepth_ = 0;
-    StringObject prefix_;
-    StringObject nodeName_;
     StringObject nodeValue_;
     DOM* ownerDocument_;
     DOMNode* parentNode_ = nullptr;
-    std::unique_ptr<Container> container_;
+    // A Container for ELEMENT and DOCUMENT nodes; otherwise Names or none.
+    Names* part_ = nullptr;
 };
 
 // The outcome of the last parse.
@@ -195,5 +223,14 @@ private:
     DOMList elementIndex_;
     DOMError error_;
 };
+
+inline int NodeList::isText(const DOMNode* node) noexcept { return node && node->nodeType() == TEXT ? 1 : 0; }
+
+inline void NodeList::append(DOMNode* node) {
+    // Two entries cost no more to allocate than one.
+    if (nodes_.capacity() == 0) nodes_.reserve(2);
+    nodes_.push_back(node);
+    textCount_ += isText(node);
+}
 
 }  // namespace corvantis

@@ -1,3 +1,5 @@
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "Dom.h"
@@ -13,28 +15,62 @@ void* DOMNode::operator new(std::size_t) { return NodePool::allocate(); }
 
 void DOMNode::operator delete(void* p) noexcept { NodePool::release(p); }
 
-void* DOMNode::Container::operator new(std::size_t) { return detail::FixedPool<sizeof(Container)>::allocate(); }
-
-void DOMNode::Container::operator delete(void* p) noexcept { detail::FixedPool<sizeof(Container)>::release(p); }
-
 DOMNode::DOMNode(NodeType type, DOM* owner) : nodeType_(type), ownerDocument_(owner) {
-    if (type == ELEMENT || type == DOCUMENT) container_ = std::make_unique<Container>();
+    if (isContainer()) part_ = new (detail::FixedPool<sizeof(Container)>::allocate()) Container();
 }
 
 DOMNode::~DOMNode() {
-    if (!container_) return;
-    // Tear the subtree down with an explicit stack: each node is emptied of
-    // its children before it is deleted, so no destructor recurses.
-    NodeVector pending = container_->childNodes.takeAll();
-    while (!pending.empty()) {
-        DOMNode* node = pending.back();
-        pending.pop_back();
-        if (node->container_ && !node->container_->childNodes.empty()) {
-            NodeVector children = node->container_->childNodes.takeAll();
-            pending.insert(pending.end(), children.begin(), children.end());
-        }
-        delete node;
+    if (!part_) return;
+    if (!isContainer()) {
+        part_->~Names();
+        detail::FixedPool<sizeof(Names)>::release(part_);
+        return;
     }
+    // Tear the subtree down with an explicit stack, in exactly the reverse
+    // of document order: each node goes only once its children are gone, so
+    // no destructor recurses, and the pools hand the blocks out again in
+    // document order when the next document is read.
+    struct Pending {
+        DOMNode* node;
+        std::size_t remaining;  // children not yet destroyed, counted from the end
+    };
+    std::vector<Pending> stack;
+    const NodeVector top = container()->childNodes.takeAll();
+    for (std::size_t i = top.size(); i-- > 0;) {
+        stack.push_back(Pending{top[i], static_cast<std::size_t>(top[i]->childCount())});
+        while (!stack.empty()) {
+            Pending& pending = stack.back();
+            if (pending.remaining == 0) {
+                DOMNode* node = pending.node;
+                stack.pop_back();
+                if (node->isContainer()) node->container()->childNodes.takeAll();  // already destroyed
+                delete node;
+                continue;
+            }
+            DOMNode* child = pending.node->childAt(static_cast<int>(--pending.remaining));
+            const std::size_t grandchildren = static_cast<std::size_t>(child->childCount());
+            if (grandchildren > 0)
+                stack.push_back(Pending{child, grandchildren});
+            else
+                delete child;
+        }
+    }
+    container()->~Container();
+    detail::FixedPool<sizeof(Container)>::release(part_);
+}
+
+const StringObject& DOMNode::emptyString() noexcept {
+    static const StringObject empty;
+    return empty;
+}
+
+DOMNode::Names* DOMNode::makeLeafNames() {
+    part_ = new (detail::FixedPool<sizeof(Names)>::allocate()) Names();
+    return part_;
+}
+
+void DOMNode::setPrefix(const StringObject& prefix) {
+    if (part_ || !prefix.empty()) leafNames()->prefix = prefix;
 }
 
 StringObject DOMNode::path() const {
@@ -44,60 +80,39 @@ StringObject DOMNode::path() const {
     for (const DOMNode* n = this; n && n->nodeType_ == ELEMENT && static_cast<std::int32_t>(chain.size()) < pathDepth_;
          n = n->parentNode_) {
         chain.push_back(n);
-        total += n->nodeName_.length() + 1;
+        total += n->nodeName().length() + 1;
     }
     StringObject result;
     result.reserve(total);
     for (std::size_t i = chain.size(); i-- > 0;) {
-        result.append(chain[i]->nodeName_);
+        result.append(chain[i]->nodeName());
         if (i > 0) result.append('/');
     }
     return result;
 }
 
-NodeList* DOMNode::childNodes() noexcept { return container_ ? &container_->childNodes : nullptr; }
-const NodeList* DOMNode::childNodes() const noexcept { return container_ ? &container_->childNodes : nullptr; }
-
-int DOMNode::childCount() const noexcept { return container_ ? container_->childNodes.count() : 0; }
-
-DOMNode* DOMNode::childAt(int index) const noexcept {
-    return container_ ? container_->childNodes.at(index) : nullptr;
-}
-
-void DOMNode::appendChild(DOMNode* node) {
-    if (!container_ || !node) return;
-    container_->childNodes.append(node);
-    node->parentNode_ = this;
-}
-
 void DOMNode::prependChild(DOMNode* node) {
-    if (!container_ || !node) return;
-    container_->childNodes.prepend(node);
+    if (!isContainer() || !node) return;
+    container()->childNodes.prepend(node);
     node->parentNode_ = this;
 }
 
 void DOMNode::insertChildAt(int index, DOMNode* node) {
-    if (!container_ || !node) return;
-    container_->childNodes.insertAt(index, node);
+    if (!isContainer() || !node) return;
+    container()->childNodes.insertAt(index, node);
     node->parentNode_ = this;
 }
 
 bool DOMNode::detachChild(DOMNode* node) {
-    if (!container_) return false;
-    return container_->childNodes.takeAt(container_->childNodes.indexOf(node)) != nullptr;
+    if (!isContainer()) return false;
+    NodeList& children = container()->childNodes;
+    return children.takeAt(children.indexOf(node)) != nullptr;
 }
 
 bool DOMNode::removeChild(DOMNode* node) {
     if (!detachChild(node)) return false;
     delete node;
     return true;
-}
-
-bool DOMNode::hasTextChild() const noexcept {
-    if (!container_) return false;
-    for (const DOMNode* child : container_->childNodes)
-        if (child->nodeType_ == TEXT) return true;
-    return false;
 }
 
 namespace {
@@ -115,7 +130,7 @@ StringObject DOMNode::getText(int n) const {
 }
 
 void DOMNode::setText(const StringObject& text, int n) {
-    if (!container_) return;
+    if (!isContainer()) return;
     if (DOMNode* existing = nthText(childNodes(), n)) {
         existing->nodeValue_ = text;
         return;
@@ -125,23 +140,12 @@ void DOMNode::setText(const StringObject& text, int n) {
     prependChild(node);
 }
 
-AttributeList* DOMNode::attributes() noexcept { return container_ ? &container_->attributes : nullptr; }
-const AttributeList* DOMNode::attributes() const noexcept { return container_ ? &container_->attributes : nullptr; }
-
-int DOMNode::attributeCount() const noexcept { return container_ ? container_->attributes.count() : 0; }
-
-Attr* DOMNode::attributeAt(int index) noexcept { return container_ ? container_->attributes.at(index) : nullptr; }
-
-const Attr* DOMNode::attributeAt(int index) const noexcept {
-    return container_ ? container_->attributes.at(index) : nullptr;
-}
-
 bool DOMNode::setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag) {
-    return container_ ? container_->attributes.set(name, value, flag) : false;
+    return isContainer() ? container()->attributes.set(name, value, flag) : false;
 }
 
 bool DOMNode::removeAttribute(const StringObject& name) {
-    return container_ ? container_->attributes.remove(name) : false;
+    return isContainer() ? container()->attributes.remove(name) : false;
 }
 
 }  // namespace corvantis

@@ -30,8 +30,8 @@ public:
         return ::operator new(Size);  // let the address sanitizer see every block
 #endif
         State& s = state();
-        if (!s.free) refill(s);
         Block* block = s.free;
+        if (!block) block = refill(s);
         s.free = block->next;
         return block;
     }
@@ -48,9 +48,12 @@ public:
     }
 
 private:
+    // Sizes that are not a multiple of 16 belong to objects that need no more
+    // than pointer alignment; giving them 16 would waste the difference.
+    static constexpr std::size_t blockAlignment = Size % 16 == 0 ? alignof(std::max_align_t) : alignof(void*);
     union Block {
         Block* next;
-        alignas(std::max_align_t) unsigned char bytes[Size];
+        alignas(blockAlignment) unsigned char bytes[Size];
     };
     struct Slab {
         Slab* previous;
@@ -67,7 +70,7 @@ private:
         return *s;
     }
     // Every thread's state stays reachable from here for the life of the process.
-    static State* registerState() {
+    [[gnu::noinline]] static State* registerState() {
         static std::mutex mutex;
         static State* all = nullptr;
         State* s = new State;
@@ -76,7 +79,9 @@ private:
         all = s;
         return s;
     }
-    static void refill(State& s) {
+    // Returns the new head of the free list; kept out of line so the common
+    // path stays short.
+    [[gnu::noinline]] static Block* refill(State& s) {
         const std::size_t count = s.nextSlabBlocks;
         void* memory = std::malloc(offsetof(Slab, blocks) + count * sizeof(Block));
         if (!memory) throw std::bad_alloc();
@@ -88,6 +93,7 @@ private:
             s.free = &slab->blocks[i];
         }
         if (s.nextSlabBlocks < 65536) s.nextSlabBlocks *= 2;
+        return s.free;
     }
 };
 
@@ -114,17 +120,29 @@ constexpr auto makeSmallBlockTables(std::index_sequence<I...>) {
 }
 using SmallBlocks = decltype(makeSmallBlockTables(std::make_index_sequence<smallBlockLimit / 16>{}));
 
+// Large blocks come from malloc, so that growing one can use realloc.
 inline void* allocateBlock(std::size_t bytes) {
     if (bytes == 0) bytes = 1;
-    if (bytes > smallBlockLimit) return ::operator new(bytes);
+    if (bytes > smallBlockLimit) {
+        void* p = std::malloc(bytes);
+        if (!p) throw std::bad_alloc();
+        return p;
+    }
     return SmallBlocks::allocate[(bytes - 1) / 16]();
+}
+
+// Moves a large block to a size that is large too; the content is kept.
+inline void* reallocateLargeBlock(void* p, std::size_t bytes) {
+    void* grown = std::realloc(p, bytes);
+    if (!grown) throw std::bad_alloc();
+    return grown;
 }
 
 inline void releaseBlock(void* p, std::size_t bytes) noexcept {
     if (!p) return;
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
-        ::operator delete(p);
+        std::free(p);
         return;
     }
     SmallBlocks::release[(bytes - 1) / 16](p);

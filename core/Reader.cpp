@@ -2,6 +2,7 @@
 // file. It keeps text, comments, processing instructions, CDATA sections and
 // declarations as nodes in document order and stops quietly at the first
 // construct it cannot finish.
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +18,55 @@ bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 bool isSeparator(char c) { return Tokens::isSeparator(static_cast<unsigned char>(c)); }
 // Bytes a tag name must be read with care for: entities, colons, occurrence markers.
 bool needsCare(char c) { return c == '&' || c == ':' || c == '*' || c == '?' || c == '+'; }
+
+// Bytes that end a name in a tag read by the one-pass path (plainTag). Each
+// stop set is wider than what ends a name on the general path, so a name the
+// fast path accepts is read the same way there.
+struct ByteClasses {
+    bool tagNameStop[256] = {};
+    bool attributeNameStop[256] = {};
+    ByteClasses() {
+        for (unsigned char c : {'\t', '\n', '\r', ' ', '>', '/', '=', '"', '\'', '&', ':', '*', '?', '+'})
+            tagNameStop[c] = true;
+        for (unsigned char c : {'\t', '\n', '\r', ' ', '>', '/', '=', '"', '\'', '&'})
+            attributeNameStop[c] = true;
+    }
+};
+const ByteClasses byteClass;
+
+// The first byte at or after `p` that is not a separator. Indentation is
+// the bulk of it, so runs of blanks are passed eight at a time.
+const char* skipSeparators(const char* p, const char* end) {
+    constexpr std::uint64_t eightBlanks = 0x2020202020202020ull;
+    for (;;) {
+        while (p < end && (*p == '\r' || *p == '\n')) ++p;
+        for (std::uint64_t w; end - p >= 8; p += 8) {
+            std::memcpy(&w, p, 8);
+            if (w != eightBlanks) break;
+        }
+        const char* q = p;
+        while (q < end && isSeparator(*q)) ++q;
+        if (q == p) return p;
+        p = q;
+    }
+}
+
+// The first byte at or after `p` that is `quote` or '&' (or `end`), eight
+// bytes at a time while there are that many. A byte of w is zero in w ^ m
+// exactly when zeroBytes(w ^ m) has its top bit set.
+const char* findQuoteOrAmpersand(const char* p, const char* end, char quote) {
+    constexpr std::uint64_t lowBits = 0x0101010101010101ull;
+    constexpr std::uint64_t highBits = 0x8080808080808080ull;
+    auto zeroBytes = [](std::uint64_t v) { return (v - lowBits) & ~v & highBits; };
+    const std::uint64_t quotes = lowBits * static_cast<unsigned char>(quote);
+    const std::uint64_t ampersands = lowBits * static_cast<unsigned char>('&');
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        if ((zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands)) != 0) break;
+    }
+    while (p < end && *p != quote && *p != '&') ++p;
+    return p;
+}
 
 // Walks the content of one token, decoding the five predefined entities.
 // Decoded bytes are collected in a reused buffer, so a value is copied into
@@ -98,8 +148,37 @@ public:
 
     int run(const char* bytes, std::size_t length) {
         Tokens scanner(bytes, length);
+        const char* const end = scanner.end();
         Token token;
         for (;;) {
+            // Character data, end tags and plain start tags are taken here in
+            // one pass; everything else, and any tag the fast path is not
+            // sure of, goes through the scanner.
+            const char* from = scanner.position();
+            const char* p = skipSeparators(from, end);
+            if (p < end && *p != '<') {
+                const char* lt =
+                    static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+                if (!lt) lt = end;
+                token.start = from;
+                token.end = lt;
+                scanner.skipTo(lt);
+                text(token);
+                continue;
+            }
+            scanner.skipTo(p);
+            if (end - p >= 4) {
+                const char next = p[1];
+                if (next == '/') {
+                    const char* gt = p + 2;
+                    while (gt < end && *gt != '>') ++gt;
+                    if (gt == end) return 1;
+                    scanner.skipTo(gt + 1);
+                    if (!endTag(scanner)) return 0;
+                    continue;
+                }
+                if (next != '!' && next != '?' && next != '(' && plainTag(p, end, scanner)) continue;
+            }
             const TokenKind kind = scanner.nextToken(token);
             switch (kind) {
                 case TOKEN_END:
@@ -124,25 +203,104 @@ public:
                     element(token, kind == TOKEN_EMPTY_TAG);
                     break;
                 case TOKEN_END_TAG:
-                    // Any end tag closes the current element; one that would
-                    // close the start node itself ends the read, so nothing
-                    // lands outside it.
-                    if (current_ == start_) {
-                        error_.line = scanner.line();
-                        error_.column = scanner.column();
-                        error_.code = DOMError::TooManyEndTags;
-                        return 0;
-                    }
-                    current_ = current_->parentNode();
-                    --depth_;
+                    if (!endTag(scanner)) return 0;
                     break;
             }
         }
     }
 
 private:
+    // Any end tag closes the current element; one that would close the
+    // start node itself ends the read, so nothing lands outside it.
+    bool endTag(const Tokens& scanner) {
+        if (current_ == start_) {
+            error_.line = scanner.line();
+            error_.column = scanner.column();
+            error_.code = DOMError::TooManyEndTags;
+            return false;
+        }
+        current_ = current_->parentNode();
+        --depth_;
+        return true;
+    }
+
+    // A start or empty-element tag at `lt` made only of a plain name and
+    // attributes with quoted values that need no decoding, read in one pass.
+    // Anything else (false) is left to the scanner and the general path.
+    bool plainTag(const char* lt, const char* end, Tokens& scanner) {
+        const char* p = lt + 1;
+        const char* name = p;
+        while (p < end && !byteClass.tagNameStop[static_cast<unsigned char>(*p)]) ++p;
+        if (p == name || p >= end) return false;
+        const char* nameEnd = p;
+        if (!isBlank(*p) && *p != '>' && *p != '/') return false;
+        spans_.clear();
+        bool empty = false;
+        for (;;) {
+            while (p < end && isBlank(*p)) ++p;
+            if (p >= end) return false;
+            if (*p == '>') break;
+            if (*p == '/') {
+                if (p + 1 < end && p[1] == '>') {
+                    empty = true;
+                    ++p;
+                    break;
+                }
+                return false;
+            }
+            AttributeSpan span;
+            span.name = p;
+            while (p < end && !byteClass.attributeNameStop[static_cast<unsigned char>(*p)]) ++p;
+            if (p == span.name || p >= end) return false;
+            span.nameLength = static_cast<std::size_t>(p - span.name);
+            while (p < end && isBlank(*p)) ++p;
+            if (p >= end || *p != '=') return false;
+            ++p;
+            while (p < end && isBlank(*p)) ++p;
+            if (p >= end || (*p != '"' && *p != '\'')) return false;
+            const char quote = *p++;
+            const char* close = findQuoteOrAmpersand(p, end, quote);
+            if (close == end || *close == '&') return false;
+            span.value = p;
+            span.valueLength = static_cast<std::size_t>(close - p);
+            spans_.push_back(span);
+            p = close + 1;
+        }
+        scanner.skipTo(p + 1);
+
+        DOMNode* node = newElement();
+        node->setNodeName(StringObject(name, static_cast<std::size_t>(nameEnd - name)));
+        if (!spans_.empty()) {
+            AttributeList* list = node->attributes();
+            list->reserve(spans_.size());
+            for (const AttributeSpan& span : spans_)
+                list->set(StringObject(span.name, span.nameLength),
+                          StringObject(span.value, span.valueLength), 0);
+        }
+        if (!empty) {
+            current_ = node;
+            ++depth_;
+        }
+        return true;
+    }
+
+    // What createNode does, for the two kinds read most often.
+    DOMNode* newElement() {
+        auto* node = new DOMNode(ELEMENT, &dom_);
+        dom_.elementIndex().append(node);
+        current_->appendChild(node);
+        node->setElementNumber(++counter_);
+        node->setPathDepth(depth_ + 1);
+        return node;
+    }
+    DOMNode* newText() {
+        auto* node = new DOMNode(TEXT, &dom_);
+        current_->appendChild(node);
+        return node;
+    }
+
     void text(const Token& token) {
-        DOMNode* node = dom_.createNode(TEXT, current_);
+        DOMNode* node = newText();
         const std::size_t length = static_cast<std::size_t>(token.end - token.start);
         if (!std::memchr(token.start, '&', length)) {
             node->setNodeValue(StringObject(token.start, length));
@@ -166,10 +324,7 @@ private:
     }
 
     void element(const Token& token, bool empty) {
-        ++counter_;
-        DOMNode* node = dom_.createNode(ELEMENT, current_);
-        node->setElementNumber(counter_);
-        node->setPathDepth(depth_ + 1);
+        DOMNode* node = newElement();
 
         Cursor cursor(token, buffer_);
         tagName(cursor, *node);
@@ -282,6 +437,14 @@ private:
     // The attributes of the tag being read, gathered first so the element's
     // list is allocated once.
     std::vector<Attr> attributes_;
+    // The attributes of a tag read by plainTag: places in the input.
+    struct AttributeSpan {
+        const char* name;
+        std::size_t nameLength;
+        const char* value;
+        std::size_t valueLength;
+    };
+    std::vector<AttributeSpan> spans_;
 };
 
 }  // namespace

@@ -11,59 +11,46 @@
 
 namespace corvantis {
 
-// Heap storage, shared between copies. `data` holds capacity + 1 bytes so the
-// text can always be zero-terminated.
-struct StringObject::Rep {
-    std::uint32_t refs;
-    std::uint32_t capacity;
-    std::uint32_t growth;  // 0: fixed capacity
-    char data[1];
+namespace {
 
-    static std::size_t bytesFor(std::size_t capacity) { return offsetof(Rep, data) + capacity + 1; }
-    static Rep* make(std::size_t capacity, std::uint32_t growth) {
-        if (capacity > maxLength) return nullptr;
-        void* memory = nullptr;
-        try {
-            memory = detail::allocateBlock(bytesFor(capacity));
-        } catch (const std::bad_alloc&) {
-            return nullptr;  // the string becomes empty and stops growing
-        }
-        Rep* rep = static_cast<Rep*>(memory);
-        rep->refs = 1;
-        rep->capacity = static_cast<std::uint32_t>(capacity);
-        rep->growth = growth;
-        rep->data[0] = '\0';
-        return rep;
+constexpr std::size_t maxRepLength = std::numeric_limits<std::uint32_t>::max() - 64;
+
+std::size_t repBytes(std::size_t capacity) { return offsetof(detail::StringRep, data) + capacity + 1; }
+
+detail::StringRep* makeRep(std::size_t capacity, std::uint32_t growth) {
+    if (capacity > maxRepLength) return nullptr;
+    void* memory = nullptr;
+    try {
+        memory = detail::allocateBlock(repBytes(capacity));
+    } catch (const std::bad_alloc&) {
+        return nullptr;  // the string becomes empty and stops growing
     }
-    static constexpr std::size_t maxLength = std::numeric_limits<std::uint32_t>::max() - 64;
-};
+    auto* rep = static_cast<detail::StringRep*>(memory);
+    rep->refs = 1;
+    rep->capacity = static_cast<std::uint32_t>(capacity);
+    rep->growth = growth;
+    rep->data[0] = '\0';
+    return rep;
+}
+
+}  // namespace
 
 namespace {
 constexpr unsigned char heapTag = 0x80;
-const char emptyText[1] = {'\0'};
 
 std::size_t roundUp(std::size_t n, std::size_t step) { return step == 0 ? n : (n + step - 1) / step * step; }
 }  // namespace
 
-StringObject::Rep* StringObject::rep() const noexcept {
-    Rep* r;
-    std::memcpy(&r, bytes_, sizeof r);
-    return r;
-}
 
 void StringObject::setRep(Rep* r) noexcept {
     std::memcpy(bytes_, &r, sizeof r);
     bytes_[15] = heapTag;
 }
 
-StringObject::StringObject() noexcept {
-    bytes_[0] = 0;
-    bytes_[15] = inlineCapacity;
-}
 
 StringObject::StringObject(std::size_t capacity, std::uint32_t growthStep) : StringObject() {
     if (growthStep == defaultGrowthStep && capacity <= inlineCapacity) return;
-    Rep* r = Rep::make(capacity, growthStep);
+    Rep* r = makeRep(capacity, growthStep);
     setRep(r);
     setLength(0);
 }
@@ -72,6 +59,48 @@ StringObject::StringObject(const char* text) : StringObject(text, text ? std::st
 
 StringObject::StringObject(std::string_view bytes) : StringObject(bytes.data(), bytes.size()) {}
 
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+// The object is written as two whole words: a string is usually moved into
+// place right after it is made, and reading back bytes stored one by one
+// would stall that move.
+StringObject::StringObject(const char* bytes, std::size_t length) {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    if (length <= inlineCapacity) {
+        // Overlapping loads, shifted into place; unused bytes stay zero, so
+        // the terminator comes for free.
+        auto byteAt = [bytes](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(bytes[i])}; };
+        if (length >= 8) {
+            std::memcpy(&low, bytes, 8);
+            if (length > 8) {
+                std::uint64_t tail;
+                std::memcpy(&tail, bytes + length - 8, 8);
+                high = tail >> (8 * (16 - length));
+            }
+        } else if (length >= 4) {
+            std::uint32_t head, tail;
+            std::memcpy(&head, bytes, 4);
+            std::memcpy(&tail, bytes + length - 4, 4);
+            low = head | (std::uint64_t{tail} << (8 * (length - 4)));
+        } else if (length > 0) {
+            low = byteAt(0) | byteAt(length / 2) << (8 * (length / 2)) |
+                  byteAt(length - 1) << (8 * (length - 1));
+        }
+        high |= std::uint64_t{inlineCapacity - length} << 56;
+    } else {
+        Rep* r = makeRep(roundUp(length, defaultGrowthStep), defaultGrowthStep);
+        if (r) {
+            std::memcpy(r->data, bytes, length);
+            r->data[length] = '\0';
+            std::memcpy(&low, &r, sizeof r);
+            high = length;
+        }
+        high |= std::uint64_t{heapTag} << 56;
+    }
+    std::memcpy(bytes_, &low, 8);
+    std::memcpy(bytes_ + 8, &high, 8);
+}
+#else
 StringObject::StringObject(const char* bytes, std::size_t length) : StringObject() {
     if (length == 0) return;
     if (length <= inlineCapacity) {
@@ -79,7 +108,7 @@ StringObject::StringObject(const char* bytes, std::size_t length) : StringObject
         setLength(length);
         return;
     }
-    Rep* r = Rep::make(roundUp(length, defaultGrowthStep), defaultGrowthStep);
+    Rep* r = makeRep(roundUp(length, defaultGrowthStep), defaultGrowthStep);
     setRep(r);
     if (!r) {
         setLength(0);
@@ -88,17 +117,13 @@ StringObject::StringObject(const char* bytes, std::size_t length) : StringObject
     std::memcpy(r->data, bytes, length);
     setLength(length);
 }
+#endif
 
 StringObject::StringObject(const StringObject& other) noexcept {
     std::memcpy(bytes_, other.bytes_, sizeof bytes_);
     if (!isInline() && rep()) ++rep()->refs;
 }
 
-StringObject::StringObject(StringObject&& other) noexcept {
-    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
-    other.bytes_[0] = 0;
-    other.bytes_[15] = inlineCapacity;
-}
 
 StringObject& StringObject::operator=(const StringObject& other) noexcept {
     if (this == &other) return *this;
@@ -108,21 +133,9 @@ StringObject& StringObject::operator=(const StringObject& other) noexcept {
     return *this;
 }
 
-StringObject& StringObject::operator=(StringObject&& other) noexcept {
-    if (this == &other) return *this;
-    release();
-    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
-    other.bytes_[0] = 0;
-    other.bytes_[15] = inlineCapacity;
-    return *this;
-}
-
-StringObject::~StringObject() { release(); }
-
-void StringObject::release() noexcept {
-    if (isInline()) return;
+void StringObject::releaseHeap() noexcept {
     Rep* r = rep();
-    if (r && --r->refs == 0) detail::releaseBlock(r, Rep::bytesFor(r->capacity));
+    if (r && --r->refs == 0) detail::releaseBlock(r, repBytes(r->capacity));
 }
 
 void StringObject::becomeDead() noexcept {
@@ -131,18 +144,7 @@ void StringObject::becomeDead() noexcept {
     setLength(0);
 }
 
-const char* StringObject::data() const noexcept {
-    if (isInline()) return reinterpret_cast<const char*>(bytes_);
-    Rep* r = rep();
-    return r ? r->data : emptyText;
-}
 
-std::size_t StringObject::length() const noexcept {
-    if (isInline()) return inlineCapacity - bytes_[15];
-    std::uint32_t n;
-    std::memcpy(&n, bytes_ + 8, sizeof n);
-    return n;
-}
 
 void StringObject::setLength(std::size_t n) noexcept {
     if (isInline()) {
@@ -174,7 +176,7 @@ char* StringObject::mutableData(std::size_t needed) {
     if (isInline()) {
         if (needed <= inlineCapacity) return reinterpret_cast<char*>(bytes_);
         std::size_t capacity = roundUp(std::max(needed, std::size_t{32}), defaultGrowthStep);
-        Rep* r = Rep::make(capacity, defaultGrowthStep);
+        Rep* r = makeRep(capacity, defaultGrowthStep);
         if (!r) {
             becomeDead();
             return nullptr;
@@ -192,10 +194,25 @@ char* StringObject::mutableData(std::size_t needed) {
     if (grows) {
         // Geometric growth keeps long runs of appends linear.
         capacity = roundUp(std::max(needed, capacity + capacity / 2), r->growth);
-        capacity = std::min(capacity, Rep::maxLength);
+        capacity = std::min(capacity, maxRepLength);
         if (capacity < needed) capacity = r->capacity;
     }
-    Rep* fresh = Rep::make(capacity, r->growth);
+    if (r->refs == 1 && capacity != r->capacity && repBytes(r->capacity) > detail::smallBlockLimit &&
+        repBytes(capacity) > detail::smallBlockLimit && capacity <= maxRepLength) {
+        // A large private block grows in place where the allocator can manage it.
+        Rep* grown = nullptr;
+        try {
+            grown = static_cast<Rep*>(detail::reallocateLargeBlock(r, repBytes(capacity)));
+        } catch (const std::bad_alloc&) {
+            becomeDead();
+            return nullptr;
+        }
+        grown->capacity = static_cast<std::uint32_t>(capacity);
+        setRep(grown);
+        setLength(len);
+        return grown->data;
+    }
+    Rep* fresh = makeRep(capacity, r->growth);
     if (!fresh) {
         becomeDead();
         return nullptr;
@@ -219,7 +236,7 @@ std::size_t StringObject::write(std::size_t position, const char* bytes, std::si
     const std::size_t len = length();
     position = std::min(position, len);
     const std::size_t needed = insert ? len + count : std::max(len, position + count);
-    char* d = mutableData(insert ? std::min(needed, Rep::maxLength) : 0);
+    char* d = mutableData(insert ? std::min(needed, maxRepLength) : 0);
     if (!d) return 0;
     const std::size_t cap = capacity();
     if (position >= cap) return 0;

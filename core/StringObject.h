@@ -12,9 +12,24 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace corvantis {
+
+namespace detail {
+class StringSink;
+
+// Heap storage of a StringObject, shared between copies. `data` holds
+// capacity + 1 bytes so the text can always be zero-terminated.
+struct StringRep {
+    std::uint32_t refs;
+    std::uint32_t capacity;
+    std::uint32_t growth;  // 0: fixed capacity
+    char data[1];
+};
+
+}  // namespace detail
 
 class StringObject {
 public:
@@ -22,7 +37,10 @@ public:
     static constexpr std::size_t npos = 2147483647;
     static constexpr std::uint32_t defaultGrowthStep = 16;
 
-    StringObject() noexcept;
+    StringObject() noexcept {
+        bytes_[0] = 0;
+        bytes_[15] = inlineCapacity;
+    }
     // An empty string with room for `capacity` bytes; growthStep 0 = fixed.
     StringObject(std::size_t capacity, std::uint32_t growthStep);
     // Copies of zero-terminated text, and of `length` bytes at `bytes`.
@@ -31,13 +49,33 @@ public:
     explicit StringObject(std::string_view bytes);
 
     StringObject(const StringObject& other) noexcept;
-    StringObject(StringObject&& other) noexcept;
+    StringObject(StringObject&& other) noexcept {
+        std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        other.bytes_[0] = 0;
+        other.bytes_[15] = inlineCapacity;
+    }
     StringObject& operator=(const StringObject& other) noexcept;
-    StringObject& operator=(StringObject&& other) noexcept;
-    ~StringObject();
+    StringObject& operator=(StringObject&& other) noexcept {
+        if (this == &other) return *this;
+        release();
+        std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        other.bytes_[0] = 0;
+        other.bytes_[15] = inlineCapacity;
+        return *this;
+    }
+    ~StringObject() { release(); }
 
-    const char* data() const noexcept;
-    std::size_t length() const noexcept;
+    const char* data() const noexcept {
+        if (isInline()) return reinterpret_cast<const char*>(bytes_);
+        const Rep* r = rep();
+        return r ? r->data : &emptyByte;
+    }
+    std::size_t length() const noexcept {
+        if (isInline()) return inlineCapacity - bytes_[15];
+        std::uint32_t n;
+        std::memcpy(&n, bytes_ + 8, sizeof n);
+        return n;
+    }
     bool empty() const noexcept { return length() == 0; }
     // The bytes followed by a zero byte; always valid, never allocates.
     const char* c_str() const noexcept { return data(); }
@@ -83,16 +121,27 @@ public:
     friend bool operator<(const StringObject& a, const StringObject& b) noexcept { return compare(a, b) < 0; }
 
 private:
-    struct Rep;
+    // The writer builds its text in place.
+    friend class detail::StringSink;
+    using Rep = detail::StringRep;
     static constexpr std::size_t inlineCapacity = 15;
+    // What data() shows for a string whose storage could not be obtained.
+    static constexpr char emptyByte = '\0';
 
     bool isInline() const noexcept { return (bytes_[15] & 0x80) == 0; }
     char* mutableData(std::size_t neededCapacity);
     void setLength(std::size_t n) noexcept;
-    void release() noexcept;
+    void release() noexcept {
+        if (!isInline()) releaseHeap();
+    }
+    void releaseHeap() noexcept;
     void becomeDead() noexcept;
 
-    Rep* rep() const noexcept;
+    Rep* rep() const noexcept {
+        Rep* r;
+        std::memcpy(&r, bytes_, sizeof r);
+        return r;
+    }
     void setRep(Rep* r) noexcept;
 
     // Inline: bytes_[0..14] hold the text and its terminator, bytes_[15] holds

@@ -40,6 +40,13 @@ public:
         return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '>';
     }
 
+    // The byte the next token starts at. A reader that has taken some
+    // markup itself moves the scanner past it with skipTo (forward only,
+    // and only to a position where a token may start).
+    const char* position() const noexcept { return pos_; }
+    void skipTo(const char* p) noexcept { pos_ = p; }
+    const char* end() const noexcept { return end_; }
+
     // Where the scanner stands: CR bytes passed, and bytes since the last CR.
     // Worked out on request; only error reports need them.
     std::int32_t line() const noexcept;

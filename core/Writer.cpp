@@ -2,6 +2,7 @@
 // the indentation rule below; nothing is added before the first node or
 // after the last.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -15,49 +16,92 @@ namespace {
 
 constexpr std::size_t maxIndent = 16;
 constexpr int levelStep = 5;
-constexpr char spaces[] = "                ";  // maxIndent blanks
 constexpr char mixedContentStep[] = "      ";
 
-// The text is built in a plain growing buffer whose small appends stay
-// inline, and handed over in one piece at the end.
-class Output {
+}  // namespace
+
+namespace detail {
+
+// The writer's output: a string built in place, whose small appends stay
+// inline. It grows geometrically, a large one without copying where the
+// allocator can extend it.
+class StringSink {
 public:
-    ~Output() { std::free(data_); }
+    StringSink() : data_(text_.mutableData(0)), capacity_(text_.capacity()) {}
     void append(const char* bytes, std::size_t n) {
-        if (n == 0) return;
-        if (size_ + n > capacity_) grow(n);
-        std::memcpy(data_ + size_, bytes, n);
+        if (capacity_ - size_ < n) grow(n);
+        char* d = data_ + size_;
+        // Most pieces are a few bytes long: copy them without a library call.
+        if (n <= 16) {
+            if (n >= 8) {
+                copy8(d, bytes);
+                copy8(d + n - 8, bytes + n - 8);
+            } else if (n >= 4) {
+                copy4(d, bytes);
+                copy4(d + n - 4, bytes + n - 4);
+            } else if (n > 0) {
+                d[0] = bytes[0];
+                d[n / 2] = bytes[n / 2];
+                d[n - 1] = bytes[n - 1];
+            }
+        } else {
+            std::memcpy(d, bytes, n);
+        }
         size_ += n;
     }
-    void append(const char* text) { append(text, std::strlen(text)); }
     void push_back(char c) {
         if (size_ == capacity_) grow(1);
         data_[size_++] = c;
     }
-    const char* data() const { return data_ ? data_ : ""; }
-    std::size_t size() const { return size_; }
+    // Appends the text built to `out`; an empty ordinary string simply takes it over.
+    void handOver(StringObject& out) {
+        text_.setLength(size_);
+        if (out.empty() && out.growthStep() == StringObject::defaultGrowthStep)
+            out = std::move(text_);
+        else
+            out.append(text_);
+    }
 
 private:
-    void grow(std::size_t n) {
-        std::size_t capacity = capacity_ + capacity_ / 2;
-        if (capacity < size_ + n) capacity = size_ + n + 256;
-        char* grown = static_cast<char*>(std::realloc(data_, capacity));
-        if (!grown) throw std::bad_alloc();
-        data_ = grown;
-        capacity_ = capacity;
+    static void copy8(char* d, const char* s) {
+        std::uint64_t w;
+        std::memcpy(&w, s, 8);
+        std::memcpy(d, &w, 8);
     }
-    char* data_ = nullptr;
+    static void copy4(char* d, const char* s) {
+        std::uint32_t w;
+        std::memcpy(&w, s, 4);
+        std::memcpy(d, &w, 4);
+    }
+    void grow(std::size_t n) {
+        text_.setLength(size_);
+        char* d = text_.mutableData(size_ + n);
+        if (!d || text_.capacity() - size_ < n) throw std::bad_alloc();
+        data_ = d;
+        capacity_ = text_.capacity();
+    }
+
+    StringObject text_;
+    char* data_;
     std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
+    std::size_t capacity_;
 };
+
+}  // namespace detail
+
+namespace {
+
+using Output = detail::StringSink;
 
 void append(Output& out, const StringObject& text) { out.append(text.data(), text.length()); }
 
+// CR LF followed by the widest indentation; a line break takes a prefix of it.
+constexpr char breakAndSpaces[] = "\r\n                ";
+
 // CR LF and the indentation of `level`: min(level + 1, 16) blanks.
 void lineBreak(int level, Output& out) {
-    out.append("\r\n", 2);
     const std::size_t width = std::min<std::size_t>(static_cast<std::size_t>(level) + 1, maxIndent);
-    out.append(spaces, width);
+    out.append(breakAndSpaces, 2 + width);
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -79,19 +123,26 @@ std::size_t characterReferenceAt(const char* p, const char* end) {
     return static_cast<std::size_t>(q + 1 - p);
 }
 
-const char* entityFor(char c) {
+// The entity written for a byte that escaping replaces.
+struct Entity {
+    const char* text;
+    std::size_t length;
+};
+Entity entityFor(char c) {
     switch (c) {
-        case '"': return "&quot;";
-        case '&': return "&amp;";
-        case '\'': return "&apos;";
-        case '<': return "&lt;";
-        case '>': return "&gt;";
-        default: return nullptr;
+        case '"':
+            return {"&quot;", 6};
+        case '&':
+            return {"&amp;", 5};
+        case '\'':
+            return {"&apos;", 6};
+        case '<':
+            return {"&lt;", 4};
+        default:
+            return {"&gt;", 4};
     }
 }
 
-// The part of an element written before its children: the leading break,
-// the start tag and the attributes. Returns true when children follow.
 // Bytes that escaping may replace.
 struct SpecialBytes {
     bool table[256] = {};
@@ -101,21 +152,45 @@ struct SpecialBytes {
 };
 const SpecialBytes special;
 
-void escape(const StringObject& text, Output& out) {
-    const char* p = text.data();
-    const char* end = p + text.length();
+// Eight bytes at a time: whether any of them is one escaping may replace.
+// A byte is zero in v exactly when zeroBytes(v) has its top bit set.
+constexpr std::uint64_t lowBits = 0x0101010101010101ull;
+constexpr std::uint64_t highBits = 0x8080808080808080ull;
+inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
+inline bool hasSpecial(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    // '"' = 0x22; '&' and '\'' = 0x26 and 0x27 (bit 0 cleared); '<' and '>' =
+    // 0x3C and 0x3E (bit 1 cleared).
+    return (zeroBytes(w ^ (lowBits * 0x22)) | zeroBytes((w & ~lowBits) ^ (lowBits * 0x26)) |
+            zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
+}
+
+// Copies runs of ordinary bytes whole; only the bytes that need it are replaced.
+void escape(const char* const text, std::size_t length, Output& out) {
+    const char* p = text;
+    const char* const end = p + length;
     const char* run = p;
-    for (; p < end; ++p) {
-        if (!special.table[static_cast<unsigned char>(*p)]) continue;
-        const char* entity = entityFor(*p);
+    for (;;) {
+        while (end - p >= 8 && !hasSpecial(p)) p += 8;
+        // The last few bytes: one word ending at the end, when there is room for it.
+        if (p < end && end - p < 8 && end - text >= 8 && !hasSpecial(end - 8)) p = end;
+        while (p < end && !special.table[static_cast<unsigned char>(*p)]) ++p;
+        if (p == end) break;
         // A character reference is kept as it is: it already stands for one character.
-        if (*p == '&' && characterReferenceAt(p, end) != 0) continue;
+        if (*p == '&' && characterReferenceAt(p, end) != 0) {
+            ++p;
+            continue;
+        }
         out.append(run, static_cast<std::size_t>(p - run));
-        out.append(entity);
-        run = p + 1;
+        const Entity entity = entityFor(*p);
+        out.append(entity.text, entity.length);
+        run = ++p;
     }
     out.append(run, static_cast<std::size_t>(end - run));
 }
+
+void escape(const StringObject& text, Output& out) { escape(text.data(), text.length(), out); }
 
 bool openElement(const DOMNode* node, int level, bool parentHasText, Output& out) {
     if (!parentHasText) lineBreak(level, out);
@@ -175,19 +250,28 @@ void writeLeaf(const DOMNode* node, int level, Output& out) {
 // One container being written: its children are visited in order.
 struct Frame {
     const DOMNode* node;
-    int level;          // the container's own level
-    int childLevel;     // the level its children are written at
-    int next = 0;       // the next child to write
-    bool hasText;       // the container has a TEXT child
+    NodeVector::const_iterator next;  // the next child to write
+    NodeVector::const_iterator end;
+    int level;       // the container's own level
+    int childLevel;  // the level its children are written at
+    bool isElement;
+    bool hasText;  // the container has a TEXT child
+    bool previousWasElement = false;
     bool passedElement = false;
 };
+
+Frame frameFor(const DOMNode* node, int level, int childLevel) {
+    const NodeList* children = node->childNodes();
+    return Frame{node,       children->begin(),           children->end(),          level,
+                 childLevel, node->nodeType() == ELEMENT, children->textCount() > 0};
+}
 
 }  // namespace
 
 void DOM::escapeText(const StringObject& text, StringObject& out) {
     Output buffer;
     escape(text, buffer);
-    out.append(buffer.data(), buffer.size());
+    buffer.handOver(out);
 }
 
 namespace {
@@ -196,11 +280,11 @@ void writeTree(const DOMNode* node, int level, Output& out) {
     if (!node) return;
     std::vector<Frame> stack;
     if (node->nodeType() == DOCUMENT) {
-        stack.push_back(Frame{node, level, level, 0, node->hasTextChild()});
+        stack.push_back(frameFor(node, level, level));
     } else if (node->nodeType() == ELEMENT) {
         const DOMNode* parent = node->parentNode();
         if (!openElement(node, level, parent && parent->hasTextChild(), out)) return;
-        stack.push_back(Frame{node, level, level + levelStep, 0, node->hasTextChild()});
+        stack.push_back(frameFor(node, level, level + levelStep));
     } else {
         writeLeaf(node, level, out);
         return;
@@ -208,9 +292,8 @@ void writeTree(const DOMNode* node, int level, Output& out) {
 
     while (!stack.empty()) {
         Frame& frame = stack.back();
-        const bool isElement = frame.node->nodeType() == ELEMENT;
-        if (frame.next == frame.node->childCount()) {
-            if (isElement) {
+        if (frame.next == frame.end) {
+            if (frame.isElement) {
                 if (!frame.hasText || frame.passedElement) lineBreak(frame.level, out);
                 out.append("</", 2);
                 append(out, frame.node->nodeName());
@@ -219,19 +302,20 @@ void writeTree(const DOMNode* node, int level, Output& out) {
             stack.pop_back();
             continue;
         }
-        const int j = frame.next++;
-        const DOMNode* child = frame.node->childAt(j);
-        if (isElement) {
-            if (j > 0 && frame.node->childAt(j - 1)->nodeType() == ELEMENT) frame.passedElement = true;
+        const DOMNode* child = *frame.next++;
+        const bool childIsElement = child->nodeType() == ELEMENT;
+        if (frame.isElement) {
+            if (frame.previousWasElement) frame.passedElement = true;
+            frame.previousWasElement = childIsElement;
             if (frame.hasText && frame.passedElement) {
                 lineBreak(frame.level, out);
                 out.append(mixedContentStep, sizeof mixedContentStep - 1);
             }
         }
-        if (child->nodeType() == ELEMENT) {
+        if (childIsElement) {
             const int childLevel = frame.childLevel;
             if (openElement(child, childLevel, frame.hasText, out))
-                stack.push_back(Frame{child, childLevel, childLevel + levelStep, 0, child->hasTextChild()});
+                stack.push_back(frameFor(child, childLevel, childLevel + levelStep));
         } else {
             writeLeaf(child, frame.childLevel, out);
         }
@@ -243,7 +327,7 @@ void writeTree(const DOMNode* node, int level, Output& out) {
 void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
     Output buffer;
     writeTree(node, level, buffer);
-    out.append(buffer.data(), buffer.size());
+    buffer.handOver(out);
 }
 
 StringObject DOM::serialize(const DOMNode* node) const {

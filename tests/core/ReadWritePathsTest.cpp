@@ -1,0 +1,293 @@
+// The one-pass tag reading, the bulk escaping of the writer and the storage
+// the model keeps per node: each must give exactly what the plain byte-by-byte
+// rules give, at every position and across every internal boundary.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "core/Dom.h"
+
+using namespace corvantis;
+using namespace corvantis::testing;
+
+namespace {
+
+// The elements and texts of a document in document order, with attributes.
+std::string Outline(const DOM& dom) {
+    std::string out;
+    std::vector<const DOMNode*> pending{dom.documentNode()};
+    while (!pending.empty()) {
+        const DOMNode* node = pending.back();
+        pending.pop_back();
+        if (node->nodeType() == ELEMENT) {
+            out += "<" + Str(node->nodeName());
+            for (int i = 0; i < node->attributeCount(); ++i)
+                out += " " + Str(node->attributeAt(i)->name) + "=[" + Str(node->attributeAt(i)->value) + "]";
+            out += " #" + std::to_string(node->childCount()) + ">";
+        } else if (node->nodeType() == TEXT) {
+            out += "T[" + Str(node->nodeValue()) + "]";
+        }
+        for (int i = node->childCount(); i-- > 0;) pending.push_back(node->childAt(i));
+    }
+    return out;
+}
+
+std::string ReadOutline(std::string_view text) {
+    DOM dom(S("d"));
+    Parse(dom, text);
+    return Outline(dom);
+}
+
+// The escaping rule written out byte by byte.
+std::string EscapedByTheRule(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '&') {
+            std::size_t j = i + 1;
+            bool reference = false;
+            if (j < text.size() && text[j] == '#') {
+                ++j;
+                const bool hex = j < text.size() && text[j] == 'x';
+                if (hex) ++j;
+                const std::size_t first = j;
+                while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) ||
+                                           (hex && std::isxdigit(static_cast<unsigned char>(text[j])))))
+                    ++j;
+                reference = j > first && j < text.size() && text[j] == ';';
+            }
+            out += reference ? "&" : "&amp;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (c == '"') {
+            out += "&quot;";
+        } else if (c == '\'') {
+            out += "&apos;";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(ReadPaths, PlainAndUnusualTagsReadAlike) {
+    // Quoted '>' and both quote kinds, blanks around '=', no blank between
+    // attributes, a repeated name, line breaks and tabs inside the tag.
+    EXPECT_EQ(ReadOutline("<a x=\"1>2\" y='q'/>t"), "<a x=[1>2] y=[q] #0>T[t]");
+    EXPECT_EQ(ReadOutline("<a x = \"1\" >t</a>"), "<a x=[1] #1>T[t]");
+    EXPECT_EQ(ReadOutline("<a x=\"1\"y=\"2\">"), "<a x=[1] y=[2] #0>");
+    EXPECT_EQ(ReadOutline("<a x=\"1\" x=\"2\" z='3'>"), "<a x=[2] z=[3] #0>");
+    EXPECT_EQ(ReadOutline("<a\tx=\"1\"\r\ny='2'\n/>"), "<a x=[1] y=[2] #0>");
+    EXPECT_EQ(ReadOutline("<a x=\"\" y=''>"), "<a x=[] y=[] #0>");
+    EXPECT_EQ(ReadOutline("<a x=\"'\" y='\"'>"), "<a x=['] y=[\"] #0>");
+    // Shapes left to the general reading: entities, bare names, unquoted
+    // values, a slash that does not close the tag, quotes and colons in names.
+    EXPECT_EQ(ReadOutline("<a x=\"a&amp;b\">"), "<a x=[a&b] #0>");
+    EXPECT_EQ(ReadOutline("<a x>"), "<a x=[] #0>");
+    EXPECT_EQ(ReadOutline("<a x=1>"), "<a x=[1] #0>");
+    EXPECT_EQ(ReadOutline("<a/b>c"), "<a/b #1>T[c]");
+    EXPECT_EQ(ReadOutline("<a x=\"1\"/ >z"), "<a x=[1] /=[] #1>T[z]");
+    EXPECT_EQ(ReadOutline("<a ='1'>"), "<a #0>");
+    EXPECT_EQ(ReadOutline("<a\"q=\"1\">"), "<a\"q=\"1\" #0>");
+    EXPECT_EQ(ReadOutline("<a:b c:d=\"e\">"), "<a:b c:d=[e] #0>");
+    // A quote that never closes is an ordinary byte; a tag too short or cut
+    // off ends the input.
+    EXPECT_EQ(ReadOutline("<a x=\"unterminated>t"), "<a x=[unterminated] #1>T[t]");
+    EXPECT_EQ(ReadOutline("<b>"), "");
+    EXPECT_EQ(ReadOutline("<b/>"), "<b #0>");
+    EXPECT_EQ(ReadOutline("<a><b x='1'"), "<a #0>");
+    EXPECT_EQ(ReadOutline("<a>t</a"), "<a #1>T[t]");
+}
+
+TEST(ReadPaths, IndentationOfAnyWidthMakesNoText) {
+    for (std::size_t width = 0; width < 40; ++width) {
+        const std::string blanks(width, ' ');
+        const std::string text = "<a>\r\n" + blanks + "<b/>" + blanks + "\t\r\n" + blanks + "</a>" + blanks;
+        EXPECT_EQ(ReadOutline(text), "<a #1><b #0>") << width;
+        EXPECT_EQ(ReadOutline("<a>" + blanks + "x" + blanks + "</a>"),
+                  "<a #1>T[" + blanks + "x" + blanks + "]")
+            << width;
+    }
+}
+
+TEST(WritePaths, EscapingMatchesTheByteRuleAtEveryOffset) {
+    // Specials and their neighbours in the byte table ('#', '=', '?', '%',
+    // '(', ';'), high and zero bytes, and references, each placed at every
+    // offset within an eight-byte word.
+    const std::vector<std::string> pieces = {"\"",    "&",      "'",    "<",    ">",     "#",
+                                             "=",     "?",      "%",    "(",    ";",     "!",
+                                             "$",     "\x80",   "\xA6", "\xBC", "\xFF",  std::string(1, '\0'),
+                                             "&#65;", "&#x4A;", "&#;",  "&#x;", "&amp;", "&#12"};
+    for (const std::string& piece : pieces) {
+        for (std::size_t before = 0; before < 20; ++before) {
+            const std::string text = std::string(before, 'a') + piece + std::string(19 - before, 'b') + piece;
+            StringObject out;
+            DOM::escapeText(S(text), out);
+            EXPECT_EQ(Str(out), EscapedByTheRule(text)) << before;
+        }
+    }
+}
+
+TEST(WritePaths, OutputGoesAfterWhatTheStringHeld) {
+    DOM dom(S("d"));
+    Parse(dom, "<a x=\"1 &amp; 2\">t &lt; u<b/></a>");
+    const std::string whole = Str(dom.serialize());
+
+    StringObject out(S("head:"));
+    DOM::serializeNode(dom.documentNode(), 0, out);
+    EXPECT_EQ(Str(out), "head:" + whole);
+
+    // A fixed-size string keeps what fits.
+    StringObject fixed(20, 0);
+    fixed.append(S("0123456789"));
+    DOM::serializeNode(dom.documentNode(), 0, fixed);
+    EXPECT_EQ(Str(fixed), "0123456789" + whole.substr(0, fixed.capacity() - 10));
+
+    // Escaping a string onto itself sees the text as it was.
+    StringObject same(S("a<b"));
+    DOM::escapeText(same, same);
+    EXPECT_EQ(Str(same), "a<ba&lt;b");
+    StringObject longer(S(std::string(300, 'x') + "<"));
+    DOM::escapeText(longer, longer);
+    EXPECT_EQ(Str(longer), std::string(300, 'x') + "<" + std::string(300, 'x') + "&lt;");
+}
+
+TEST(NodeStorage, TextChildrenAreCountedThroughEveryChange) {
+    DOM dom(S("d"));
+    DOMNode* element = dom.createNode(ELEMENT, dom.documentNode());
+    element->setNodeName(S("e"));
+    NodeList* children = element->childNodes();
+    auto* text = new DOMNode(TEXT, &dom);
+    auto* other = new DOMNode(TEXT, &dom);
+    auto* comment = new DOMNode(COMMENT, &dom);
+    EXPECT_FALSE(element->hasTextChild());
+    children->append(comment);
+    EXPECT_FALSE(element->hasTextChild());
+    children->insertAt(0, text);
+    children->prepend(other);
+    EXPECT_TRUE(element->hasTextChild());
+    EXPECT_EQ(children->takeAt(0), other);
+    EXPECT_TRUE(element->hasTextChild());
+    EXPECT_TRUE(element->detachChild(text));
+    EXPECT_FALSE(element->hasTextChild());
+    element->insertChildAt(5, text);
+    element->prependChild(other);
+    EXPECT_TRUE(element->removeChild(text));
+    EXPECT_TRUE(element->hasTextChild());
+    NodeVector all = children->takeAll();
+    EXPECT_FALSE(element->hasTextChild());
+    for (DOMNode* node : all) children->append(node);
+    EXPECT_TRUE(element->hasTextChild());
+    element->setText(S("x"), 3);  // a new first TEXT child
+    EXPECT_EQ(Str(element->getText(0)), "x");
+    EXPECT_EQ(Str(dom.serialize()), "\r\n <e>x<!---->\r\n      </e>");
+}
+
+TEST(NodeStorage, LeavesTakeNamesAndPrefixesOnlyWhenGiven) {
+    DOM dom(S("d"));
+    DOMNode* element = dom.createNode(ELEMENT, dom.documentNode());
+    element->setNodeName(S("e"));
+    DOMNode* text = dom.createNode(TEXT, element);
+    EXPECT_TRUE(text->nodeName().empty());
+    EXPECT_TRUE(text->prefix().empty());
+    text->setNodeName(StringObject());
+    text->setPrefix(StringObject());
+    EXPECT_TRUE(text->nodeName().empty());
+    text->setPrefix(S("p"));
+    EXPECT_TRUE(text->nodeName().empty());
+    EXPECT_EQ(Str(text->prefix()), "p");
+    text->setNodeName(S("n"));
+    text->setNodeName(StringObject());
+    EXPECT_TRUE(text->nodeName().empty());
+
+    DOMNode* instruction = dom.createNode(PROCESSING_INSTRUCTION, element);
+    const StringObject target(S("a-target-name-longer-than-inline"));
+    instruction->setNodeName(target);
+    instruction->setNodeValue(S("v"));
+    DOMNode* copy = dom.copySubtree(element);
+    EXPECT_EQ(Str(copy->childAt(0)->prefix()), "p");
+    EXPECT_EQ(Str(copy->childAt(1)->nodeName()), Str(target));
+    delete copy;
+    EXPECT_EQ(Str(dom.serialize(element)), "\r\n <e><?a-target-name-longer-than-inline v?>\r\n      </e>");
+}
+
+TEST(NodeStorage, ElementIndexAcrossManyChunks) {
+    std::vector<std::unique_ptr<DOMNode>> nodes;
+    DOMList index;
+    const int count = 20000;
+    for (int i = 0; i < count; ++i) {
+        nodes.push_back(std::make_unique<DOMNode>(ELEMENT, nullptr));
+        index.append(nodes.back().get());
+    }
+    ASSERT_EQ(index.count(), count);
+    for (int i : {0, 4095, 4096, 8191, 8192, count - 1})
+        EXPECT_EQ(index.at(i), nodes[static_cast<std::size_t>(i)].get());
+    EXPECT_EQ(index.at(count), nullptr);
+    EXPECT_EQ(index.at(-1), nullptr);
+    index.put(4096, nodes[0].get());
+    EXPECT_EQ(index.at(4096), nodes[0].get());
+    index.put(count + 7, nodes[1].get());  // past the end: appended
+    EXPECT_EQ(index.count(), count + 1);
+    EXPECT_EQ(index.at(count), nodes[1].get());
+    const DOMList copy = index;
+    index.clear();
+    EXPECT_EQ(index.count(), 0);
+    EXPECT_EQ(index.at(0), nullptr);
+    index.append(nodes[2].get());
+    EXPECT_EQ(index.at(0), nodes[2].get());
+    EXPECT_EQ(index.count(), 1);
+    EXPECT_EQ(copy.count(), count + 1);
+    EXPECT_EQ(copy.at(4096), nodes[0].get());
+}
+
+TEST(NodeStorage, LargeStringsGrowKeepingContentAndSharedCopies) {
+    StringObject grown;
+    std::string expected;
+    StringObject snapshot;
+    std::string expectedSnapshot;
+    for (int i = 0; i < 5000; ++i) {
+        const std::string piece = std::to_string(i) + ",";
+        grown.append(piece);
+        expected += piece;
+        if (i == 100) {
+            snapshot = grown;  // shares the storage until grown changes
+            expectedSnapshot = expected;
+        }
+    }
+    EXPECT_EQ(Str(grown), expected);
+    EXPECT_EQ(grown.c_str()[grown.length()], '\0');
+    EXPECT_EQ(Str(snapshot), expectedSnapshot);
+
+    StringObject fixed(400, 0);
+    for (int i = 0; i < 100; ++i) fixed.append(S("abcdefgh"));
+    EXPECT_EQ(fixed.length(), fixed.capacity());
+    EXPECT_EQ(fixed.capacity(), 400u);
+}
+
+TEST(NodeStorage, StringsOfEveryShortLengthKeepTheirBytes) {
+    // Bytes with the top bit set and zeros, read from buffers of exactly the
+    // string's size, across the inline limit.
+    for (std::size_t length = 0; length <= 40; ++length) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i) text += static_cast<char>(i % 3 == 1 ? 0 : 0xF0 + i);
+        const auto buffer = ExactBuffer(text);
+        const StringObject made(buffer.get(), length);
+        EXPECT_EQ(made.length(), length);
+        EXPECT_EQ(Str(made), text);
+        EXPECT_EQ(made.c_str()[length], '\0');
+        EXPECT_GE(made.capacity(), length);
+        StringObject moved(StringObject(buffer.get(), length));
+        EXPECT_EQ(Str(moved), text);
+        moved.append('z');
+        EXPECT_EQ(Str(moved), text + "z");
+        EXPECT_EQ(Str(made), text);
+    }
+}
