@@ -546,9 +546,14 @@ void TVelmorant::BuildTree() {
         QList<QTreeWidgetItem*> items;
         items.reserve(static_cast<qsizetype>(elements.size()));
         for (DOMNode* child : elements) items.append(new DocumentTreeItem(child, documentText_.toText(child->nodeName())));
+        if (items.isEmpty()) placement::markLeaf(next.item);
         next.item->addChildren(items);
-        for (std::size_t i = elements.size(); i-- > 0;)
-            if (elements[i]->childCount() > 0) pending.push_back({elements[i], items.at(static_cast<qsizetype>(i)), next.level + 1});
+        for (std::size_t i = elements.size(); i-- > 0;) {
+            if (elements[i]->childCount() > 0)
+                pending.push_back({elements[i], items.at(static_cast<qsizetype>(i)), next.level + 1});
+            else
+                placement::markLeaf(items.at(static_cast<qsizetype>(i)));
+        }
     }
     treeChanging_ = true;  // adding the top item may move the current item
     treeView_->addTopLevelItem(top);

@@ -92,4 +92,11 @@ int deepestLevel(QTreeWidget* tree) {
     return deepest;
 }
 
+void markLeaf(QTreeWidgetItem* item) { item->setFlags(item->flags() | Qt::ItemNeverHasChildren); }
+
+void addChildItem(QTreeWidgetItem* parent, QTreeWidgetItem* child) {
+    parent->setFlags(parent->flags() & ~Qt::ItemNeverHasChildren);
+    parent->addChild(child);
+}
+
 }  // namespace placement

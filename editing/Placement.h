@@ -30,6 +30,12 @@ void expandTree(QTreeWidget* tree, int deepest);
 // DeepestExpandedLevel.
 int deepestLevel(QTreeWidget* tree);
 
+// Marks an item that has no children when the tree is built. The view then
+// keeps no expansion state for it, which makes showing and dropping a big
+// tree much cheaper. An item must lose the mark before it gets a child.
+void markLeaf(QTreeWidgetItem* item);
+void addChildItem(QTreeWidgetItem* parent, QTreeWidgetItem* child);
+
 // The tree item of `node`, or null.
 QTreeWidgetItem* itemOf(const QTreeWidget* tree, const corvantis::DOMNode* node);
 

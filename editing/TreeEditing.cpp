@@ -66,7 +66,7 @@ void TreeEditing::insert(corvantis::InsertPosition position) {
     if (!added) return;
     QTreeWidgetItem* addedItem = window_.NewTreeItem(added);
     if (position == corvantis::Under) {
-        item->addChild(addedItem);
+        placement::addChildItem(item, addedItem);
         placement::expandSubtree(item);
     } else if (position == corvantis::Before) {
         item->parent()->insertChild(item->parent()->indexOfChild(item), addedItem);

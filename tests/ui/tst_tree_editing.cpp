@@ -98,6 +98,8 @@ private slots:
         QTreeWidgetItem* added = program.window().TreeView()->currentItem();
         QCOMPARE(added->text(0), QString("NewFolder"));
         QVERIFY(added->parent()->isExpanded());
+        // Shown, also under an item that had no children when the tree was built.
+        QVERIFY(!program.window().TreeView()->visualItemRect(added).isEmpty());
         QVERIFY(labelEditor(program));
         QCOMPARE(labelEditor(program)->text(), QString("NewFolder"));
         QVERIFY(program.window().DetailsChanged());
