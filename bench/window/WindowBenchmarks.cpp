@@ -229,6 +229,18 @@ bool fileFor(benchmark::State& state, int megabytes, QString& path, qint64& byte
     return true;
 }
 
+// Runs one iteration's timed work and counts its time; false when the work
+// failed, which ends the benchmark.
+template <typename Work>
+bool timed(benchmark::State& state, double& total, Work work) {
+    const Clock::time_point start = Clock::now();
+    if (!work()) return false;
+    const double seconds = secondsSince(start);
+    state.SetIterationTime(seconds);
+    total += seconds;
+    return true;
+}
+
 // ---- Benchmarks ----
 
 void openBenchmark(benchmark::State& state, int megabytes) {
@@ -243,12 +255,12 @@ void openBenchmark(benchmark::State& state, int megabytes) {
         program.window().NewMnuClick();
         program.settle();
 
-        const Clock::time_point start = Clock::now();
-        if (!openFile(state, program, path)) break;
-        program.showUntilPainted();
-        const double seconds = secondsSince(start);
-        state.SetIterationTime(seconds);
-        total += seconds;
+        const bool opened = timed(state, total, [&] {
+            if (!openFile(state, program, path)) return false;
+            program.showUntilPainted();
+            return true;
+        });
+        if (!opened) break;
     }
     const TreeShape shape = shapeOf(program.tree());
     if (!shape.expanded) state.SkipWithError("the tree is not fully expanded");
@@ -270,12 +282,12 @@ void reopenBenchmark(benchmark::State& state, int megabytes) {
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        if (!openFile(state, program, path)) break;
-        program.showUntilPainted();
-        const double seconds = secondsSince(start);
-        state.SetIterationTime(seconds);
-        total += seconds;
+        const bool opened = timed(state, total, [&] {
+            if (!openFile(state, program, path)) return false;
+            program.showUntilPainted();
+            return true;
+        });
+        if (!opened) break;
     }
     report(state, total, bytes);
 }
@@ -292,12 +304,11 @@ void dropBenchmark(benchmark::State& state, int megabytes) {
         if (!openFile(state, program, path)) break;
         program.settle();
 
-        const Clock::time_point start = Clock::now();
-        program.window().NewMnuClick();
-        program.showUntilPainted();
-        const double seconds = secondsSince(start);
-        state.SetIterationTime(seconds);
-        total += seconds;
+        timed(state, total, [&] {
+            program.window().NewMnuClick();
+            program.showUntilPainted();
+            return true;
+        });
     }
     report(state, total, bytes);
 }
@@ -321,16 +332,15 @@ void saveBenchmark(benchmark::State& state, int megabytes) {
     for (auto _ : state) {
         program.window().Changes().markUnsaved();
 
-        const Clock::time_point start = Clock::now();
-        const bool saved = program.window().SaveMnuClick();
-        program.settle();
-        const double seconds = secondsSince(start);
-        if (!saved || program.dialogs.messages > 0) {
+        const bool saved = timed(state, total, [&] {
+            const bool written = program.window().SaveMnuClick();
+            program.settle();
+            return written && program.dialogs.messages == 0;
+        });
+        if (!saved) {
             state.SkipWithError("Save failed");
             break;
         }
-        state.SetIterationTime(seconds);
-        total += seconds;
     }
     // The writer makes the generated layout, so the saved file is the same size.
     if (QFileInfo(path).size() != bytes) state.SetLabel("saved size differs from the file read");
