@@ -211,6 +211,13 @@ bool openFile(benchmark::State& state, Program& program, const QString& path) {
     return true;
 }
 
+// File>Open until the user sees the tree.
+bool openAndShow(benchmark::State& state, Program& program, const QString& path) {
+    if (!openFile(state, program, path)) return false;
+    program.showUntilPainted();
+    return true;
+}
+
 void report(benchmark::State& state, double totalSeconds, qint64 fileBytes) {
     const double iterations = static_cast<double>(state.iterations());
     state.counters["s"] = benchmark::Counter(totalSeconds, benchmark::Counter::kAvgIterations);
@@ -255,12 +262,7 @@ void openBenchmark(benchmark::State& state, int megabytes) {
         program.window().NewMnuClick();
         program.settle();
 
-        const bool opened = timed(state, total, [&] {
-            if (!openFile(state, program, path)) return false;
-            program.showUntilPainted();
-            return true;
-        });
-        if (!opened) break;
+        if (!timed(state, total, [&] { return openAndShow(state, program, path); })) break;
     }
     const TreeShape shape = shapeOf(program.tree());
     if (!shape.expanded) state.SkipWithError("the tree is not fully expanded");
@@ -277,17 +279,11 @@ void reopenBenchmark(benchmark::State& state, int megabytes) {
     qint64 bytes = 0;
     if (!fileFor(state, megabytes, path, bytes)) return;
     Program program;
-    if (!openFile(state, program, path)) return;
-    program.showUntilPainted();
+    if (!openAndShow(state, program, path)) return;
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {
-        const bool opened = timed(state, total, [&] {
-            if (!openFile(state, program, path)) return false;
-            program.showUntilPainted();
-            return true;
-        });
-        if (!opened) break;
+        if (!timed(state, total, [&] { return openAndShow(state, program, path); })) break;
     }
     report(state, total, bytes);
 }
@@ -325,8 +321,7 @@ void saveBenchmark(benchmark::State& state, int megabytes) {
         return;
     }
     Program program;
-    if (!openFile(state, program, path)) return;
-    program.showUntilPainted();
+    if (!openAndShow(state, program, path)) return;
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {

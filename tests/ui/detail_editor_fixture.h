@@ -3,7 +3,10 @@
 // scripted message boxes that record what they were asked to show.
 #pragma once
 
+#include <QApplication>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <cstring>
 
 #include "app/SettingsStore.h"
@@ -52,4 +55,16 @@ QStringList rowsOf(const Grid* grid) {
         rows << cells.join("=");
     }
     return rows;
+}
+
+// Runs `step` on the modal editor the next command opens, once it is up,
+// and closes it with OK.
+template <class Editor, class Step>
+void whenOpened(Step step) {
+    QTimer::singleShot(0, [step] {
+        auto* editor = qobject_cast<Editor*>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        step(editor);
+        editor->OKBitBtnClick();
+    });
 }

@@ -16,10 +16,7 @@ const QString FileError = "Can't perform one of the following file operations: O
 
 // A program with Diary.XML open.
 void openDiary(ProgramUnderTest& program, const QByteArray& bytes = Notes) {
-    program.writeFile("Diary.XML", bytes);
-    program.start();
-    program.dialogs.chooseFile(program.pathOf("Diary.XML"));
-    program.window().OpenMnuClick();
+    program.startAndOpen("Diary.XML", bytes);
     program.dialogs.clear();
 }
 

@@ -126,10 +126,7 @@ private slots:
 
     void returnShowsTheSelectedNodesDetailsAsAClickDoes() {
         ProgramUnderTest program;
-        program.writeFile("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report</Work></Notes>");
-        program.start();
-        program.dialogs.chooseFile(program.pathOf("notes.xml"));
-        program.window().OpenMnuClick();
+        program.startAndOpen("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report</Work></Notes>");
         QTreeWidget* tree = program.window().TreeView();
         activate(&program.window(), tree);
         tree->setCurrentItem(program.item("Work"));

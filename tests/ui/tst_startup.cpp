@@ -66,10 +66,7 @@ private slots:
 
     void theRememberedFileOpensAtTheNextStart() {
         ProgramUnderTest program;
-        program.writeFile("Diary.XML", Notes);
-        program.start();
-        program.dialogs.chooseFile(program.pathOf("Diary.XML"));
-        program.window().OpenMnuClick();
+        program.startAndOpen("Diary.XML", Notes);
         program.restart();
         QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
         QCOMPARE(treeCaptions(program.window().TreeView()).mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
@@ -78,10 +75,7 @@ private slots:
 
     void withRememberFileNameOffTheNewDocumentShows() {
         ProgramUnderTest program;
-        program.writeFile("Diary.XML", Notes);
-        program.start();
-        program.dialogs.chooseFile(program.pathOf("Diary.XML"));
-        program.window().OpenMnuClick();
+        program.startAndOpen("Diary.XML", Notes);
         program.window().Action("RememberFileNameMnu")->trigger();
         QCOMPARE(program.settings().readText("RememberFileName", ""), QString("0"));
         program.restart();
@@ -244,10 +238,7 @@ private slots:
 
     void yesSavesAndCloses() {
         ProgramUnderTest program;
-        program.writeFile("Diary.XML", Notes);
-        program.start();
-        program.dialogs.chooseFile(program.pathOf("Diary.XML"));
-        program.window().OpenMnuClick();
+        program.startAndOpen("Diary.XML", Notes);
         program.click(program.item("Home"));
         program.type("garden");
         program.dialogs.answer(UserDialogs::Answer::Yes);
@@ -269,10 +260,7 @@ private slots:
 
     void yesWithAFailingSaveKeepsTheWindowOpen() {
         ProgramUnderTest program;
-        program.writeFile("Diary.XML", Notes);
-        program.start();
-        program.dialogs.chooseFile(program.pathOf("Diary.XML"));
-        program.window().OpenMnuClick();
+        program.startAndOpen("Diary.XML", Notes);
         QVERIFY(QFile::remove(program.pathOf("Diary.XML")));
         QVERIFY(QDir(program.folder()).mkdir("Diary.XML"));  // the file cannot be written any more
         program.click(program.item("Home"));

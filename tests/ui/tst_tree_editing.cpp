@@ -23,10 +23,7 @@ const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                          "<Notes><Work>office<Task>call</Task><!--c--><Meeting/></Work><Home><Garden/></Home></Notes>\r\n";
 
 void openNotes(ProgramUnderTest& program) {
-    program.writeFile("Notes.XML", Notes);
-    program.start();
-    program.dialogs.chooseFile(program.pathOf("Notes.XML"));
-    program.window().OpenMnuClick();
+    program.startAndOpen("Notes.XML", Notes);
     program.dialogs.clear();
 }
 

@@ -15,21 +15,6 @@
 
 using corvantis::DOMNode;
 
-namespace {
-
-// Runs `step` on the editor the next command opens, once it is up.
-template <class Editor, class Step>
-void whenOpened(Step step) {
-    QTimer::singleShot(0, [step] {
-        auto* editor = qobject_cast<Editor*>(QApplication::activeModalWidget());
-        QVERIFY(editor);
-        step(editor);
-        editor->OKBitBtnClick();
-    });
-}
-
-}  // namespace
-
 class XMLFormTest : public QObject {
     Q_OBJECT
 private slots:

@@ -21,21 +21,8 @@ const QByteArray Notes =
     "<Home/></Notes>\r\n";
 
 void openNotes(ProgramUnderTest& program) {
-    program.writeFile("Notes.XML", Notes);
-    program.start();
-    program.dialogs.chooseFile(program.pathOf("Notes.XML"));
-    program.window().OpenMnuClick();
+    program.startAndOpen("Notes.XML", Notes);
     program.dialogs.clear();
-}
-
-template <class Editor, class Step>
-void whenOpened(Step step) {
-    QTimer::singleShot(0, [step] {
-        auto* editor = qobject_cast<Editor*>(QApplication::activeModalWidget());
-        QVERIFY(editor);
-        step(editor);
-        editor->OKBitBtnClick();
-    });
 }
 
 }  // namespace

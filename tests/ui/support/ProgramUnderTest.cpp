@@ -27,6 +27,13 @@ void ProgramUnderTest::start() {
     window_->FormActivate();
 }
 
+void ProgramUnderTest::startAndOpen(const QString& name, const QByteArray& bytes) {
+    writeFile(name, bytes);
+    start();
+    dialogs.chooseFile(pathOf(name));
+    window_->OpenMnuClick();
+}
+
 void ProgramUnderTest::restart() {
     textEditor_.reset();
     window_.reset();

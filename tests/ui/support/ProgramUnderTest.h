@@ -25,6 +25,9 @@ public:
     void restart();
     // Constructs the windows and runs the first activation.
     void start();
+    // Writes the file, starts, and opens it with File > Open, its dialog
+    // answering with the file.
+    void startAndOpen(const QString& name, const QByteArray& bytes);
 
     QString folder() const { return files_.path(); }
     QString pathOf(const QString& name) const { return files_.filePath(name); }
