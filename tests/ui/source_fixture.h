@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QTreeWidget>
 
 #include "core/Dom.h"
 #include "editors/Showsource.h"
@@ -37,7 +36,7 @@ public:
     ScriptedDialogs& dialogs() { return program.dialogs; }
     TXMLSource& viewer() { return *window().XMLSource(); }
 
-    void select(const QString& caption) { program.click(program.item(caption)); }
+    void select(const QString& caption) { program.click(caption); }
     void viewSource() { window().Action("ViewSourceMnu")->trigger(); }
     void saveToShowSource() { window().Action("SaveToViewMnu")->trigger(); }
     void insertFromFile(const QString& name) {
@@ -58,10 +57,5 @@ public:
         program.dialogs.chooseFile(program.pathOf(name));
         return window().SaveAsMnuClick();
     }
-    QStringList children(const QString& caption) {
-        QStringList names;
-        QTreeWidgetItem* item = program.item(caption);
-        for (int i = 0; item && i < item->childCount(); ++i) names << item->child(i)->text(0);
-        return names;
-    }
+    QStringList children(const QString& caption) { return program.childCaptions(caption); }
 };

@@ -48,7 +48,7 @@ public:
 
     SettingsStore& settings() { return settings_; }
     TVelmorant& window() { return *window_; }
-    QString topCaption() const { return window_->TreeView()->topLevelItem(0)->text(0); }
+    QString topCaption() const { return window_->TreeView()->model()->index(0, 0).data().toString(); }
     QString fileNameLabel() const { return textEditor_->TT()->FileNameLabel()->text(); }
     ScriptedDialogs dialogs;
 
@@ -83,7 +83,8 @@ private slots:
         QCOMPARE(program.topCaption(), named);
         QCOMPARE(program.fileNameLabel(), named);
         QCOMPARE(program.window().CurrentFileName(), named);
-        QVERIFY(program.window().TreeView()->findItems("Shopping", Qt::MatchRecursive).size() == 1);
+        QAbstractItemModel* rows = program.window().TreeView()->model();
+        QCOMPARE(rows->match(rows->index(0, 0), Qt::DisplayRole, "Shopping", -1, Qt::MatchExactly | Qt::MatchRecursive).size(), 1);
         QVERIFY(program.dialogs.messages.isEmpty());
         QVERIFY(!program.window().DetailsChanged());
         QVERIFY(!program.window().NewFile());

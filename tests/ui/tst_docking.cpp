@@ -102,7 +102,7 @@ private slots:
         // Clicking a node shows its text in the docked frame; the empty
         // "Text Editor" window is not brought back for it.
         program.textEditor().hide();
-        program.click(program.item("Home"));
+        program.click("Home");
         QCOMPARE(program.memo()->toPlainText(), QString("garden"));
         QVERIFY(!program.textEditor().isVisible());
         program.type(" and trees");
@@ -125,7 +125,7 @@ private slots:
         QTRY_COMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Home);
         QCOMPARE(program.frame()->window(), &program.textEditor());
         program.textEditor().hide();
-        program.click(program.item("Work"));
+        program.click("Work");
         QVERIFY(program.textEditor().isVisible());
         QCOMPARE(program.memo()->toPlainText(), QString("office"));
     }
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(program.frame()->Panel2Docking()->place(), DockablePanel::Place::Docked);
         QCOMPARE(program.frame()->Panel2()->window(), &program.window());
         QCOMPARE(program.frame()->window(), &program.textEditor());
-        program.click(program.item("Work"));
+        program.click("Work");
         QCOMPARE(program.frame()->PathLabel()->text(), QString("Notes/Work"));
 
         // Dragged out again and dropped nowhere, it floats; closed, it is back

@@ -31,9 +31,7 @@ QStringList kindsOfChildren(const DOMNode* node) {
     return kinds;
 }
 
-DOMNode* nodeOf(SourceProgram& source, const QString& caption) {
-    return TVelmorant::NodeOf(source.program.item(caption));
-}
+DOMNode* nodeOf(SourceProgram& source, const QString& caption) { return source.program.nodeOf(caption); }
 
 }  // namespace
 
@@ -70,10 +68,10 @@ private slots:
         SourceProgram source;
         source.open("Diary.XML", Notes);
         source.program.writeFile("Leaf.XML", "<Leaf/>");
-        source.window().TreeView()->setCurrentItem(nullptr);
+        source.program.selectNone();
         source.saveToShowSource();
         source.insertFromFile("Leaf.XML");
-        source.select("My FileName");
+        source.program.clickTop();
         source.saveToShowSource();
         source.insertFromFile("Leaf.XML");
         QVERIFY(!source.viewer().isVisible());
@@ -115,7 +113,7 @@ private slots:
         // Renumbered: the inserted elements' paths start with Home's.
         QCOMPARE(bytesOf(nodeOf(source, "NewFolder")->path()), QByteArray("Notes/Home/NewDocument/NewFolder"));
         // Home stays selected and shows the text the file brought.
-        QCOMPARE(TVelmorant::NodeOf(source.window().TreeView()->currentItem()), home);
+        QCOMPARE(source.program.currentNode(), home);
         QCOMPARE(source.program.memo()->toPlainText(),
                  source.window().Text().toMultiLineText(home->getText(0)));
         QVERIFY(source.window().DetailsChanged());
@@ -149,7 +147,7 @@ private slots:
         QCOMPARE(source.children("Work"), QStringList({"Task", "A"}));
         QCOMPARE(source.children("My FileName"), QStringList({"Notes"}));
         QCOMPARE(source.children("Notes"), QStringList({"Work", "Home"}));
-        QVERIFY(!source.program.item("D"));
+        QVERIFY(!source.program.shows("D"));
         QCOMPARE(source.dialogs().captions(), QStringList({"Insert Error"}));
         QVERIFY(source.window().DetailsChanged());
     }

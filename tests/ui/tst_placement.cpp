@@ -79,13 +79,13 @@ private slots:
     void closingTheTextEditorOnlyHidesIt() {
         ProgramUnderTest program;
         program.start();
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         program.type("kept");
         program.textEditor().close();
         QVERIFY(!program.textEditor().isVisible());
-        program.click(program.item("NewDocument"));
+        program.click("NewDocument");
         QVERIFY(program.textEditor().isVisible());
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         QCOMPARE(program.memo()->toPlainText(), QString("kept"));
     }
 };

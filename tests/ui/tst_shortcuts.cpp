@@ -96,15 +96,13 @@ private slots:
     void treeKeysKeepTheirTextMeaningWhileANameIsTyped() {
         ProgramUnderTest program;
         program.start();
-        QTreeWidget* tree = program.window().TreeView();
-        QTreeWidgetItem* item = program.item("NewFolder");
-        QVERIFY(item);
+        activate(&program.window(), program.window().TreeView());
+        program.click("NewFolder");
+        program.window().Action("EditNodeNameMnu")->trigger();
         ShortcutRecorder recorder(program.window());
-        activate(&program.window(), tree);
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-        tree->editItem(item);
-        auto* nameEditor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QLineEdit* nameEditor = program.labelEditor();
         QVERIFY(nameEditor);
+        QCOMPARE(QApplication::focusWidget(), nameEditor);
         for (const char* key : {"Del", "Ins", "Ctrl+C", "Ctrl+V", "F2", "Ctrl+Return"}) {
             QTest::keySequence(nameEditor, QKeySequence(key));
             QVERIFY2(recorder.reached.isEmpty(), key);
@@ -127,9 +125,9 @@ private slots:
     void returnShowsTheSelectedNodesDetailsAsAClickDoes() {
         ProgramUnderTest program;
         program.startAndOpen("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report</Work></Notes>");
-        QTreeWidget* tree = program.window().TreeView();
+        auto* tree = program.window().TreeView();
         activate(&program.window(), tree);
-        tree->setCurrentItem(program.item("Work"));
+        program.select("Work");
         QCOMPARE(program.memo()->toPlainText(), QString());
         QTest::keyClick(tree, Qt::Key_Return);
         QCOMPARE(program.memo()->toPlainText(), QString("Report"));

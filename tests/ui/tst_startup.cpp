@@ -24,12 +24,6 @@ QStringList captions(const QMenu* menu) {
     return all;
 }
 
-QStringList treeCaptions(const QTreeWidget* tree) {
-    QStringList all;
-    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it) all << (*it)->text(0);
-    return all;
-}
-
 }  // namespace
 
 class StartUp : public QObject {
@@ -46,9 +40,9 @@ private slots:
         const QString expected = programFolder.path() + "/Example.xml";
         QCOMPARE(program.window().CurrentFileName(), expected);
         QCOMPARE(program.settings().readText("MyFileName", ""), expected);
-        QCOMPARE(program.window().TreeView()->topLevelItem(0)->text(0), expected);
-        QCOMPARE(treeCaptions(program.window().TreeView()), QStringList({expected, "Notes", "Work", "Task", "Home"}));
-        QVERIFY(program.window().TreeView()->isExpanded(program.window().TreeView()->model()->index(0, 0)));
+        QCOMPARE(program.topCaption(), expected);
+        QCOMPARE(program.shownCaptions(), QStringList({expected, "Notes", "Work", "Task", "Home"}));
+        QVERIFY(program.isExpanded(program.topCaption()));
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), expected);
         QVERIFY(program.textEditor().isVisible());
         QVERIFY(!program.window().DetailsChanged());
@@ -58,7 +52,7 @@ private slots:
     void firstStartWithoutAnExampleShowsTheNewDocument() {
         ProgramUnderTest program;
         program.start();
-        QCOMPARE(treeCaptions(program.window().TreeView()), QStringList({"My FileName", "NewDocument", "NewFolder"}));
+        QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
         QVERIFY(program.window().NewFile());
         QVERIFY(program.dialogs.messages.isEmpty());
@@ -69,7 +63,7 @@ private slots:
         program.startAndOpen("Diary.XML", Notes);
         program.restart();
         QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
-        QCOMPARE(treeCaptions(program.window().TreeView()).mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
+        QCOMPARE(program.shownCaptions().mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
         QVERIFY(!program.window().NewFile());
     }
 
@@ -80,7 +74,7 @@ private slots:
         QCOMPARE(program.settings().readText("RememberFileName", ""), QString("0"));
         program.restart();
         QVERIFY(!program.window().Action("RememberFileNameMnu")->isChecked());
-        QCOMPARE(treeCaptions(program.window().TreeView()), QStringList({"My FileName", "NewDocument", "NewFolder"}));
+        QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
         QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Diary.XML"));
     }
@@ -92,7 +86,7 @@ private slots:
         program.start();
         QVERIFY(program.dialogs.messages.isEmpty());
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
-        QCOMPARE(program.window().TreeView()->topLevelItem(0)->text(0), QString("My FileName"));
+        QCOMPARE(program.topCaption(), QString("My FileName"));
     }
 
     void aSecondActivationLoadsNothing() {
@@ -103,7 +97,7 @@ private slots:
         program.start();
         program.writeFile("Diary.XML", "<Other/>");
         program.window().FormActivate();
-        QCOMPARE(treeCaptions(program.window().TreeView()).mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
+        QCOMPARE(program.shownCaptions().mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
     }
 };
 
@@ -170,11 +164,11 @@ private slots:
         QVERIFY(program.window().XML()->isVisible());
         QVERIFY(program.window().Action("ViewSourceMnu")->isVisible());
         program.window().XML()->hide();
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         QVERIFY2(program.window().XML()->isVisible(), "a tree click brings the closed details window back");
         program.window().Action("UseAsXMLEditorMnu")->trigger();
         QVERIFY(!program.window().XML()->isVisible());
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         QVERIFY(!program.window().XML()->isVisible());
         program.restart();
         QVERIFY(!program.window().Action("UseAsXMLEditorMnu")->isChecked());
@@ -192,12 +186,12 @@ private slots:
     void collapseLeavesTheTopNodeAndExpandShowsAll() {
         ProgramUnderTest program;
         program.start();
-        QTreeWidget* tree = program.window().TreeView();
         program.window().Button("TreeCollapseSpeed")->click();
-        QVERIFY(!tree->topLevelItem(0)->isExpanded());
+        QVERIFY(!program.isExpanded(program.topCaption()));
+        QCOMPARE(program.shownCaptions(), QStringList{program.topCaption()});
         program.window().Button("TreeExpandSpeed")->click();
-        QVERIFY(program.item("NewDocument")->isExpanded());
-        QVERIFY(tree->topLevelItem(0)->isExpanded());
+        QVERIFY(program.isExpanded("NewDocument"));
+        QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
     }
 };
 
@@ -214,7 +208,7 @@ private slots:
     void typingOneCharacterMakesClosingAsk() {
         ProgramUnderTest program;
         program.start();
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         program.type("x");
         QVERIFY(program.window().TextChanged());
         QVERIFY(program.window().DetailsChanged());
@@ -228,7 +222,7 @@ private slots:
     void cancelKeepsTheWindowAndTheDocument() {
         ProgramUnderTest program;
         program.start();
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         program.type("kept");
         program.dialogs.answer(UserDialogs::Answer::Cancel);
         QVERIFY(!program.close());
@@ -239,7 +233,7 @@ private slots:
     void yesSavesAndCloses() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Notes);
-        program.click(program.item("Home"));
+        program.click("Home");
         program.type("garden");
         program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(program.close());
@@ -249,7 +243,7 @@ private slots:
     void yesWithSaveAsCancelledKeepsTheWindowOpen() {
         ProgramUnderTest program;
         program.start();
-        program.click(program.item("NewFolder"));
+        program.click("NewFolder");
         program.type("unsaved");
         program.dialogs.answer(UserDialogs::Answer::Yes);
         program.dialogs.cancelFileDialog();
@@ -263,7 +257,7 @@ private slots:
         program.startAndOpen("Diary.XML", Notes);
         QVERIFY(QFile::remove(program.pathOf("Diary.XML")));
         QVERIFY(QDir(program.folder()).mkdir("Diary.XML"));  // the file cannot be written any more
-        program.click(program.item("Home"));
+        program.click("Home");
         program.type("garden");
         program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(!program.close());

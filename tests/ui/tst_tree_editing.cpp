@@ -10,12 +10,9 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include "editing/Textframedocker.h"
 #include "support/ProgramUnderTest.h"
-
-using corvantis::DOMNode;
 
 namespace {
 
@@ -27,11 +24,10 @@ void openNotes(ProgramUnderTest& program) {
     program.dialogs.clear();
 }
 
-// Selects the item as a click does, without starting a label edit.
+// Selects the row and shows its details, without starting a label edit.
 void select(ProgramUnderTest& program, const QString& caption) {
-    QTreeWidgetItem* item = program.item(caption);
-    QVERIFY2(item, qPrintable(caption));
-    program.window().TreeView()->setCurrentItem(item);
+    QVERIFY2(program.shows(caption), qPrintable(caption));
+    program.select(caption);
     program.window().TreeViewClick();
 }
 
@@ -44,21 +40,8 @@ QString written(ProgramUnderTest& program) {
         .remove(QRegularExpression("\r\n *"));
 }
 
-QStringList childCaptions(const QTreeWidgetItem* item) {
-    QStringList captions;
-    for (int i = 0; item && i < item->childCount(); ++i) captions << item->child(i)->text(0);
-    return captions;
-}
-
-// The label editor the tree view has open, or null.
-QLineEdit* labelEditor(ProgramUnderTest& program) {
-    for (QLineEdit* edit : program.window().TreeView()->viewport()->findChildren<QLineEdit*>())
-        if (edit->isVisible()) return edit;
-    return nullptr;
-}
-
 void confirmLabel(ProgramUnderTest& program, const QString& typed) {
-    QLineEdit* editor = labelEditor(program);
+    QLineEdit* editor = program.labelEditor();
     QVERIFY(editor);
     editor->setText(typed);
     QTest::keyClick(editor, Qt::Key_Return);
@@ -90,15 +73,14 @@ private slots:
         openNotes(program);
         select(program, "Task");
         run(program, qPrintable(action));
-        QCOMPARE(childCaptions(program.item("Work")), workChildren);
+        QCOMPARE(program.childCaptions("Work"), workChildren);
         QVERIFY2(written(program).contains(document), qPrintable(written(program)));
-        QTreeWidgetItem* added = program.window().TreeView()->currentItem();
-        QCOMPARE(added->text(0), QString("NewFolder"));
-        QVERIFY(added->parent()->isExpanded());
-        // Shown, also under an item that had no children when the tree was built.
-        QVERIFY(!program.window().TreeView()->visualItemRect(added).isEmpty());
-        QVERIFY(labelEditor(program));
-        QCOMPARE(labelEditor(program)->text(), QString("NewFolder"));
+        QCOMPARE(program.currentCaption(), QString("NewFolder"));
+        QCOMPARE(program.currentNode()->parentNode(), program.nodeOf(action == "InsertUnderMnu" ? "Task" : "Work"));
+        // Shown, also under a row that had no children when the tree was built.
+        QVERIFY(!program.rectOf("NewFolder").isEmpty());
+        QVERIFY(program.labelEditor());
+        QCOMPARE(program.labelEditor()->text(), QString("NewFolder"));
         QVERIFY(program.window().DetailsChanged());
     }
 
@@ -109,22 +91,22 @@ private slots:
         run(program, "BeforeMnu");
         run(program, "AtEndPOPMnu");
         QVERIFY(!program.window().DetailsChanged());
-        QCOMPARE(program.window().TreeView()->topLevelItem(0)->childCount(), 1);
-        program.item("Work")->setExpanded(false);
+        QCOMPARE(program.childCaptions(program.topCaption()), QStringList{"Notes"});
+        program.setExpanded("Work", false);
         run(program, "UnderPOPMnu");
-        QCOMPARE(childCaptions(program.item("Notes")), QStringList({"Work", "Home", "NewFolder"}));
-        QVERIFY(program.item("Work")->isExpanded());
+        QCOMPARE(program.childCaptions("Notes"), QStringList({"Work", "Home", "NewFolder"}));
+        QVERIFY(program.isExpanded("Work"));
         QVERIFY(written(program).endsWith("<NewFolder/></Notes>"));
     }
 
     void theDocumentNodeCannotBeChanged() {
         ProgramUnderTest program;
         openNotes(program);
-        program.window().TreeView()->setCurrentItem(program.window().TreeView()->topLevelItem(0));
+        program.selectTop();
         const QString before = written(program);
         for (const char* action : {"BeforeMnu", "AtEndMnu", "UnderMnu", "DeletePOPMnu", "EditNodeNameMnu"})
             run(program, action);
-        QVERIFY(!labelEditor(program));
+        QVERIFY(!program.labelEditor());
         QVERIFY(!program.window().DetailsChanged());
         QCOMPARE(written(program), before);
     }
@@ -134,10 +116,10 @@ private slots:
         openNotes(program);
         select(program, "Work");
         run(program, "DeletePOPMnu");
-        QVERIFY(!program.item("Work") && !program.item("Task") && !program.item("Meeting"));
+        QVERIFY(!program.shows("Work") && !program.shows("Task") && !program.shows("Meeting"));
         QVERIFY(program.window().DetailsChanged());
         // The details follow the item the tree selected instead.
-        QCOMPARE(program.window().CurrentNode(), TVelmorant::NodeOf(program.window().TreeView()->currentItem()));
+        QCOMPARE(program.window().CurrentNode(), program.currentNode());
         QVERIFY(program.window().SaveMnuClick());
         QVERIFY(!program.readFile("Notes.XML").contains("Task"));
         QVERIFY(program.readFile("Notes.XML").contains("<Home>"));
@@ -148,8 +130,7 @@ private slots:
         openNotes(program);
         select(program, "Notes");
         run(program, "DeletePOPMnu");
-        QCOMPARE(program.window().TreeView()->topLevelItemCount(), 1);
-        QCOMPARE(program.window().TreeView()->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(program.shownCaptions(), QStringList{program.topCaption()});
         QVERIFY(!written(program).contains("Notes"));
     }
 
@@ -161,7 +142,7 @@ private slots:
             run(program, "CutPOPMnu");
             select(program, deleted);
             run(program, "DeletePOPMnu");
-            QCOMPARE(program.window().MarkedItem(), nullptr);
+            QCOMPARE(program.markedCaption(), QString());
             QCOMPARE(program.window().MarkMode(), 0);
             select(program, "Garden");
             const QString before = written(program);
@@ -173,10 +154,10 @@ private slots:
     void textTypedForAnotherNodeSurvivesAnEdit() {
         ProgramUnderTest program;
         openNotes(program);
-        program.click(program.item("Garden"));
+        program.click("Garden");
         program.type(" roses");
         // Moved away with the keyboard: no click stored the text yet.
-        program.window().TreeView()->setCurrentItem(program.item("Meeting"));
+        program.select("Meeting");
         run(program, "DeletePOPMnu");
         QVERIFY2(written(program).contains("<Garden> roses</Garden>"), qPrintable(written(program)));
     }
@@ -205,7 +186,7 @@ private slots:
             select(program, "Work");
             run(program, "EditNodeNamePOPMnu");
             confirmLabel(program, name);
-            QVERIFY(program.item(name));
+            QVERIFY(program.shows(name));
             QVERIFY2(written(program).contains("<" + name + ">office"), qPrintable(written(program)));
             QVERIFY(program.window().DetailsChanged());
             QCOMPARE(program.dialogs.messages.size(), 0);
@@ -220,7 +201,7 @@ private slots:
         run(program, "EditNodeNameMnu");
         confirmLabel(program, "Job");
         QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Job"));
-        program.click(program.item("Task"));
+        program.click("Task");
         QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Job/Task"));
     }
 
@@ -241,8 +222,8 @@ private slots:
         QCOMPARE(program.dialogs.messages.size(), 1);
         QCOMPARE(program.dialogs.messages[0].text, QString("Not Valid Name"));
         QCOMPARE(program.dialogs.messages[0].caption, QString("Velmora"));
-        QCOMPARE(childCaptions(program.item("Work")), QStringList({"Task", "Meeting", "NewFolder"}));
-        QCOMPARE(program.window().TreeView()->currentItem(), program.item("NewFolder"));
+        QCOMPARE(program.childCaptions("Work"), QStringList({"Task", "Meeting", "NewFolder"}));
+        QCOMPARE(program.currentCaption(), QString("NewFolder"));
         QVERIFY(written(program).contains("<NewFolder/>"));
         QVERIFY(program.window().DetailsChanged());
     }
@@ -252,9 +233,9 @@ private slots:
         openNotes(program);
         select(program, "Home");
         run(program, "EditNodeNameMnu");
-        labelEditor(program)->setText("Garage");
-        QTest::keyClick(labelEditor(program), Qt::Key_Escape);
-        QVERIFY(program.item("Home"));
+        program.labelEditor()->setText("Garage");
+        QTest::keyClick(program.labelEditor(), Qt::Key_Escape);
+        QVERIFY(program.shows("Home"));
         QVERIFY(!program.window().DetailsChanged());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
@@ -262,11 +243,11 @@ private slots:
     void textTypedForTheCurrentNodeStaysWithIt() {
         ProgramUnderTest program;
         openNotes(program);
-        program.click(program.item("Garden"));
+        program.click("Garden");
         program.type(" roses");
-        program.window().TreeView()->setCurrentItem(program.item("Home"));
+        program.select("Home");
         run(program, "EditNodeNameMnu");
-        QCOMPARE(program.window().CurrentNode(), TVelmorant::NodeOf(program.item("Home")));
+        QCOMPARE(program.window().CurrentNode(), program.nodeOf("Home"));
         confirmLabel(program, "House");
         QVERIFY2(written(program).contains("<House><Garden> roses</Garden></House>"), qPrintable(written(program)));
     }
@@ -301,8 +282,8 @@ private slots:
         run(program, qPrintable(action));
         QVERIFY2(written(program).contains(document), qPrintable(written(program)));
         QCOMPARE(program.window().MarkMode(), 0);
-        QCOMPARE(program.window().MarkedItem(), nullptr);
-        QVERIFY(program.item("Garden")->parent()->isExpanded());
+        QCOMPARE(program.markedCaption(), QString());
+        QVERIFY(program.isExpanded("Home") && !program.rectOf("Garden").isEmpty());
         QVERIFY(program.window().DetailsChanged());
     }
 
@@ -320,7 +301,7 @@ private slots:
         QCOMPARE(program.dialogs.captions(), QStringList({"Paste Error", "Paste Error", "Paste Error", "Paste Error"}));
         QCOMPARE(program.dialogs.messages[0].text, QString("Can not PASTE into CUT tree"));
         QCOMPARE(written(program), before);
-        QCOMPARE(program.window().MarkedItem(), program.item("Work"));
+        QCOMPARE(program.markedCaption(), QString("Work"));
         select(program, "Garden");
         run(program, "PasteUnderMnu");
         QVERIFY(written(program).contains("<Garden><Work>office"));
@@ -331,13 +312,13 @@ private slots:
         openNotes(program);
         select(program, "Work");
         run(program, "Copy1");
-        QCOMPARE(program.window().TreeViewGetImageIndex(program.item("Work")), std::make_pair(4, 5));
+        QCOMPARE(program.imagesOf("Work"), std::make_pair(4, 5));
         run(program, "Under3");
         QVERIFY2(written(program).contains("<Meeting/><Work>office<Task>call</Task><!--c--><Meeting/></Work></Work>"),
                  qPrintable(written(program)));
         // The rebuilt tree has no mark: every item shows the normal images.
         QCOMPARE(program.window().MarkMode(), 0);
-        QCOMPARE(program.window().TreeViewGetImageIndex(program.item("Work")), std::make_pair(0, 2));
+        QCOMPARE(program.imagesOf("Work"), std::make_pair(0, 2));
     }
 
     void theTopElementAndTheDocumentNodeCannotBeMarked() {
@@ -346,9 +327,9 @@ private slots:
         select(program, "Notes");
         run(program, "CopyPOPMnu");
         program.window().Button("SpeedButton5")->click();
-        program.window().TreeView()->setCurrentItem(program.window().TreeView()->topLevelItem(0));
+        program.selectTop();
         run(program, "CutPOPMnu");
-        QCOMPARE(program.window().MarkedItem(), nullptr);
+        QCOMPARE(program.markedCaption(), QString());
     }
 
     void besideTheTopElementOnlyPasteUnderWorks() {
@@ -373,9 +354,9 @@ private slots:
         run(program, "Copy1");
         select(program, "Home");
         run(program, "Cot1");
-        QCOMPARE(program.window().MarkedItem(), program.item("Home"));
-        QCOMPARE(program.window().TreeViewGetImageIndex(program.item("Home")), std::make_pair(6, 7));
-        QCOMPARE(program.window().TreeViewGetImageIndex(program.item("Task")), std::make_pair(0, 2));
+        QCOMPARE(program.markedCaption(), QString("Home"));
+        QCOMPARE(program.imagesOf("Home"), std::make_pair(6, 7));
+        QCOMPARE(program.imagesOf("Task"), std::make_pair(0, 2));
         QVERIFY(!program.window().DetailsChanged());
         QVERIFY(program.window().SaveMnuClick());
         QCOMPARE(written(program), unchanged);
@@ -392,7 +373,7 @@ private slots:
         run(program, "CutPOPMnu");
         select(program, "Task");
         run(program, "BeforeMnu");
-        QTest::keyClick(labelEditor(program), Qt::Key_Escape);
+        QTest::keyClick(program.labelEditor(), Qt::Key_Escape);
         QCOMPARE(program.window().MarkMode(), 4);
         select(program, "Task");
         run(program, "UnderMnu");

@@ -38,12 +38,12 @@ private slots:
 void XMLFormInProgramTest::clickingAnElementShowsItsDetails() {
     ProgramUnderTest program;
     openNotes(program);
-    program.click(program.item("Work"));
+    program.click("Work");
     TXML* xml = program.window().XML();
     QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=me"}));
     QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent"}));
     QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"todo=first"}));
-    program.click(program.item("Home"));
+    program.click("Home");
     QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"="}));
     QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({""}));
 }
@@ -51,7 +51,7 @@ void XMLFormInProgramTest::clickingAnElementShowsItsDetails() {
 void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     ProgramUnderTest program;
     openNotes(program);
-    program.click(program.item("Work"));
+    program.click("Work");
     TXML* xml = program.window().XML();
     whenOpened<TAttribForm>([](TAttribForm* editor) {
         editor->AttribNameEdit()->setText("owner");
@@ -82,21 +82,21 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     program.restart();
     program.dialogs.chooseFile(program.pathOf("Notes.XML"));
     program.window().OpenMnuClick();
-    program.click(program.item("Work"));
+    program.click("Work");
     QCOMPARE(rowsOf(program.window().XML()->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
 }
 
 void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
     ProgramUnderTest program;
     openNotes(program);
-    program.click(program.item("Home"));
+    program.click("Home");
     program.type("garden");
     whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
         editor->CommentMemo()->setPlainText("weekend");
         editor->AddNewBitBtnClick();
     });
     program.window().XML()->CommentBitBtnClick();
-    program.click(program.item("Work"));
+    program.click("Work");
     QVERIFY(program.window().SaveMnuClick());
     const QByteArray saved = program.readFile("Notes.XML");
     QVERIFY2(saved.contains("garden"), saved.constData());

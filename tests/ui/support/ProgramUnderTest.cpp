@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -60,11 +61,90 @@ QTreeWidgetItem* ProgramUnderTest::item(const QString& caption) const {
     return nullptr;
 }
 
-void ProgramUnderTest::click(QTreeWidgetItem* item) {
+void ProgramUnderTest::clickItem(QTreeWidgetItem* item) {
     QTreeWidget* tree = window_->TreeView();
+    if (!item) qFatal("no row to click");
     tree->scrollToItem(item);
     const QRect area = tree->visualItemRect(item);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, area.center());
+}
+
+void ProgramUnderTest::click(const QString& caption) { clickItem(item(caption)); }
+
+void ProgramUnderTest::clickTop() { clickItem(window_->TreeView()->topLevelItem(0)); }
+
+QString ProgramUnderTest::topCaption() const {
+    const QTreeWidgetItem* top = window_->TreeView()->topLevelItem(0);
+    return top ? top->text(0) : QString();
+}
+
+QStringList ProgramUnderTest::shownCaptions() const {
+    QStringList captions;
+    for (QTreeWidgetItemIterator it(window_->TreeView()); *it; ++it) {
+        bool shown = true;
+        for (const QTreeWidgetItem* up = (*it)->parent(); up && shown; up = up->parent()) shown = up->isExpanded();
+        if (shown) captions << (*it)->text(0);
+    }
+    return captions;
+}
+
+bool ProgramUnderTest::shows(const QString& caption) const { return item(caption) != nullptr; }
+
+QStringList ProgramUnderTest::childCaptions(const QString& caption) const {
+    QStringList captions;
+    const QTreeWidgetItem* parent = item(caption);
+    for (int i = 0; parent && i < parent->childCount(); ++i) captions << parent->child(i)->text(0);
+    return captions;
+}
+
+QString ProgramUnderTest::currentCaption() const {
+    const QTreeWidgetItem* current = window_->TreeView()->currentItem();
+    return current ? current->text(0) : QString();
+}
+
+bool ProgramUnderTest::isExpanded(const QString& caption) const {
+    const QTreeWidgetItem* row = item(caption);
+    return row && row->isExpanded();
+}
+
+void ProgramUnderTest::setExpanded(const QString& caption, bool expanded) {
+    if (QTreeWidgetItem* row = item(caption)) row->setExpanded(expanded);
+}
+
+QRect ProgramUnderTest::rectOf(const QString& caption) const {
+    const QTreeWidgetItem* row = item(caption);
+    return row ? window_->TreeView()->visualItemRect(row) : QRect();
+}
+
+std::pair<int, int> ProgramUnderTest::imagesOf(const QString& caption) const {
+    return window_->TreeViewGetImageIndex(item(caption));
+}
+
+QString ProgramUnderTest::markedCaption() const {
+    const QTreeWidgetItem* marked = window_->MarkedItem();
+    return marked ? marked->text(0) : QString();
+}
+
+corvantis::DOMNode* ProgramUnderTest::nodeOf(const QString& caption) const { return TVelmorant::NodeOf(item(caption)); }
+
+corvantis::DOMNode* ProgramUnderTest::currentNode() const {
+    return TVelmorant::NodeOf(window_->TreeView()->currentItem());
+}
+
+void ProgramUnderTest::select(const QString& caption) {
+    QTreeWidgetItem* row = item(caption);
+    if (!row) qFatal("no row to select");
+    window_->TreeView()->setCurrentItem(row);
+}
+
+void ProgramUnderTest::selectTop() { window_->TreeView()->setCurrentItem(window_->TreeView()->topLevelItem(0)); }
+
+void ProgramUnderTest::selectNone() { window_->TreeView()->setCurrentItem(nullptr); }
+
+QLineEdit* ProgramUnderTest::labelEditor() const {
+    for (QLineEdit* edit : window_->TreeView()->viewport()->findChildren<QLineEdit*>())
+        if (edit->isVisible()) return edit;
+    return nullptr;
 }
 
 void ProgramUnderTest::type(const QString& text) {

@@ -11,8 +11,12 @@
 #include "app/Treeorganizer.h"
 #include "editing/Texteditor.h"
 
+class QLineEdit;
 class QPlainTextEdit;
 class QTreeWidgetItem;
+namespace corvantis {
+class DOMNode;
+}
 
 class ProgramUnderTest {
 public:
@@ -40,16 +44,42 @@ public:
     ScriptedDialogs dialogs;
     SettingsStore& settings() { return *settings_; }
 
-    // The tree item whose caption is `caption` (first found, depth first).
-    QTreeWidgetItem* item(const QString& caption) const;
-    // Selects and clicks the item, as the user does.
-    void click(QTreeWidgetItem* item);
+    // The tree as the user sees it, whatever view shows it. A row is named
+    // by its caption: the first shown row, top to bottom, that carries it.
+    QString topCaption() const;
+    QStringList shownCaptions() const;
+    bool shows(const QString& caption) const;
+    QStringList childCaptions(const QString& caption) const;
+    QString currentCaption() const;
+    bool isExpanded(const QString& caption) const;
+    void setExpanded(const QString& caption, bool expanded);
+    // The row's place in the viewport; empty when it is scrolled or folded away.
+    QRect rectOf(const QString& caption) const;
+    // The image and selected image the row shows.
+    std::pair<int, int> imagesOf(const QString& caption) const;
+    // The caption of the row marked for copy or cut; empty for none.
+    QString markedCaption() const;
+    corvantis::DOMNode* nodeOf(const QString& caption) const;
+    // The node behind the current row, or null.
+    corvantis::DOMNode* currentNode() const;
+    // Makes the row current as the arrow keys do: no click.
+    void select(const QString& caption);
+    void selectTop();
+    void selectNone();
+    // Selects and clicks the row, as the user does.
+    void click(const QString& caption);
+    void clickTop();
+    // The label editor the tree has open, or null.
+    QLineEdit* labelEditor() const;
     // Types `text` into the text frame at its end.
     void type(const QString& text);
     // Closes the main window; true when it closed.
     bool close();
 
 private:
+    QTreeWidgetItem* item(const QString& caption) const;
+    void clickItem(QTreeWidgetItem* item);
+
     QTemporaryDir files_;
     QTemporaryDir store_;
     QString programFolder_;
