@@ -136,6 +136,12 @@ bool AttributeList::remove(const StringObject& name) {
     return true;
 }
 
+void AttributeList::insertAt(int index, const Attr& attribute) {
+    const auto at = static_cast<std::size_t>(std::clamp(index, 0, count()));
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), attribute);
+    index_.reset();  // positions moved
+}
+
 void DOMList::addChunk() { chunks_.emplace_back(chunkMask + 1); }
 
 void DOMList::put(int index, DOMNode* node) {

@@ -93,6 +93,9 @@ public:
     bool set(StringObject name, StringObject value, std::uint8_t flag);
     // Removes the named attribute and closes the gap; true if there was one.
     bool remove(const StringObject& name);
+    // Inserts an attribute whose name is not in the list yet at `index`
+    // (clamped to the list).
+    void insertAt(int index, const Attr& attribute);
     void reserve(std::size_t n) { items_.reserve(n); }
 
 private:

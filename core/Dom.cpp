@@ -12,6 +12,7 @@ void DOM::reset() {
     documentNode_ = std::make_unique<DOMNode>(DOCUMENT, this);
     documentNode_->setNodeName("My FileName");
     elementIndex_.clear();
+    numberingStale_ = false;
 }
 
 DOMNode* DOM::createNode(NodeType type, DOMNode* parent) {

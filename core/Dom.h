@@ -40,6 +40,16 @@ enum InsertPosition : int {
 };
 
 class DOM;
+class DOMNode;
+
+// Where a node stands: its parent and its position among the parent's
+// children. Without a parent it names no place.
+struct NodePlace {
+    DOMNode* parent = nullptr;
+    int index = 0;
+
+    explicit operator bool() const noexcept { return parent != nullptr; }
+};
 
 class DOMNode final {
 public:
@@ -59,7 +69,8 @@ public:
     bool isContainer() const noexcept { return nodeType_ == ELEMENT || nodeType_ == DOCUMENT; }
     // '*', '?' or '+' read from a tag name; a space when there is none.
     char occurrence() const noexcept { return occurrence_; }
-    std::int32_t elementNumber() const noexcept { return elementNumber_; }
+    // Brought up to date first when the document's shape changed since.
+    inline std::int32_t elementNumber() const;
     const StringObject& prefix() const noexcept { return part_ ? part_->prefix : emptyString(); }
     const StringObject& nodeName() const noexcept { return part_ ? part_->nodeName : emptyString(); }
     const StringObject& nodeValue() const noexcept { return nodeValue_; }
@@ -69,9 +80,11 @@ public:
     // The element's location: the names of its last pathDepth() elements on
     // the way down from the top, itself included, joined by "/". Derived from
     // the current names, so it is built on request and costs no memory per
-    // level; empty for nodes other than elements.
+    // level; empty for nodes other than elements. After a change of the
+    // document's shape it names every element down from the top, as the
+    // renumbering will.
     StringObject path() const;
-    std::int32_t pathDepth() const noexcept { return pathDepth_; }
+    inline std::int32_t pathDepth() const;
 
     void setNodeName(const StringObject& name) {
         if (part_ || !name.empty()) leafNames()->nodeName = name;
@@ -109,6 +122,7 @@ public:
 
     // Text: the n-th TEXT child, counting TEXT children only.
     bool hasTextChild() const noexcept { return isContainer() && container()->childNodes.textCount() > 0; }
+    DOMNode* textChild(int n = 0) const noexcept;
     StringObject getText(int n = 0) const;
     // Sets the n-th TEXT child's value; with no such child, a new TEXT node is
     // made and put first among the children (whatever n was).
@@ -130,8 +144,13 @@ public:
     // false when one was appended or the node has no attributes.
     bool setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag = 0);
     bool removeAttribute(const StringObject& name);
+    // Puts an attribute whose name the node does not have yet at `index`
+    // (clamped to the list), so a removed attribute can go back to its place.
+    void insertAttributeAt(int index, const Attr& attribute);
 
 private:
+    friend class DOM;
+
     // Names, and for elements and the document node their lists, live apart
     // from the node: text nodes, the most numerous, need neither. A leaf gets
     // its Names only once it is given a name or prefix.
@@ -181,8 +200,9 @@ public:
     ~DOM();
 
     DOMNode* documentNode() const noexcept { return documentNode_.get(); }
-    DOMList& elementIndex() noexcept { return elementIndex_; }
-    const DOMList& elementIndex() const noexcept { return elementIndex_; }
+    // Every element in document order; brought up to date first when the
+    // document's shape changed since it was last built.
+    const DOMList& elementIndex() const;
     const DOMError& error() const noexcept { return error_; }
 
     // Replaces the whole tree by an empty document node named "My FileName"
@@ -209,20 +229,73 @@ public:
     static void escapeText(const StringObject& text, StringObject& output);
 
     // Tree operations. Each refuses (none/false, nothing changed) a target
-    // without a parent, and Before/AtEnd beside a top-level node; each ends by
-    // renumbering.
+    // without a parent, and Before/AtEnd beside a top-level node.
     DOMNode* copySubtree(const DOMNode* source);
     DOMNode* insertNewElement(NodeType type, DOMNode* target, InsertPosition position);
     DOMNode* pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition position, bool move);
     bool deleteNode(DOMNode* node);
     // Rebuilds the element index, element numbers, paths and parent links.
+    // Every change of shape leaves this to be done when the numbering is
+    // next read, so an edit costs in proportion to what it changes.
     void renumberElements();
 
+    // Reversible changes of shape, for an undo history. A node taken out
+    // keeps its whole subtree and can be put back where it stood.
+    //
+    // Where `position` relative to `target` puts a new or pasted element;
+    // no place when the tree operations would refuse it. A document left
+    // without an element takes a new top element under its document node.
+    NodePlace placeFor(const DOMNode* target, InsertPosition position) const;
+    // Takes `node` with its subtree out of its parent and returns where it
+    // stood; the caller owns it from then on. No place for a node without a
+    // parent.
+    NodePlace detach(DOMNode* node);
+    // Puts a node without a parent at `place`; a position past the last
+    // child appends.
+    void attach(DOMNode* node, NodePlace place);
+    // True when `node` is in this document's tree.
+    bool contains(const DOMNode* node) const noexcept;
+    // Reads XML bytes, as parse does, into a new element of this document
+    // that is in no tree: what the bytes hold are its children. error()
+    // tells whether the read stopped early.
+    std::unique_ptr<DOMNode> parseFragment(const char* bytes, std::size_t length);
+
 private:
+    friend class DOMNode;
+    static DOMNode* copyFields(const DOMNode* source, DOM* owner);
+    void numberingChanged() noexcept { numberingStale_ = true; }
+    // Brings element numbers, paths and the index up to date when a change
+    // of shape left them behind. Numbering is a cache of the tree's shape,
+    // so reading it may refresh it.
+    void refreshNumbering() const;
+
     std::unique_ptr<DOMNode> documentNode_;
-    DOMList elementIndex_;
+    mutable DOMList elementIndex_;
     DOMError error_;
+    mutable bool numberingStale_ = false;
 };
+
+inline std::int32_t DOMNode::elementNumber() const {
+    if (ownerDocument_) ownerDocument_->refreshNumbering();
+    return elementNumber_;
+}
+
+inline std::int32_t DOMNode::pathDepth() const {
+    if (ownerDocument_) ownerDocument_->refreshNumbering();
+    return pathDepth_;
+}
+
+inline const DOMList& DOM::elementIndex() const {
+    refreshNumbering();
+    return elementIndex_;
+}
+
+inline void DOM::refreshNumbering() const {
+    if (!numberingStale_) return;
+    // Elements may have left the tree: the index is built anew.
+    elementIndex_.clear();
+    const_cast<DOM*>(this)->renumberElements();
+}
 
 inline int NodeList::isText(const DOMNode* node) noexcept { return node && node->nodeType() == TEXT ? 1 : 0; }
 

@@ -74,10 +74,15 @@ void DOMNode::setPrefix(const StringObject& prefix) {
 }
 
 StringObject DOMNode::path() const {
-    if (nodeType_ != ELEMENT || pathDepth_ <= 0) return StringObject();
+    if (nodeType_ != ELEMENT) return StringObject();
+    // Numbering that a change of shape left behind would name every element
+    // down from the top; so does this, without renumbering the document.
+    const bool wholeChain = ownerDocument_ && ownerDocument_->numberingStale_;
+    if (!wholeChain && pathDepth_ <= 0) return StringObject();
     std::vector<const DOMNode*> chain;
     std::size_t total = 0;
-    for (const DOMNode* n = this; n && n->nodeType_ == ELEMENT && static_cast<std::int32_t>(chain.size()) < pathDepth_;
+    for (const DOMNode* n = this;
+         n && n->nodeType_ == ELEMENT && (wholeChain || static_cast<std::int32_t>(chain.size()) < pathDepth_);
          n = n->parentNode_) {
         chain.push_back(n);
         total += n->nodeName().length() + 1;
@@ -115,23 +120,22 @@ bool DOMNode::removeChild(DOMNode* node) {
     return true;
 }
 
-namespace {
-DOMNode* nthText(const NodeList* children, int n) {
-    if (!children || n < 0) return nullptr;
+DOMNode* DOMNode::textChild(int n) const noexcept {
+    const NodeList* children = childNodes();
+    if (!children || n < 0 || n >= children->textCount()) return nullptr;
     for (DOMNode* child : *children)
         if (child->nodeType() == TEXT && n-- == 0) return child;
     return nullptr;
 }
-}  // namespace
 
 StringObject DOMNode::getText(int n) const {
-    const DOMNode* text = nthText(childNodes(), n);
+    const DOMNode* text = textChild(n);
     return text ? text->nodeValue_ : StringObject();
 }
 
 void DOMNode::setText(const StringObject& text, int n) {
     if (!isContainer()) return;
-    if (DOMNode* existing = nthText(childNodes(), n)) {
+    if (DOMNode* existing = textChild(n)) {
         existing->nodeValue_ = text;
         return;
     }
@@ -146,6 +150,10 @@ bool DOMNode::setAttribute(const StringObject& name, const StringObject& value, 
 
 bool DOMNode::removeAttribute(const StringObject& name) {
     return isContainer() ? container()->attributes.remove(name) : false;
+}
+
+void DOMNode::insertAttributeAt(int index, const Attr& attribute) {
+    if (isContainer()) container()->attributes.insertAt(index, attribute);
 }
 
 }  // namespace corvantis

@@ -143,8 +143,8 @@ StringObject rawContent(const Token& token) {
 
 class Reader {
 public:
-    Reader(DOM& dom, DOMNode* start, DOMError& error)
-        : dom_(dom), start_(start), current_(start), error_(error) {}
+    Reader(DOM& dom, DOMList& index, DOMNode* start, DOMError& error)
+        : dom_(dom), index_(index), start_(start), current_(start), error_(error) {}
 
     int run(const char* bytes, std::size_t length) {
         Tokens scanner(bytes, length);
@@ -287,7 +287,7 @@ private:
     // What createNode does, for the two kinds read most often.
     DOMNode* newElement() {
         auto* node = new DOMNode(ELEMENT, &dom_);
-        dom_.elementIndex().append(node);
+        index_.append(node);
         current_->appendChild(node);
         node->setElementNumber(++counter_);
         node->setPathDepth(depth_ + 1);
@@ -427,6 +427,7 @@ private:
     }
 
     DOM& dom_;
+    DOMList& index_;
     DOMNode* start_;
     DOMNode* current_;
     DOMError& error_;
@@ -453,7 +454,7 @@ int DOM::parse(const char* bytes, std::size_t length, DOMNode* start) {
     if (!start) start = documentNode();
     error_ = DOMError();
     if (!start->isContainer() || !bytes) return 1;
-    return Reader(*this, start, error_).run(bytes, length);
+    return Reader(*this, elementIndex_, start, error_).run(bytes, length);
 }
 
 }  // namespace corvantis

@@ -7,18 +7,17 @@
 
 namespace corvantis {
 
-namespace {
-
 // A copy of the node's own fields (and, for an element, its attributes).
-DOMNode* copyFields(const DOMNode* source, DOM* owner) {
+// The numbers are copied as they stand: a copy is numbered once placed.
+DOMNode* DOM::copyFields(const DOMNode* source, DOM* owner) {
     auto* copy = new DOMNode(source->nodeType(), owner);
     copy->setNodeName(source->nodeName());
     copy->setNodeValue(source->nodeValue());
-    copy->setPathDepth(source->pathDepth());
+    copy->setPathDepth(source->pathDepth_);
     copy->setPrefix(source->prefix());
     copy->setOccurrence(source->occurrence());
     copy->setParentNode(source->parentNode());
-    copy->setElementNumber(source->elementNumber());
+    copy->setElementNumber(source->elementNumber_);
     if (source->nodeType() == ELEMENT) {
         AttributeList* attributes = copy->attributes();
         attributes->reserve(static_cast<std::size_t>(source->attributeCount()));
@@ -29,6 +28,8 @@ DOMNode* copyFields(const DOMNode* source, DOM* owner) {
     }
     return copy;
 }
+
+namespace {
 
 // The position of `target` among its parent's children; the child count
 // when it is not there.
@@ -91,9 +92,8 @@ DOMNode* DOM::insertNewElement(NodeType type, DOMNode* target, InsertPosition po
     auto node = std::make_unique<DOMNode>(type, this);
     node->setNodeName("NewFolder");
     if (!place(node.get(), target, position)) return nullptr;
-    DOMNode* placed = node.release();
-    renumberElements();
-    return placed;
+    numberingChanged();
+    return node.release();
 }
 
 DOMNode* DOM::pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition position, bool move) {
@@ -120,19 +120,19 @@ DOMNode* DOM::pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition posi
         if (receiver == formerParent && formerParent->childNodes()->at(formerIndex) != source) ++stale;
         formerParent->childNodes()->takeAt(stale);
     }
-    renumberElements();
+    numberingChanged();
     return node;
 }
 
 bool DOM::deleteNode(DOMNode* node) {
     if (!node || !node->parentNode()) return false;
     if (!node->parentNode()->removeChild(node)) return false;
-    elementIndex_.clear();
-    renumberElements();
+    numberingChanged();
     return true;
 }
 
 void DOM::renumberElements() {
+    numberingStale_ = false;
     std::int32_t counter = 0;
     auto number = [&](DOMNode* element, std::int32_t depth) {
         elementIndex_.put(counter, element);
@@ -160,6 +160,55 @@ void DOM::renumberElements() {
             }
         }
     }
+}
+
+NodePlace DOM::placeFor(const DOMNode* target, InsertPosition position) const {
+    if (!target) return {};
+    DOMNode* parent = target->parentNode();
+    if (!parent) {
+        // Only the document node has no parent here. It takes a new top
+        // element once the last one is gone, and never a second one.
+        if (target != documentNode() || position != Under || rootElement()) return {};
+        return {documentNode(), documentNode()->childCount()};
+    }
+    if (position == Under) {
+        if (!target->isContainer()) return {};
+        return {const_cast<DOMNode*>(target), target->childCount()};
+    }
+    if (isTopLevel(target)) return {};
+    if (position == Before) return {parent, indexInParent(target)};
+    return {parent, parent->childCount()};
+}
+
+NodePlace DOM::detach(DOMNode* node) {
+    if (!node || !node->parentNode()) return {};
+    DOMNode* parent = node->parentNode();
+    const int index = parent->childNodes()->indexOf(node);
+    if (index < 0) return {};
+    parent->childNodes()->takeAt(index);
+    node->setParentNode(nullptr);
+    numberingChanged();
+    return {parent, index};
+}
+
+void DOM::attach(DOMNode* node, NodePlace place) {
+    if (!node || !place || !place.parent->isContainer()) return;
+    place.parent->insertChildAt(place.index, node);
+    numberingChanged();
+}
+
+bool DOM::contains(const DOMNode* node) const noexcept {
+    while (node && node->parentNode()) node = node->parentNode();
+    return node && node == documentNode();
+}
+
+std::unique_ptr<DOMNode> DOM::parseFragment(const char* bytes, std::size_t length) {
+    auto holder = std::make_unique<DOMNode>(ELEMENT, this);
+    parse(bytes, length, holder.get());
+    // The reader entered the new elements in the index, which they are not
+    // in until they are placed.
+    numberingChanged();
+    return holder;
 }
 
 }  // namespace corvantis

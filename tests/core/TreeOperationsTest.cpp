@@ -176,3 +176,67 @@ TEST_F(TreeOps, RenameShowsInPathsAtOnce) {
     root->setNodeName(S("Notes"));
     EXPECT_EQ(Str(a->path()), "Notes/Work");
 }
+
+TEST_F(TreeOps, PlacesForNewAndPastedElementsFollowTheRules) {
+    EXPECT_EQ(dom.placeFor(a, Before).parent, root);
+    EXPECT_EQ(dom.placeFor(b, Before).index, 1);
+    EXPECT_EQ(dom.placeFor(a, AtEnd).index, 3);
+    EXPECT_EQ(dom.placeFor(a, Under).parent, a);
+    EXPECT_EQ(dom.placeFor(a, Under).index, 2);  // after the comment too
+    for (InsertPosition beside : {Before, AtEnd}) EXPECT_FALSE(dom.placeFor(root, beside));
+    for (InsertPosition any : {Before, AtEnd, Under}) EXPECT_FALSE(dom.placeFor(dom.documentNode(), any));
+    EXPECT_FALSE(dom.placeFor(nullptr, Under));
+    // A document left without an element takes a new top element, and only one.
+    ASSERT_TRUE(dom.deleteNode(root));
+    const NodePlace top = dom.placeFor(dom.documentNode(), Under);
+    EXPECT_EQ(top.parent, dom.documentNode());
+    EXPECT_FALSE(dom.placeFor(dom.documentNode(), Before));
+}
+
+TEST_F(TreeOps, DetachedSubtreesGoBackWhereTheyStoodAndNumberingFollows) {
+    const StringObject before = dom.serialize();
+    const NodePlace wasAt = dom.detach(a);
+    EXPECT_EQ(wasAt.parent, root);
+    EXPECT_EQ(wasAt.index, 0);
+    EXPECT_EQ(a->parentNode(), nullptr);
+    EXPECT_FALSE(dom.contains(a->childAt(0)));
+    // Read after the change, the numbering no longer counts the subtree.
+    EXPECT_EQ(dom.elementIndex().count(), 3);
+    EXPECT_EQ(b->elementNumber(), 1);
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+
+    // Moved under c, a's path names its new place before anything renumbers.
+    dom.attach(a, NodePlace{c, 0});
+    EXPECT_EQ(Str(a->childAt(0)->path()), "root/c/a/a1");
+    dom.attach(a, dom.detach(a));  // a no-op round trip
+    dom.detach(a);
+    dom.attach(a, wasAt);
+    EXPECT_TRUE(dom.contains(a->childAt(0)));
+    EXPECT_EQ(dom.serialize(), before);
+    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_FALSE(dom.detach(dom.documentNode()));
+}
+
+TEST_F(TreeOps, AFragmentIsReadApartFromTheTree) {
+    const StringObject before = dom.serialize();
+    std::unique_ptr<DOMNode> fragment = dom.parseFragment("<?p d?><x><y/></x><z/>", 22);
+    ASSERT_EQ(fragment->childCount(), 3);
+    EXPECT_EQ(fragment->childAt(1)->ownerDocument(), &dom);
+    EXPECT_EQ(dom.serialize(), before);
+    EXPECT_EQ(dom.elementIndex().count(), 5);
+    // An end tag that would close the holder stops the read.
+    std::unique_ptr<DOMNode> cut = dom.parseFragment("<x/></q><lost/>", 15);
+    EXPECT_EQ(dom.error().code, DOMError::TooManyEndTags);
+    EXPECT_EQ(cut->childCount(), 1);
+}
+
+TEST(Attributes, ARemovedAttributeGoesBackToItsPlace) {
+    DOMNode element(ELEMENT, nullptr);
+    for (const char* name : {"a", "b", "c"}) element.setAttribute(S(name), S("v"));
+    const Attr removed = *element.attributeAt(1);
+    ASSERT_TRUE(element.removeAttribute(S("b")));
+    element.insertAttributeAt(1, removed);
+    EXPECT_EQ(Str(element.attributeAt(1)->name), "b");
+    EXPECT_TRUE(element.setAttribute(S("b"), S("w")));  // found by name again
+    EXPECT_EQ(element.attributeCount(), 3);
+}
