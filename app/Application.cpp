@@ -2,12 +2,12 @@
 
 #include <exception>
 
-#include "editors/UserDialogs.h"
+#include "widgets/UserDialogs.h"
 
 CorvantisApplication::CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs)
     : QApplication(argc, argv), dialogs_(dialogs) {
+    // The name only: a display name would be added to every window's title.
     setApplicationName("Corvantis an XML Editor");
-    setApplicationDisplayName("Corvantis an XML Editor");
     setOrganizationName("Velmora");
 }
 

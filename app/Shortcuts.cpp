@@ -2,10 +2,10 @@
 
 #include <QAction>
 #include <QShortcut>
-#include <QTreeWidget>
 
 #include "app/Treeorganizer.h"
-#include "editing/Texteditor.h"
+#include "tree/DocumentTreeView.h"
+#include "editors/Texteditor.h"
 
 namespace {
 
@@ -24,6 +24,10 @@ bool isFileCommand(const QString& action) {
     return action == "NewMnu" || action == "OpenMnu" || action == "SaveMnu" || action == "SaveAsMnu" ||
            action == "ExitMnu";
 }
+
+// Undo and Redo work wherever the main window has the focus; in a text field
+// the field's own meaning of the keys comes first.
+bool isHistoryCommand(const QString& action) { return action == "UndoMnu" || action == "RedoMnu"; }
 
 }  // namespace
 
@@ -52,17 +56,21 @@ QList<CommandShortcut> commandShortcuts() {
         {"Under3", standard(QKeySequence::Paste, "Ctrl+V")},
         {"AtEnd3", keys("Ctrl+Shift+V")},
         {"Before3", keys("Ctrl+Shift+B")},
+        {"UndoMnu", standard(QKeySequence::Undo, "Ctrl+Z")},
+        {"RedoMnu", {QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}},
     };
 }
 
 void applyShortcuts(TVelmorant& window) {
-    QTreeWidget* tree = window.TreeView();
+    DocumentTreeView* tree = window.TreeView();
     for (const CommandShortcut& shortcut : commandShortcuts()) {
         QAction* action = window.Action(shortcut.action);
         if (!action) continue;
         action->setShortcuts(shortcut.keys);
         if (isFileCommand(shortcut.action)) {
             if (TTT* textEditor = window.TextEditor()) textEditor->addAction(action);
+        } else if (isHistoryCommand(shortcut.action)) {
+            action->setShortcutContext(Qt::WindowShortcut);
         } else {
             // Only while the tree itself has the focus: in a text field, or
             // in the tree's own name editor, the keys keep their text meaning.

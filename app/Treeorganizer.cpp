@@ -4,90 +4,45 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include "app/AboutBox.h"
-#include "core/Functions.h"
-#include "app/SettingsStore.h"
 #include "app/Shell.h"
 #include "app/Shortcuts.h"
-#include "app/TreeImages.h"
-#include "editing/Docking.h"
-#include "editing/SourceCommands.h"
-#include "editing/Texteditor.h"
-#include "editing/Placement.h"
-#include "editing/TreeEditing.h"
-#include "editing/Textframedocker.h"
+#include "core/Functions.h"
+#include "document/Document.h"
+#include "document/DocumentTreeModel.h"
+#include "document/SaveFile.h"
 #include "editors/DetailEditorContext.h"
-#include "editors/Hints.h"
 #include "editors/SaveAs.h"
-#include "editors/SaveFile.h"
 #include "editors/Showsource.h"
-#include "editors/UserDialogs.h"
-#include "editors/WindowPlacement.h"
+#include "editors/Texteditor.h"
+#include "editors/Textframedocker.h"
+#include "editors/TypedText.h"
 #include "editors/Xmlform.h"
+#include "tree/DocumentTreeView.h"
+#include "tree/SourceCommands.h"
+#include "tree/TreeImages.h"
+#include "widgets/Docking.h"
+#include "widgets/Hints.h"
+#include "widgets/SettingsStore.h"
+#include "widgets/UserDialogs.h"
+#include "widgets/WindowPlacement.h"
 
-using corvantis::DOM;
 using corvantis::DOMNode;
 using corvantis::StringObject;
 
 namespace {
 
 const char* const FileErrorText = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
-const char* const NewDocumentName = "My FileName";
-const char* const NewDeclaration = "version = \"1.0\" encoding=\"ISO-8859-1\"";
 const char* const NoFileOpened = "No File Opened";
 // Recognises the first start of the program for this user.
 const char* const FirstStartDone = "FirstStartDone";
-
-// A tree item tied to the document node it shows.
-class DocumentTreeItem : public QTreeWidgetItem {
-public:
-    static constexpr int Type = QTreeWidgetItem::UserType + 1;
-    DocumentTreeItem(DOMNode* node, const QString& caption) : QTreeWidgetItem(Type), node_(node) {
-        setText(0, caption);
-        setFlags(flags() | Qt::ItemIsEditable);
-    }
-    DOMNode* node() const { return node_; }
-
-private:
-    DOMNode* node_;
-};
-
-// Draws each item with the image pair the main window gives it, so items
-// store no icon of their own.
-class TreeImageDelegate : public QStyledItemDelegate {
-public:
-    TreeImageDelegate(const TVelmorant* window, const TreeImages& images, QObject* parent)
-        : QStyledItemDelegate(parent),
-          window_(window),
-          icons_{images.icon(0, 2), images.icon(4, 5), images.icon(6, 7)} {}
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const auto* tree = static_cast<const QTreeWidget*>(option->widget);
-        const QTreeWidgetItem* item = tree ? tree->itemFromIndex(index) : nullptr;
-        const int image = window_->TreeViewGetImageIndex(item).first;
-        option->icon = image == 4 ? icons_[1] : image == 6 ? icons_[2] : icons_[0];
-        option->features |= QStyleOptionViewItem::HasDecoration;
-        option->decorationSize = QSize(16, 16);
-    }
-
-private:
-    const TVelmorant* window_;
-    QIcon icons_[3];
-};
 
 enum class ReadResult { Read, CannotOpen, CannotRead };
 
@@ -107,15 +62,16 @@ QString TVelmorant::ProgramFolder() {
     return QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.length())));
 }
 
-TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, const QString& programFolder, QWidget* parent)
+TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& document, const QString& programFolder,
+                       QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
       dialogs_(dialogs),
+      document_(document),
       programFolder_(programFolder.isEmpty() ? ProgramFolder() : programFolder),
-      document_(std::make_unique<DOM>("Corvantis")),
       images_(std::make_unique<TreeImages>()) {
     setObjectName("Velmorant");
-    setWindowTitle("Corvantis (XML Editor) Personal Organiser");
+    setWindowTitle("Corvantis (XML Editor) Personal Organiser[*]");
     setWindowIcon(QIcon(images_->image(2)));
     setDockNestingEnabled(true);
     createControls();
@@ -126,27 +82,34 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, const QStr
     move(5, 2);
     resize(324, 439);
 
-    currentFileName_ = settings_.readText("MyFileName", currentFileName_);
+    rememberedFile_ = settings_.readText("MyFileName", QString());
     useAsXMLEditorMnu_->setChecked(settings_.readBool("UseAsXML", false));
     rememberFileNameMnu_->setChecked(settings_.readBool("RememberFileName", rememberFileNameMnu_->isChecked()));
     if (!settings_.contains(FirstStartDone)) {
-        currentFileName_ = programFolder_ + "Example.xml";
-        settings_.writeText("MyFileName", currentFileName_);
+        rememberedFile_ = programFolder_ + "Example.xml";
+        settings_.writeText("MyFileName", rememberedFile_);
         settings_.writeBool(FirstStartDone, true);
     }
     WindowPlacement(this, "Organiser_", settings_).load();
 
-    xml_ = new TXML(DetailEditorContext{changes_, dialogs_, settings_, documentText_}, [this] { return SelectedNode(); });
+    xml_ = new TXML(DetailEditorContext{document_, dialogs_, settings_}, [this] { return SelectedNode(); });
     connect(xml_, &TXML::EditorClosed, this, &TVelmorant::TreeViewClick);
-    editing_ = new TreeEditing(*this, dialogs_);
-    source_ = new TXMLSource(settings_, dialogs_, documentText_, programFolder_);
-    (new SourceCommands(*this, dialogs_, *source_))->attach();
+    treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
+    treeView_->setImages({images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2),
+                          images_->icon(4, 5), images_->icon(4, 5), images_->icon(6, 7), images_->icon(6, 7)},
+                         [this](const DOMNode* node) { return treeCommands_->imagesOf(node); });
+    treeView_->setRenaming([this](DOMNode* node) { return treeCommands_->mayRename(node); },
+                           [this](DOMNode* node, const QString& typed) { treeCommands_->renamed(node, typed); });
+    source_ = new TXMLSource(settings_, dialogs_, document_.text(), programFolder_);
+    sourceCommands_ = new SourceCommands(document_, *treeView_, dialogs_, *source_, this);
+    connectCommands();
+    followDocument();
     applyXmlEditorOption();
+    updateUndoActions();
 }
 
 TVelmorant::~TVelmorant() {
-    clearTreeView();
-    document_.reset();
+    typedText_.reset();
     delete xml_;
     xml_ = nullptr;
     delete source_;
@@ -158,12 +121,29 @@ TTT* TVelmorant::TextEditor() const { return textEditor_; }
 
 void TVelmorant::AttachTextEditor(TTT* textEditor) {
     textEditor_ = textEditor;
-    connect(textEditor_, &TTT::TextTyped, this, [this] {
-        textChanged_ = true;
-        changes_.markUnsaved();
-    });
-    setTextFrameEditable();
+    typedText_ = std::make_unique<TypedText>(document_, textEditor_->TT(), dialogs_, this);
+    if (currentNode_) typedText_->show(currentNode_);
     applyShortcuts(*this);
+}
+
+void TVelmorant::followDocument() {
+    connect(&document_, &Document::modifiedChanged, this, [this](bool modified) {
+        setWindowModified(modified);
+        updateUndoActions();
+    });
+    connect(&document_.history(), &QUndoStack::indexChanged, this, &TVelmorant::updateUndoActions);
+    connect(&document_, &Document::selectionRequested, this, [this](DOMNode* node) {
+        if (node && document_.dom().contains(node)) treeView_->setCurrentNode(node);
+    });
+    connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
+        if (currentNode_ && Document::isWithin(currentNode_, parent, first, last)) currentNode_ = nullptr;
+    });
+    // A new name shows in the path of every folder below it.
+    connect(&document_, &Document::renamed, this, [this] { showPathOf(currentNode_); });
+    connect(&document_, &Document::aboutToReplace, this, [this] {
+        currentNode_ = nullptr;
+        ClearDetails();
+    });
 }
 
 void TVelmorant::createControls() {
@@ -178,17 +158,11 @@ void TVelmorant::createControls() {
     panel1->setFixedHeight(33);
     central->addWidget(panel1);
 
-    treeView_ = new QTreeWidget(central);
+    model_ = new DocumentTreeModel(document_, this);
+    treeView_ = new DocumentTreeView(central);
     treeView_->setObjectName("TreeView");
-    treeView_->setHeaderHidden(true);
-    treeView_->setColumnCount(1);
-    treeView_->setIndentation(19);
-    treeView_->setUniformRowHeights(true);
-    treeView_->setIconSize(QSize(16, 16));
+    treeView_->setDocumentModel(model_);
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    treeView_->setItemDelegate(new TreeImageDelegate(this, *images_, treeView_));
-    treeView_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    treeView_->header()->setStretchLastSection(false);
     applyHint(treeView_, "|An XML Tree of fields can be edited");
     central->addWidget(treeView_);
     central->setStretchFactor(1, 1);
@@ -204,9 +178,9 @@ void TVelmorant::createControls() {
     statusBar1_->setPalette(palette);
     setStatusBar(statusBar1_);
 
-    connect(treeView_, &QTreeWidget::itemClicked, this, &TVelmorant::TreeViewClick);
-    connect(treeView_, &QTreeWidget::currentItemChanged, this, &TVelmorant::TreeViewChanging);
-    connect(treeView_, &QTreeWidget::customContextMenuRequested, this, &TVelmorant::TreeViewContextPopup);
+    connect(treeView_, &QAbstractItemView::clicked, this, &TVelmorant::TreeViewClick);
+    connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TVelmorant::selectionMoved);
+    connect(treeView_, &QWidget::customContextMenuRequested, this, &TVelmorant::TreeViewContextPopup);
 }
 
 QAction* TVelmorant::addCommand(QMenu* menu, const QString& objectName, const QString& caption) {
@@ -216,8 +190,6 @@ QAction* TVelmorant::addCommand(QMenu* menu, const QString& objectName, const QS
 }
 
 void TVelmorant::createMenus() {
-    // The commands of the tree-editing, insert-from-file and source-viewer
-    // work are present with their captions; their handlers join later.
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMnu");
     connect(addCommand(file, "OpenMnu", "&Open"), &QAction::triggered, this, &TVelmorant::OpenMnuClick);
@@ -245,6 +217,11 @@ void TVelmorant::createMenus() {
     edit->addSeparator();
     addCommand(edit, "EditNodeNameMnu", "Edit Node Name");
     connect(addCommand(edit, "RefreshMnu", "Refresh"), &QAction::triggered, this, &TVelmorant::RefreshMnuClick);
+    edit->addSeparator();
+    undoMnu_ = addCommand(edit, "UndoMnu", "Undo");
+    connect(undoMnu_, &QAction::triggered, this, &TVelmorant::UndoMnuClick);
+    redoMnu_ = addCommand(edit, "RedoMnu", "Redo");
+    connect(redoMnu_, &QAction::triggered, this, &TVelmorant::RedoMnuClick);
 
     QMenu* options = menuBar()->addMenu("Options");
     options->setObjectName("OptionsMnu");
@@ -345,56 +322,66 @@ void TVelmorant::createToolButtons() {
     connect(Button("TreeExpandSpeed"), &QToolButton::clicked, this, &TVelmorant::TreeExpandSpeedClick);
     connect(Button("TreeCollapseSpeed"), &QToolButton::clicked, this, &TVelmorant::TreeCollapseSpeedClick);
     connect(Button("ExitSpeedButton"), &QToolButton::clicked, this, &TVelmorant::ExitMnuClick);
+    connect(Button("SpeedButton1"), &QToolButton::clicked, this, &TVelmorant::SpeedButton1Click);
+    connect(Button("PasteButton"), &QToolButton::clicked, this, &TVelmorant::PasteButtonClick);
+}
+
+
+void TVelmorant::connectCommands() {
+    const auto onActions = [this](std::initializer_list<const char*> names, auto handler) {
+        for (const char* name : names)
+            if (QAction* action = Action(name)) connect(action, &QAction::triggered, this, handler);
+    };
+    const auto onButton = [this](const char* name, auto handler) {
+        if (QToolButton* button = Button(name)) connect(button, &QToolButton::clicked, this, handler);
+    };
+    TreeCommands& tree = *treeCommands_;
+    // The Edit menu's "Delete" inserts before the selection, as it always has.
+    onActions({"BeforeMnu", "DeleteMnu", "BeforePOPMnu", "InsertBeforeMnu"}, [&tree] { tree.BeforePOPMnuClick(); });
+    onActions({"AtEndMnu", "AtEndPOPMnu", "InsertAtEndMnu"}, [&tree] { tree.AtEndPOPMnuClick(); });
+    onActions({"UnderMnu", "UnderPOPMnu", "InsertUnderMnu"}, [&tree] { tree.UnderPOPMnuClick(); });
+    onActions({"DeletePOPMnu"}, [&tree] { tree.DeletePOPMnuClick(); });
+    onActions({"EditNodeNameMnu", "EditNodeNamePOPMnu"}, [&tree] { tree.EditNodeNamePOPMnuClick(); });
+    onActions({"Copy1", "CopyPOPMnu"}, [&tree] { tree.CopyPOPMnuClick(); });
+    onButton("SpeedButton4", [&tree] { tree.CopyPOPMnuClick(); });
+    onActions({"Cot1", "CutPOPMnu"}, [&tree] { tree.CutPOPMnuClick(); });
+    onButton("SpeedButton5", [&tree] { tree.CutPOPMnuClick(); });
+    onActions({"Before3", "Before2", "PasteBeforeMnu"}, [&tree] { tree.Before2Click(); });
+    onActions({"AtEnd3", "AtEnd2", "PasteAtEndMnu"}, [&tree] { tree.AtEnd2Click(); });
+    onActions({"Under3", "Under2", "PasteUnderMnu"}, [&tree] { tree.Under2Click(); });
+
+    SourceCommands& source = *sourceCommands_;
+    onActions({"InsertFromFile1", "InsertFromFileMnu"}, [&source] { source.LoadFromFileButtonClick(); });
+    onButton("LoadFromFileButton", [&source] { source.LoadFromFileButtonClick(); });
+    onActions({"SaveToShowSource1", "SaveToViewMnu"}, [&source] { source.SaveToViewButtonClick(); });
+    onButton("SaveToViewButton", [&source] { source.SaveToViewButtonClick(); });
 }
 
 QAction* TVelmorant::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
 QToolButton* TVelmorant::Button(const QString& objectName) const { return findChild<QToolButton*>(objectName); }
 
+void TVelmorant::SpeedButton1Click() { insertPopMenu_->popup(pos() + QPoint(50, 80)); }
+
+void TVelmorant::PasteButtonClick() { pastePopup_->popup(pos() + QPoint(100, 80)); }
+
 // ---- State shared with the node details ----
 
-DOMNode* TVelmorant::NodeOf(const QTreeWidgetItem* item) {
-    if (!item || item->type() != DocumentTreeItem::Type) return nullptr;
-    return static_cast<const DocumentTreeItem*>(item)->node();
+QString TVelmorant::CurrentFileName() const { return document_.fileName(); }
+
+bool TVelmorant::TextChanged() const { return typedText_ && typedText_->hasPendingEdit(); }
+
+bool TVelmorant::DetailsChanged() const { return document_.hasUnsavedChanges(); }
+
+bool TVelmorant::NewFile() const { return document_.isNew(); }
+
+DOMNode* TVelmorant::SelectedNode() const { return treeView_->currentNode(); }
+
+std::pair<int, int> TVelmorant::TreeViewGetImageIndex(const DOMNode* node) const {
+    return treeCommands_->imagesOf(node);
 }
 
-DOMNode* TVelmorant::SelectedNode() const { return treeChanging_ ? nullptr : NodeOf(treeView_->currentItem()); }
-
-std::pair<int, int> TVelmorant::TreeViewGetImageIndex(const QTreeWidgetItem* item) const {
-    if (item && item == markedItem_) {
-        if (markMode_ == 5) return {4, 5};
-        if (markMode_ == 4) return {6, 7};
-    }
-    return {0, 2};
-}
-
-QTreeWidgetItem* TVelmorant::NewTreeItem(DOMNode* node) const {
-    return new DocumentTreeItem(node, documentText_.toText(node->nodeName()));
-}
-
-void TVelmorant::ForgetCurrentNode() {
-    currentNode_ = nullptr;
-    currentItem_ = nullptr;
-}
-
-void TVelmorant::SetMark(QTreeWidgetItem* item, int mode) {
-    markedItem_ = mode ? item : nullptr;
-    markMode_ = item ? mode : 0;
-}
-
-void TVelmorant::DropCutMark() {
-    if (markMode_ == 4) {
-        markedItem_ = nullptr;
-        markMode_ = 0;
-    }
-    treeView_->viewport()->update();
-}
-
-void TVelmorant::setTextFrameEditable() {
-    if (!textEditor_) return;
-    // Only an element has text of its own to edit.
-    textEditor_->TT()->TextMemo()->setReadOnly(!currentNode_ || !currentNode_->parentNode());
-}
+void TVelmorant::DropCutMark() { treeCommands_->DropCutMark(); }
 
 // ---- Start-up, options, help, close ----
 
@@ -413,17 +400,15 @@ void TVelmorant::FormActivate() {
     if (activated_) return;
     activated_ = true;
     const bool fileNamed = !startupFile_.isEmpty();
-    if (fileNamed) currentFileName_ = startupFile_;
-    if (textEditor_) {
-        textEditor_->showFrame();
-        textEditor_->TT()->FileNameLabel()->setText(currentFileName_);
-    }
-    if (!fileNamed && (currentFileName_.isEmpty() || !rememberFileNameMnu_->isChecked())) {
-        NewMnuClick();
-        if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(NoFileOpened);
+    const QString file = fileNamed ? startupFile_ : rememberedFile_;
+    if (textEditor_) textEditor_->showFrame();
+    showFileName(file);
+    if (!fileNamed && (file.isEmpty() || !rememberFileNameMnu_->isChecked())) {
+        makeNewDocument();
+        showFileName(NoFileOpened);
         return;
     }
-    loadStartupFile(fileNamed);
+    loadStartupFile(file, fileNamed);
 }
 
 void TVelmorant::applyXmlEditorOption() {
@@ -444,7 +429,7 @@ void TVelmorant::RememberFileNameMnuClick() {
 
 void TVelmorant::ViewSourceMnuClick() {
     if (!StoreEditedText()) return;
-    source_->ShowText(document_->serialize(document_->documentNode()));
+    source_->ShowText(document_.dom().serialize(document_.documentNode()));
 }
 
 void TVelmorant::ResetPositionsMnuClick() {
@@ -464,20 +449,21 @@ void TVelmorant::HelpMnuClick() {
         dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
 }
 
+bool TVelmorant::maybeSave() {
+    if (!DetailsChanged()) return true;
+    switch (dialogs_.message(this, "File details have changed Save Changes?", "Details have changed",
+                             UserDialogs::Buttons::YesNoCancel)) {
+        // The changes must not be lost: a save that did not happen keeps everything as it was.
+        case UserDialogs::Answer::Yes: return SaveMnuClick();
+        case UserDialogs::Answer::No: return true;
+        default: return false;
+    }
+}
+
 void TVelmorant::closeEvent(QCloseEvent* event) {
-    if (DetailsChanged()) {
-        switch (dialogs_.message(this, "File details have changed Save Changes?", "Details have changed",
-                                 UserDialogs::Buttons::YesNoCancel)) {
-            case UserDialogs::Answer::Yes:
-                // The changes must not be lost: a save that did not happen keeps the window open.
-                if (!SaveMnuClick()) {
-                    event->ignore();
-                    return;
-                }
-                break;
-            case UserDialogs::Answer::No: break;
-            default: event->ignore(); return;
-        }
+    if (!maybeSave()) {
+        event->ignore();
+        return;
     }
     event->accept();
     if (textEditor_) textEditor_->hide();
@@ -495,228 +481,137 @@ void TVelmorant::resizeEvent(QResizeEvent* event) {
     if (xml_) xml_->WriteGridHeadings();
 }
 
+// ---- Undo and Redo ----
+
+void TVelmorant::UndoMnuClick() { document_.undo(); }
+
+void TVelmorant::RedoMnuClick() { document_.redo(); }
+
+void TVelmorant::updateUndoActions() {
+    QUndoStack& history = document_.history();
+    // Text being typed is undone first; it ends any redo.
+    const bool typing = TextChanged();
+    undoMnu_->setEnabled(typing || history.canUndo());
+    undoMnu_->setText(typing ? tr("Undo Typing") : history.canUndo() ? tr("Undo %1").arg(history.undoText()) : tr("Undo"));
+    redoMnu_->setEnabled(!typing && history.canRedo());
+    redoMnu_->setText(history.canRedo() && !typing ? tr("Redo %1").arg(history.redoText()) : tr("Redo"));
+}
+
 // ---- Tree view ----
 
-void TVelmorant::clearTreeView() {
-    treeChanging_ = true;
-    currentItem_ = nullptr;
-    markedItem_ = nullptr;
-    markMode_ = 0;
-    // The view's own clear resets its model in one step, which is much faster
-    // for a big tree, but frees the items recursively: a very deep tree is
-    // freed item by item instead.
-    if (placement::deepestLevel(treeView_) <= placement::DeepestExpandedLevel) {
-        // A name being edited is dropped, not stored, as when its item is
-        // taken out of the tree.
-        const QSignalBlocker quiet(treeView_->selectionModel());
-        treeView_->clear();
-    }
-    else
-        while (treeView_->topLevelItemCount() > 0) placement::deleteItemTree(treeView_->takeTopLevelItem(0));
-    treeChanging_ = false;
-}
-
 void TVelmorant::BuildTree() {
-    treeView_->setUpdatesEnabled(false);
-    ClearDetails();
-    clearTreeView();
-
-    // Depth first with an explicit stack: children are pushed last first, so
-    // each is appended to its parent in document order.
-    DOMNode* documentNode = document_->documentNode();
-    auto* top = new DocumentTreeItem(documentNode, documentText_.toText(documentNode->nodeName()));
-    struct Pending {
-        DOMNode* node;
-        QTreeWidgetItem* item;
-        int level;
-    };
-    std::vector<Pending> pending{{documentNode, top, 0}};
-    int deepest = 0;
-    std::vector<DOMNode*> elements;
-    while (!pending.empty()) {
-        const Pending next = pending.back();
-        pending.pop_back();
-        deepest = std::max(deepest, next.level);
-        elements.clear();
-        const int count = next.node->childCount();
-        for (int i = 0; i < count; ++i) {
-            DOMNode* child = next.node->childAt(i);
-            if (child && child->nodeType() == corvantis::ELEMENT) elements.push_back(child);
-        }
-        QList<QTreeWidgetItem*> items;
-        items.reserve(static_cast<qsizetype>(elements.size()));
-        for (DOMNode* child : elements) items.append(new DocumentTreeItem(child, documentText_.toText(child->nodeName())));
-        if (items.isEmpty()) placement::markLeaf(next.item);
-        next.item->addChildren(items);
-        for (std::size_t i = elements.size(); i-- > 0;) {
-            if (elements[i]->childCount() > 0)
-                pending.push_back({elements[i], items.at(static_cast<qsizetype>(i)), next.level + 1});
-            else
-                placement::markLeaf(items.at(static_cast<qsizetype>(i)));
-        }
-    }
-    treeChanging_ = true;  // adding the top item may move the current item
-    treeView_->addTopLevelItem(top);
-    treeChanging_ = false;
-
-    placement::expandTree(treeView_, deepest);
+    model_->rebuild();
     if (xml_) xml_->WriteGridHeadings();
-    treeView_->setUpdatesEnabled(true);
 }
 
-void TVelmorant::TreeExpandSpeedClick() { placement::expandTree(treeView_, placement::deepestLevel(treeView_)); }
+void TVelmorant::TreeExpandSpeedClick() { treeView_->expandEverything(); }
 
-void TVelmorant::TreeCollapseSpeedClick() { treeView_->collapseAll(); }
+void TVelmorant::TreeCollapseSpeedClick() { treeView_->collapseToTop(); }
 
 void TVelmorant::RefreshMnuClick() {
-    DropCutMark();
+    // Typed text is kept, never dropped by a redraw.
+    if (!StoreEditedText()) return;
+    treeCommands_->dropMark();
+    DOMNode* shown = currentNode_;
     BuildTree();
+    treeView_->setCurrentNode(shown);
 }
 
-void TVelmorant::showPathOf(const QTreeWidgetItem* item) {
-    if (!textEditor_) return;
-    const DOMNode* node = NodeOf(item);
-    textEditor_->TT()->PathLabel()->setText(node ? documentText_.toText(node->path()) : QString());
+void TVelmorant::showPathOf(const DOMNode* node) {
+    if (!textEditor_ || !node || !node->parentNode()) return;
+    textEditor_->TT()->PathLabel()->setText(document_.text().toText(node->path()));
 }
 
-void TVelmorant::TreeViewChanging(QTreeWidgetItem* /*current*/, QTreeWidgetItem* previous) {
-    // While items are being removed their nodes may already be gone.
-    if (treeChanging_) return;
-    showPathOf(previous);
+void TVelmorant::showFileName(const QString& name) {
+    if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(name);
 }
 
 void TVelmorant::TreeViewContextPopup(const QPoint& position) {
-    showPathOf(treeView_->currentItem());
+    showPathOf(SelectedNode());
     popupMenu1_->popup(treeView_->viewport()->mapToGlobal(position));
 }
 
 // ---- Node details ----
 
-bool TVelmorant::StoreEditedText() {
-    // The document node has no text of its own: text put into it would land
-    // before the XML declaration.
-    if (!textChanged_ || !currentNode_ || !currentNode_->parentNode() || !textEditor_) return true;
-    const QString typed = textEditor_->TT()->TextMemo()->toPlainText();
-    StringObject bytes;
-    if (!documentText_.toMultiLineBytes(typed, bytes)) {
-        dialogs_.inform(this, documentText_.unstorableMessage(typed), "Text Error");
-        return false;
+bool TVelmorant::StoreEditedText() { return document_.commitPendingEdits(); }
+
+void TVelmorant::selectionMoved(const QModelIndex& current, const QModelIndex&) {
+    DOMNode* node = treeView_->nodeAt(current);
+    if (!node || node == currentNode_) return;
+    if (!StoreEditedText()) {
+        // The text stays with the node it was typed for.
+        QMetaObject::invokeMethod(this, [this] { treeView_->setCurrentNode(currentNode_); }, Qt::QueuedConnection);
+        return;
     }
-    DOMNode* node = currentNode_;
-    changes_.apply([&] { node->setText(bytes, 0); });
-    return true;
+    showDetails(node);
+}
+
+void TVelmorant::showDetails(DOMNode* node) {
+    currentNode_ = node;
+    if (xml_) xml_->ShowNode(node);
+    if (typedText_) typedText_->show(node);
+    showPathOf(node);
 }
 
 void TVelmorant::TreeViewClick() {
     if (textEditor_) textEditor_->showFrame();
-    if (!StoreEditedText()) {
-        // Keep the text with the node it was typed for.
-        if (currentItem_) treeView_->setCurrentItem(currentItem_);
+    applyXmlEditorOption();
+    DOMNode* node = SelectedNode();
+    if (!node) return;
+    if (!currentNode_) {
+        showDetails(node);
         return;
     }
-    applyXmlEditorOption();
-    QTreeWidgetItem* item = treeView_->currentItem();
-    DOMNode* node = NodeOf(item);
-    if (node) {
-        currentNode_ = node;
-        currentItem_ = item;
-        if (xml_) xml_->ShowNode(node);
-        if (!node->parentNode()) {
-            if (textEditor_) textEditor_->TT()->showText(QString());
-            setTextFrameEditable();
-            return;
-        }
-        if (textEditor_) {
-            textEditor_->TT()->PathLabel()->setText(documentText_.toText(node->path()));
-            textEditor_->TT()->showText(documentText_.toMultiLineText(node->getText(0)));
-        }
-    }
-    setTextFrameEditable();
-    textChanged_ = false;
+    // A move of the selection has shown its node already, or is being taken
+    // back because the text typed before could not be stored; the text
+    // being typed stays as it is.
+    if (node == currentNode_ && xml_) xml_->ShowNode(node);
 }
 
 void TVelmorant::ClearDetails() {
-    if (textEditor_) textEditor_->TT()->showText(QString());
+    if (typedText_) typedText_->clear();
     if (xml_) xml_->ClearDetails();
-    textChanged_ = false;
 }
 
 // ---- Document files ----
 
 void TVelmorant::showFileError() { dialogs_.inform(this, FileErrorText, "File Error"); }
 
-void TVelmorant::setDocumentNodeName(const QString& name) {
-    StringObject bytes;
-    if (!documentText_.toBytes(name, bytes)) {
-        const QByteArray local = QFile::encodeName(name);
-        bytes.assign(local.constData(), static_cast<std::size_t>(local.size()));
-    }
-    document_->documentNode()->setNodeName(bytes);
-}
-
-void TVelmorant::replaceDocumentByNew() {
-    clearTreeView();
-    document_->reset();
-    currentNode_ = nullptr;
-    documentText_ = DocumentText(DocumentText::Encoding::Latin1);
-    DOMNode* documentNode = document_->documentNode();
-    DOMNode* newDocument = document_->createNode(corvantis::ELEMENT, documentNode);
-    newDocument->setNodeName("NewDocument");
-    document_->insertNewElement(corvantis::ELEMENT, newDocument, corvantis::Under);
-    auto declaration = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
-    declaration->setNodeName("xml");
-    declaration->setNodeValue(NewDeclaration);
-    documentNode->prependChild(declaration.release());
+void TVelmorant::makeNewDocument() {
+    document_.makeNew();
+    treeView_->setCurrentIndex(model_->index(0, 0));
 }
 
 void TVelmorant::NewMnuClick() {
-    DropCutMark();
-    try {
-        replaceDocumentByNew();
-    } catch (...) {
-        BuildTree();
-        throw;
-    }
-    currentFileName_ = NewDocumentName;
-    BuildTree();
-    setTextFrameEditable();
-    newFile_ = true;
+    if (!maybeSave()) return;
+    makeNewDocument();
 }
 
-void TVelmorant::loadStartupFile(bool namedByUser) {
+void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
     QByteArray bytes;
-    const ReadResult read = readWholeFile(currentFileName_, bytes);
-    if (read == ReadResult::CannotOpen) {
-        if (namedByUser) showFileError();
-        NewMnuClick();
-        if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(NoFileOpened);
-        return;
-    }
-    if (read == ReadResult::CannotRead) {
-        showFileError();
-        NewMnuClick();
+    const ReadResult read = readWholeFile(file, bytes);
+    if (read != ReadResult::Read) {
+        if (namedByUser || read == ReadResult::CannotRead) showFileError();
+        makeNewDocument();
+        if (read == ReadResult::CannotOpen) showFileName(NoFileOpened);
         return;
     }
     try {
-        clearTreeView();
-        documentText_ = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        document_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        bytes = QByteArray();
-        setDocumentNodeName(currentFileName_);
-        BuildTree();
+        // The top row shows the file's path: the document node is named after it.
+        document_.load(bytes, file, file);
     } catch (const std::exception&) {
-        clearTreeView();
         showFileError();
-        NewMnuClick();
+        makeNewDocument();
+        return;
     }
+    treeView_->setCurrentIndex(model_->index(0, 0));
 }
 
 void TVelmorant::OpenMnuClick() {
-    DropCutMark();
-    ClearDetails();
+    if (!maybeSave()) return;
     const QString chosen =
         dialogs_.openFileName(this, {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
-                                     currentFileName_, QString()});
+                                     document_.fileName(), QString()});
     if (chosen.isEmpty()) return;
     QByteArray bytes;
     // The document keeps its file name until another file is really read, so
@@ -725,59 +620,45 @@ void TVelmorant::OpenMnuClick() {
         showFileError();
         return;
     }
-    currentFileName_ = chosen;
-    if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(chosen);
-
     try {
-        clearTreeView();
-        document_->reset();
-        currentNode_ = nullptr;
-        documentText_ = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        document_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    } catch (...) {
-        // No item may outlive the nodes it refers to.
-        BuildTree();
-        throw;
+        document_.load(bytes, chosen, "My FileName");
+    } catch (const std::exception&) {
+        showFileError();
+        makeNewDocument();
+        return;
     }
     bytes = QByteArray();
-    settings_.writeText("MyFileName", currentFileName_);
-    BuildTree();
-    changes_.markSaved();
-    if (QTreeWidgetItem* top = treeView_->topLevelItem(0)) {
-        treeView_->setCurrentItem(top);
-        top->setText(0, currentFileName_);
-    }
-    setTextFrameEditable();
-    newFile_ = false;
+    settings_.writeText("MyFileName", chosen);
+    showFileName(chosen);
+    // The top row shows the file; the document node keeps its own name.
+    model_->setTopCaption(chosen);
+    treeView_->setCurrentIndex(model_->index(0, 0));
 }
 
 bool TVelmorant::SaveMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
-    if (newFile_) return SaveAsMnuClick();
-    const StringObject text = document_->serialize(document_->documentNode());
-    if (!saveFileAtomically(currentFileName_, text.view())) {
+    if (document_.isNew()) return SaveAsMnuClick();
+    const StringObject text = document_.dom().serialize(document_.documentNode());
+    if (!saveFileAtomically(document_.fileName(), text.view())) {
         showFileError();
         return false;
     }
-    changes_.markSaved();
+    document_.saved(document_.fileName());
     return true;
 }
 
 bool TVelmorant::SaveAsMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
-    const StringObject text = document_->serialize(document_->documentNode());
+    const StringObject text = document_.dom().serialize(document_.documentNode());
     const QString name = saveAsWithBackup(this, dialogs_, programFolder_, text.view());
     if (name.isEmpty()) return false;
 
     settings_.writeText("MyFileName", name);
-    currentFileName_ = name;
-    setDocumentNodeName(name);
-    if (QTreeWidgetItem* top = treeView_->topLevelItem(0)) {
-        treeView_->setCurrentItem(top);
-        top->setText(0, name);
-    }
-    changes_.markSaved();
+    document_.setDocumentName(name);
+    document_.saved(name);
+    model_->setTopCaption(QString());
+    treeView_->setCurrentIndex(model_->index(0, 0));
     return true;
 }

@@ -1,31 +1,32 @@
-// TVelmorant: the main window. It owns the one open document, shows it as a
-// tree of folders, carries the menus and tool buttons every command starts
-// from, keeps the user's settings and guards closing with an unsaved-changes
-// prompt.
+// TVelmorant: the main window. It shows the open document as a tree of
+// folders, carries the menus and tool buttons every command starts from,
+// keeps the user's settings and guards closing, New and Open with an
+// unsaved-changes prompt. The document itself belongs to the entry point.
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include "core/Dom.h"
-#include "editing/DocumentChanges.h"
-#include "editors/DocumentText.h"
+#include "tree/TreeCommands.h"
 
+class Document;
+class DocumentTreeModel;
+class DocumentTreeView;
 class QAction;
-class QLabel;
 class QMenu;
 class QStatusBar;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 class SettingsStore;
-class TreeEditing;
+class SourceCommands;
 class TreeImages;
 class TTT;
 class TXML;
 class TXMLSource;
+class TypedText;
 class UserDialogs;
 
 class TVelmorant : public QMainWindow {
@@ -36,9 +37,9 @@ public:
     static QString ProgramFolder();
 
     // `programFolder` empty: the folder of the running program.
-    TVelmorant(SettingsStore& settings, UserDialogs& dialogs, const QString& programFolder = QString(),
-               QWidget* parent = nullptr);
-    // FormDestroy: the document, the tool windows, and a pending placement reset.
+    TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& document,
+               const QString& programFolder = QString(), QWidget* parent = nullptr);
+    // FormDestroy: the tool windows, and a pending placement reset.
     ~TVelmorant() override;
 
     // The floating text editor, which the entry point creates after this window.
@@ -48,46 +49,36 @@ public:
     void OpenAtStartup(const QString& file) { startupFile_ = file; }
 
     // State the commands share.
-    const QString& CurrentFileName() const { return currentFileName_; }
-    corvantis::DOM& Document() { return *document_; }
+    Document& document() { return document_; }
+    QString CurrentFileName() const;
+    // The node whose details are shown.
     corvantis::DOMNode* CurrentNode() const { return currentNode_; }
-    bool TextChanged() const { return textChanged_; }
-    bool DetailsChanged() const { return changes_.hasUnsavedChanges(); }
-    bool NewFile() const { return newFile_; }
+    // Text typed in the text frame that is not in the document yet.
+    bool TextChanged() const;
+    bool DetailsChanged() const;
+    bool NewFile() const;
     bool PositionsReset() const { return positionsReset_; }
     int ResizeCount() const { return resizeCount_; }
-    DocumentChanges& Changes() { return changes_; }
-    const DocumentText& Text() const { return documentText_; }
-
-    // The tree item's document node; null for none.
-    static corvantis::DOMNode* NodeOf(const QTreeWidgetItem* item);
-    // The node of the selected tree item, or null.
+    // The node of the selected row, or null.
     corvantis::DOMNode* SelectedNode() const;
 
     // Controls, for the commands of other windows and for tests.
-    QTreeWidget* TreeView() const { return treeView_; }
+    DocumentTreeView* TreeView() const { return treeView_; }
     QStatusBar* StatusBar1() const { return statusBar1_; }
     TXML* XML() const { return xml_; }
     TXMLSource* XMLSource() const { return source_; }
     TTT* TextEditor() const;
+    TypedText* Typing() const { return typedText_.get(); }
     QAction* Action(const QString& objectName) const;
     QToolButton* Button(const QString& objectName) const;
     QMenu* PopupMenu1() const { return popupMenu1_; }
     QMenu* InsertPopMenu() const { return insertPopMenu_; }
     QMenu* PastePopup() const { return pastePopup_; }
-    // Marks the selected node's tree item ("the icons for copy and cut").
-    QTreeWidgetItem* MarkedItem() const { return markedItem_; }
-    int MarkMode() const { return markMode_; }
-    // Image and selected image of a tree item: 0/2, or the mark's pair.
-    std::pair<int, int> TreeViewGetImageIndex(const QTreeWidgetItem* item) const;
-
-    // For the tree-editing commands: a tree item for `node`, captioned with
-    // its name, not yet in the tree.
-    QTreeWidgetItem* NewTreeItem(corvantis::DOMNode* node) const;
-    // No node is current: it is about to be destroyed.
-    void ForgetCurrentNode();
-    // `mode` 4 marks `item` for cut, 5 for copy; 0 (or no item) removes the mark.
-    void SetMark(QTreeWidgetItem* item, int mode);
+    // The node marked for copy or cut ("the icons for copy and cut").
+    corvantis::DOMNode* MarkedNode() const { return treeCommands_->markedNode(); }
+    TreeCommands::Mark MarkMode() const { return treeCommands_->markMode(); }
+    // Image and selected image of a row: 0/2, or the mark's pair.
+    std::pair<int, int> TreeViewGetImageIndex(const corvantis::DOMNode* node) const;
 
 public slots:
     // File
@@ -98,6 +89,8 @@ public slots:
     bool SaveAsMnuClick();
     void ExitMnuClick();
     // Edit
+    void UndoMnuClick();
+    void RedoMnuClick();
     void RefreshMnuClick();
     // Options
     void UseAsXMLEditorMnuClick();
@@ -110,14 +103,18 @@ public slots:
     // Tool buttons
     void TreeExpandSpeedClick();
     void TreeCollapseSpeedClick();
+    void SpeedButton1Click();
+    void PasteButtonClick();
 
-    // The tree view and the node details.
+    // The tree built anew from the document, fully expanded.
     void BuildTree();
+    // A click on a row: the text editor and the details window come up with
+    // the selected node's details.
     void TreeViewClick();
     void ClearDetails();
-    // Puts the text typed in the text frame into the current node. False when
-    // it cannot be stored (a character the document's encoding cannot hold);
-    // the user has been told and the typed text stays in the frame.
+    // Puts the text typed in the text frame into the document. False when
+    // it cannot be stored (a character the document's encoding cannot
+    // hold); the user has been told and the typed text stays in the frame.
     bool StoreEditedText();
     // A cut mark ends; a copy mark stays.
     void DropCutMark();
@@ -139,43 +136,46 @@ private:
     void createControls();
     void createMenus();
     void createToolButtons();
+    void connectCommands();
     QAction* addCommand(QMenu* menu, const QString& objectName, const QString& caption);
-    void TreeViewChanging(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    // The selection moved: text typed for the node shown before goes into
+    // it, then the new node's details are shown.
+    void selectionMoved(const QModelIndex& current, const QModelIndex& previous);
+    void showDetails(corvantis::DOMNode* node);
     void TreeViewContextPopup(const QPoint& position);
     void showFileError();
-    void showPathOf(const QTreeWidgetItem* item);
+    void showPathOf(const corvantis::DOMNode* node);
     void applyXmlEditorOption();
+    void updateUndoActions();
+    // The unsaved-changes question, for close, New and Open: true when the
+    // caller may go on (saved, or the user chose to discard the changes).
+    bool maybeSave();
     // A file the user named at start-up must be there: one that cannot be
     // opened is reported, a remembered one that has gone is not.
-    void loadStartupFile(bool namedByUser);
-    // Empties the tree view before the nodes its items refer to are destroyed.
-    void clearTreeView();
-    void replaceDocumentByNew();
-    void setDocumentNodeName(const QString& name);
-    void setTextFrameEditable();
+    void loadStartupFile(const QString& file, bool namedByUser);
+    // Keeps the window's references and the title in step with the document.
+    void followDocument();
+    void makeNewDocument();
+    void showFileName(const QString& name);
 
     SettingsStore& settings_;
     UserDialogs& dialogs_;
+    Document& document_;
     QString programFolder_;
 
-    std::unique_ptr<corvantis::DOM> document_;
-    DocumentChanges changes_;
-    DocumentText documentText_;
-    QString currentFileName_;
     QString startupFile_;
+    // The file of the last session ("MyFileName").
+    QString rememberedFile_;
     corvantis::DOMNode* currentNode_ = nullptr;
-    QTreeWidgetItem* currentItem_ = nullptr;  // the tree item of currentNode_
-    bool textChanged_ = false;
-    bool newFile_ = false;
     bool activated_ = false;
     bool positionsReset_ = false;
     int resizeCount_ = 0;
-    bool treeChanging_ = false;  // items are being removed: no node lookups
-    QTreeWidgetItem* markedItem_ = nullptr;
-    int markMode_ = 0;
 
     std::unique_ptr<TreeImages> images_;
-    QTreeWidget* treeView_ = nullptr;
+    DocumentTreeModel* model_ = nullptr;
+    DocumentTreeView* treeView_ = nullptr;
+    TreeCommands* treeCommands_ = nullptr;
+    SourceCommands* sourceCommands_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
     QMenu* popupMenu1_ = nullptr;
     QMenu* insertPopMenu_ = nullptr;
@@ -183,9 +183,11 @@ private:
     QAction* useAsXMLEditorMnu_ = nullptr;
     QAction* viewSourceMnu_ = nullptr;
     QAction* rememberFileNameMnu_ = nullptr;
+    QAction* undoMnu_ = nullptr;
+    QAction* redoMnu_ = nullptr;
     TXML* xml_ = nullptr;
     TXMLSource* source_ = nullptr;
     // The entry point owns the text editor and may end it first.
     QPointer<TTT> textEditor_;
-    TreeEditing* editing_ = nullptr;
+    std::unique_ptr<TypedText> typedText_;
 };

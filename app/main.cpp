@@ -4,10 +4,11 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
-#include "editing/Texteditor.h"
-#include "editors/UserDialogs.h"
+#include "document/Document.h"
+#include "editors/Texteditor.h"
+#include "widgets/SettingsStore.h"
+#include "widgets/UserDialogs.h"
 
 int main(int argc, char** argv) {
     QtUserDialogs dialogs;
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     const QString startupFile = startupFileArgument(application.arguments());
     try {
         SettingsStore settings;
-        TVelmorant mainWindow(settings, dialogs);
+        Document document;
+        TVelmorant mainWindow(settings, dialogs, document);
         TTT textEditor(settings);
         mainWindow.AttachTextEditor(&textEditor);
         mainWindow.OpenAtStartup(startupFile);

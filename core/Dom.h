@@ -246,6 +246,8 @@ public:
     // no place when the tree operations would refuse it. A document left
     // without an element takes a new top element under its document node.
     NodePlace placeFor(const DOMNode* target, InsertPosition position) const;
+    // Where `node` stands; no place for a node without a parent.
+    NodePlace placeOf(const DOMNode* node) const;
     // Takes `node` with its subtree out of its parent and returns where it
     // stood; the caller owns it from then on. No place for a node without a
     // parent.
@@ -253,6 +255,9 @@ public:
     // Puts a node without a parent at `place`; a position past the last
     // child appends.
     void attach(DOMNode* node, NodePlace place);
+    // Moves the children of `from` from position `first` on, in their
+    // order, to the end of `to`'s children (either may be in no tree).
+    void moveChildren(DOMNode* from, int first, DOMNode* to);
     // True when `node` is in this document's tree.
     bool contains(const DOMNode* node) const noexcept;
     // Reads XML bytes, as parse does, into a new element of this document

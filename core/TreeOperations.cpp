@@ -180,15 +180,36 @@ NodePlace DOM::placeFor(const DOMNode* target, InsertPosition position) const {
     return {parent, parent->childCount()};
 }
 
-NodePlace DOM::detach(DOMNode* node) {
+NodePlace DOM::placeOf(const DOMNode* node) const {
     if (!node || !node->parentNode()) return {};
     DOMNode* parent = node->parentNode();
     const int index = parent->childNodes()->indexOf(node);
     if (index < 0) return {};
-    parent->childNodes()->takeAt(index);
+    return {parent, index};
+}
+
+NodePlace DOM::detach(DOMNode* node) {
+    const NodePlace place = placeOf(node);
+    if (!place) return {};
+    place.parent->childNodes()->takeAt(place.index);
     node->setParentNode(nullptr);
     numberingChanged();
-    return {parent, index};
+    return place;
+}
+
+void DOM::moveChildren(DOMNode* from, int first, DOMNode* to) {
+    if (!from || !to || !from->isContainer() || !to->isContainer() || from == to) return;
+    NodeList& source = *from->childNodes();
+    const int count = source.count();
+    if (first < 0 || first >= count) return;
+    // Taken off the end in one go, so a long run of children costs no more
+    // than its length.
+    std::vector<DOMNode*> moved;
+    moved.reserve(static_cast<std::size_t>(count - first));
+    for (int i = count; i-- > first;) moved.push_back(source.takeAt(i));
+    to->childNodes()->reserve(static_cast<std::size_t>(to->childCount()) + moved.size());
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) to->appendChild(*it);
+    numberingChanged();
 }
 
 void DOM::attach(DOMNode* node, NodePlace place) {

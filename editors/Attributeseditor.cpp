@@ -6,9 +6,10 @@
 
 #include "core/Dom.h"
 #include "core/Functions.h"
-#include "editing/DocumentChanges.h"
+#include "document/Commands.h"
+#include "document/Document.h"
 #include "editors/DetailRows.h"
-#include "editors/DocumentText.h"
+#include "document/DocumentText.h"
 
 namespace {
 
@@ -44,7 +45,9 @@ TAttribForm::TAttribForm(const DetailEditorContext& context, corvantis::DOMNode*
     startEditing();
 }
 
-void TAttribForm::RefreshMnuClick() { showRows(DetailRows::attributes(*EditedNode(), documentText())); }
+void TAttribForm::RefreshMnuClick() {
+    if (EditedNode()) showRows(DetailRows::attributes(*EditedNode(), documentText()));
+}
 
 void TAttribForm::UpdateBitBtnClick() {
     corvantis::StringObject name;
@@ -55,16 +58,21 @@ void TAttribForm::UpdateBitBtnClick() {
     }
     corvantis::StringObject value;
     if (!storableMultiLine(AttribNameMemo()->toPlainText(), value)) return;
-    changes().apply([&] { EditedNode()->setAttribute(name, value, 0); });
+    const int existing = EditedNode()->attributes()->indexOf(name);
+    // Setting an attribute to the value it has changes nothing.
+    if (existing < 0 || !EditedNode()->attributeAt(existing)->value.equals(value))
+        document().push(new SetAttribute(document(), EditedNode(), name, value,
+                                         tr("Set Attribute '%1'").arg(AttribNameEdit()->text())));
     RefreshMnuClick();
 }
 
 void TAttribForm::DeleteBitBtnClick() {
     corvantis::StringObject name;
-    // A name the document cannot store is borne by no attribute.
-    const bool storableName = documentText().toBytes(AttribNameEdit()->text(), name);
-    changes().apply([&] {
-        if (storableName) EditedNode()->removeAttribute(name);
-    });
+    // A name the document cannot store is borne by no attribute; deleting a
+    // name that is not there changes nothing.
+    const int index = documentText().toBytes(AttribNameEdit()->text(), name) ? EditedNode()->attributes()->indexOf(name) : -1;
+    if (index >= 0)
+        document().push(
+            new RemoveAttribute(document(), EditedNode(), index, tr("Delete Attribute '%1'").arg(AttribNameEdit()->text())));
     RefreshMnuClick();
 }

@@ -8,9 +8,10 @@
 #include <memory>
 
 #include "core/Dom.h"
-#include "editing/DocumentChanges.h"
+#include "document/Commands.h"
+#include "document/Document.h"
 #include "editors/DetailRows.h"
-#include "editors/Hints.h"
+#include "widgets/Hints.h"
 
 using corvantis::DOMNode;
 
@@ -64,7 +65,7 @@ TCommentsEditorForm::TCommentsEditorForm(const DetailEditorContext& context, DOM
 }
 
 void TCommentsEditorForm::RefreshMnuClick() {
-    grid()->showRows(DetailRows::comments(*EditedNode(), documentText()));
+    if (EditedNode()) grid()->showRows(DetailRows::comments(*EditedNode(), documentText()));
 }
 
 void TCommentsEditorForm::GridClick() {
@@ -87,35 +88,26 @@ bool TCommentsEditorForm::acceptableComment(corvantis::StringObject& bytes) {
 void TCommentsEditorForm::UpdateBitBtnClick() {
     corvantis::StringObject text;
     if (!acceptableComment(text)) return;
-    const int number = shownNumber();
-    bool updated = false;
-    changes().apply([&] {
-        if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), number)) {
-            comment->setNodeValue(text);
-            updated = true;
-        }
-    });
-    if (updated) RefreshMnuClick();
+    DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber());
+    // A number that names no comment, or the text it has, changes nothing.
+    if (!comment || comment->nodeValue().equals(text)) return;
+    document().push(new SetNodeValue(document(), comment, text, tr("Update Comment")));
+    RefreshMnuClick();
 }
 
 void TCommentsEditorForm::AddNewBitBtnClick() {
     corvantis::StringObject text;
     if (!acceptableComment(text)) return;
-    changes().apply([&] {
-        auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
-        comment->setNodeValue(text);
-        EditedNode()->appendChild(comment.get());
-        comment.release();
-    });
+    auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
+    comment->setNodeValue(text);
+    const corvantis::NodePlace end{EditedNode(), EditedNode()->childCount()};
+    document().push(new PlaceSubtree(document(), std::move(comment), end, tr("Add Comment"), EditedNode()));
     RefreshMnuClick();
 }
 
 void TCommentsEditorForm::DeleteBitBtnClick() {
-    const int number = shownNumber();
-    changes().apply([&] {
-        if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), number))
-            EditedNode()->removeChild(comment);
-    });
+    if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber()))
+        document().push(new RemoveSubtree(document(), comment, tr("Delete Comment"), EditedNode()));
     commentNoLabel_->setNum(0);
     commentMemo_->clear();
     RefreshMnuClick();

@@ -13,9 +13,10 @@
 #include <QVBoxLayout>
 
 #include "core/StringObject.h"
-#include "editors/DocumentText.h"
-#include "editors/Hints.h"
-#include "editors/UserDialogs.h"
+#include "document/Document.h"
+#include "document/DocumentText.h"
+#include "widgets/Hints.h"
+#include "widgets/UserDialogs.h"
 
 namespace {
 
@@ -87,7 +88,16 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
 
     move(design.geometry.topLeft());
     resize(design.geometry.size());
+
+    connect(&context_.document, &Document::childrenAboutToLeave, this, [this](corvantis::DOMNode* parent, int first, int last) {
+        if (editedNode_ && Document::isWithin(editedNode_, parent, first, last)) {
+            editedNode_ = nullptr;
+            accept();
+        }
+    });
 }
+
+const DocumentText& DetailEditorBase::documentText() const { return context_.document.text(); }
 
 void DetailEditorBase::OKBitBtnClick() { accept(); }
 
@@ -130,17 +140,17 @@ void DetailEditorBase::refuse(const QString& text, const QString& caption) {
 }
 
 bool DetailEditorBase::reportUnstorable(const QString& text) {
-    context_.dialogs.message(this, context_.text.unstorableMessage(text), "Text Error",
+    context_.dialogs.message(this, context_.document.text().unstorableMessage(text), "Text Error",
                              UserDialogs::Buttons::Ok);
     return false;
 }
 
 bool DetailEditorBase::storable(const QString& text, corvantis::StringObject& bytes) {
-    return context_.text.toBytes(text, bytes) || reportUnstorable(text);
+    return context_.document.text().toBytes(text, bytes) || reportUnstorable(text);
 }
 
 bool DetailEditorBase::storableMultiLine(const QString& text, corvantis::StringObject& bytes) {
-    return context_.text.toMultiLineBytes(text, bytes) || reportUnstorable(text);
+    return context_.document.text().toMultiLineBytes(text, bytes) || reportUnstorable(text);
 }
 
 bool DetailEditorBase::event(QEvent* event) {

@@ -2,9 +2,10 @@
 // the grid that lists what the node holds, a splitter, a lower panel with the
 // editor's own fields above its row of buttons, and a status bar with the
 // long hint of the control under the mouse. The editor works on one node of
-// the document (EditedNode, not owned) and changes it at once through the
-// document funnel; OK only closes it. It keeps its own placement and fits its
-// grid's last column to the grid on every resize.
+// the document (EditedNode, not owned); each Update or Delete is one
+// undoable step of the document's history, and OK only closes it. It keeps
+// its own placement and fits its grid's last column to the grid on every
+// resize. Should its node leave the document, the editor closes.
 #pragma once
 
 #include <QDialog>
@@ -13,14 +14,16 @@
 #include <vector>
 
 #include "editors/DetailEditorContext.h"
-#include "editors/DetailStringGrid.h"
-#include "editors/WindowPlacement.h"
+#include "widgets/DetailStringGrid.h"
+#include "widgets/WindowPlacement.h"
 
 class QGridLayout;
 class QHBoxLayout;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class Document;
+class DocumentText;
 
 namespace corvantis {
 class DOMNode;
@@ -83,8 +86,8 @@ protected:
     // Buttons beyond Update and Delete go before OK.
     QPushButton* addButtonBeforeOK(const QString& caption);
 
-    const DocumentText& documentText() const { return context_.text; }
-    DocumentChanges& changes() const { return context_.changes; }
+    const DocumentText& documentText() const;
+    Document& document() const { return context_.document; }
     // A refusal: the document stays as it is.
     void refuse(const QString& text, const QString& caption);
     // The bytes of a field's text in the document's encoding. False, after

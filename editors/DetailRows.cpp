@@ -1,7 +1,7 @@
 #include "editors/DetailRows.h"
 
 #include "core/Dom.h"
-#include "editors/DocumentText.h"
+#include "document/DocumentText.h"
 
 using corvantis::DOMNode;
 

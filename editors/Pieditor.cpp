@@ -7,9 +7,10 @@
 
 #include "core/Dom.h"
 #include "core/Functions.h"
-#include "editing/DocumentChanges.h"
+#include "document/Commands.h"
+#include "document/Document.h"
 #include "editors/DetailRows.h"
-#include "editors/DocumentText.h"
+#include "document/DocumentText.h"
 
 using corvantis::DOMNode;
 
@@ -47,7 +48,7 @@ TPIEditorForm::TPIEditorForm(const DetailEditorContext& context, DOMNode* node)
 }
 
 void TPIEditorForm::RefreshMnuClick() {
-    showRows(DetailRows::processingInstructions(*EditedNode(), documentText()));
+    if (EditedNode()) showRows(DetailRows::processingInstructions(*EditedNode(), documentText()));
 }
 
 void TPIEditorForm::UpdateBitBtnClick() {
@@ -63,17 +64,19 @@ void TPIEditorForm::UpdateBitBtnClick() {
         refuse("Not a Valid Processing Instruction Value:", "Value Error");
         return;
     }
-    changes().apply([&] {
-        if (DOMNode* existing = DetailRows::firstProcessingInstruction(*EditedNode(), target)) {
-            existing->setNodeValue(value);
-            return;
-        }
+    const QString name = TargetNameEdit()->text();
+    if (DOMNode* existing = DetailRows::firstProcessingInstruction(*EditedNode(), target)) {
+        // The value it has already changes nothing.
+        if (!existing->nodeValue().equals(value))
+            document().push(new SetNodeValue(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
+    } else {
         auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
         instruction->setNodeName(target);
         instruction->setNodeValue(value);
-        EditedNode()->appendChild(instruction.get());
-        instruction.release();
-    });
+        const corvantis::NodePlace end{EditedNode(), EditedNode()->childCount()};
+        document().push(new PlaceSubtree(document(), std::move(instruction), end,
+                                         tr("Add Processing Instruction '%1'").arg(name), EditedNode()));
+    }
     RefreshMnuClick();
 }
 
@@ -83,6 +86,7 @@ void TPIEditorForm::DeleteBitBtnClick() {
         return;
     DOMNode* instruction = DetailRows::firstProcessingInstruction(*EditedNode(), target);
     if (!instruction) return;
-    changes().apply([&] { EditedNode()->removeChild(instruction); });
+    document().push(new RemoveSubtree(document(), instruction,
+                                      tr("Delete Processing Instruction '%1'").arg(TargetNameEdit()->text()), EditedNode()));
     RefreshMnuClick();
 }

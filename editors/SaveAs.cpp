@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "editors/SaveFile.h"
-#include "editors/UserDialogs.h"
+#include "document/SaveFile.h"
+#include "widgets/UserDialogs.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "editors/DocumentText.h"
+#include "document/DocumentText.h"
 #include "editors/SaveAs.h"
-#include "editors/UserDialogs.h"
+#include "widgets/UserDialogs.h"
 
 TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
                        QWidget* parent)

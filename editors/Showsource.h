@@ -9,7 +9,7 @@
 #include <QMainWindow>
 
 #include "core/StringObject.h"
-#include "editors/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 class DocumentText;
 class QPlainTextEdit;

@@ -13,11 +13,12 @@
 #include <memory>
 
 #include "core/Dom.h"
+#include "document/Document.h"
 #include "editors/Attributeseditor.h"
 #include "editors/Commentseditor.h"
 #include "editors/DetailRows.h"
-#include "editors/DetailStringGrid.h"
-#include "editors/Hints.h"
+#include "widgets/DetailStringGrid.h"
+#include "widgets/Hints.h"
 #include "editors/Pieditor.h"
 
 namespace {
@@ -90,6 +91,17 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     connect(piGrid_, &DetailStringGrid::mouseReleased, this,
             [this] { fitGridColumn(piGrid_, 1, piGrid_->width()); });
 
+    // The grids follow every change to the node they show: an editor's
+    // step, an undo or a redo.
+    connect(&context_.document, &Document::detailsChanged, this, [this](corvantis::DOMNode* node) {
+        if (node && node == shown_) ShowNode(node);
+    });
+    connect(&context_.document, &Document::childrenAboutToLeave, this,
+            [this](corvantis::DOMNode* parent, int first, int last) {
+                if (shown_ && Document::isWithin(shown_, parent, first, last)) ClearDetails();
+            });
+    connect(&context_.document, &Document::aboutToReplace, this, &TXML::ClearDetails);
+
     move(326, 173);
     resize(259, 268);
     placement_.resetCount();
@@ -112,11 +124,12 @@ QWidget* TXML::makePanel(const QString& heading, QPushButton* button, DetailStri
 }
 
 void TXML::ShowNode(const corvantis::DOMNode* node) {
+    shown_ = node;
     if (!node) {
         ClearDetails();
         return;
     }
-    const DocumentText& text = context_.text;
+    const DocumentText& text = context_.document.text();
     commentGrid_->showRows(DetailRows::comments(*node, text));
     piGrid_->showRows(DetailRows::processingInstructions(*node, text));
     // The document node has no attributes of its own to show.
@@ -126,6 +139,7 @@ void TXML::ShowNode(const corvantis::DOMNode* node) {
 }
 
 void TXML::ClearDetails() {
+    shown_ = nullptr;
     attribGrid_->showRows({});
     piGrid_->showRows({});
     commentGrid_->showRows({});

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "editors/DetailEditorContext.h"
-#include "editors/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 class DetailStringGrid;
 class QCloseEvent;
@@ -84,6 +84,8 @@ private:
 
     DetailEditorContext context_;
     SelectedNodeSource selectedNode_;
+    // The node the grids show, or null.
+    const corvantis::DOMNode* shown_ = nullptr;
     WindowPlacement placement_;
     QWidget* xmlPanel_ = nullptr;
     DetailStringGrid* attribGrid_ = nullptr;

@@ -13,17 +13,17 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <cstdio>
 
-#include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
 #include "core/Dom.h"
-#include "editing/Docking.h"
-#include "editing/Texteditor.h"
-#include "editors/UserDialogs.h"
+#include "document/Document.h"
+#include "editors/Texteditor.h"
 #include "editors/Xmlform.h"
+#include "tree/DocumentTreeView.h"
+#include "widgets/Docking.h"
+#include "widgets/SettingsStore.h"
+#include "widgets/UserDialogs.h"
 
 namespace {
 
@@ -79,11 +79,11 @@ private:
 
 // The element with the most to show: attributes, comments and processing
 // instructions count, text breaks a tie.
-QTreeWidgetItem* richestItem(QTreeWidget* tree) {
-    QTreeWidgetItem* best = nullptr;
+const corvantis::DOMNode* richestElement(const DocumentTreeView* tree) {
+    const corvantis::DOMNode* best = nullptr;
     int bestScore = -1;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        const corvantis::DOMNode* node = TVelmorant::NodeOf(*it);
+    for (int row = 0; row < tree->model()->rowCount(); ++row) {
+        const corvantis::DOMNode* node = tree->nodeAt(tree->model()->index(row, 0));
         if (!node || !node->parentNode()) continue;
         int score = 2 * node->attributeCount();
         for (int i = 0; i < node->childCount(); ++i) {
@@ -92,7 +92,7 @@ QTreeWidgetItem* richestItem(QTreeWidget* tree) {
             if (kind == corvantis::TEXT) score += 1;
         }
         if (score > bestScore) {
-            best = *it;
+            best = node;
             bestScore = score;
         }
     }
@@ -121,20 +121,21 @@ int main(int argc, char** argv) {
     settings.writeBool("UseAsXML", true);
     // The first start opens the example document beside the program.
     TerminalDialogs dialogs;
-    TVelmorant window(settings, dialogs, programFolder);
+    Document document;
+    TVelmorant window(settings, dialogs, document, programFolder);
     TTT textEditor(settings);
     window.AttachTextEditor(&textEditor);
     window.show();
     window.FormActivate();
     window.resize(380, 520);
 
-    QTreeWidget* tree = window.TreeView();
-    QTreeWidgetItem* chosen = richestItem(tree);
+    DocumentTreeView* tree = window.TreeView();
+    const corvantis::DOMNode* chosen = richestElement(tree);
     if (!chosen) {
         std::fprintf(stderr, "Example.xml has no element to show\n");
         return 1;
     }
-    tree->setCurrentItem(chosen);
+    tree->setCurrentNode(chosen);
     window.TreeViewClick();
     QApplication::processEvents();
 

@@ -38,17 +38,17 @@
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
-
-#include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
 #include "bench/DocumentGenerator.h"
 #include "core/Dom.h"
-#include "editing/Texteditor.h"
-#include "editors/DocumentText.h"
-#include "editors/SaveFile.h"
-#include "editors/UserDialogs.h"
+#include "document/Document.h"
+#include "document/DocumentText.h"
+#include "document/DocumentTreeModel.h"
+#include "document/SaveFile.h"
+#include "editors/Texteditor.h"
+#include "tree/DocumentTreeView.h"
+#include "widgets/SettingsStore.h"
+#include "widgets/UserDialogs.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ class Program {
 public:
     Program()
         : settings_(store_.filePath("MyBusiness.ini")),
-          window_(settings_, dialogs, store_.path() + "/"),
+          window_(settings_, dialogs, document_, store_.path() + "/"),
           textEditor_(settings_) {
         window_.AttachTextEditor(&textEditor_);
         window_.TreeView()->viewport()->installEventFilter(&paints_);
@@ -154,7 +154,7 @@ public:
     ~Program() { window_.TreeView()->viewport()->removeEventFilter(&paints_); }
 
     TVelmorant& window() { return window_; }
-    QTreeWidget* tree() { return window_.TreeView(); }
+    DocumentTreeView* tree() { return window_.TreeView(); }
 
     // Processes pending events until the tree's viewport has been painted,
     // as the user sees it. Should no paint come within about 100 ms, the
@@ -180,22 +180,25 @@ public:
 private:
     QTemporaryDir store_;
     SettingsStore settings_;
+    Document document_;
     TVelmorant window_;
     TTT textEditor_;
     PaintCounter paints_;
 };
 
-// Items in the tree, and whether every item with children is expanded.
+// Rows in the tree, and whether every row with children is expanded.
 struct TreeShape {
     long items = 0;
     bool expanded = true;
 };
 
-TreeShape shapeOf(QTreeWidget* tree) {
+TreeShape shapeOf(DocumentTreeView* tree) {
     TreeShape shape;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+    const DocumentTreeModel* rows = tree->documentModel();
+    for (int row = 0; row < rows->rowCount(); ++row) {
         ++shape.items;
-        if ((*it)->childCount() > 0 && !(*it)->isExpanded()) shape.expanded = false;
+        const QModelIndex index = rows->index(row, 0);
+        if (rows->hasChildElements(index) && !rows->isExpanded(index)) shape.expanded = false;
     }
     return shape;
 }
@@ -325,8 +328,6 @@ void saveBenchmark(benchmark::State& state, int megabytes) {
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {
-        program.window().Changes().markUnsaved();
-
         const bool saved = timed(state, total, [&] {
             const bool written = program.window().SaveMnuClick();
             program.settle();
@@ -391,9 +392,9 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
         program.window().BuildTree();
         rebuild += secondsSince(start);
 
-        program.tree()->collapseAll();
+        program.tree()->collapseToTop();
         start = Clock::now();
-        program.tree()->expandAll();
+        program.tree()->expandEverything();
         expand += secondsSince(start);
 
         start = Clock::now();
@@ -401,7 +402,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
         paint += secondsSince(start);
 
         start = Clock::now();
-        const corvantis::StringObject saved = program.window().Document().serialize(program.window().Document().documentNode());
+        const corvantis::StringObject saved = program.window().document().dom().serialize();
         serialize += secondsSince(start);
         start = Clock::now();
         if (!saveFileAtomically(savePath, saved.view())) {
@@ -413,7 +414,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
         // Dropping the tree in two steps: the expansion first, then the
         // items and the document, as File>New does.
         start = Clock::now();
-        program.tree()->collapseAll();
+        program.tree()->collapseToTop();
         collapse += secondsSince(start);
         start = Clock::now();
         program.window().NewMnuClick();

@@ -9,23 +9,22 @@
 #include <QTimer>
 #include <cstring>
 
-#include "app/SettingsStore.h"
 #include "core/Dom.h"
-#include "editing/DocumentChanges.h"
+#include "document/Document.h"
 #include "editors/DetailEditorContext.h"
-#include "editors/DocumentText.h"
 #include "support/ScriptedDialogs.h"
+#include "widgets/SettingsStore.h"
 
 struct DetailFixture {
     QTemporaryDir folder;
     SettingsStore settings{folder.filePath("settings.ini")};
-    DocumentChanges changes;
     ScriptedDialogs dialogs;
-    DocumentText text;
-    DetailEditorContext context{changes, dialogs, settings, text};
-    corvantis::DOM dom{"Corvantis"};
+    Document document;
+    DetailEditorContext context{document, dialogs, settings};
+    corvantis::DOM& dom = document.dom();
 
-    explicit DetailFixture(const char* xml) { dom.parse(xml, std::strlen(xml)); }
+    explicit DetailFixture(const char* xml) { document.load(QByteArray(xml), "Notes.XML", "Corvantis"); }
+    bool changed() const { return document.hasUnsavedChanges(); }
 
     QString lastCaption() const {
         return dialogs.messages.isEmpty() ? QString() : dialogs.messages.back().caption;

@@ -20,7 +20,7 @@ private slots:
     void updateRefusesInvalidNames_data();
     void updateRefusesInvalidNames();
     void updateRefusesCharactersTheDocumentCannotStore();
-    void deleteRemovesByTypedNameAndAlwaysCountsAsAChange();
+    void deleteRemovesByTypedNameAndANameNotThereChangesNothing();
     void resizingFitsTheValueColumnAndStoresFromTheSecondResize();
 };
 
@@ -72,7 +72,7 @@ void AttributesEditorTest::updateReplacesAnExistingValueInPlace() {
     QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=2", "kind=x"}));
     QVERIFY(editor.AttribNameEdit()->text().isEmpty());
     QVERIFY(editor.AttribNameMemo()->toPlainText().isEmpty());
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(f.changed());
 }
 
 void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
@@ -119,21 +119,21 @@ void AttributesEditorTest::updateRefusesInvalidNames() {
     QCOMPARE(f.root()->attributeCount(), 1);
     QCOMPARE(editor.AttribNameEdit()->text(), name);
     QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("v"));
-    QVERIFY(!f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
 }
 
 void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
-    DetailFixture f("<a/>");
+    DetailFixture f("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>");
     TAttribForm editor(f.context, f.root());
     editor.AttribNameEdit()->setText("price");
     editor.AttribNameMemo()->setPlainText(QString::fromUtf8("5 \u20AC"));
     editor.UpdateBitBtnClick();
     QCOMPARE(f.lastCaption(), QString("Text Error"));
     QCOMPARE(f.root()->attributeCount(), 0);
-    QVERIFY(!f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
 }
 
-void AttributesEditorTest::deleteRemovesByTypedNameAndAlwaysCountsAsAChange() {
+void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothing() {
     DetailFixture f("<a id=\"1\" kind=\"x\" size=\"3\"/>");
     TAttribForm editor(f.context, f.root());
     editor.AttribStringGrid()->setCurrentCell(2, 0);  // the selection plays no part
@@ -142,10 +142,10 @@ void AttributesEditorTest::deleteRemovesByTypedNameAndAlwaysCountsAsAChange() {
     QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "size=3"}));
     QVERIFY(editor.AttribNameEdit()->text().isEmpty());
 
-    f.changes.markSaved();
+    f.document.saved("Notes.XML");
     editor.DeleteBitBtnClick();  // the field was emptied: nothing to remove
     QCOMPARE(f.root()->attributeCount(), 2);
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
 }
 
 void AttributesEditorTest::resizingFitsTheValueColumnAndStoresFromTheSecondResize() {

@@ -5,15 +5,16 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 #include <memory>
 
 #include "app/CommandLine.h"
-#include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
-#include "editing/Texteditor.h"
-#include "editing/Textframedocker.h"
+#include "document/Document.h"
+#include "editors/Texteditor.h"
+#include "editors/Textframedocker.h"
 #include "support/ScriptedDialogs.h"
+#include "tree/DocumentTreeView.h"
+#include "widgets/SettingsStore.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ public:
     }
     void start(const QString& namedFile) {
         stop();
-        window_ = std::make_unique<TVelmorant>(settings_, dialogs, folder_.filePath("program/"));
+        document_ = std::make_unique<Document>();
+        window_ = std::make_unique<TVelmorant>(settings_, dialogs, *document_, folder_.filePath("program/"));
         textEditor_ = std::make_unique<TTT>(settings_);
         window_->AttachTextEditor(textEditor_.get());
         window_->OpenAtStartup(namedFile);
@@ -44,6 +46,7 @@ public:
     void stop() {
         textEditor_.reset();
         window_.reset();
+        document_.reset();
     }
 
     SettingsStore& settings() { return settings_; }
@@ -55,6 +58,7 @@ public:
 private:
     QTemporaryDir folder_;
     SettingsStore settings_;
+    std::unique_ptr<Document> document_;
     std::unique_ptr<TVelmorant> window_;
     std::unique_ptr<TTT> textEditor_;
 };

@@ -13,7 +13,7 @@ private slots:
     void listsOnlyTheNodesOwnCommentsInChildOrder();
     void updateRewritesTheCommentWithTheShownNumber();
     void updateWithoutChoosingARowRewritesTheFirstComment();
-    void updateWithNoCommentsChangesNothingButCountsAsAChange();
+    void updateWithNoCommentsChangesNothing();
     void addNewAppendsAfterEveryOtherChildAndKeepsTheFields();
     void addNewWithAnEmptyFieldAddsAnEmptyComment();
     void commentTextsEndingTheCommentEarlyAreRefused();
@@ -51,7 +51,7 @@ void CommentsEditorTest::updateWithoutChoosingARowRewritesTheFirstComment() {
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"typed", "two"}));
 }
 
-void CommentsEditorTest::updateWithNoCommentsChangesNothingButCountsAsAChange() {
+void CommentsEditorTest::updateWithNoCommentsChangesNothing() {
     DetailFixture f("<a><b/></a>");
     TCommentsEditorForm editor(f.context, f.root());
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({""}));
@@ -62,7 +62,7 @@ void CommentsEditorTest::updateWithNoCommentsChangesNothingButCountsAsAChange() 
     editor.CommentMemo()->setPlainText("typed");
     editor.UpdateBitBtnClick();
     QCOMPARE(f.root()->childCount(), 1);
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
 }
 
 void CommentsEditorTest::addNewAppendsAfterEveryOtherChildAndKeepsTheFields() {
@@ -96,7 +96,7 @@ void CommentsEditorTest::commentTextsEndingTheCommentEarlyAreRefused() {
     QCOMPARE(f.lastCaption(), QString("No Update"));
     QCOMPARE(f.lastMessage(), QString("Illegal characters '-->' in Comment "));
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one"}));
-    QVERIFY(!f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
 
     editor.CommentMemo()->setPlainText("a -- b");
     editor.UpdateBitBtnClick();
@@ -111,7 +111,7 @@ void CommentsEditorTest::deleteRemovesTheShownCommentAndResetsTheFields() {
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"zero", "two"}));
     QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
     QVERIFY(editor.CommentMemo()->toPlainText().isEmpty());
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(f.changed());
 }
 
 QTEST_MAIN(CommentsEditorTest)

@@ -10,8 +10,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "editing/Docking.h"
-#include "editing/Textframedocker.h"
+#include "widgets/Docking.h"
+#include "editors/Textframedocker.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/SettingsStore.h"
-#include "editors/DocumentText.h"
-#include "editors/Hints.h"
-#include "editors/SaveFile.h"
-#include "editors/UserDialogs.h"
+#include "widgets/SettingsStore.h"
+#include "document/DocumentText.h"
+#include "widgets/Hints.h"
+#include "document/SaveFile.h"
+#include "widgets/UserDialogs.h"
 
 using corvantis::StringObject;
 

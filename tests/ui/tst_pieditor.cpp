@@ -52,7 +52,7 @@ void PIEditorTest::updateChangesOnlyTheFirstInstructionWithTheTarget() {
     QCOMPARE(bytes(f.root()->childAt(2)->nodeValue()), QByteArray("two"));
     QVERIFY(editor.TargetNameEdit()->text().isEmpty());
     QVERIFY(editor.TargetNameMemo()->toPlainText().isEmpty());
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(f.changed());
 }
 
 void PIEditorTest::updateAppendsATargetThatDiffersOnlyInCase() {
@@ -103,7 +103,7 @@ void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
     QCOMPARE(f.lastCaption(), QString("Value Error"));
     QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Value:"));
     QCOMPARE(f.root()->childCount(), 0);
-    QVERIFY(!f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
 }
 
 void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {
@@ -113,7 +113,7 @@ void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {
     QCOMPARE(editor.TargetNameMemo()->toPlainText(), QString("two"));
     editor.DeleteBitBtnClick();
     QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"app=two"}));
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(f.changed());
 }
 
 void PIEditorTest::deleteOfAnUnknownOrEmptyTargetChangesNothing() {
@@ -125,7 +125,7 @@ void PIEditorTest::deleteOfAnUnknownOrEmptyTargetChangesNothing() {
     editor.TargetNameEdit()->clear();
     editor.DeleteBitBtnClick();
     QCOMPARE(f.root()->childCount(), 1);
-    QVERIFY(!f.changes.hasUnsavedChanges());
+    QVERIFY(!f.changed());
     QVERIFY(f.dialogs.messages.isEmpty());
 }
 

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "support/ProgramUnderTest.h"
-#include "editors/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 namespace {
 

@@ -3,16 +3,17 @@
 // the modal editors can be worked by Tab and closed by Escape.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcutEvent>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "app/Shortcuts.h"
 #include "detail_editor_fixture.h"
-#include "editing/Texteditor.h"
+#include "editors/Texteditor.h"
+#include "editors/Textframedocker.h"
 #include "editors/Attributeseditor.h"
 #include "editors/Commentseditor.h"
 #include "support/ProgramUnderTest.h"
@@ -81,6 +82,11 @@ private slots:
     void eachKeyReachesOnlyItsCommandFromTheTree() {
         ProgramUnderTest program;
         program.start();
+        // Two steps, one undone: both Undo and Redo can be reached.
+        program.click("NewFolder");
+        program.window().Action("UnderMnu")->trigger();
+        program.window().Action("UnderMnu")->trigger();
+        program.document().undo();
         ShortcutRecorder recorder(program.window());
         activate(&program.window(), program.window().TreeView());
         for (const CommandShortcut& shortcut : commandShortcuts()) {
@@ -122,18 +128,28 @@ private slots:
         QVERIFY(recorder.reached.isEmpty());
     }
 
-    void returnShowsTheSelectedNodesDetailsAsAClickDoes() {
+    void theArrowKeysShowEachFoldersDetailsAndFoldTheTree() {
         ProgramUnderTest program;
-        program.startAndOpen("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report</Work></Notes>");
+        program.startAndOpen("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report<Task/></Work></Notes>");
         auto* tree = program.window().TreeView();
         activate(&program.window(), tree);
         program.select("Work");
-        QCOMPARE(program.memo()->toPlainText(), QString());
-        QTest::keyClick(tree, Qt::Key_Return);
         QCOMPARE(program.memo()->toPlainText(), QString("Report"));
+        QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Work"));
         QTest::keyClick(tree, Qt::Key_Up);
-        QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(program.memo()->toPlainText(), QString("Bread\nMilk"));
+        // Left folds an open folder, then goes to its parent; Right opens it again.
+        program.select("Work");
+        QTest::keyClick(tree, Qt::Key_Left);
+        QVERIFY(!program.shows("Task"));
+        QTest::keyClick(tree, Qt::Key_Left);
+        QCOMPARE(program.currentCaption(), QString("Notes"));
+        QTest::keyClick(tree, Qt::Key_Down);
+        QTest::keyClick(tree, Qt::Key_Down);
+        QTest::keyClick(tree, Qt::Key_Right);
+        QVERIFY(program.shows("Task"));
+        QTest::keyClick(tree, Qt::Key_Right);
+        QCOMPARE(program.currentCaption(), QString("Task"));
     }
 
     void escapeClosesAnEditorAsOkDoes() {

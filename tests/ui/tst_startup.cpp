@@ -6,11 +6,12 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
+#include <QWindow>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "support/ProgramUnderTest.h"
-#include "editing/Textframedocker.h"
+#include "editors/Textframedocker.h"
 #include "editors/Xmlform.h"
 
 namespace {
@@ -108,14 +109,20 @@ private slots:
         ProgramUnderTest program;
         program.start();
         TVelmorant& window = program.window();
-        QCOMPARE(window.windowTitle(), QString("Corvantis (XML Editor) Personal Organiser"));
+        // Exactly the caption, with the desktop's marker while changes are unsaved.
+        QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser"));
+        program.select("NewDocument");
+        window.Action("UnderMnu")->trigger();
+        QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser*"));
+        program.document().undo();
+        QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser"));
         QStringList top;
         for (QAction* action : window.menuBar()->actions()) top << action->text();
         QCOMPARE(top, QStringList({"&File", "Edit", "Options", "Help"}));
         const QList<QAction*> menus = window.menuBar()->actions();
         QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open", "&New", "Save", "Save As", "-", "Exit"}));
         QCOMPARE(captions(menus[1]->menu()),
-                 QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "-", "Edit Node Name", "Refresh"}));
+                 QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "-", "Edit Node Name", "Refresh", "-", "Undo", "Redo Insert Folder"}));
         QCOMPARE(captions(menus[2]->menu()),
                  QStringList({"Use As XML Editor", "View Source", "Remember File Name",
                               "Reset Memory  of Screen Positions", "Insert From File", "Save To Show Source"}));

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "editing/Textframedocker.h"
+#include "editors/Textframedocker.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {
@@ -35,7 +35,7 @@ void run(ProgramUnderTest& program, const char* action) { program.window().Actio
 
 // The document as Save would write it, without its line breaks and indents.
 QString written(ProgramUnderTest& program) {
-    const corvantis::StringObject text = program.window().Document().serialize();
+    const corvantis::StringObject text = program.window().document().dom().serialize();
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.length()))
         .remove(QRegularExpression("\r\n *"));
 }
@@ -143,7 +143,7 @@ private slots:
             select(program, deleted);
             run(program, "DeletePOPMnu");
             QCOMPARE(program.markedCaption(), QString());
-            QCOMPARE(program.window().MarkMode(), 0);
+            QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
             select(program, "Garden");
             const QString before = written(program);
             run(program, "Under3");
@@ -277,11 +277,11 @@ private slots:
         openNotes(program);
         select(program, mark);
         run(program, "Cot1");
-        QCOMPARE(program.window().MarkMode(), 4);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::Cut);
         select(program, target);
         run(program, qPrintable(action));
         QVERIFY2(written(program).contains(document), qPrintable(written(program)));
-        QCOMPARE(program.window().MarkMode(), 0);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
         QCOMPARE(program.markedCaption(), QString());
         QVERIFY(program.isExpanded("Home") && !program.rectOf("Garden").isEmpty());
         QVERIFY(program.window().DetailsChanged());
@@ -317,7 +317,7 @@ private slots:
         QVERIFY2(written(program).contains("<Meeting/><Work>office<Task>call</Task><!--c--><Meeting/></Work></Work>"),
                  qPrintable(written(program)));
         // The rebuilt tree has no mark: every item shows the normal images.
-        QCOMPARE(program.window().MarkMode(), 0);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
         QCOMPARE(program.imagesOf("Work"), std::make_pair(0, 2));
     }
 
@@ -341,7 +341,7 @@ private slots:
         run(program, "Before2");
         run(program, "AtEnd3");
         QVERIFY(!program.window().DetailsChanged());
-        QCOMPARE(program.window().MarkMode(), 5);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::Copy);
         run(program, "Under2");
         QVERIFY(written(program).endsWith("<Garden/></Notes>"));
     }
@@ -360,10 +360,10 @@ private slots:
         QVERIFY(!program.window().DetailsChanged());
         QVERIFY(program.window().SaveMnuClick());
         QCOMPARE(written(program), unchanged);
-        const corvantis::StringObject text = program.window().Document().serialize();
+        const corvantis::StringObject text = program.window().document().dom().serialize();
         QCOMPARE(program.readFile("Notes.XML"), QByteArray(text.data(), static_cast<qsizetype>(text.length())));
         // Saving ended the cut.
-        QCOMPARE(program.window().MarkMode(), 0);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
     }
 
     void onlyAnInsertBeforeKeepsACut() {
@@ -374,10 +374,10 @@ private slots:
         select(program, "Task");
         run(program, "BeforeMnu");
         QTest::keyClick(program.labelEditor(), Qt::Key_Escape);
-        QCOMPARE(program.window().MarkMode(), 4);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::Cut);
         select(program, "Task");
         run(program, "UnderMnu");
-        QCOMPARE(program.window().MarkMode(), 0);
+        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
     }
 };
 

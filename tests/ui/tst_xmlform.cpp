@@ -9,7 +9,7 @@
 #include "detail_editor_fixture.h"
 #include "editors/Attributeseditor.h"
 #include "editors/Commentseditor.h"
-#include "editors/DetailStringGrid.h"
+#include "widgets/DetailStringGrid.h"
 #include "editors/Pieditor.h"
 #include "editors/Xmlform.h"
 
@@ -127,7 +127,7 @@ void XMLFormTest::anAttributeAddedInTheEditorShowsAfterItCloses() {
     });
     xml.AttribBitBtnClick();
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"id=7"}));
-    QVERIFY(f.changes.hasUnsavedChanges());
+    QVERIFY(f.changed());
 }
 
 void XMLFormTest::headingsAreRewrittenOnRequest() {

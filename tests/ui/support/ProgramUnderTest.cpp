@@ -6,14 +6,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
-#include "editing/Textframedocker.h"
+#include "document/DocumentTreeModel.h"
+#include "editors/Textframedocker.h"
+#include "tree/DocumentTreeView.h"
 
 ProgramUnderTest::ProgramUnderTest(const QString& programFolder)
     : programFolder_(programFolder.isEmpty() ? files_.path() + "/program/" : programFolder),
-      settings_(std::make_unique<SettingsStore>(store_.filePath("MyBusiness.ini"))) {}
+      settings_(std::make_unique<SettingsStore>(store_.filePath("MyBusiness.ini"))),
+      document_(std::make_unique<Document>()) {}
 
 ProgramUnderTest::~ProgramUnderTest() {
     textEditor_.reset();
@@ -21,7 +22,7 @@ ProgramUnderTest::~ProgramUnderTest() {
 }
 
 void ProgramUnderTest::start() {
-    window_ = std::make_unique<TVelmorant>(*settings_, dialogs, programFolder_);
+    window_ = std::make_unique<TVelmorant>(*settings_, dialogs, *document_, programFolder_);
     textEditor_ = std::make_unique<TTT>(*settings_);
     window_->AttachTextEditor(textEditor_.get());
     window_->show();
@@ -38,6 +39,7 @@ void ProgramUnderTest::startAndOpen(const QString& name, const QByteArray& bytes
 void ProgramUnderTest::restart() {
     textEditor_.reset();
     window_.reset();
+    document_ = std::make_unique<Document>();
     start();
 }
 
@@ -55,91 +57,99 @@ QByteArray ProgramUnderTest::readFile(const QString& name) const {
 
 QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor_->TT()->TextMemo(); }
 
-QTreeWidgetItem* ProgramUnderTest::item(const QString& caption) const {
-    for (QTreeWidgetItemIterator it(window_->TreeView()); *it; ++it)
-        if ((*it)->text(0) == caption) return *it;
-    return nullptr;
+QByteArray ProgramUnderTest::written() const {
+    const corvantis::StringObject text = document_->dom().serialize();
+    return QByteArray(text.data(), static_cast<qsizetype>(text.length()));
 }
 
-void ProgramUnderTest::clickItem(QTreeWidgetItem* item) {
-    QTreeWidget* tree = window_->TreeView();
-    if (!item) qFatal("no row to click");
-    tree->scrollToItem(item);
-    const QRect area = tree->visualItemRect(item);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, area.center());
+QModelIndex ProgramUnderTest::row(const QString& caption) const {
+    const QAbstractItemModel* rows = window_->TreeView()->model();
+    for (int i = 0; i < rows->rowCount(); ++i)
+        if (rows->index(i, 0).data().toString() == caption) return rows->index(i, 0);
+    return QModelIndex();
 }
 
-void ProgramUnderTest::click(const QString& caption) { clickItem(item(caption)); }
-
-void ProgramUnderTest::clickTop() { clickItem(window_->TreeView()->topLevelItem(0)); }
-
-QString ProgramUnderTest::topCaption() const {
-    const QTreeWidgetItem* top = window_->TreeView()->topLevelItem(0);
-    return top ? top->text(0) : QString();
+void ProgramUnderTest::clickRow(const QModelIndex& row) {
+    DocumentTreeView* tree = window_->TreeView();
+    if (!row.isValid()) qFatal("no row to click");
+    tree->scrollTo(row);
+    const QRect area = tree->visualRect(row);
+    // On the caption, right of the indentation, the arrow and the image.
+    const int indent = (row.data(DocumentTreeModel::DepthRole).toInt() + 1) * DocumentTreeView::Indent;
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(area.left() + indent + 24, area.center().y()));
+    // What the click set going finishes, as in the program's event loop.
+    QCoreApplication::processEvents();
 }
+
+void ProgramUnderTest::click(const QString& caption) { clickRow(row(caption)); }
+
+void ProgramUnderTest::clickTop() { clickRow(window_->TreeView()->model()->index(0, 0)); }
+
+QString ProgramUnderTest::topCaption() const { return window_->TreeView()->model()->index(0, 0).data().toString(); }
 
 QStringList ProgramUnderTest::shownCaptions() const {
     QStringList captions;
-    for (QTreeWidgetItemIterator it(window_->TreeView()); *it; ++it) {
-        bool shown = true;
-        for (const QTreeWidgetItem* up = (*it)->parent(); up && shown; up = up->parent()) shown = up->isExpanded();
-        if (shown) captions << (*it)->text(0);
+    const QAbstractItemModel* rows = window_->TreeView()->model();
+    for (int i = 0; i < rows->rowCount(); ++i) captions << rows->index(i, 0).data().toString();
+    return captions;
+}
+
+bool ProgramUnderTest::shows(const QString& caption) const { return row(caption).isValid(); }
+
+QStringList ProgramUnderTest::childCaptions(const QString& caption) const {
+    QStringList captions;
+    const QModelIndex parent = row(caption);
+    if (!parent.isValid()) return captions;
+    const QAbstractItemModel* rows = parent.model();
+    const int depth = parent.data(DocumentTreeModel::DepthRole).toInt();
+    for (int i = parent.row() + 1; i < rows->rowCount(); ++i) {
+        const QModelIndex below = rows->index(i, 0);
+        const int at = below.data(DocumentTreeModel::DepthRole).toInt();
+        if (at <= depth) break;
+        if (at == depth + 1) captions << below.data().toString();
     }
     return captions;
 }
 
-bool ProgramUnderTest::shows(const QString& caption) const { return item(caption) != nullptr; }
-
-QStringList ProgramUnderTest::childCaptions(const QString& caption) const {
-    QStringList captions;
-    const QTreeWidgetItem* parent = item(caption);
-    for (int i = 0; parent && i < parent->childCount(); ++i) captions << parent->child(i)->text(0);
-    return captions;
-}
-
-QString ProgramUnderTest::currentCaption() const {
-    const QTreeWidgetItem* current = window_->TreeView()->currentItem();
-    return current ? current->text(0) : QString();
-}
+QString ProgramUnderTest::currentCaption() const { return window_->TreeView()->currentIndex().data().toString(); }
 
 bool ProgramUnderTest::isExpanded(const QString& caption) const {
-    const QTreeWidgetItem* row = item(caption);
-    return row && row->isExpanded();
+    return row(caption).data(DocumentTreeModel::ExpandedRole).toBool();
 }
 
 void ProgramUnderTest::setExpanded(const QString& caption, bool expanded) {
-    if (QTreeWidgetItem* row = item(caption)) row->setExpanded(expanded);
+    window_->TreeView()->documentModel()->setExpanded(row(caption), expanded);
 }
 
 QRect ProgramUnderTest::rectOf(const QString& caption) const {
-    const QTreeWidgetItem* row = item(caption);
-    return row ? window_->TreeView()->visualItemRect(row) : QRect();
+    const QModelIndex shown = row(caption);
+    return shown.isValid() ? window_->TreeView()->visualRect(shown) : QRect();
 }
 
 std::pair<int, int> ProgramUnderTest::imagesOf(const QString& caption) const {
-    return window_->TreeViewGetImageIndex(item(caption));
+    return window_->TreeViewGetImageIndex(nodeOf(caption));
 }
 
 QString ProgramUnderTest::markedCaption() const {
-    const QTreeWidgetItem* marked = window_->MarkedItem();
-    return marked ? marked->text(0) : QString();
+    const corvantis::DOMNode* marked = window_->MarkedNode();
+    return marked ? window_->TreeView()->documentModel()->indexOf(marked).data().toString() : QString();
 }
 
-corvantis::DOMNode* ProgramUnderTest::nodeOf(const QString& caption) const { return TVelmorant::NodeOf(item(caption)); }
-
-corvantis::DOMNode* ProgramUnderTest::currentNode() const {
-    return TVelmorant::NodeOf(window_->TreeView()->currentItem());
+corvantis::DOMNode* ProgramUnderTest::nodeOf(const QString& caption) const {
+    return window_->TreeView()->nodeAt(row(caption));
 }
+
+corvantis::DOMNode* ProgramUnderTest::currentNode() const { return window_->TreeView()->currentNode(); }
 
 void ProgramUnderTest::select(const QString& caption) {
-    QTreeWidgetItem* row = item(caption);
-    if (!row) qFatal("no row to select");
-    window_->TreeView()->setCurrentItem(row);
+    const QModelIndex shown = row(caption);
+    if (!shown.isValid()) qFatal("no row to select");
+    window_->TreeView()->setCurrentIndex(shown);
 }
 
-void ProgramUnderTest::selectTop() { window_->TreeView()->setCurrentItem(window_->TreeView()->topLevelItem(0)); }
+void ProgramUnderTest::selectTop() { window_->TreeView()->setCurrentIndex(window_->TreeView()->model()->index(0, 0)); }
 
-void ProgramUnderTest::selectNone() { window_->TreeView()->setCurrentItem(nullptr); }
+void ProgramUnderTest::selectNone() { window_->TreeView()->setCurrentIndex(QModelIndex()); }
 
 QLineEdit* ProgramUnderTest::labelEditor() const {
     for (QLineEdit* edit : window_->TreeView()->viewport()->findChildren<QLineEdit*>())

@@ -7,13 +7,15 @@
 #include <QTemporaryDir>
 
 #include "ScriptedDialogs.h"
-#include "app/SettingsStore.h"
 #include "app/Treeorganizer.h"
-#include "editing/Texteditor.h"
+#include "document/Document.h"
+#include "editors/Texteditor.h"
+#include "tree/DocumentTreeView.h"
+#include "widgets/SettingsStore.h"
 
 class QLineEdit;
+class QModelIndex;
 class QPlainTextEdit;
-class QTreeWidgetItem;
 namespace corvantis {
 class DOMNode;
 }
@@ -39,6 +41,9 @@ public:
     QByteArray readFile(const QString& name) const;
 
     TVelmorant& window() { return *window_; }
+    Document& document() { return *document_; }
+    // The document as Save would write it.
+    QByteArray written() const;
     TTT& textEditor() { return *textEditor_; }
     QPlainTextEdit* memo() const;
     ScriptedDialogs dialogs;
@@ -77,13 +82,14 @@ public:
     bool close();
 
 private:
-    QTreeWidgetItem* item(const QString& caption) const;
-    void clickItem(QTreeWidgetItem* item);
+    QModelIndex row(const QString& caption) const;
+    void clickRow(const QModelIndex& row);
 
     QTemporaryDir files_;
     QTemporaryDir store_;
     QString programFolder_;
     std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<Document> document_;
     std::unique_ptr<TVelmorant> window_;
     std::unique_ptr<TTT> textEditor_;
 };

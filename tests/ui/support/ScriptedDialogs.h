@@ -7,7 +7,7 @@
 #include <QQueue>
 #include <QString>
 
-#include "editors/UserDialogs.h"
+#include "widgets/UserDialogs.h"
 
 class ScriptedDialogs : public UserDialogs {
 public:

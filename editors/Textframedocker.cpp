@@ -1,11 +1,11 @@
-#include "editing/Textframedocker.h"
+#include "editors/Textframedocker.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "editing/Docking.h"
-#include "editors/Hints.h"
+#include "widgets/Docking.h"
+#include "widgets/Hints.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "editors/UserDialogs.h"
+#include "widgets/UserDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,10 +1,10 @@
-#include "editing/Texteditor.h"
+#include "editors/Texteditor.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "editing/Docking.h"
-#include "editing/Textframedocker.h"
+#include "widgets/Docking.h"
+#include "editors/Textframedocker.h"
 
 TTT::TTT(SettingsStore& settings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |

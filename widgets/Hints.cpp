@@ -1,4 +1,4 @@
-#include "editors/Hints.h"
+#include "widgets/Hints.h"
 
 #include <QAction>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "editors/DocumentText.h"
+#include "document/DocumentText.h"
 
 #include <QRegularExpression>
 

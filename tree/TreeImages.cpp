@@ -1,4 +1,4 @@
-#include "app/TreeImages.h"
+#include "tree/TreeImages.h"
 
 #include <QPainter>
 #include <QPainterPath>

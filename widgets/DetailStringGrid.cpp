@@ -1,4 +1,4 @@
-#include "editors/DetailStringGrid.h"
+#include "widgets/DetailStringGrid.h"
 
 #include <QEvent>
 #include <QHeaderView>

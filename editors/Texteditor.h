@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "editors/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 class DockablePanel;
 class SettingsStore;

@@ -1,10 +1,10 @@
-#include "editors/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QWidget>
 
-#include "app/SettingsStore.h"
+#include "widgets/SettingsStore.h"
 
 WindowPlacement::WindowPlacement(QWidget* window, QString prefix, SettingsStore& settings)
     : window_(window), prefix_(std::move(prefix)), settings_(settings) {}

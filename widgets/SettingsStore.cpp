@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "widgets/SettingsStore.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "editors/SaveFile.h"
+#include "document/SaveFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "editing/Docking.h"
+#include "widgets/Docking.h"
 
 #include <QApplication>
 #include <QBoxLayout>

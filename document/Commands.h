@@ -1,0 +1,205 @@
+// The steps of the undo history. Each changes the document through
+// Document, so the views follow. A command keeps what it took out of the
+// tree (never a copy of the document) and frees it only while it still owns
+// it, that is while it is out of the tree.
+#pragma once
+
+#include <memory>
+
+#include <QUndoCommand>
+
+#include "core/Dom.h"
+
+class Document;
+
+class DocumentCommand : public QUndoCommand {
+public:
+    // The node the selection goes to once the step is undone or redone;
+    // null leaves the selection to the view.
+    virtual corvantis::DOMNode* selectedAfterUndo() const { return nullptr; }
+    virtual corvantis::DOMNode* selectedAfterRedo() const { return nullptr; }
+
+protected:
+    DocumentCommand(Document& document, const QString& text) : QUndoCommand(text), document_(document) {}
+
+    Document& document_;
+};
+
+// Puts a subtree that is in no tree at a place: a new folder, a pasted
+// copy, a new comment or processing instruction.
+class PlaceSubtree : public DocumentCommand {
+public:
+    // `selectedBefore` is where the selection goes back to on undo.
+    PlaceSubtree(Document& document, std::unique_ptr<corvantis::DOMNode> subtree, corvantis::NodePlace place,
+                 const QString& text, corvantis::DOMNode* selectedBefore = nullptr);
+    ~PlaceSubtree() override;
+
+    corvantis::DOMNode* node() const { return node_; }
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return selectedBefore_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return node_; }
+
+private:
+    std::unique_ptr<corvantis::DOMNode> owned_;
+    corvantis::DOMNode* node_;
+    corvantis::NodePlace place_;
+    corvantis::DOMNode* selectedBefore_;
+};
+
+// Takes a node with its subtree out of the tree: a deleted folder, comment
+// or processing instruction.
+class RemoveSubtree : public DocumentCommand {
+public:
+    // `selectedAfterUndo` defaults to the node itself.
+    RemoveSubtree(Document& document, corvantis::DOMNode* node, const QString& text,
+                  corvantis::DOMNode* selectedAfterUndo = nullptr);
+    ~RemoveSubtree() override;
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return selectedAfterUndo_; }
+
+private:
+    std::unique_ptr<corvantis::DOMNode> owned_;
+    corvantis::DOMNode* node_;
+    corvantis::NodePlace place_;
+    corvantis::DOMNode* selectedAfterUndo_;
+};
+
+// Moves a subtree beside or under a target (a cut and paste). The node
+// keeps its identity.
+class MoveSubtree : public DocumentCommand {
+public:
+    MoveSubtree(Document& document, corvantis::DOMNode* node, corvantis::DOMNode* target,
+                corvantis::InsertPosition position, const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return node_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return node_; }
+
+private:
+    corvantis::DOMNode* node_;
+    corvantis::DOMNode* target_;
+    corvantis::InsertPosition position_;
+    corvantis::NodePlace from_;
+};
+
+// Reads in what a file held under a target, after its children.
+class InsertFragment : public DocumentCommand {
+public:
+    // `fragment` holds the nodes read, as its children.
+    InsertFragment(Document& document, corvantis::DOMNode* target, std::unique_ptr<corvantis::DOMNode> fragment,
+                   const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return target_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return target_; }
+
+private:
+    corvantis::DOMNode* target_;
+    // Holds the nodes while they are out of the tree.
+    std::unique_ptr<corvantis::DOMNode> fragment_;
+    int first_ = 0;
+};
+
+// A new name for an element.
+class RenameElement : public DocumentCommand {
+public:
+    RenameElement(Document& document, corvantis::DOMNode* element, const corvantis::StringObject& name,
+           const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
+
+private:
+    corvantis::DOMNode* element_;
+    corvantis::StringObject oldName_;
+    corvantis::StringObject newName_;
+};
+
+// A new value for a leaf: a comment's text, a processing instruction's
+// data. The selection goes to the element whose details show it.
+class SetNodeValue : public DocumentCommand {
+public:
+    SetNodeValue(Document& document, corvantis::DOMNode* node, const corvantis::StringObject& value,
+             const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return owner_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return owner_; }
+
+private:
+    corvantis::DOMNode* node_;
+    corvantis::DOMNode* owner_;
+    corvantis::StringObject oldValue_;
+    corvantis::StringObject newValue_;
+};
+
+// The text typed for an element: the value of its first TEXT child, which
+// is made, first among the children, when there is none. Typing on one
+// element that follows typing on the same element merges into one step.
+class SetElementText : public DocumentCommand {
+public:
+    SetElementText(Document& document, corvantis::DOMNode* element, const corvantis::StringObject& text,
+                   const QString& label);
+    ~SetElementText() override;
+
+    int id() const override { return 1; }
+    bool mergeWith(const QUndoCommand* other) override;
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
+
+private:
+    corvantis::DOMNode* element_;
+    // The TEXT child that was there, or the one this step made (owned while
+    // it is out of the tree).
+    corvantis::DOMNode* textNode_;
+    std::unique_ptr<corvantis::DOMNode> madeText_;
+    bool made_;
+    corvantis::StringObject oldValue_;
+    corvantis::StringObject newValue_;
+};
+
+// Sets an attribute: a new one goes last, an existing one keeps its place.
+class SetAttribute : public DocumentCommand {
+public:
+    SetAttribute(Document& document, corvantis::DOMNode* element, const corvantis::StringObject& name,
+                 const corvantis::StringObject& value, const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
+
+private:
+    corvantis::DOMNode* element_;
+    corvantis::StringObject name_;
+    corvantis::StringObject value_;
+    bool existed_;
+    corvantis::StringObject oldValue_;
+};
+
+// Removes an attribute; undo puts it back at its old position.
+class RemoveAttribute : public DocumentCommand {
+public:
+    // The element must have an attribute of that name.
+    RemoveAttribute(Document& document, corvantis::DOMNode* element, int index, const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
+
+private:
+    corvantis::DOMNode* element_;
+    int index_;
+    corvantis::Attr attribute_;
+};

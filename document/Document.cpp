@@ -1,0 +1,217 @@
+#include "document/Document.h"
+
+#include <QFile>
+
+#include "document/Commands.h"
+
+using corvantis::DOMNode;
+using corvantis::NodePlace;
+using corvantis::StringObject;
+
+namespace {
+
+const char* const NewDocumentName = "My FileName";
+const char* const NewDeclaration = "version = \"1.0\" encoding=\"ISO-8859-1\"";
+
+// The bytes of a name for the document node: in the document's encoding
+// when it can hold the name, else as the file system spells it.
+StringObject documentNameBytes(const DocumentText& text, const QString& name) {
+    StringObject bytes;
+    if (!text.toBytes(name, bytes)) {
+        const QByteArray local = QFile::encodeName(name);
+        bytes.assign(local.constData(), static_cast<std::size_t>(local.size()));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+Document::Document(QObject* parent)
+    : QObject(parent), dom_(std::make_unique<corvantis::DOM>("Corvantis")), fileName_(NewDocumentName) {
+    connect(&history_, &QUndoStack::cleanChanged, this, [this] { emit modifiedChanged(hasUnsavedChanges()); });
+}
+
+Document::~Document() {
+    // Commands refer to nodes of the tree: they go first.
+    history_.clear();
+}
+
+bool Document::hasUnsavedChanges() const {
+    return !history_.isClean() || (pendingEdit_ && pendingEdit_->hasPendingEdit());
+}
+
+bool Document::isWithin(const DOMNode* node, const DOMNode* parent, int first, int last) {
+    const DOMNode* child = node;
+    while (child && child->parentNode() != parent) child = child->parentNode();
+    if (!child || !parent) return false;
+    const int index = parent->childNodes()->indexOf(child);
+    return index >= first && index <= last;
+}
+
+// ---- Replacing the whole document ----
+
+void Document::beginReplacing() {
+    emit aboutToReplace();
+    history_.clear();
+    dom_->reset();
+}
+
+void Document::endReplacing(const QString& fileName, bool isNew) {
+    fileName_ = fileName;
+    isNew_ = isNew;
+    history_.setClean();
+    emit replaced();
+    emit modifiedChanged(hasUnsavedChanges());
+}
+
+void Document::makeNew() {
+    beginReplacing();
+    text_ = DocumentText(DocumentText::Encoding::Latin1);
+    try {
+        DOMNode* documentNode = dom_->documentNode();
+        DOMNode* newDocument = dom_->createNode(corvantis::ELEMENT, documentNode);
+        newDocument->setNodeName("NewDocument");
+        dom_->insertNewElement(corvantis::ELEMENT, newDocument, corvantis::Under);
+        auto declaration = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
+        declaration->setNodeName("xml");
+        declaration->setNodeValue(NewDeclaration);
+        documentNode->prependChild(declaration.release());
+    } catch (...) {
+        endReplacing(NewDocumentName, true);
+        throw;
+    }
+    endReplacing(NewDocumentName, true);
+}
+
+void Document::load(const QByteArray& bytes, const QString& fileName, const QString& documentName) {
+    beginReplacing();
+    try {
+        text_ = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        dom_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        dom_->documentNode()->setNodeName(documentNameBytes(text_, documentName));
+    } catch (...) {
+        // The views must show what is there, however little.
+        endReplacing(fileName, false);
+        throw;
+    }
+    endReplacing(fileName, false);
+}
+
+void Document::saved(const QString& fileName) {
+    fileName_ = fileName;
+    history_.setClean();
+    emit modifiedChanged(hasUnsavedChanges());
+}
+
+void Document::setDocumentName(const QString& name) {
+    dom_->documentNode()->setNodeName(documentNameBytes(text_, name));
+    emit renamed(dom_->documentNode());
+}
+
+// ---- Changes ----
+
+bool Document::commitPendingEdits() {
+    return !pendingEdit_ || !pendingEdit_->hasPendingEdit() || pendingEdit_->commitPendingEdit();
+}
+
+void Document::pendingEditChanged() { emit modifiedChanged(hasUnsavedChanges()); }
+
+// Marks a command running for as long as it lives.
+class Document::Running {
+public:
+    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Running() { flag_ = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    bool& flag_;
+};
+
+bool Document::push(DocumentCommand* command) {
+    std::unique_ptr<DocumentCommand> owned(command);
+    if (running_) return false;
+    const Running running(running_);
+    history_.push(owned.release());
+    return true;
+}
+
+void Document::undo() {
+    if (running_ || !commitPendingEdits() || !history_.canUndo()) return;
+    // Asked first: a step that undoes to nothing is dropped by the history.
+    DOMNode* selected = static_cast<const DocumentCommand*>(history_.command(history_.index() - 1))->selectedAfterUndo();
+    {
+        const Running running(running_);
+        history_.undo();
+    }
+    emit selectionRequested(selected);
+}
+
+void Document::redo() {
+    if (running_ || !commitPendingEdits() || !history_.canRedo()) return;
+    DOMNode* selected = static_cast<const DocumentCommand*>(history_.command(history_.index()))->selectedAfterRedo();
+    {
+        const Running running(running_);
+        history_.redo();
+    }
+    emit selectionRequested(selected);
+}
+
+DOMNode* Document::detailsOwner(DOMNode* node) {
+    return node && node->nodeType() != corvantis::ELEMENT && node->nodeType() != corvantis::DOCUMENT
+               ? node->parentNode()
+               : node;
+}
+
+NodePlace Document::detach(DOMNode* node) {
+    const NodePlace place = dom_->placeOf(node);
+    if (!place) return {};
+    emit childrenAboutToLeave(place.parent, place.index, place.index);
+    dom_->detach(node);
+    emit detailsChanged(place.parent);
+    return place;
+}
+
+void Document::attach(DOMNode* node, NodePlace place) {
+    if (!node || !place) return;
+    dom_->attach(node, place);
+    const int index = std::min(place.index, place.parent->childCount() - 1);
+    emit childrenArrived(place.parent, index, index);
+    emit detailsChanged(place.parent);
+}
+
+void Document::moveChildren(DOMNode* from, int first, DOMNode* to) {
+    const int count = from->childCount();
+    if (first < 0 || first >= count) return;
+    if (dom_->contains(from)) emit childrenAboutToLeave(from, first, count - 1);
+    const int start = to->childCount();
+    dom_->moveChildren(from, first, to);
+    if (dom_->contains(to)) emit childrenArrived(to, start, to->childCount() - 1);
+    emit detailsChanged(dom_->contains(to) ? to : from);
+}
+
+void Document::setName(DOMNode* node, const StringObject& name) {
+    node->setNodeName(name);
+    if (node->nodeType() == corvantis::ELEMENT) emit renamed(node);
+    emit detailsChanged(detailsOwner(node));
+}
+
+void Document::setValue(DOMNode* node, const StringObject& value) {
+    node->setNodeValue(value);
+    emit detailsChanged(detailsOwner(node));
+}
+
+void Document::setAttribute(DOMNode* element, const StringObject& name, const StringObject& value) {
+    element->setAttribute(name, value, 0);
+    emit detailsChanged(element);
+}
+
+void Document::removeAttribute(DOMNode* element, const StringObject& name) {
+    element->removeAttribute(name);
+    emit detailsChanged(element);
+}
+
+void Document::insertAttributeAt(DOMNode* element, int index, const corvantis::Attr& attribute) {
+    element->insertAttributeAt(index, attribute);
+    emit detailsChanged(element);
+}

@@ -1,0 +1,127 @@
+// The one open document: the tree of nodes, the encoding its text is kept
+// in, the file it belongs to and its undo history. Every change to the tree
+// is an undoable command pushed onto the history; the history's clean state
+// is "no unsaved changes". Views follow the document through the signals
+// below and never change it themselves.
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+
+#include "core/Dom.h"
+#include "document/DocumentText.h"
+
+class DocumentCommand;
+
+// Text typed into a view that is not in the document yet. The document asks
+// for it to be committed (as a command of its own) before any other change,
+// before it is saved and before an undo.
+class PendingEdit {
+public:
+    virtual ~PendingEdit() = default;
+    virtual bool hasPendingEdit() const = 0;
+    // False when the text cannot be kept (the user has been told why); it
+    // then stays where it was typed.
+    virtual bool commitPendingEdit() = 0;
+};
+
+class Document : public QObject {
+    Q_OBJECT
+public:
+    explicit Document(QObject* parent = nullptr);
+    ~Document() override;
+
+    corvantis::DOM& dom() { return *dom_; }
+    const corvantis::DOM& dom() const { return *dom_; }
+    corvantis::DOMNode* documentNode() const { return dom_->documentNode(); }
+    const DocumentText& text() const { return text_; }
+    // The file the document belongs to; "My FileName" for a new document.
+    const QString& fileName() const { return fileName_; }
+    // Made by New: it has no file of its own yet.
+    bool isNew() const { return isNew_; }
+
+    QUndoStack& history() { return history_; }
+    bool hasUnsavedChanges() const;
+
+    // True when `node` is one of the children first to last of `parent` or
+    // lies below one of them.
+    static bool isWithin(const corvantis::DOMNode* node, const corvantis::DOMNode* parent, int first, int last);
+
+    // ---- Replacing the whole document (the history starts anew) ----
+    // The New document: a declaration, "NewDocument" and one "NewFolder".
+    void makeNew();
+    // Reads `bytes` as the document of `fileName`. The document node is
+    // named `documentName`.
+    void load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
+    // After a complete save under `fileName`: nothing is unsaved. A new
+    // document stays new, so each Save asks for a name, until a file is opened.
+    void saved(const QString& fileName);
+    // Names the document node, the top row's caption.
+    void setDocumentName(const QString& name);
+
+    // ---- Changes ----
+    void setPendingEdit(PendingEdit* edit) { pendingEdit_ = edit; }
+    // Commits text still being typed; false when it cannot be stored.
+    bool commitPendingEdits();
+    // Tells the views that typed text came or went (the modified state).
+    void pendingEditChanged();
+    // Runs `command` and puts it on the history; false (and the command
+    // dropped) while another command runs, which it would interleave with.
+    bool push(DocumentCommand* command);
+    // Undo and Redo, after committing typed text. Each asks the views to
+    // select the node the step concerns.
+    void undo();
+    void redo();
+
+    // What the commands change the tree with; each tells the views.
+    corvantis::NodePlace detach(corvantis::DOMNode* node);
+    void attach(corvantis::DOMNode* node, corvantis::NodePlace place);
+    // Moves the children of `from` from position `first` on to the end of
+    // `to`'s children; one of the two is in no tree.
+    void moveChildren(corvantis::DOMNode* from, int first, corvantis::DOMNode* to);
+    void setName(corvantis::DOMNode* node, const corvantis::StringObject& name);
+    void setValue(corvantis::DOMNode* node, const corvantis::StringObject& value);
+    void setAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name,
+                      const corvantis::StringObject& value);
+    void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
+    void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
+
+signals:
+    // The whole tree is about to be replaced / has been replaced.
+    void aboutToReplace();
+    void replaced();
+    // The children of `parent` at positions first to last, with their
+    // subtrees, are about to leave the tree: drop references to anything
+    // within them (isWithin tells).
+    void childrenAboutToLeave(corvantis::DOMNode* parent, int first, int last);
+    // Children at positions first to last of `parent` came into the tree.
+    void childrenArrived(corvantis::DOMNode* parent, int first, int last);
+    void renamed(corvantis::DOMNode* element);
+    // What the details show of `node` changed: its attributes, text,
+    // comments or processing instructions.
+    void detailsChanged(corvantis::DOMNode* node);
+    void modifiedChanged(bool modified);
+    // After an undo or redo: the node the step concerns, for the selection.
+    void selectionRequested(corvantis::DOMNode* node);
+
+private:
+    // Empties the history and the tree before a new one is read.
+    void beginReplacing();
+    void endReplacing(const QString& fileName, bool isNew);
+    // The node whose details show a change to `node`: its element or the
+    // document node.
+    static corvantis::DOMNode* detailsOwner(corvantis::DOMNode* node);
+
+    class Running;
+
+    std::unique_ptr<corvantis::DOM> dom_;
+    DocumentText text_;
+    QString fileName_;
+    bool isNew_ = false;
+    QUndoStack history_;
+    PendingEdit* pendingEdit_ = nullptr;
+    bool running_ = false;
+};

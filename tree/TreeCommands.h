@@ -1,0 +1,69 @@
+// The commands that reshape the tree of folders: insert a "NewFolder"
+// element before, after or under the selected one, delete the selected
+// folder with everything in it, rename a folder in place, and copy, cut and
+// paste subtrees. Each change is one undoable step of the document's
+// history; a command that would change nothing pushes none.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "core/Dom.h"
+
+class Document;
+class TreeSelection;
+class UserDialogs;
+class QWidget;
+
+class TreeCommands : public QObject {
+    Q_OBJECT
+public:
+    enum class Mark { None, Cut, Copy };
+
+    // `dialogParent` is the window the command's messages belong to.
+    TreeCommands(Document& document, TreeSelection& selection, UserDialogs& dialogs, QWidget* dialogParent);
+
+    // Insert
+    void BeforePOPMnuClick() { insert(corvantis::Before); }
+    void AtEndPOPMnuClick() { insert(corvantis::AtEnd); }
+    void UnderPOPMnuClick() { insert(corvantis::Under); }
+    void DeletePOPMnuClick();
+
+    // Rename: the Edit Node Name command, and the checks when a name edit
+    // begins and ends.
+    void EditNodeNamePOPMnuClick();
+    bool mayRename(const corvantis::DOMNode* node) const;
+    void renamed(corvantis::DOMNode* node, const QString& typed);
+
+    // Copy, cut and paste
+    void CopyPOPMnuClick() { markSelected(Mark::Copy); }
+    void CutPOPMnuClick() { markSelected(Mark::Cut); }
+    void Before2Click() { paste(corvantis::Before); }
+    void AtEnd2Click() { paste(corvantis::AtEnd); }
+    void Under2Click() { paste(corvantis::Under); }
+    // A cut mark ends; a copy mark stays.
+    void DropCutMark();
+    // Any mark ends.
+    void dropMark() { setMark(nullptr, Mark::None); }
+
+    corvantis::DOMNode* markedNode() const { return marked_; }
+    Mark markMode() const { return mark_; }
+    // The image and selected image of a row: 0/2, 4/5 marked for copy, 6/7
+    // marked for cut.
+    std::pair<int, int> imagesOf(const corvantis::DOMNode* node) const;
+
+private:
+    void insert(corvantis::InsertPosition position);
+    void markSelected(Mark mark);
+    void paste(corvantis::InsertPosition position);
+    void setMark(corvantis::DOMNode* node, Mark mark);
+    // The node's name as the user reads it, for the steps' names.
+    QString nameOf(const corvantis::DOMNode* node) const;
+
+    Document& document_;
+    TreeSelection& selection_;
+    UserDialogs& dialogs_;
+    QWidget* dialogParent_;
+    corvantis::DOMNode* marked_ = nullptr;
+    Mark mark_ = Mark::None;
+};
