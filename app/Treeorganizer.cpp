@@ -109,6 +109,8 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
 }
 
 TVelmorant::~TVelmorant() {
+    // A name still being edited would be committed while the windows go.
+    treeView_->setRenaming(nullptr, nullptr);
     typedText_.reset();
     delete xml_;
     xml_ = nullptr;

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/Dom.h"
-#include "fuzz/TreeChecks.h"
+#include "Require.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ StringObject readAndWrite(DOM& dom, const char* bytes, std::size_t length) {
     const int result = dom.parse(bytes, length);
     require(result == 1 || (result == 0 && dom.error().code == DOMError::TooManyEndTags),
             "a read stopped without saying why");
-    fuzz::checkTree(dom, 1);
+    fuzz::requireSound(dom, 1);
     return dom.serialize();
 }
 
@@ -28,7 +28,7 @@ void checkCopyWritesAlike(DOM& dom) {
         return;
     }
     const std::unique_ptr<DOMNode> copy(dom.copySubtree(root));
-    require(fuzz::fingerprint(copy.get()) == fuzz::fingerprint(root), "a copy differs from its source");
+    require(checks::fingerprint(copy.get()) == checks::fingerprint(root), "a copy differs from its source");
     require(dom.serialize(copy.get()) == dom.serialize(root), "a copy writes differently from its source");
 }
 
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StringObject firstText = readAndWrite(first, reinterpret_cast<const char*>(data), size);
     checkCopyWritesAlike(first);
     first.renumberElements();
-    fuzz::checkTree(first, 0);
+    fuzz::requireSound(first, 0);
 
     DOM second("Corvantis");
     const StringObject secondText = readAndWrite(second, firstText.data(), firstText.length());

@@ -1,15 +1,20 @@
 // A small organiser is read, then the input bytes drive a sequence of tree
 // operations on nodes picked from the element index. After every step the
-// tree must be sound and numbered in document order, each operation must have
-// done exactly what it reports (or, when it refuses, nothing at all), and at
-// the end the document must write and read back with the same elements and
-// attributes.
+// tree must be sound and numbered in document order, and each operation must
+// have done exactly what it reports (or, when it refuses, nothing at all).
+// Every change is then undone, step by step, back to the bytes first read,
+// and redone to the bytes last written, with the core's reversible
+// operations, as the program's undo history does. At the end the document
+// must write and read back with the same elements and attributes.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
 
+#include "Require.h"
 #include "core/Dom.h"
-#include "fuzz/TreeChecks.h"
 
 namespace {
 
@@ -91,27 +96,56 @@ int textChildCount(const DOMNode* node) {
     return count;
 }
 
+// A subtree out of the tree: owned here until it goes back in.
+using Kept = std::shared_ptr<std::unique_ptr<DOMNode>>;
+
+// One change, with how to take it back and how to make it again.
+struct Step {
+    std::function<void()> undo;
+    std::function<void()> redo;
+};
+
 class Session {
 public:
-    explicit Session(Choices& choices) : choices_(choices) { load(); }
+    explicit Session(Choices& choices) : choices_(choices) {
+        dom_.parse(kSeed, std::strlen(kSeed));
+        dom_.renumberElements();
+        fuzz::requireSound(dom_, 0);
+    }
 
     void run() {
+        const StringObject first = dom_.serialize();
         for (int step = 0; step < kMaxSteps && !choices_.exhausted(); ++step) {
-            if (dom_.elementIndex().count() == 0) {
-                dom_.reset();
-                load();
-            }
             operate();
-            fuzz::checkTree(dom_, 0);
+            fuzz::requireSound(dom_, 0);
         }
+        const StringObject last = dom_.serialize();
+        for (auto step = history_.rbegin(); step != history_.rend(); ++step) {
+            step->undo();
+            fuzz::requireSound(dom_, 0);
+        }
+        require(dom_.serialize() == first, "undoing every step did not give the document first read");
+        for (Step& step : history_) {
+            step.redo();
+            fuzz::requireSound(dom_, 0);
+        }
+        require(dom_.serialize() == last, "redoing every step did not give the document last written");
         checkWritesAndReadsBack();
     }
 
 private:
-    void load() {
-        dom_.parse(kSeed, std::strlen(kSeed));
-        dom_.renumberElements();
-        fuzz::checkTree(dom_, 0);
+    // `node` came into the tree where it stands now.
+    void placed(DOMNode* node) {
+        const NodePlace place = dom_.placeOf(node);
+        Kept kept = std::make_shared<std::unique_ptr<DOMNode>>();
+        history_.push_back({[this, node, kept] { dom_.detach(node), kept->reset(node); },
+                            [this, place, kept] { dom_.attach(kept->release(), place); }});
+    }
+    // `node` moved from `from` to where it stands now.
+    void moved(DOMNode* node, NodePlace from) {
+        const NodePlace to = dom_.placeOf(node);
+        history_.push_back({[this, node, from] { dom_.detach(node), dom_.attach(node, from); },
+                            [this, node, to] { dom_.detach(node), dom_.attach(node, to); }});
     }
 
     void operate() {
@@ -176,6 +210,7 @@ private:
         if (refusesPlacement(target, position)) {
             const StringObject before = dom_.serialize();
             requireRefused(dom_.insertNewElement(ELEMENT, target, position), before);
+            insertTopElement(target, position);
             return;
         }
         DOMNode* parent = position == Under ? target : target->parentNode();
@@ -193,6 +228,23 @@ private:
             require(isLastChild(made, parent), "a new element is not the last child");
         }
         require(dom_.elementIndex().count() == elements + 1, "an insert did not add one element");
+        placed(const_cast<DOMNode*>(made));
+    }
+
+    // A document left without an element takes a new top element under its
+    // document node, and only then.
+    void insertTopElement(DOMNode* target, InsertPosition position) {
+        const NodePlace place = dom_.placeFor(target, position);
+        const bool empty = dom_.rootElement() == nullptr;
+        require(static_cast<bool>(place) == (empty && target == dom_.documentNode() && position == Under),
+                "a top element was offered where it does not belong");
+        if (!place) return;
+        auto top = std::make_unique<DOMNode>(ELEMENT, &dom_);
+        top->setNodeName("NewFolder");
+        DOMNode* made = top.get();
+        dom_.attach(top.release(), place);
+        require(dom_.rootElement() == made, "the new top element is not the document's element");
+        placed(made);
     }
 
     void paste(bool move) {
@@ -203,7 +255,7 @@ private:
             return;  // callers never move a subtree into itself
         }
         const int elements = dom_.elementIndex().count();
-        const int sourceElements = static_cast<int>(fuzz::elementCount(source));
+        const int sourceElements = static_cast<int>(checks::elementCount(source));
         if (!move && elements + sourceElements > kMaxElements) {
             return;
         }
@@ -213,11 +265,12 @@ private:
             return;
         }
         DOMNode* receiver = position == Under ? target : target->parentNode();
-        const std::string sourceBefore = fuzz::fingerprint(source);
-        const DOMNode* placed = dom_.pasteSubtree(target, source, position, move);
+        const std::string sourceBefore = checks::fingerprint(source);
+        const NodePlace from = dom_.placeOf(source);
+        DOMNode* placed = dom_.pasteSubtree(target, source, position, move);
         require(placed != nullptr, "a paste that should succeed was refused");
         require(move == (placed == source), "a paste moved what it should copy, or the reverse");
-        require(fuzz::fingerprint(placed) == sourceBefore,
+        require(checks::fingerprint(placed) == sourceBefore,
                 "the pasted subtree differs from its source as it was");
         require(placed->parentNode() == receiver, "a pasted subtree went to the wrong parent");
         if (position == Before) {
@@ -228,6 +281,10 @@ private:
         }
         require(dom_.elementIndex().count() == elements + (move ? 0 : sourceElements),
                 "a paste changed the number of elements wrongly");
+        if (move)
+            moved(placed, from);
+        else
+            this->placed(placed);
     }
 
     void remove() {
@@ -239,10 +296,15 @@ private:
             require(dom_.serialize() == before, "a refused delete changed the document");
             return;
         }
-        const int removed = static_cast<int>(fuzz::elementCount(node));
-        require(dom_.deleteNode(node), "a delete was refused");
+        // Taken out and kept, as a delete that can be undone does.
+        const int removed = static_cast<int>(checks::elementCount(node));
+        const NodePlace place = dom_.detach(node);
+        require(place && node->parentNode() == nullptr && !dom_.contains(node), "a node was not taken out");
         require(dom_.elementIndex().count() == elements - removed,
-                "a delete left the wrong number of elements");
+                "taking a subtree out left the wrong number of elements");
+        Kept kept = std::make_shared<std::unique_ptr<DOMNode>>(node);
+        history_.push_back({[this, place, kept] { dom_.attach(kept->release(), place); },
+                            [this, node, kept] { dom_.detach(node), kept->reset(node); }});
     }
 
     void setText() {
@@ -250,14 +312,19 @@ private:
         const int n = choices_.below(3);
         const StringObject text = choices_.bytes(16);
         const int texts = textChildCount(node);
+        DOMNode* existing = node->textChild(n);
+        const StringObject before = existing ? existing->nodeValue() : StringObject();
         node->setText(text, n);
         if (n < texts) {
-            require(node->getText(n) == text && textChildCount(node) == texts,
+            require(node->getText(n) == text && textChildCount(node) == texts && node->textChild(n) == existing,
                     "setText missed its text node");
+            history_.push_back({[existing, before] { existing->setNodeValue(before); },
+                                [existing, text] { existing->setNodeValue(text); }});
         } else {
             require(node->childAt(0)->nodeType() == TEXT && node->childAt(0)->nodeValue() == text &&
                         textChildCount(node) == texts + 1,
                     "setText did not put a new text first");
+            placed(node->childAt(0));
         }
     }
 
@@ -267,6 +334,7 @@ private:
         const StringObject value = choices_.bytes(16);
         const int count = node->attributeCount();
         const int existing = node->attributes()->indexOf(name);
+        const StringObject oldValue = existing >= 0 ? node->attributeAt(existing)->value : StringObject();
         const bool replaced = node->setAttribute(name, value);
         require(replaced == (existing >= 0), "setAttribute misreported whether the name existed");
         require(node->attributeCount() == count + (replaced ? 0 : 1),
@@ -274,6 +342,14 @@ private:
         const Attr* attr = node->attributeAt(replaced ? existing : count);
         require(attr != nullptr && attr->name == name && attr->value == value,
                 "setAttribute stored the wrong value");
+        const StringObject old = replaced ? oldValue : StringObject();
+        history_.push_back({[node, name, old, replaced] {
+                                if (replaced)
+                                    node->setAttribute(name, old);
+                                else
+                                    node->removeAttribute(name);
+                            },
+                            [node, name, value] { node->setAttribute(name, value); }});
     }
 
     void removeAttribute() {
@@ -282,11 +358,16 @@ private:
         const StringObject name = (choices_.next() & 1) != 0 && count > 0
                                       ? node->attributeAt(choices_.below(count))->name
                                       : choices_.name();
-        const bool existed = node->attributes()->indexOf(name) >= 0;
+        const int at = node->attributes()->indexOf(name);
+        const bool existed = at >= 0;
+        const Attr removed = existed ? *node->attributeAt(at) : Attr{};
         require(node->removeAttribute(name) == existed,
                 "removeAttribute misreported whether the name existed");
         require(node->attributeCount() == count - (existed ? 1 : 0) && node->attributes()->indexOf(name) < 0,
                 "removeAttribute left the attribute or took another");
+        if (existed)
+            history_.push_back({[node, at, removed] { node->insertAttributeAt(at, removed); },
+                                [node, name] { node->removeAttribute(name); }});
     }
 
     // Names are valid and values are escaped on the way out, so reading the
@@ -296,8 +377,9 @@ private:
         const StringObject text = dom_.serialize();
         DOM again("Corvantis");
         again.parse(text.data(), text.length());
-        const auto written = fuzz::checkedElements(dom_);
-        const auto read = fuzz::checkedElements(again);
+        const auto written = checks::elementsBelow(dom_.documentNode());
+        const auto read = checks::elementsBelow(again.documentNode());
+        fuzz::requireSound(again, 1);
         require(written.size() == read.size(), "the written text reads back with other elements");
         for (std::size_t i = 0; i < written.size(); ++i) {
             require(written[i]->nodeName() == read[i]->nodeName(), "an element name did not survive writing");
@@ -313,6 +395,8 @@ private:
 
     Choices& choices_;
     DOM dom_{"Corvantis"};
+    // After the document, so they go first: they may hold subtrees of it.
+    std::vector<Step> history_;
 };
 
 }  // namespace

@@ -52,7 +52,7 @@ QSize TreeRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModel
 
 QWidget* TreeRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const {
-    if (!mayRename_ || !mayRename_(view_->nodeAt(index))) return nullptr;
+    if (!mayRename_ || !renamed_ || !mayRename_(view_->nodeAt(index))) return nullptr;
     return QStyledItemDelegate::createEditor(parent, option, index);
 }
 

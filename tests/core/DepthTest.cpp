@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "DomInvariants.h"
+#include "checks/DomChecks.h"
 #include "TestSupport.h"
 #include "core/Dom.h"
 
@@ -54,7 +54,7 @@ TEST(Depth, ReaderBuildsAndDestroysAMillionLevels) {
         EXPECT_EQ(std::string(path.view().substr(0, 4)), "a/a/");
         EXPECT_EQ(ChainLength(dom.rootElement()), kDepth);
         dom.renumberElements();
-        EXPECT_EQ(CheckDomInvariants(dom, false), "");
+        EXPECT_EQ(checks::treeProblem(dom, 0, false), "");
         dom.reset();  // destroys the whole chain
         EXPECT_EQ(dom.documentNode()->childCount(), 0);
         ASSERT_EQ(Parse(dom, text), 1);
@@ -65,7 +65,7 @@ TEST(Depth, RenumberCopyPasteAndDeleteAMillionLevels) {
     DOM dom(S("d"));
     DOMNode* top = AppendChain(&dom, dom.documentNode(), kDepth);
     dom.renumberElements();
-    EXPECT_EQ(CheckDomInvariants(dom, false), "");
+    EXPECT_EQ(checks::treeProblem(dom, 0, false), "");
     const DOMNode* deepest = dom.elementIndex().at(kDepth - 1);
     EXPECT_EQ(deepest->elementNumber(), kDepth - 1);
     EXPECT_EQ(deepest->pathDepth(), kDepth);

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "DomInvariants.h"
+#include "checks/DomChecks.h"
 #include "TestSupport.h"
 #include "core/Dom.h"
 
@@ -151,7 +151,7 @@ TEST(Parser, ReadingIntoAStartNode) {
     EXPECT_EQ(n->parentNode(), root);
     dom.renumberElements();
     EXPECT_EQ(Str(n->childAt(0)->path()), "root/n/m");
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST(Parser, EndTagClosingTheStartNodeStopsTheRead) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DomInvariants.h"
+#include "checks/DomChecks.h"
 #include "TestSupport.h"
 #include "core/Dom.h"
 
@@ -234,7 +234,7 @@ std::string WriteReadWrite(const DOM& dom, std::string& first) {
     DOM reread(S("reread"));
     EXPECT_EQ(Parse(reread, first), 1);
     reread.renumberElements();
-    EXPECT_EQ(CheckDomInvariants(reread), "");
+    EXPECT_EQ(checks::treeProblem(reread), "");
     return Str(reread.serialize());
 }
 
@@ -248,7 +248,7 @@ TEST(Property, RandomTreeOperationsKeepInvariantsAndRoundTrip) {
         for (int op = 0; op < 400 && !HasFatalFailure(); ++op) {
             SCOPED_TRACE("operation " + std::to_string(op));
             if (document.Step()) ++applied;
-            ASSERT_EQ(CheckDomInvariants(document.dom()), "");
+            ASSERT_EQ(checks::treeProblem(document.dom()), "");
             if (op % 25 == 24) {
                 std::string first;
                 ASSERT_EQ(WriteReadWrite(document.dom(), first), first);

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "DomInvariants.h"
+#include "checks/DomChecks.h"
 #include "TestSupport.h"
 #include "core/Dom.h"
 
@@ -36,13 +36,13 @@ protected:
 }  // namespace
 
 TEST_F(TreeOps, RenumberingGivesDocumentOrderNumbersPathsAndParents) {
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(root->elementNumber(), 0);
     EXPECT_EQ(Str(a->childAt(0)->path()), "root/a/a1");
     a->childAt(1)->setParentNode(nullptr);  // renumbering repairs links below elements
     a->childAt(0)->setParentNode(root);
     dom.renumberElements();
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST_F(TreeOps, InsertNewElementPositions) {
@@ -62,7 +62,7 @@ TEST_F(TreeOps, InsertNewElementPositions) {
     DOMNode* atEnd = dom.insertNewElement(ELEMENT, a->childAt(0), AtEnd);  // after the comment too
     EXPECT_EQ(a->childAt(2), atEnd);
     EXPECT_EQ(Str(atEnd->path()), "root/a/NewFolder");
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST_F(TreeOps, InsertNewElementRefusals) {
@@ -72,7 +72,7 @@ TEST_F(TreeOps, InsertNewElementRefusals) {
     EXPECT_EQ(dom.insertNewElement(ELEMENT, dom.documentNode(), Under), nullptr);
     EXPECT_EQ(Str(dom.serialize()), before);
     EXPECT_EQ(dom.documentNode()->childCount(), 1);
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST_F(TreeOps, CopySubtreeIsDeepAndUnplaced) {
@@ -113,7 +113,7 @@ TEST_F(TreeOps, PasteCopyLeavesSourceAndMakesIndependentCopies) {
     first->childAt(0)->setNodeName(S("renamed"));
     EXPECT_EQ(Str(dom.serialize(second)), source);
     EXPECT_EQ(Str(first->childAt(0)->path()), "root/c/a/renamed");
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(dom.elementIndex().count(), 9);
 }
 
@@ -122,7 +122,7 @@ TEST_F(TreeOps, PasteCopyIntoItsOwnSubtreeCopiesTheOldState) {
     ASSERT_NE(pasted, nullptr);
     EXPECT_EQ(Str(dom.serialize(pasted)), "\r\n <a x=\"1\">\r\n      <a1/><!--note-->\r\n      \r\n </a>");
     EXPECT_EQ(Str(pasted->path()), "root/a/a1/a");
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST_F(TreeOps, PasteMoveKeepsIdentity) {
@@ -139,7 +139,7 @@ TEST_F(TreeOps, PasteMoveKeepsIdentity) {
     EXPECT_EQ(Str(a->childAt(0)->path()), "root/b/a/a1");
     EXPECT_EQ(dom.pasteSubtree(a->childAt(0), c, Before, true), c);  // before a first child
     EXPECT_EQ(Names(a), "c,a1,,");
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(dom.elementIndex().count(), 5);
 }
 
@@ -152,7 +152,7 @@ TEST_F(TreeOps, PasteRefusals) {
     EXPECT_EQ(dom.pasteSubtree(b, &loose, Under, false), nullptr);  // source without a parent
     EXPECT_EQ(Str(dom.serialize()), before);
     EXPECT_EQ(a->parentNode(), root);
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST_F(TreeOps, DeleteNode) {
@@ -162,12 +162,12 @@ TEST_F(TreeOps, DeleteNode) {
     EXPECT_TRUE(dom.deleteNode(a->childAt(1)));  // a comment
     EXPECT_TRUE(dom.deleteNode(a));
     EXPECT_EQ(Names(root), "b,c,");
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(b->elementNumber(), 1);
     EXPECT_TRUE(dom.deleteNode(root));  // the top-level element may go too
     EXPECT_EQ(dom.rootElement(), nullptr);
     EXPECT_EQ(dom.elementIndex().count(), 0);
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST_F(TreeOps, RenameShowsInPathsAtOnce) {
@@ -203,7 +203,7 @@ TEST_F(TreeOps, DetachedSubtreesGoBackWhereTheyStoodAndNumberingFollows) {
     // Read after the change, the numbering no longer counts the subtree.
     EXPECT_EQ(dom.elementIndex().count(), 3);
     EXPECT_EQ(b->elementNumber(), 1);
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 
     // Moved under c, a's path names its new place before anything renumbers.
     dom.attach(a, NodePlace{c, 0});
@@ -213,7 +213,7 @@ TEST_F(TreeOps, DetachedSubtreesGoBackWhereTheyStoodAndNumberingFollows) {
     dom.attach(a, wasAt);
     EXPECT_TRUE(dom.contains(a->childAt(0)));
     EXPECT_EQ(dom.serialize(), before);
-    EXPECT_EQ(CheckDomInvariants(dom), "");
+    EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_FALSE(dom.detach(dom.documentNode()));
 }
 
