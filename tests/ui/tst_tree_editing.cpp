@@ -381,6 +381,85 @@ private slots:
     }
 };
 
+class UndoRedo : public QObject {
+    Q_OBJECT
+private slots:
+    void deleteThenCtrlZRestoresTheSubtreeAndItsSelection() {
+        ProgramUnderTest program;
+        openNotes(program);
+        const QString before = written(program);
+        program.click("Work");
+        QVERIFY(program.focusTree());
+        QTest::keyClick(program.window().TreeView(), Qt::Key_Delete);
+        QVERIFY(!program.shows("Task"));
+        QCOMPARE(program.window().Action("UndoMnu")->text(), QString("Undo Delete Folder 'Work'"));
+        QTest::keySequence(program.window().TreeView(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(written(program), before);
+        QCOMPARE(program.currentCaption(), QString("Work"));
+        QCOMPARE(program.window().CurrentNode(), program.nodeOf("Work"));
+        QVERIFY(!program.window().DetailsChanged());
+        QTest::keySequence(program.window().TreeView(), QKeySequence("Ctrl+Y"));
+        QVERIFY(!program.shows("Work"));
+    }
+
+    void aMovePasteAndItsUndo() {
+        ProgramUnderTest program;
+        openNotes(program);
+        const QString before = written(program);
+        select(program, "Task");
+        run(program, "Cot1");
+        select(program, "Garden");
+        run(program, "Under3");
+        QVERIFY(written(program).contains("<Garden><Task>call</Task></Garden>"));
+        run(program, "UndoMnu");
+        QCOMPARE(written(program), before);
+        QCOMPARE(program.childCaptions("Work"), QStringList({"Task", "Meeting"}));
+        run(program, "RedoMnu");
+        QCOMPARE(program.childCaptions("Garden"), QStringList({"Task"}));
+    }
+
+    void undoingToTheSavedStateClosesWithoutAPrompt() {
+        ProgramUnderTest program;
+        openNotes(program);
+        program.click("Garden");
+        program.type("roses");
+        run(program, "UndoMnu");  // the typing, as one step
+        QCOMPARE(program.memo()->toPlainText(), QString());
+        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(program.close());
+        QVERIFY(program.dialogs.messages.isEmpty());
+    }
+
+    void newWithUnsavedChangesAsksFirst() {
+        ProgramUnderTest program;
+        openNotes(program);
+        select(program, "Home");
+        run(program, "DeletePOPMnu");
+        program.window().NewMnuClick();  // unanswered: Cancel
+        QCOMPARE(program.dialogs.captions(), QStringList{"Details have changed"});
+        QVERIFY(program.shows("Notes"));
+        program.dialogs.answer(UserDialogs::Answer::No);
+        program.window().NewMnuClick();
+        QVERIFY(program.shows("NewDocument"));
+        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.window().Action("UndoMnu")->isEnabled());
+        // The file was never touched.
+        QVERIFY(program.readFile("Notes.XML").contains("<Home>"));
+    }
+
+    void anEmptiedDocumentTakesANewTopElement() {
+        ProgramUnderTest program;
+        openNotes(program);
+        select(program, "Notes");
+        run(program, "DeletePOPMnu");
+        program.selectTop();
+        run(program, "UnderMnu");
+        QCOMPARE(program.childCaptions(program.topCaption()), QStringList{"NewFolder"});
+        run(program, "UnderMnu");  // not a second one
+        QCOMPARE(program.childCaptions(program.topCaption()), QStringList{"NewFolder"});
+    }
+};
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failures = 0;
@@ -390,6 +469,8 @@ int main(int argc, char** argv) {
     failures += QTest::qExec(&rename, argc, argv);
     CopyCutPaste copyCutPaste;
     failures += QTest::qExec(&copyCutPaste, argc, argv);
+    UndoRedo undoRedo;
+    failures += QTest::qExec(&undoRedo, argc, argv);
     return failures;
 }
 

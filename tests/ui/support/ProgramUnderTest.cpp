@@ -174,4 +174,11 @@ void ProgramUnderTest::type(const QString& text) {
     }
 }
 
+bool ProgramUnderTest::focusTree() {
+    window_->activateWindow();
+    if (!QTest::qWaitForWindowActive(window_.get())) return false;
+    window_->TreeView()->setFocus();
+    return QApplication::focusWidget() == window_->TreeView();
+}
+
 bool ProgramUnderTest::close() { return window_->close(); }

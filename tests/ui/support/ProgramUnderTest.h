@@ -76,6 +76,9 @@ public:
     void clickTop();
     // The label editor the tree has open, or null.
     QLineEdit* labelEditor() const;
+    // The main window active and the tree holding the keyboard focus, so
+    // keys reach it as they reach it from the user.
+    bool focusTree();
     // Types `text` into the text frame at its end.
     void type(const QString& text);
     // Closes the main window; true when it closed.

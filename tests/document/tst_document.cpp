@@ -1,0 +1,276 @@
+// The document and its undo history, without any window: random command
+// sequences undo to the bytes first read and redo to the bytes last written,
+// the tree stays sound and the tree model stays consistent after every step;
+// and the steps a user relies on behave as they should.
+#include <QAbstractItemModelTester>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "checks/DomChecks.h"
+#include "document/Commands.h"
+#include "document/Document.h"
+#include "document/DocumentTreeModel.h"
+
+using corvantis::DOMNode;
+using corvantis::NodePlace;
+using corvantis::StringObject;
+
+namespace {
+
+const QByteArray Notes =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+    "<Notes><Work a=\"1\" b=\"2\">office<Task>call</Task><!--c--><?p d?><Meeting/></Work>"
+    "<Home><Garden>roses</Garden><Kitchen><Shelf/></Kitchen></Home></Notes>\r\n";
+
+QByteArray written(const Document& document) {
+    const StringObject text = document.dom().serialize();
+    return QByteArray(text.data(), static_cast<qsizetype>(text.length()));
+}
+
+// The same without the writer's line breaks and indentation.
+QString compact(const Document& document) {
+    return QString::fromLatin1(written(document)).remove(QRegularExpression("\r\n *"));
+}
+
+// Sound, numbered from whatever base the last read or renumbering gave.
+QString problemOf(const Document& document) {
+    const DOMNode* top = document.dom().rootElement();
+    return QString::fromStdString(corvantis::checks::treeProblem(document.dom(), top ? top->elementNumber() : 0));
+}
+
+DOMNode* find(const Document& document, const char* name) {
+    for (const DOMNode* node : corvantis::checks::elementsBelow(document.documentNode()))
+        if (node->nodeName().equals(name)) return const_cast<DOMNode*>(node);
+    return nullptr;
+}
+
+std::unique_ptr<DOMNode> newFolder(Document& document) {
+    auto folder = std::make_unique<DOMNode>(corvantis::ELEMENT, &document.dom());
+    folder->setNodeName("NewFolder");
+    return folder;
+}
+
+// Draws commands at random over a document and pushes them.
+class RandomCommands {
+public:
+    RandomCommands(Document& document, DocumentTreeModel& model, unsigned seed)
+        : document_(document), model_(model), random_(seed) {}
+
+    void step() {
+        const std::vector<const DOMNode*> elements = corvantis::checks::elementsBelow(document_.documentNode());
+        if (elements.empty()) {
+            top();
+            return;
+        }
+        auto* target = const_cast<DOMNode*>(elements[pick(elements.size())]);
+        auto* other = const_cast<DOMNode*>(elements[pick(elements.size())]);
+        switch (pick(11)) {
+            case 0: insert(target); break;
+            case 1: copy(other, target); break;
+            case 2: move(other, target); break;
+            case 3: remove(target); break;
+            case 4: rename(target); break;
+            case 5: type(target); break;
+            case 6: attribute(target); break;
+            case 7: leaf(target); break;
+            case 8: fragment(target); break;
+            case 9: fold(); break;
+            default: document_.undo(); break;  // a step undone now and then, then overwritten
+        }
+    }
+
+private:
+    std::size_t pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+    corvantis::InsertPosition position() { return static_cast<corvantis::InsertPosition>(pick(3)); }
+    StringObject text() { return StringObject(std::string("t") + std::string(pick(4), "ab&<"[pick(4)])); }
+
+    void top() {
+        const NodePlace place = document_.dom().placeFor(document_.documentNode(), corvantis::Under);
+        document_.push(new PlaceSubtree(document_, newFolder(document_), place, "top"));
+    }
+    void insert(DOMNode* target) {
+        if (const NodePlace place = document_.dom().placeFor(target, position()))
+            document_.push(new PlaceSubtree(document_, newFolder(document_), place, "insert", target));
+    }
+    void copy(DOMNode* source, DOMNode* target) {
+        const NodePlace place = document_.dom().placeFor(target, position());
+        if (!place || !source->parentNode() || corvantis::checks::elementCount(document_.documentNode()) > 300) return;
+        std::unique_ptr<DOMNode> copy(document_.dom().copySubtree(source));
+        document_.push(new PlaceSubtree(document_, std::move(copy), place, "copy", target));
+    }
+    void move(DOMNode* source, DOMNode* target) {
+        const corvantis::InsertPosition at = position();
+        if (!source->parentNode() || !document_.dom().placeFor(target, at)) return;
+        for (const DOMNode* up = target; up; up = up->parentNode())
+            if (up == source) return;
+        document_.push(new MoveSubtree(document_, source, target, at, "move"));
+    }
+    void remove(DOMNode* node) { document_.push(new RemoveSubtree(document_, node, "delete")); }
+    void rename(DOMNode* node) { document_.push(new RenameElement(document_, node, StringObject("R"), "rename")); }
+    void type(DOMNode* node) { document_.push(new SetElementText(document_, node, text(), "typing")); }
+    void attribute(DOMNode* node) {
+        const StringObject name(pick(2) ? "a" : "z");
+        const int at = node->attributes()->indexOf(name);
+        if (at >= 0 && pick(2))
+            document_.push(new RemoveAttribute(document_, node, at, "remove attribute"));
+        else
+            document_.push(new SetAttribute(document_, node, name, text(), "set attribute"));
+    }
+    void leaf(DOMNode* node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            DOMNode* child = node->childAt(i);
+            if (child->nodeType() != corvantis::COMMENT) continue;
+            if (pick(2))
+                document_.push(new SetNodeValue(document_, child, text(), "update comment"));
+            else
+                document_.push(new RemoveSubtree(document_, child, "delete comment", node));
+            return;
+        }
+        auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
+        comment->setNodeValue(text());
+        document_.push(new PlaceSubtree(document_, std::move(comment), NodePlace{node, node->childCount()}, "comment"));
+    }
+    void fragment(DOMNode* node) {
+        const char xml[] = "<?q r?><In><Deep/></In><!--x-->";
+        document_.push(new InsertFragment(document_, node, document_.dom().parseFragment(xml, sizeof xml - 1), "file"));
+    }
+    void fold() {
+        if (model_.rowCount() == 0) return;
+        const QModelIndex row = model_.index(static_cast<int>(pick(static_cast<std::size_t>(model_.rowCount()))), 0);
+        switch (pick(4)) {
+            case 0: model_.setExpanded(row, !model_.isExpanded(row)); break;
+            case 1: model_.expandSubtree(row); break;
+            case 2: model_.collapseAll(); break;
+            default: model_.expandAll(); break;
+        }
+    }
+
+    Document& document_;
+    DocumentTreeModel& model_;
+    std::mt19937 random_;
+};
+
+}  // namespace
+
+class DocumentTest : public QObject {
+    Q_OBJECT
+private slots:
+    void randomStepsUndoToTheFirstBytesAndRedoToTheLast() {
+        for (unsigned seed = 1; seed <= 40; ++seed) {
+            Document document;
+            DocumentTreeModel model(document);
+            QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+            document.load(Notes, "Notes.XML", "Notes.XML");
+            const QByteArray first = written(document);
+            RandomCommands commands(document, model, seed);
+            for (int step = 0; step < 60; ++step) {
+                commands.step();
+                QCOMPARE(problemOf(document), QString());
+            }
+            const QByteArray last = written(document);
+            const int steps = document.history().index();
+            while (document.history().canUndo()) document.undo();
+            QCOMPARE(written(document), first);
+            QVERIFY(!document.hasUnsavedChanges());
+            while (document.history().index() < steps) document.redo();
+            QCOMPARE(written(document), last);
+            QCOMPARE(problemOf(document), QString());
+            // The rows are those of a fresh model over the same document.
+            DocumentTreeModel fresh(document);
+            model.expandAll();
+            QCOMPARE(model.rowCount(), fresh.rowCount());
+            for (int row = 0; row < model.rowCount(); ++row)
+                QCOMPARE(model.nodeAt(model.index(row, 0)), fresh.nodeAt(fresh.index(row, 0)));
+        }
+    }
+
+    void typingMergesIntoOneStepAndTypingBackChangesNothing() {
+        Document document;
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        DOMNode* garden = find(document, "Garden");
+        document.push(new SetElementText(document, garden, StringObject("roses and"), "typing"));
+        document.push(new SetElementText(document, garden, StringObject("roses and tulips"), "typing"));
+        QCOMPARE(document.history().count(), 1);
+        document.push(new SetElementText(document, garden, StringObject("roses"), "typing"));
+        QCOMPARE(document.history().count(), 0);
+        QVERIFY(!document.hasUnsavedChanges());
+        // Typed into a folder that had no text, and emptied again: no empty text is left behind.
+        DOMNode* shelf = find(document, "Shelf");
+        const QByteArray before = written(document);
+        document.push(new SetElementText(document, shelf, StringObject("x"), "typing"));
+        document.push(new SetElementText(document, shelf, StringObject(""), "typing"));
+        QCOMPARE(shelf->childCount(), 0);
+        QCOMPARE(written(document), before);
+    }
+
+    void aSaveEndsMergingAndUndoingToItMakesTheDocumentUnchanged() {
+        Document document;
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        DOMNode* garden = find(document, "Garden");
+        document.push(new SetElementText(document, garden, StringObject("a"), "typing"));
+        document.saved("Notes.XML");
+        document.push(new SetElementText(document, garden, StringObject("ab"), "typing"));
+        QCOMPARE(document.history().count(), 2);
+        QVERIFY(document.hasUnsavedChanges());
+        document.undo();
+        QVERIFY(!document.hasUnsavedChanges());
+    }
+
+    void anUndoneAttributeDeleteReturnsToItsPlace() {
+        Document document;
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        const QByteArray before = written(document);
+        DOMNode* work = find(document, "Work");
+        document.push(new RemoveAttribute(document, work, 0, "delete"));
+        QVERIFY(compact(document).contains("<Work b=\"2\">"));
+        document.undo();
+        QCOMPARE(written(document), before);
+    }
+
+    void aMoveBeforeAnEarlierSiblingAndItsUndo() {
+        Document document;
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        const QByteArray before = written(document);
+        document.push(new MoveSubtree(document, find(document, "Meeting"), find(document, "Task"), corvantis::Before, "move"));
+        QVERIFY(compact(document).contains("office<Meeting/><Task>"));
+        document.undo();
+        QCOMPARE(written(document), before);
+    }
+
+    void undoAndRedoSelectWhatTheStepConcerns() {
+        Document document;
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        DOMNode* garden = find(document, "Garden");
+        std::vector<DOMNode*> selected;
+        connect(&document, &Document::selectionRequested, this, [&](DOMNode* node) { selected.push_back(node); });
+        document.push(new RemoveSubtree(document, garden, "delete"));
+        document.undo();
+        QCOMPARE(selected, std::vector<DOMNode*>{garden});
+        QVERIFY(document.dom().contains(garden));
+    }
+
+    void aFoldedFolderHidesItsRowsAndRevealOpensIt() {
+        Document document;
+        DocumentTreeModel model(document);
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        const int all = model.rowCount();
+        const QModelIndex home = model.indexOf(find(document, "Home"));
+        model.setExpanded(home, false);
+        QCOMPARE(model.rowCount(), all - 3);
+        // A change inside the folded folder adds no row.
+        document.push(new PlaceSubtree(document, newFolder(document), NodePlace{find(document, "Kitchen"), 1}, "insert"));
+        QCOMPARE(model.rowCount(), all - 3);
+        const QModelIndex shelf = model.reveal(find(document, "Shelf"));
+        QCOMPARE(model.nodeAt(shelf), find(document, "Shelf"));
+        QCOMPARE(model.rowCount(), all + 1);
+        model.collapseAll();
+        QCOMPARE(model.rowCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(DocumentTest)
+#include "tst_document.moc"
