@@ -4,9 +4,7 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/Treeorganizer.h"
-#include "document/Document.h"
-#include "editors/Texteditor.h"
+#include "app/Program.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/UserDialogs.h"
 
@@ -20,14 +18,8 @@ int main(int argc, char** argv) {
     const QString startupFile = startupFileArgument(application.arguments());
     try {
         SettingsStore settings;
-        Document document;
-        TVelmorant mainWindow(settings, dialogs, document);
-        TTT textEditor(settings);
-        mainWindow.AttachTextEditor(&textEditor);
-        mainWindow.OpenAtStartup(startupFile);
-        QObject::connect(&mainWindow, &TVelmorant::Closed, &application, &QApplication::quit);
-        mainWindow.show();
-        mainWindow.activateWindow();
+        Program program(settings, dialogs, startupFile);
+        program.show();
         return application.exec();
     } catch (const std::exception& error) {
         application.showException(error.what());

@@ -74,11 +74,12 @@ QVariant DocumentTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags DocumentTreeModel::flags(const QModelIndex& index) const {
-    const DOMNode* node = nodeAt(index);
-    if (!node) return Qt::NoItemFlags;
+    if (!index.isValid() || index.model() != this || index.row() >= static_cast<int>(rows_.size())) return Qt::NoItemFlags;
+    // Asked of every row whenever the view lays the rows out, so the node is
+    // not touched: the top row is the document node, whose caption is not a
+    // name of the document, and every other row an element.
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    // The document node's caption is not a name of the document.
-    if (isElement(node)) flags |= Qt::ItemIsEditable;
+    if (index.row() > 0) flags |= Qt::ItemIsEditable;
     return flags;
 }
 

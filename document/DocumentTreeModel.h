@@ -56,6 +56,7 @@ public:
     // Opens the row and every row below it.
     void expandSubtree(const QModelIndex& index);
     // Every row open (down to DeepestExpandedLevel) / only the top row shown.
+    bool isFullyExpanded() const { return openByDefault_ && exceptions_.empty(); }
     void expandAll();
     void collapseAll();
     // Opens the folded elements above `node` and returns its row.

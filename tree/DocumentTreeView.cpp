@@ -22,6 +22,9 @@ DocumentTreeView::DocumentTreeView(QWidget* parent) : QTreeView(parent), rows_(n
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
+    // The width is fitted to the rows in view, not to a thousand rows
+    // around them after every change.
+    header()->setResizeContentsPrecision(0);
 }
 
 void DocumentTreeView::setDocumentModel(DocumentTreeModel* model) {
@@ -54,7 +57,7 @@ void DocumentTreeView::editCurrentName() {
 }
 
 void DocumentTreeView::expandEverything() {
-    if (!model_) return;
+    if (!model_ || model_->isFullyExpanded()) return;
     // The rows are made anew; the current node stays current.
     const DOMNode* current = currentNode();
     model_->expandAll();

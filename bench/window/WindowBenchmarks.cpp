@@ -17,11 +17,24 @@
 // ones made and expanded), expanding alone, the first paint, serializing,
 // writing, collapsing, and File>New on the collapsed tree.
 //
+// start/N: `corvantis FILE` from process start until the fully expanded tree
+// is painted, against a process that only reads and parses the same file
+// with the core (core_cold_read), both fresh processes, side by side in one
+// run; and how long the process takes to end once its windows close.
+// edit/N: on the open document, delete, copy-paste and move-paste of a
+// subtree of about 10,000 elements, and the undo of each, until the tree is
+// painted as it stands afterwards.
+//
 // Each benchmark reports seconds per iteration (s), MiB/s of the file's size,
 // and the process's peak resident size during the benchmark (peak_RSS_MiB).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -38,9 +51,14 @@
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/Program.h"
 #include "app/Treeorganizer.h"
 #include "bench/DocumentGenerator.h"
+#include "checks/DomChecks.h"
 #include "core/Dom.h"
+#include "document/Commands.h"
 #include "document/Document.h"
 #include "document/DocumentText.h"
 #include "document/DocumentTreeModel.h"
@@ -138,9 +156,9 @@ protected:
 
 // The windows as the entry point puts them together, with their settings and
 // program folder in a temporary folder of their own, shown and activated.
-class Program {
+class Windows {
 public:
-    Program()
+    Windows()
         : settings_(store_.filePath("MyBusiness.ini")),
           window_(settings_, dialogs, document_, store_.path() + "/"),
           textEditor_(settings_) {
@@ -151,7 +169,7 @@ public:
         window_.FormActivate();
         settle();
     }
-    ~Program() { window_.TreeView()->viewport()->removeEventFilter(&paints_); }
+    ~Windows() { window_.TreeView()->viewport()->removeEventFilter(&paints_); }
 
     TVelmorant& window() { return window_; }
     DocumentTreeView* tree() { return window_.TreeView(); }
@@ -204,7 +222,7 @@ TreeShape shapeOf(DocumentTreeView* tree) {
 }
 
 // Opens `path` with File>Open. False (with the state told why) on failure.
-bool openFile(benchmark::State& state, Program& program, const QString& path) {
+bool openFile(benchmark::State& state, Windows& program, const QString& path) {
     program.dialogs.file = path;
     program.window().OpenMnuClick();
     if (program.dialogs.messages > 0) {
@@ -215,7 +233,7 @@ bool openFile(benchmark::State& state, Program& program, const QString& path) {
 }
 
 // File>Open until the user sees the tree.
-bool openAndShow(benchmark::State& state, Program& program, const QString& path) {
+bool openAndShow(benchmark::State& state, Windows& program, const QString& path) {
     if (!openFile(state, program, path)) return false;
     program.showUntilPainted();
     return true;
@@ -257,7 +275,7 @@ void openBenchmark(benchmark::State& state, int megabytes) {
     QString path;
     qint64 bytes = 0;
     if (!fileFor(state, megabytes, path, bytes)) return;
-    Program program;
+    Windows program;
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {
@@ -281,7 +299,7 @@ void reopenBenchmark(benchmark::State& state, int megabytes) {
     QString path;
     qint64 bytes = 0;
     if (!fileFor(state, megabytes, path, bytes)) return;
-    Program program;
+    Windows program;
     if (!openAndShow(state, program, path)) return;
     resetPeakRss();
     double total = 0;
@@ -296,7 +314,7 @@ void dropBenchmark(benchmark::State& state, int megabytes) {
     QString path;
     qint64 bytes = 0;
     if (!fileFor(state, megabytes, path, bytes)) return;
-    Program program;
+    Windows program;
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {
@@ -323,7 +341,7 @@ void saveBenchmark(benchmark::State& state, int megabytes) {
         state.SkipWithError("cannot copy the generated document");
         return;
     }
-    Program program;
+    Windows program;
     if (!openAndShow(state, program, path)) return;
     resetPeakRss();
     double total = 0;
@@ -350,7 +368,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
     QString path;
     qint64 bytes = 0;
     if (!fileFor(state, megabytes, path, bytes)) return;
-    Program program;
+    Windows program;
     resetPeakRss();
     double read = 0, parse = 0, openCommand = 0, rebuild = 0, expand = 0, paint = 0, serialize = 0, write = 0,
            collapse = 0, dropCollapsed = 0;
@@ -438,14 +456,231 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
     state.counters["peak_RSS_MiB"] = Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
 }
 
+
+// ---- The whole program in a fresh process ----
+
+double monotonicNow() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// What a child process reported, against the moment it was started.
+struct ChildRun {
+    bool ok = false;
+    double shownSeconds = 0;  // from start until its report
+    long peakKiB = 0;
+    double endSeconds = 0;  // from its last report until it had ended
+};
+
+// Starts `argv`, reads its reports ("<word> <monotonic time> <peak KiB> ...")
+// and waits for it to end.
+ChildRun runChild(const std::vector<std::string>& argv) {
+    ChildRun run;
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t child = 0;
+    const double started = monotonicNow();
+    const int spawned = posix_spawn(&child, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    if (spawned != 0) {
+        close(pipeFds[0]);
+        return run;
+    }
+    std::string output;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const double ended = monotonicNow();
+    char word[32];
+    double stamp = 0, lastStamp = 0;
+    long peak = 0;
+    bool first = true;
+    for (std::size_t at = 0; at < output.size();) {
+        const std::size_t end = output.find('\n', at);
+        const std::string line = output.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? output.size() : end + 1;
+        if (std::sscanf(line.c_str(), "%31s %lf %ld", word, &stamp, &peak) != 3) continue;
+        if (first) {
+            run.shownSeconds = stamp - started;
+            run.peakKiB = peak;
+            first = false;
+        }
+        lastStamp = stamp;
+    }
+    run.endSeconds = ended - lastStamp;
+    run.ok = !first && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::string selfPath;
+
+// Run as `window_benchmarks --program FILE`: the program as `corvantis FILE`
+// starts it, offscreen. Reports "shown" at the first paint of the tree once
+// the document is in it, then closes the main window as the user would and
+// reports "closing"; the parent times the rest until the process has ended.
+int runProgramChild(int argc, char** argv) {
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    QTemporaryDir store;
+    SettingsStore settings(store.filePath("MyBusiness.ini"));
+    FixedDialogs dialogs;
+    auto program = std::make_unique<Program>(settings, dialogs, QString::fromLocal8Bit(argv[2]));
+    DocumentTreeView* tree = program->window().TreeView();
+    class FirstPaint : public QObject {
+    public:
+        FirstPaint(DocumentTreeView* tree, Program& program) : tree_(tree), program_(program) {}
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override {
+            // The rows of the opened document, not the empty window's.
+            if (event->type() != QEvent::Paint || done_ || tree_->model()->rowCount() < 2) return false;
+            done_ = true;
+            // Reported once the paint has been done.
+            QTimer::singleShot(0, [this] {
+                std::printf("shown %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
+                std::printf("closing %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
+                std::fflush(stdout);
+                program_.window().close();
+            });
+            return false;
+        }
+
+    private:
+        DocumentTreeView* tree_;
+        Program& program_;
+        bool done_ = false;
+    } firstPaint(tree, *program);
+    tree->viewport()->installEventFilter(&firstPaint);
+    program->show();
+    const int result = application.exec();
+    tree->viewport()->removeEventFilter(&firstPaint);
+    program.reset();
+    return result;
+}
+
+void startBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    const std::string file = QFile::encodeName(path).toStdString();
+    std::vector<double> program, core, programPeak, corePeak, quit;
+    for (auto _ : state) {
+        const ChildRun read = runChild({CORVANTIS_CORE_COLD_READ, file});
+        const ChildRun start = runChild({selfPath, "--program", file});
+        if (!read.ok || !start.ok) {
+            state.SkipWithError("a child process failed");
+            return;
+        }
+        state.SetIterationTime(start.shownSeconds);
+        program.push_back(start.shownSeconds);
+        core.push_back(read.shownSeconds);
+        programPeak.push_back(static_cast<double>(start.peakKiB) / 1024);
+        corePeak.push_back(static_cast<double>(read.peakKiB) / 1024);
+        quit.push_back(start.endSeconds);
+    }
+    state.counters["program_s"] = median(program);
+    state.counters["core_read_s"] = median(core);
+    state.counters["time_ratio"] = median(program) / median(core);
+    state.counters["program_peak_MiB"] = median(programPeak);
+    state.counters["core_peak_MiB"] = median(corePeak);
+    state.counters["peak_ratio"] = median(programPeak) / median(corePeak);
+    state.counters["quit_s"] = median(quit);
+}
+
+// ---- Editing the open document ----
+
+// A folder of about `elements` elements, read in under the top element
+// from a generated notes document (the read is not timed).
+corvantis::DOMNode* addFolderOf(TVelmorant& window, std::size_t elements) {
+    Document& document = window.document();
+    corvantis::DOMNode* top = document.dom().rootElement();
+    // The notes documents hold about 12,500 elements per MiB.
+    const std::string xml = corvantis::bench::notesDocument(elements * 84);
+    std::unique_ptr<corvantis::DOMNode> fragment = document.dom().parseFragment(xml.data(), xml.size());
+    corvantis::DOMNode* folder = nullptr;
+    for (int i = 0; i < fragment->childCount() && !folder; ++i)
+        if (fragment->childAt(i)->nodeType() == corvantis::ELEMENT) folder = fragment->childAt(i);
+    document.push(new InsertFragment(document, top, std::move(fragment), "folder"));
+    return folder;
+}
+
+void editBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    Document& document = program.window().document();
+    corvantis::DOMNode* subtree = addFolderOf(program.window(), 10'000);
+    program.showUntilPainted();
+    corvantis::DOMNode* target = document.dom().rootElement();
+    if (!subtree || !target) {
+        state.SkipWithError("no subtree to edit");
+        return;
+    }
+    state.counters["subtree_elements"] = static_cast<double>(corvantis::checks::elementCount(subtree));
+    resetPeakRss();
+    // Each step through the window's own commands, as the keys reach them.
+    TVelmorant& window = program.window();
+    const auto step = [&](auto work) {
+        const Clock::time_point start = Clock::now();
+        work();
+        program.showUntilPainted();
+        return secondsSince(start);
+    };
+    std::map<std::string, std::vector<double>> times;
+    for (auto _ : state) {
+        double total = 0;
+        const auto timedStep = [&](const char* name, auto work) {
+            const double seconds = step(work);
+            times[name].push_back(seconds);
+            total += seconds;
+        };
+        window.TreeView()->setCurrentNode(subtree);
+        timedStep("delete", [&] { window.Action("DeletePOPMnu")->trigger(); });
+        timedStep("undo_delete", [&] { window.UndoMnuClick(); });
+        window.TreeView()->setCurrentNode(subtree);
+        window.Action("Copy1")->trigger();
+        window.TreeView()->setCurrentNode(target);
+        timedStep("paste_copy", [&] { window.Action("Under3")->trigger(); });
+        timedStep("undo_paste_copy", [&] { window.UndoMnuClick(); });
+        window.TreeView()->setCurrentNode(subtree);
+        window.Action("Cot1")->trigger();
+        window.TreeView()->setCurrentNode(target);
+        timedStep("paste_move", [&] { window.Action("Under3")->trigger(); });
+        timedStep("undo_paste_move", [&] { window.UndoMnuClick(); });
+        state.SetIterationTime(total);
+    }
+    for (const auto& [name, seconds] : times) state.counters[name + "_ms"] = median(seconds) * 1000;
+    state.counters["peak_RSS_MiB"] = benchmark::Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
+}
+
 // Few iterations: a 100 MiB open takes seconds.
-int iterationsFor(int megabytes) { return megabytes >= 100 ? 2 : megabytes >= 10 ? 3 : 10; }
+int iterationsFor(int megabytes) { return megabytes >= 100 ? 3 : megabytes >= 10 ? 3 : 10; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // Drawn offscreen unless a display is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::strcmp(argv[1], "--program") == 0) return runProgramChild(argc, argv);
+    selfPath = argv[0];
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     QApplication application(argc, argv);
@@ -457,8 +692,9 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         void (*run)(benchmark::State&, int);
-    } kinds[] = {{"open", openBenchmark}, {"save", saveBenchmark}, {"reopen", reopenBenchmark},
-                   {"drop", dropBenchmark}, {"phases", phasesBenchmark}};
+    } kinds[] = {{"start", startBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
+                   {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
+                   {"phases", phasesBenchmark}};
     for (const auto& kind : kinds)
         for (const int megabytes : sizes)
             benchmark::RegisterBenchmark((std::string(kind.name) + "/" + std::to_string(megabytes) + "MiB").c_str(),
