@@ -153,6 +153,8 @@ void TXML::WriteGridHeadings() {
 
 template <class Editor>
 void TXML::runEditor(corvantis::DOMNode* node) {
+    // Text typed for the node goes in first, as a step before the editor's.
+    if (!context_.document.commitPendingEdits()) return;
     // Owned by this command, so it goes also when an error ends it.
     const auto editor = std::make_unique<Editor>(context_, node);
     editor->exec();

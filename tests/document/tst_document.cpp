@@ -266,6 +266,10 @@ private slots:
         QCOMPARE(model.rowCount(), all - 3);
         const QModelIndex shelf = model.reveal(find(document, "Shelf"));
         QCOMPARE(model.nodeAt(shelf), find(document, "Shelf"));
+        // The rows are a flat list: screen readers learn the level and folding from each row.
+        QCOMPARE(shelf.data(Qt::AccessibleDescriptionRole).toString(), QString("level 5"));
+        QCOMPARE(model.indexOf(find(document, "Home")).data(Qt::AccessibleDescriptionRole).toString(),
+                 QString("level 3, expanded"));
         QCOMPARE(model.rowCount(), all + 1);
         model.collapseAll();
         QCOMPARE(model.rowCount(), 1);
