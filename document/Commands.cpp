@@ -27,7 +27,7 @@ void PlaceSubtree::undo() {
 }
 
 RemoveSubtree::RemoveSubtree(Document& document, DOMNode* node, const QString& text, DOMNode* selectedAfterUndo)
-    : DocumentCommand(document, text), node_(node), selectedAfterUndo_(selectedAfterUndo ? selectedAfterUndo : node) {}
+    : DocumentCommand(document, text, selectedAfterUndo ? selectedAfterUndo : node), node_(node) {}
 
 RemoveSubtree::~RemoveSubtree() = default;
 
@@ -40,7 +40,7 @@ void RemoveSubtree::undo() { document_.attach(owned_.release(), place_); }
 
 MoveSubtree::MoveSubtree(Document& document, DOMNode* node, DOMNode* target, corvantis::InsertPosition position,
                          const QString& text)
-    : DocumentCommand(document, text), node_(node), target_(target), position_(position) {}
+    : DocumentCommand(document, text, node), node_(node), target_(target), position_(position) {}
 
 void MoveSubtree::redo() {
     from_ = document_.detach(node_);
@@ -61,7 +61,7 @@ void MoveSubtree::undo() {
 
 InsertFragment::InsertFragment(Document& document, DOMNode* target, std::unique_ptr<DOMNode> fragment,
                                const QString& text)
-    : DocumentCommand(document, text), target_(target), fragment_(std::move(fragment)) {}
+    : DocumentCommand(document, text, target), target_(target), fragment_(std::move(fragment)) {}
 
 void InsertFragment::redo() {
     first_ = target_->childCount();
@@ -71,25 +71,21 @@ void InsertFragment::redo() {
 void InsertFragment::undo() { document_.moveChildren(target_, first_, fragment_.get()); }
 
 RenameElement::RenameElement(Document& document, DOMNode* element, const StringObject& name, const QString& text)
-    : DocumentCommand(document, text), element_(element), oldName_(element->nodeName()), newName_(name) {}
+    : DocumentCommand(document, text, element), element_(element), oldName_(element->nodeName()), newName_(name) {}
 
 void RenameElement::redo() { document_.setName(element_, newName_); }
 
 void RenameElement::undo() { document_.setName(element_, oldName_); }
 
 SetNodeValue::SetNodeValue(Document& document, DOMNode* node, const StringObject& value, const QString& text)
-    : DocumentCommand(document, text),
-      node_(node),
-      owner_(node->parentNode()),
-      oldValue_(node->nodeValue()),
-      newValue_(value) {}
+    : DocumentCommand(document, text, node->parentNode()), node_(node), oldValue_(node->nodeValue()), newValue_(value) {}
 
 void SetNodeValue::redo() { document_.setValue(node_, newValue_); }
 
 void SetNodeValue::undo() { document_.setValue(node_, oldValue_); }
 
 SetElementText::SetElementText(Document& document, DOMNode* element, const StringObject& text, const QString& label)
-    : DocumentCommand(document, label),
+    : DocumentCommand(document, label, element),
       element_(element),
       textNode_(element->textChild(0)),
       made_(textNode_ == nullptr),
@@ -143,7 +139,7 @@ void SetElementText::undo() {
 
 SetAttribute::SetAttribute(Document& document, DOMNode* element, const StringObject& name, const StringObject& value,
                            const QString& text)
-    : DocumentCommand(document, text), element_(element), name_(name), value_(value) {
+    : DocumentCommand(document, text, element), element_(element), name_(name), value_(value) {
     const int index = element->attributes()->indexOf(name);
     existed_ = index >= 0;
     if (existed_) oldValue_ = element->attributeAt(index)->value;
@@ -159,7 +155,10 @@ void SetAttribute::undo() {
 }
 
 RemoveAttribute::RemoveAttribute(Document& document, DOMNode* element, int index, const QString& text)
-    : DocumentCommand(document, text), element_(element), index_(index), attribute_(*element->attributeAt(index)) {}
+    : DocumentCommand(document, text, element),
+      element_(element),
+      index_(index),
+      attribute_(*element->attributeAt(index)) {}
 
 void RemoveAttribute::redo() { document_.removeAttribute(element_, attribute_.name); }
 

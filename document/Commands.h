@@ -15,14 +15,17 @@ class Document;
 class DocumentCommand : public QUndoCommand {
 public:
     // The node the selection goes to once the step is undone or redone;
-    // null leaves the selection to the view.
-    virtual corvantis::DOMNode* selectedAfterUndo() const { return nullptr; }
-    virtual corvantis::DOMNode* selectedAfterRedo() const { return nullptr; }
+    // null leaves the selection to the view. Unless a step says otherwise,
+    // the node it concerns.
+    virtual corvantis::DOMNode* selectedAfterUndo() const { return concerns_; }
+    virtual corvantis::DOMNode* selectedAfterRedo() const { return concerns_; }
 
 protected:
-    DocumentCommand(Document& document, const QString& text) : QUndoCommand(text), document_(document) {}
+    DocumentCommand(Document& document, const QString& text, corvantis::DOMNode* concerns = nullptr)
+        : QUndoCommand(text), document_(document), concerns_(concerns) {}
 
     Document& document_;
+    corvantis::DOMNode* concerns_;
 };
 
 // Puts a subtree that is in no tree at a place: a new folder, a pasted
@@ -58,13 +61,12 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return selectedAfterUndo_; }
+    corvantis::DOMNode* selectedAfterRedo() const override { return nullptr; }
 
 private:
     std::unique_ptr<corvantis::DOMNode> owned_;
     corvantis::DOMNode* node_;
     corvantis::NodePlace place_;
-    corvantis::DOMNode* selectedAfterUndo_;
 };
 
 // Moves a subtree beside or under a target (a cut and paste). The node
@@ -76,8 +78,6 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return node_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return node_; }
 
 private:
     corvantis::DOMNode* node_;
@@ -95,8 +95,6 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return target_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return target_; }
 
 private:
     corvantis::DOMNode* target_;
@@ -113,8 +111,6 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
 
 private:
     corvantis::DOMNode* element_;
@@ -131,12 +127,9 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return owner_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return owner_; }
 
 private:
     corvantis::DOMNode* node_;
-    corvantis::DOMNode* owner_;
     corvantis::StringObject oldValue_;
     corvantis::StringObject newValue_;
 };
@@ -154,8 +147,6 @@ public:
     bool mergeWith(const QUndoCommand* other) override;
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
 
 private:
     corvantis::DOMNode* element_;
@@ -176,8 +167,6 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
 
 private:
     corvantis::DOMNode* element_;
@@ -195,8 +184,6 @@ public:
 
     void redo() override;
     void undo() override;
-    corvantis::DOMNode* selectedAfterUndo() const override { return element_; }
-    corvantis::DOMNode* selectedAfterRedo() const override { return element_; }
 
 private:
     corvantis::DOMNode* element_;

@@ -257,17 +257,13 @@ void DocumentTreeModel::expandSubtree(const QModelIndex& index) {
     updateRow(row);
 }
 
-void DocumentTreeModel::expandAll() {
-    beginResetModel();
-    openByDefault_ = true;
-    exceptions_.clear();
-    resetRows();
-    endResetModel();
-}
+void DocumentTreeModel::expandAll() { refold(true); }
 
-void DocumentTreeModel::collapseAll() {
+void DocumentTreeModel::collapseAll() { refold(false); }
+
+void DocumentTreeModel::refold(bool openByDefault) {
     beginResetModel();
-    openByDefault_ = false;
+    openByDefault_ = openByDefault;
     exceptions_.clear();
     resetRows();
     endResetModel();
@@ -292,12 +288,8 @@ void DocumentTreeModel::setTopCaption(const QString& caption) {
 }
 
 void DocumentTreeModel::rebuild() {
-    beginResetModel();
     topCaption_.clear();
-    openByDefault_ = true;
-    exceptions_.clear();
-    resetRows();
-    endResetModel();
+    refold(true);
 }
 
 void DocumentTreeModel::resetRows() {

@@ -87,6 +87,8 @@ private:
     void open(int row);
     void close(int row);
     void resetRows();
+    // Every element folded or open as the default says, the rows made anew.
+    void refold(bool openByDefault);
     void updateRow(int row);
 
     void childrenAboutToLeave(corvantis::DOMNode* parent, int first, int last);
