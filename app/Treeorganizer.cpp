@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "app/AboutBox.h"
+#include "app/FileGuard.h"
 #include "app/Shell.h"
 #include "app/Shortcuts.h"
 #include "core/Functions.h"
@@ -95,6 +96,9 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
     xml_ = new TXML(DetailEditorContext{document_, dialogs_, settings_}, [this] { return SelectedNode(); });
     connect(xml_, &TXML::EditorClosed, this, &TVelmorant::TreeViewClick);
     treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
+    guard_ = new FileGuard(document_, dialogs_, this);
+    guard_->setActions([this] { reloadFromDisk(); }, [this] { SaveAsMnuClick(); });
+    connect(guard_, &FileGuard::note, this, [this](const QString& text) { statusBar1_->showMessage(text); });
     treeView_->setImages({images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2),
                           images_->icon(4, 5), images_->icon(4, 5), images_->icon(6, 7), images_->icon(6, 7)},
                          [this](const DOMNode* node) { return treeCommands_->imagesOf(node); });
@@ -127,6 +131,8 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
     if (currentNode_) typedText_->show(currentNode_);
     applyShortcuts(*this);
 }
+
+void TVelmorant::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
 
 void TVelmorant::followDocument() {
     connect(&document_, &Document::modifiedChanged, this, [this](bool modified) {
@@ -404,6 +410,11 @@ void TVelmorant::FormActivate() {
     const bool fileNamed = !startupFile_.isEmpty();
     const QString file = fileNamed ? startupFile_ : rememberedFile_;
     if (textEditor_) textEditor_->showFrame();
+    if (guard_->offerRecovery()) {
+        showFileName(document_.fileName());
+        treeView_->setCurrentIndex(model_->index(0, 0));
+        return;
+    }
     showFileName(file);
     if (!fileNamed && (file.isEmpty() || !rememberFileNameMnu_->isChecked())) {
         makeNewDocument();
@@ -457,7 +468,7 @@ bool TVelmorant::maybeSave() {
                              UserDialogs::Buttons::YesNoCancel)) {
         // The changes must not be lost: a save that did not happen keeps everything as it was.
         case UserDialogs::Answer::Yes: return SaveMnuClick();
-        case UserDialogs::Answer::No: return true;
+        case UserDialogs::Answer::No: document_.dropChanges(); return true;
         default: return false;
     }
 }
@@ -580,6 +591,7 @@ void TVelmorant::ClearDetails() {
 void TVelmorant::showFileError() { dialogs_.inform(this, FileErrorText, "File Error"); }
 
 void TVelmorant::makeNewDocument() {
+    guard_->released();
     document_.makeNew();
     treeView_->setCurrentIndex(model_->index(0, 0));
 }
@@ -587,6 +599,15 @@ void TVelmorant::makeNewDocument() {
 void TVelmorant::NewMnuClick() {
     if (!maybeSave()) return;
     makeNewDocument();
+}
+
+bool TVelmorant::openFile(const QString& file, const QByteArray& bytes, const QString& documentName) {
+    bool readOnly = false;
+    if (!guard_->claim(file, readOnly)) return false;
+    document_.load(bytes, file, documentName);
+    guard_->opened(readOnly);
+    treeView_->setCurrentIndex(model_->index(0, 0));
+    return true;
 }
 
 void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
@@ -600,13 +621,12 @@ void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
     }
     try {
         // The top row shows the file's path: the document node is named after it.
-        document_.load(bytes, file, file);
+        if (openFile(file, bytes, file)) return;
     } catch (const std::exception&) {
         showFileError();
-        makeNewDocument();
-        return;
     }
-    treeView_->setCurrentIndex(model_->index(0, 0));
+    makeNewDocument();
+    showFileName(NoFileOpened);
 }
 
 void TVelmorant::OpenMnuClick() {
@@ -623,7 +643,7 @@ void TVelmorant::OpenMnuClick() {
         return;
     }
     try {
-        document_.load(bytes, chosen, "My FileName");
+        if (!openFile(chosen, bytes, Document::newDocumentName())) return;
     } catch (const std::exception&) {
         showFileError();
         makeNewDocument();
@@ -634,13 +654,53 @@ void TVelmorant::OpenMnuClick() {
     showFileName(chosen);
     // The top row shows the file; the document node keeps its own name.
     model_->setTopCaption(chosen);
-    treeView_->setCurrentIndex(model_->index(0, 0));
+}
+
+void TVelmorant::reloadFromDisk() {
+    QByteArray bytes;
+    if (readWholeFile(document_.fileName(), bytes) != ReadResult::Read) {
+        showFileError();
+        return;
+    }
+    // The selected folder is found again by its names and places among
+    // siblings of the same name.
+    std::vector<std::pair<StringObject, int>> route;
+    for (const DOMNode* node = currentNode_; node && node->parentNode(); node = node->parentNode()) {
+        int same = 0;
+        const DOMNode* parent = node->parentNode();
+        for (int i = 0; i < parent->childCount() && parent->childAt(i) != node; ++i)
+            same += parent->childAt(i)->nodeType() == corvantis::ELEMENT && parent->childAt(i)->nodeName() == node->nodeName();
+        route.emplace_back(node->nodeName(), same);
+    }
+    const QString topCaption = model_->index(0, 0).data().toString();
+    const bool captionOverridden = topCaption != document_.text().toText(document_.documentNode()->nodeName());
+    const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
+    try {
+        document_.load(bytes, document_.fileName(), documentName);
+    } catch (const std::exception&) {
+        showFileError();
+        makeNewDocument();
+        return;
+    }
+    if (captionOverridden) model_->setTopCaption(topCaption);
+    DOMNode* found = document_.documentNode();
+    for (auto step = route.rbegin(); step != route.rend() && found; ++step) {
+        DOMNode* next = nullptr;
+        for (int i = 0, same = 0; i < found->childCount() && !next; ++i) {
+            DOMNode* child = found->childAt(i);
+            if (child->nodeType() != corvantis::ELEMENT || child->nodeName() != step->first) continue;
+            if (same++ == step->second) next = child;
+        }
+        found = next;
+    }
+    treeView_->setCurrentNode(found ? found : document_.documentNode());
 }
 
 bool TVelmorant::SaveMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     if (document_.isNew()) return SaveAsMnuClick();
+    if (!guard_->mayOverwrite()) return false;
     const StringObject text = document_.dom().serialize(document_.documentNode());
     if (!saveFileAtomically(document_.fileName(), text.view())) {
         showFileError();
@@ -660,6 +720,7 @@ bool TVelmorant::SaveAsMnuClick() {
     settings_.writeText("MyFileName", name);
     document_.setDocumentName(name);
     document_.saved(name);
+    guard_->savedAs(name);
     model_->setTopCaption(QString());
     treeView_->setCurrentIndex(model_->index(0, 0));
     return true;

@@ -13,8 +13,11 @@
 #include "core/Dom.h"
 #include "tree/TreeCommands.h"
 
+class Autosave;
 class Document;
 class DocumentTreeModel;
+class FileGuard;
+class RecoveryStore;
 class DocumentTreeView;
 class QAction;
 class QMenu;
@@ -44,6 +47,9 @@ public:
 
     // The floating text editor, which the entry point creates after this window.
     void AttachTextEditor(TTT* textEditor);
+    // Where unsaved work is kept: the first activation offers what a program
+    // that ended without saving left behind.
+    void AttachRecovery(RecoveryStore& store, Autosave& autosave);
     // The file named on the command line: the first activation opens it
     // instead of the remembered one. Empty: start as usual.
     void OpenAtStartup(const QString& file) { startupFile_ = file; }
@@ -156,6 +162,12 @@ private:
     // Keeps the window's references and the title in step with the document.
     void followDocument();
     void makeNewDocument();
+    // Reads the document's own file again after another program changed it,
+    // keeping the selected folder where it still exists.
+    void reloadFromDisk();
+    // The file's bytes become the document, once the file is claimed (false:
+    // the user cancelled because another program holds it).
+    bool openFile(const QString& file, const QByteArray& bytes, const QString& documentName);
     void showFileName(const QString& name);
 
     SettingsStore& settings_;
@@ -175,6 +187,7 @@ private:
     DocumentTreeModel* model_ = nullptr;
     DocumentTreeView* treeView_ = nullptr;
     TreeCommands* treeCommands_ = nullptr;
+    FileGuard* guard_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
     QMenu* popupMenu1_ = nullptr;

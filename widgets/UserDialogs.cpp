@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 UserDialogs::Answer QtUserDialogs::message(QWidget* parent, const QString& text, const QString& caption,
                                            Buttons buttons) {
@@ -15,6 +16,15 @@ UserDialogs::Answer QtUserDialogs::message(QWidget* parent, const QString& text,
         case QMessageBox::No: return Answer::No;
         default: return Answer::Cancel;
     }
+}
+
+int QtUserDialogs::choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& answers) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> buttons;
+    for (const QString& answer : answers) buttons.append(box.addButton(answer, QMessageBox::AcceptRole));
+    if (!buttons.isEmpty()) box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 
 QString QtUserDialogs::toQtFilter(const QString& filter) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -24,6 +25,9 @@ public:
     virtual ~UserDialogs() = default;
 
     virtual Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) = 0;
+    // A question with answers of its own, the first the default: the index
+    // of the one chosen, or -1 when the box was closed without an answer.
+    virtual int choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& answers) = 0;
     // The chosen file's full path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget* parent, const FileRequest& request) = 0;
     virtual QString saveFileName(QWidget* parent, const FileRequest& request) = 0;
@@ -38,6 +42,7 @@ public:
 class QtUserDialogs : public UserDialogs {
 public:
     Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
+    int choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& answers) override;
     QString openFileName(QWidget* parent, const FileRequest& request) override;
     QString saveFileName(QWidget* parent, const FileRequest& request) override;
 

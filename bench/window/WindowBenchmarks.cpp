@@ -138,6 +138,11 @@ public:
         lastMessage = text;
         return Answer::Cancel;
     }
+    int choose(QWidget*, const QString& text, const QString&, const QStringList&) override {
+        ++messages;
+        lastMessage = text;
+        return -1;
+    }
     QString openFileName(QWidget*, const FileRequest&) override { return file; }
     QString saveFileName(QWidget*, const FileRequest&) override { return file; }
 };

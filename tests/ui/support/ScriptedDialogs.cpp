@@ -13,9 +13,14 @@ void ScriptedDialogs::clear() {
 }
 
 UserDialogs::Answer ScriptedDialogs::message(QWidget*, const QString& text, const QString& caption, Buttons buttons) {
-    messages.append({text, caption, buttons});
+    messages.append({text, caption, buttons, {}});
     if (buttons == Buttons::Ok) return Answer::Ok;
     return answers_.isEmpty() ? Answer::Cancel : answers_.dequeue();
+}
+
+int ScriptedDialogs::choose(QWidget*, const QString& text, const QString& caption, const QStringList& answers) {
+    messages.append({text, caption, Buttons::Ok, answers});
+    return choices_.isEmpty() ? -1 : choices_.dequeue();
 }
 
 QString ScriptedDialogs::openFileName(QWidget*, const FileRequest& request) {

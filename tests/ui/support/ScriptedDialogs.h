@@ -15,10 +15,13 @@ public:
         QString text;
         QString caption;
         Buttons buttons;
+        QStringList answers;  // a question with answers of its own
     };
 
     // Script
     void answer(Answer answer) { answers_.enqueue(answer); }
+    // The index of the answer to a question with answers of its own.
+    void choose(int answer) { choices_.enqueue(answer); }
     void chooseFile(const QString& path) { files_.enqueue(path); }
     void cancelFileDialog() { files_.enqueue(QString()); }
 
@@ -30,10 +33,12 @@ public:
     void clear();
 
     Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
+    int choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& answers) override;
     QString openFileName(QWidget* parent, const FileRequest& request) override;
     QString saveFileName(QWidget* parent, const FileRequest& request) override;
 
 private:
     QQueue<Answer> answers_;
+    QQueue<int> choices_;
     QQueue<QString> files_;
 };
