@@ -71,12 +71,14 @@ std::vector<const DOMNode*> checkedElements(const DOM& dom) {
             require(child->childCount() == 0, "a leaf node has children");
             continue;
         }
-        // Joined by depth, not by emptiness: an element may have an empty name.
+        // An element without a name adds neither a name nor a "/".
         std::string path = frame.path;
-        if (frame.node != document) {
-            path += '/';
+        if (!child->nodeName().empty()) {
+            if (!path.empty()) {
+                path += '/';
+            }
+            path.append(child->nodeName().data(), child->nodeName().length());
         }
-        path.append(child->nodeName().data(), child->nodeName().length());
         require(child->path().view() == path, "an element's path is not the names down to it");
         elements.push_back(child);
         stack.push_back({child, 0, std::move(path)});  // `frame` is not used after this

@@ -16,7 +16,8 @@ void require(bool condition, const char* what);
 // Walks the whole tree and checks its structure: every child's parent link
 // names the node whose list holds it, no node is reached twice, only
 // elements and the document node have children, and every element's path is
-// the "/"-joined names from its top-level element down. Returns the elements
+// the "/"-joined names from its top-level element down (empty names left
+// out). Returns the elements
 // in document order.
 std::vector<const DOMNode*> checkedElements(const DOM& dom);
 

@@ -11,7 +11,8 @@
 //     holds exactly those n elements at those positions;
 //   - every element's pathDepth() is its depth below the document node (1 for
 //     a top-level element) and path() is the names from the top-level element
-//     down to it joined by "/"; other nodes have an empty path.
+//     down to it joined by "/", empty names left out; other nodes have an
+//     empty path.
 // Path strings cost O(n * depth); pass checkPathStrings = false for very deep
 // trees (pathDepth is still checked).
 #pragma once
@@ -66,8 +67,8 @@ inline std::string CheckDomInvariants(const DOM& dom, bool checkPathStrings = tr
                 return where + ": pathDepth " + std::to_string(node->pathDepth()) + ", expected " +
                        std::to_string(frame.depth);
             if (checkPathStrings) {
-                frame.path = frame.path.empty() ? std::string(node->nodeName().view())
-                                                : frame.path + "/" + std::string(node->nodeName().view());
+                const std::string name(node->nodeName().view());
+                if (!name.empty()) frame.path = frame.path.empty() ? name : frame.path + "/" + name;
                 if (node->path().view() != frame.path)
                     return where + ": path '" + std::string(node->path().view()) + "', expected '" +
                            frame.path + "'";

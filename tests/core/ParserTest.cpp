@@ -137,6 +137,16 @@ TEST(Parser, PathsAndElementNumbers) {
     // Paths are derived from the current names: a rename shows at once.
     dom.elementIndex().at(2)->setNodeName(S("renamed"));
     EXPECT_EQ(Str(dom.elementIndex().at(3)->path()), "r/renamed/c");
+    // An element without a name adds nothing to the paths below it, not even a "/".
+    DOM unnamed(S("d"));
+    Parse(unnamed, "< ><b/></ ><r>< ><c/></ ></r>");
+    const char* unnamedPaths[] = {"", "b", "r", "r", "r/c"};
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(unnamed.elementIndex().count(), 5);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(Str(unnamed.elementIndex().at(i)->path()), unnamedPaths[i]);
+        unnamed.renumberElements();
+        EXPECT_EQ(CheckDomInvariants(unnamed), "");
+    }
 }
 
 TEST(Parser, ReadingIntoAStartNode) {
