@@ -192,61 +192,6 @@ void escape(const char* const text, std::size_t length, Output& out) {
 
 void escape(const StringObject& text, Output& out) { escape(text.data(), text.length(), out); }
 
-bool openElement(const DOMNode* node, int level, bool parentHasText, Output& out) {
-    if (!parentHasText) lineBreak(level, out);
-    out.push_back('<');
-    append(out, node->nodeName());
-    for (int i = 0; i < node->attributeCount(); ++i) {
-        const Attr* attr = node->attributeAt(i);
-        out.push_back(' ');
-        append(out, attr->name);
-        out.append("=\"", 2);
-        escape(attr->value, out);
-        out.push_back('"');
-    }
-    if (node->childCount() == 0) {
-        out.append("/>", 2);
-        return false;
-    }
-    out.push_back('>');
-    return true;
-}
-
-void writeLeaf(const DOMNode* node, int level, Output& out) {
-    switch (node->nodeType()) {
-        case TEXT:
-            escape(node->nodeValue(), out);
-            break;
-        case CDATA_SECTION:
-            out.append("<![CDATA[", 9);
-            append(out, node->nodeValue());
-            out.append("]]>", 3);
-            break;
-        case PROCESSING_INSTRUCTION:
-            out.append("<?", 2);
-            append(out, node->nodeName());
-            out.push_back(' ');
-            append(out, node->nodeValue());
-            out.append("?>", 2);
-            lineBreak(level, out);
-            break;
-        case COMMENT:
-            out.append("<!--", 4);
-            append(out, node->nodeValue());
-            out.append("-->", 3);
-            lineBreak(level, out);
-            break;
-        case DOCUMENT_TYPE:
-            out.append("<!", 2);
-            append(out, node->nodeValue());
-            out.push_back('>');
-            lineBreak(level, out);
-            break;
-        default:
-            break;
-    }
-}
-
 // One container being written: its children are visited in order.
 struct Frame {
     const DOMNode* node;
@@ -255,15 +200,138 @@ struct Frame {
     int level;       // the container's own level
     int childLevel;  // the level its children are written at
     bool isElement;
-    bool hasText;  // the container has a TEXT child
-    bool previousWasElement = false;
+    bool hasText;              // the container has a TEXT child
+    NodeType previous = NONE;  // the kind of the child written last
     bool passedElement = false;
 };
 
-Frame frameFor(const DOMNode* node, int level, int childLevel) {
-    const NodeList* children = node->childNodes();
-    return Frame{node,       children->begin(),           children->end(),          level,
-                 childLevel, node->nodeType() == ELEMENT, children->textCount() > 0};
+// Writes one node and its subtree, without recursion.
+class TreeWriter {
+public:
+    explicit TreeWriter(Output& out) : out_(out) {}
+
+    void write(const DOMNode* node, int level);
+
+private:
+    Frame frameFor(const DOMNode* node, int level, int childLevel) const {
+        const NodeList* children = node->childNodes();
+        return Frame{node,       children->begin(),           children->end(),          level,
+                     childLevel, node->nodeType() == ELEMENT, children->textCount() > 0};
+    }
+
+    // The element's start tag; false when it has no children (then the tag
+    // closed it).
+    bool openElement(const DOMNode* node, int level, bool parentHasText);
+    void closeElement(const Frame& frame);
+    // A leaf; `beforeText` when its next sibling is a TEXT node, which must
+    // not gain the line break written after markup.
+    void writeLeaf(const DOMNode* node, int level, bool beforeText);
+
+    Output& out_;
+};
+
+bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText) {
+    if (!parentHasText) lineBreak(level, out_);
+    out_.push_back('<');
+    append(out_, node->nodeName());
+    for (int i = 0; i < node->attributeCount(); ++i) {
+        const Attr* attr = node->attributeAt(i);
+        out_.push_back(' ');
+        append(out_, attr->name);
+        out_.append("=\"", 2);
+        escape(attr->value, out_);
+        out_.push_back('"');
+    }
+    if (node->childCount() == 0) {
+        out_.append("/>", 2);
+        return false;
+    }
+    out_.push_back('>');
+    return true;
+}
+
+void TreeWriter::closeElement(const Frame& frame) {
+    // Whitespace next to a text would join it when read back.
+    if (!frame.hasText || (frame.passedElement && frame.previous != TEXT)) lineBreak(frame.level, out_);
+    out_.append("</", 2);
+    append(out_, frame.node->nodeName());
+    out_.push_back('>');
+}
+
+void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
+    switch (node->nodeType()) {
+        case TEXT:
+            escape(node->nodeValue(), out_);
+            return;
+        case CDATA_SECTION:
+            out_.append("<![CDATA[", 9);
+            append(out_, node->nodeValue());
+            out_.append("]]>", 3);
+            return;
+        case PROCESSING_INSTRUCTION:
+            out_.append("<?", 2);
+            append(out_, node->nodeName());
+            out_.push_back(' ');
+            append(out_, node->nodeValue());
+            out_.append("?>", 2);
+            break;
+        case COMMENT:
+            out_.append("<!--", 4);
+            append(out_, node->nodeValue());
+            out_.append("-->", 3);
+            break;
+        case DOCUMENT_TYPE:
+            out_.append("<!", 2);
+            append(out_, node->nodeValue());
+            out_.push_back('>');
+            break;
+        default:
+            return;
+    }
+    if (!beforeText) lineBreak(level, out_);
+}
+
+void TreeWriter::write(const DOMNode* node, int level) {
+    std::vector<Frame> stack;
+    if (node->nodeType() == DOCUMENT) {
+        stack.push_back(frameFor(node, level, level));
+    } else if (node->nodeType() == ELEMENT) {
+        const DOMNode* parent = node->parentNode();
+        if (!openElement(node, level, parent && parent->hasTextChild())) return;
+        stack.push_back(frameFor(node, level, level + levelStep));
+    } else {
+        writeLeaf(node, level, false);
+        return;
+    }
+
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.end) {
+            if (frame.isElement) closeElement(frame);
+            stack.pop_back();
+            continue;
+        }
+        const DOMNode* child = *frame.next++;
+        const NodeType kind = child->nodeType();
+        if (frame.isElement) {
+            if (frame.previous == ELEMENT) frame.passedElement = true;
+            // In mixed content a line break goes only between two children
+            // that are not text: next to a text it would become part of it.
+            if (frame.hasText && frame.passedElement && kind != TEXT && frame.previous != TEXT) {
+                lineBreak(frame.level, out_);
+                out_.append(mixedContentStep, sizeof mixedContentStep - 1);
+            }
+        }
+        frame.previous = kind;
+        if (kind == ELEMENT) {
+            const int childLevel = frame.childLevel;
+            if (openElement(child, childLevel, frame.hasText))
+                stack.push_back(frameFor(child, childLevel, childLevel + levelStep));
+        } else {
+            const bool beforeText = frame.next != frame.end && (*frame.next)->nodeType() == TEXT;
+            writeLeaf(child, frame.childLevel, beforeText);
+        }
+    }
 }
 
 }  // namespace
@@ -274,59 +342,10 @@ void DOM::escapeText(const StringObject& text, StringObject& out) {
     buffer.handOver(out);
 }
 
-namespace {
-
-void writeTree(const DOMNode* node, int level, Output& out) {
-    if (!node) return;
-    std::vector<Frame> stack;
-    if (node->nodeType() == DOCUMENT) {
-        stack.push_back(frameFor(node, level, level));
-    } else if (node->nodeType() == ELEMENT) {
-        const DOMNode* parent = node->parentNode();
-        if (!openElement(node, level, parent && parent->hasTextChild(), out)) return;
-        stack.push_back(frameFor(node, level, level + levelStep));
-    } else {
-        writeLeaf(node, level, out);
-        return;
-    }
-
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.end) {
-            if (frame.isElement) {
-                if (!frame.hasText || frame.passedElement) lineBreak(frame.level, out);
-                out.append("</", 2);
-                append(out, frame.node->nodeName());
-                out.push_back('>');
-            }
-            stack.pop_back();
-            continue;
-        }
-        const DOMNode* child = *frame.next++;
-        const bool childIsElement = child->nodeType() == ELEMENT;
-        if (frame.isElement) {
-            if (frame.previousWasElement) frame.passedElement = true;
-            frame.previousWasElement = childIsElement;
-            if (frame.hasText && frame.passedElement) {
-                lineBreak(frame.level, out);
-                out.append(mixedContentStep, sizeof mixedContentStep - 1);
-            }
-        }
-        if (childIsElement) {
-            const int childLevel = frame.childLevel;
-            if (openElement(child, childLevel, frame.hasText, out))
-                stack.push_back(frameFor(child, childLevel, childLevel + levelStep));
-        } else {
-            writeLeaf(child, frame.childLevel, out);
-        }
-    }
-}
-
-}  // namespace
-
 void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
+    if (!node) return;
     Output buffer;
-    writeTree(node, level, buffer);
+    TreeWriter(buffer).write(node, level);
     buffer.handOver(out);
 }
 
