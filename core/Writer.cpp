@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "Dom.h"
@@ -106,6 +108,7 @@ void lineBreak(int level, Output& out) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
 // Length of a character reference ("&#65;", "&#x20AC;") starting at `p`, or 0.
 std::size_t characterReferenceAt(const char* p, const char* end) {
@@ -122,6 +125,58 @@ std::size_t characterReferenceAt(const char* p, const char* end) {
     if (q == first || q >= end || *q != ';') return 0;
     return static_cast<std::size_t>(q + 1 - p);
 }
+
+// The general entities declared in the document's type declarations
+// ("<!ENTITY name ..."): a reference to one of them is written as it stands,
+// so the entity still means what it meant to every other reader.
+class DeclaredEntities {
+public:
+    // The declarations directly under the document node that holds `node`.
+    explicit DeclaredEntities(const DOMNode* node) {
+        const DOMNode* top = node;
+        while (top->parentNode()) top = top->parentNode();
+        if (top->nodeType() != DOCUMENT) return;
+        for (const DOMNode* child : *top->childNodes())
+            if (child->nodeType() == DOCUMENT_TYPE) collect(child->nodeValue().view());
+    }
+
+    bool empty() const { return names_.empty(); }
+
+    // Whether the "&" at `amp` begins "&name;" for a declared name. The
+    // search stops at the next "&", so a text is looked at once in all.
+    bool referenceAt(const char* amp, const char* end) const {
+        const char* name = amp + 1;
+        const char* limit = end - name > static_cast<std::ptrdiff_t>(longest_) ? name + longest_ + 1 : end;
+        const char* p = name;
+        while (p < limit && *p != ';' && *p != '&') ++p;
+        return p < limit && *p == ';' &&
+               names_.count(std::string_view(name, static_cast<std::size_t>(p - name))) > 0;
+    }
+
+private:
+    void collect(std::string_view declaration) {
+        constexpr std::string_view keyword = "<!ENTITY";
+        for (std::size_t at = declaration.find(keyword); at != std::string_view::npos;
+             at = declaration.find(keyword, at + keyword.size())) {
+            std::size_t start = at + keyword.size();
+            while (start < declaration.size() && isBlank(declaration[start])) ++start;
+            // A parameter entity ("%") is no name that text can refer to.
+            if (start == at + keyword.size() || start == declaration.size() || declaration[start] == '%')
+                continue;
+            std::size_t stop = start;
+            while (stop < declaration.size() && !isBlank(declaration[stop])) ++stop;
+            const std::string_view name = declaration.substr(start, stop - start);
+            // The reader replaces these five itself: "&lt;" kept in a text
+            // would come back as "<".
+            if (name == "lt" || name == "gt" || name == "amp" || name == "quot" || name == "apos") continue;
+            names_.insert(name);
+            longest_ = std::max(longest_, name.size());
+        }
+    }
+
+    std::unordered_set<std::string_view> names_;
+    std::size_t longest_ = 0;
+};
 
 // The entity written for a byte that escaping replaces.
 struct Entity {
@@ -166,8 +221,10 @@ inline bool hasSpecial(const char* p) {
             zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
 }
 
-// Copies runs of ordinary bytes whole; only the bytes that need it are replaced.
-void escape(const char* const text, std::size_t length, Output& out) {
+// Copies runs of ordinary bytes whole; only the bytes that need it are
+// replaced. An "&" that begins a character reference, or a reference to one
+// of `entities` (if given), is kept.
+void escape(const char* const text, std::size_t length, Output& out, const DeclaredEntities* entities) {
     const char* p = text;
     const char* const end = p + length;
     const char* run = p;
@@ -177,8 +234,8 @@ void escape(const char* const text, std::size_t length, Output& out) {
         if (p < end && end - p < 8 && end - text >= 8 && !hasSpecial(end - 8)) p = end;
         while (p < end && !special.table[static_cast<unsigned char>(*p)]) ++p;
         if (p == end) break;
-        // A character reference is kept as it is: it already stands for one character.
-        if (*p == '&' && characterReferenceAt(p, end) != 0) {
+        // A reference is kept as it is: it already stands for its text.
+        if (*p == '&' && (characterReferenceAt(p, end) != 0 || (entities && entities->referenceAt(p, end)))) {
             ++p;
             continue;
         }
@@ -190,7 +247,9 @@ void escape(const char* const text, std::size_t length, Output& out) {
     out.append(run, static_cast<std::size_t>(end - run));
 }
 
-void escape(const StringObject& text, Output& out) { escape(text.data(), text.length(), out); }
+void escape(const StringObject& text, Output& out, const DeclaredEntities* entities) {
+    escape(text.data(), text.length(), out, entities);
+}
 
 // One container being written: its children are visited in order.
 struct Frame {
@@ -208,7 +267,9 @@ struct Frame {
 // Writes one node and its subtree, without recursion.
 class TreeWriter {
 public:
-    explicit TreeWriter(Output& out) : out_(out) {}
+    TreeWriter(const DOMNode* node, Output& out) : out_(out), declared_(node) {
+        if (!declared_.empty()) entities_ = &declared_;
+    }
 
     void write(const DOMNode* node, int level);
 
@@ -228,6 +289,8 @@ private:
     void writeLeaf(const DOMNode* node, int level, bool beforeText);
 
     Output& out_;
+    DeclaredEntities declared_;
+    const DeclaredEntities* entities_ = nullptr;  // none when nothing is declared
 };
 
 bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText) {
@@ -239,7 +302,7 @@ bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText)
         out_.push_back(' ');
         append(out_, attr->name);
         out_.append("=\"", 2);
-        escape(attr->value, out_);
+        escape(attr->value, out_, entities_);
         out_.push_back('"');
     }
     if (node->childCount() == 0) {
@@ -261,7 +324,7 @@ void TreeWriter::closeElement(const Frame& frame) {
 void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
     switch (node->nodeType()) {
         case TEXT:
-            escape(node->nodeValue(), out_);
+            escape(node->nodeValue(), out_, entities_);
             return;
         case CDATA_SECTION:
             out_.append("<![CDATA[", 9);
@@ -338,14 +401,14 @@ void TreeWriter::write(const DOMNode* node, int level) {
 
 void DOM::escapeText(const StringObject& text, StringObject& out) {
     Output buffer;
-    escape(text, buffer);
+    escape(text, buffer, nullptr);
     buffer.handOver(out);
 }
 
 void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
     if (!node) return;
     Output buffer;
-    TreeWriter(buffer).write(node, level);
+    TreeWriter(node, buffer).write(node, level);
     buffer.handOver(out);
 }
 

@@ -1,5 +1,5 @@
-// The writer, including character references and mixed content that survive
-// a load and save.
+// The writer, including character references, declared entities and mixed
+// content that survive a load and save.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -170,4 +170,22 @@ TEST(Writer, MixedContentGainsNothingOnReload) {
         EXPECT_EQ(LoadSave(saved), saved) << input;
         EXPECT_EQ(ReadOutline(saved), ReadOutline(input)) << input;
     }
+}
+
+// A reference to a general entity the document declares is written as it
+// stands; every other "&" is still escaped.
+TEST(Writer, DeclaredEntityReferencesStay) {
+    const std::string declarations =
+        "<!DOCTYPE r [<!ENTITY nbsp \"&#160;\"><!ENTITY % p \"x\"><!ENTITY \tcopy\r\n\"c\">"
+        "<!ENTITY lt \"&#38;#60;\">]>";
+    EXPECT_EQ(LoadSave(declarations + "<r a=\"&nbsp;\">&nbsp;&copy;&p;&e;&nbsp &amp;lt;&nbsp;x;</r>"),
+              "<!" + declarations.substr(2) +
+                  "\r\n \r\n <r a=\"&nbsp;\">&nbsp;&copy;&amp;p;&amp;e;&amp;nbsp "
+                  "&amp;lt;&nbsp;x;</r>");
+    // Only declarations directly under the document node count.
+    EXPECT_EQ(LoadSave("<r><!DOCTYPE x [<!ENTITY e \"v\">]>&e;</r>"),
+              "\r\n <r><!DOCTYPE x [<!ENTITY e \"v\">]>&amp;e;</r>");
+    DOM dom(S("d"));
+    Parse(dom, declarations + "<r><s>&copy;</s></r>");
+    EXPECT_EQ(Str(dom.serialize(dom.rootElement()->childAt(0))), "\r\n <s>&copy;</s>");
 }
