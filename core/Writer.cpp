@@ -221,6 +221,19 @@ inline bool hasSpecial(const char* p) {
             zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
 }
 
+bool holdsSpecial(const StringObject& text) {
+    const char* p = text.data();
+    const std::size_t n = text.length();
+    if (n < 8) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (special.table[static_cast<unsigned char>(p[i])]) return true;
+        return false;
+    }
+    for (std::size_t i = 0; i + 8 <= n; i += 8)
+        if (hasSpecial(p + i)) return true;
+    return hasSpecial(p + n - 8);
+}
+
 // Copies runs of ordinary bytes whole; only the bytes that need it are
 // replaced. An "&" that begins a character reference, or a reference to one
 // of `entities` (if given), is kept.
@@ -251,6 +264,20 @@ void escape(const StringObject& text, Output& out, const DeclaredEntities* entit
     escape(text.data(), text.length(), out, entities);
 }
 
+// Whether "<" followed by the name would begin an end tag, a declaration or
+// a processing instruction.
+bool startsOtherMarkup(const StringObject& name) {
+    return !name.empty() && (name[0] == '/' || name[0] == '!' || name[0] == '?' || name[0] == '(');
+}
+
+// Whether an element name is written as stored. Names read from broken input
+// may be empty, start with a byte that makes "<" begin other markup, end
+// with "/", or hold markup characters (decoded from entities); written
+// plainly they would read back as something else.
+bool isPlainElementName(const StringObject& name) {
+    return !name.empty() && !startsOtherMarkup(name) && name[name.length() - 1] != '/' && !holdsSpecial(name);
+}
+
 // One container being written: its children are visited in order.
 struct Frame {
     const DOMNode* node;
@@ -260,6 +287,7 @@ struct Frame {
     int childLevel;  // the level its children are written at
     bool isElement;
     bool hasText;              // the container has a TEXT child
+    bool plainName;            // its name is written as stored
     NodeType previous = NONE;  // the kind of the child written last
     bool passedElement = false;
 };
@@ -274,16 +302,18 @@ public:
     void write(const DOMNode* node, int level);
 
 private:
-    Frame frameFor(const DOMNode* node, int level, int childLevel) const {
+    Frame frameFor(const DOMNode* node, int level, int childLevel, bool plainName) const {
         const NodeList* children = node->childNodes();
-        return Frame{node,       children->begin(),           children->end(),          level,
-                     childLevel, node->nodeType() == ELEMENT, children->textCount() > 0};
+        return Frame{node,       children->begin(),           children->end(),           level,
+                     childLevel, node->nodeType() == ELEMENT, children->textCount() > 0, plainName};
     }
 
     // The element's start tag; false when it has no children (then the tag
-    // closed it).
-    bool openElement(const DOMNode* node, int level, bool parentHasText);
+    // closed it). `plainName` tells whether its name is written as stored.
+    bool openElement(const DOMNode* node, int level, bool parentHasText, bool plainName);
     void closeElement(const Frame& frame);
+    void writeElementName(const StringObject& name, bool plainName);
+    void writeAttributeName(const StringObject& name);
     // A leaf; `beforeText` when its next sibling is a TEXT node, which must
     // not gain the line break written after markup.
     void writeLeaf(const DOMNode* node, int level, bool beforeText);
@@ -293,14 +323,35 @@ private:
     const DeclaredEntities* entities_ = nullptr;  // none when nothing is declared
 };
 
-bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText) {
+void TreeWriter::writeElementName(const StringObject& name, bool plainName) {
+    if (plainName) {
+        append(out_, name);
+        return;
+    }
+    // "</", "<!" and "<(" would begin other markup: an occurrence marker,
+    // which the reader leaves out with the byte after it, comes first.
+    if (startsOtherMarkup(name)) out_.append("* ", 2);
+    escape(name, out_, nullptr);
+    // A blank keeps a trailing "/" from closing the tag, and gives an empty
+    // name a tag that is not an end tag.
+    if (name.empty() || name[name.length() - 1] == '/') out_.push_back(' ');
+}
+
+void TreeWriter::writeAttributeName(const StringObject& name) {
+    if (holdsSpecial(name))
+        escape(name, out_, nullptr);
+    else
+        append(out_, name);
+}
+
+bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText, bool plainName) {
     if (!parentHasText) lineBreak(level, out_);
     out_.push_back('<');
-    append(out_, node->nodeName());
+    writeElementName(node->nodeName(), plainName);
     for (int i = 0; i < node->attributeCount(); ++i) {
         const Attr* attr = node->attributeAt(i);
         out_.push_back(' ');
-        append(out_, attr->name);
+        writeAttributeName(attr->name);
         out_.append("=\"", 2);
         escape(attr->value, out_, entities_);
         out_.push_back('"');
@@ -317,7 +368,7 @@ void TreeWriter::closeElement(const Frame& frame) {
     // Whitespace next to a text would join it when read back.
     if (!frame.hasText || (frame.passedElement && frame.previous != TEXT)) lineBreak(frame.level, out_);
     out_.append("</", 2);
-    append(out_, frame.node->nodeName());
+    writeElementName(frame.node->nodeName(), frame.plainName);
     out_.push_back('>');
 }
 
@@ -331,13 +382,18 @@ void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
             append(out_, node->nodeValue());
             out_.append("]]>", 3);
             return;
-        case PROCESSING_INSTRUCTION:
-            out_.append("<?", 2);
+        case PROCESSING_INSTRUCTION: {
+            // One that holds "?>" was read in brackets, "<(...)>", and is
+            // written so, or its first "?>" would end it.
+            const bool bracketed = node->nodeName().view().find("?>") != std::string_view::npos ||
+                                   node->nodeValue().view().find("?>") != std::string_view::npos;
+            out_.append(bracketed ? "<(" : "<?", 2);
             append(out_, node->nodeName());
             out_.push_back(' ');
             append(out_, node->nodeValue());
-            out_.append("?>", 2);
+            out_.append(bracketed ? ")>" : "?>", 2);
             break;
+        }
         case COMMENT:
             out_.append("<!--", 4);
             append(out_, node->nodeValue());
@@ -357,11 +413,12 @@ void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
 void TreeWriter::write(const DOMNode* node, int level) {
     std::vector<Frame> stack;
     if (node->nodeType() == DOCUMENT) {
-        stack.push_back(frameFor(node, level, level));
+        stack.push_back(frameFor(node, level, level, true));
     } else if (node->nodeType() == ELEMENT) {
         const DOMNode* parent = node->parentNode();
-        if (!openElement(node, level, parent && parent->hasTextChild())) return;
-        stack.push_back(frameFor(node, level, level + levelStep));
+        const bool plainName = isPlainElementName(node->nodeName());
+        if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return;
+        stack.push_back(frameFor(node, level, level + levelStep, plainName));
     } else {
         writeLeaf(node, level, false);
         return;
@@ -388,8 +445,9 @@ void TreeWriter::write(const DOMNode* node, int level) {
         frame.previous = kind;
         if (kind == ELEMENT) {
             const int childLevel = frame.childLevel;
-            if (openElement(child, childLevel, frame.hasText))
-                stack.push_back(frameFor(child, childLevel, childLevel + levelStep));
+            const bool plainName = isPlainElementName(child->nodeName());
+            if (openElement(child, childLevel, frame.hasText, plainName))
+                stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
         } else {
             const bool beforeText = frame.next != frame.end && (*frame.next)->nodeType() == TEXT;
             writeLeaf(child, frame.childLevel, beforeText);

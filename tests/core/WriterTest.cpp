@@ -1,5 +1,5 @@
-// The writer, including character references, declared entities and mixed
-// content that survive a load and save.
+// The writer, including character references, declared entities, mixed
+// content and odd names that survive a load and save.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -188,4 +188,33 @@ TEST(Writer, DeclaredEntityReferencesStay) {
     DOM dom(S("d"));
     Parse(dom, declarations + "<r><s>&copy;</s></r>");
     EXPECT_EQ(Str(dom.serialize(dom.rootElement()->childAt(0))), "\r\n <s>&copy;</s>");
+}
+
+// Processing instructions are written exactly as read; one read in brackets
+// that holds "?>" is written in brackets again.
+TEST(Writer, ProcessingInstructionsComeBackAsRead) {
+    EXPECT_EQ(LoadSave("<?p a?&gt;b &amp; &lt;?>"), "<?p a?&gt;b &amp; &lt;?>\r\n ");
+    EXPECT_EQ(LoadSave("<r><(p a?>b)>t</r>"), "\r\n <r><(p a?>b)>t</r>");
+    EXPECT_EQ(LoadSave("<r><(p a)>t</r>"), "\r\n <r><?p a?>t</r>");
+    // One inside a declaration does not lose the document.
+    EXPECT_EQ(LoadSave("<!DOCTYPE r [<?p don't?>]><r>it's here</r>"),
+              "<!DOCTYPE r [<?p don't?>]>\r\n \r\n <r>it&apos;s here</r>");
+}
+
+// Names read from broken input are written so that reading them back gives
+// the same tree.
+TEST(Writer, OddNamesReadBackAsTheyWere) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<r>< /><x/></r>", "\r\n <r>\r\n      < />\r\n      <x/>\r\n </r>"},
+        {"<b/ >t</b/ >", "\r\n <b/ >t</b/ >"},
+        {"< ><b/></ >", "\r\n < >\r\n      <b/>\r\n </ >"},
+        {"<a&gt;b x&lt;=\"1\">t</a>", "\r\n <a&gt;b x&lt;=\"1\">t</a&gt;b>"},
+        {"<a&amp;lt; &amp;amp;=\"\"/>", "\r\n <a&amp;lt; &amp;amp;=\"\"/>"},
+        {"<*x/b>t</b>", "\r\n <* /b>t</* /b>"},
+        {"<r><+x!b/><*y(c/></r>", "\r\n <r>\r\n      <* !b/>\r\n      <* (c/>\r\n </r>"},
+    };
+    for (const auto& [input, saved] : cases) {
+        EXPECT_EQ(LoadSave(input), saved) << input;
+        EXPECT_EQ(ReadOutline(saved), ReadOutline(input)) << input;
+    }
 }
