@@ -20,6 +20,29 @@ constexpr std::size_t maxIndent = 16;
 constexpr int levelStep = 5;
 constexpr char mixedContentStep[] = "      ";
 
+// Eight bytes at a time. A byte is zero in v exactly when zeroBytes(v) has
+// its top bit set.
+constexpr std::uint64_t lowBits = 0x0101010101010101ull;
+constexpr std::uint64_t highBits = 0x8080808080808080ull;
+inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
+
+// Nonzero when a byte of w lies from 0x20 to 0x3F: the range that every
+// markup character, "/" and "!" lie in (and digits, "-", "." and ":").
+inline std::uint64_t inMarkupRange(std::uint64_t w) {
+    return zeroBytes((w & (lowBits * 0xE0)) ^ (lowBits * 0x20));
+}
+
+// The same for the n >= 8 bytes at p.
+bool anyInMarkupRange(const char* p, std::size_t n) {
+    std::uint64_t w;
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+        std::memcpy(&w, p + i, 8);
+        if (inMarkupRange(w)) return true;
+    }
+    std::memcpy(&w, p + n - 8, 8);
+    return inMarkupRange(w) != 0;
+}
+
 }  // namespace
 
 namespace detail {
@@ -54,6 +77,46 @@ public:
     void push_back(char c) {
         if (size_ == capacity_) grow(1);
         data_[size_++] = c;
+    }
+    // Appends a name none of whose bytes lies in the markup range and returns
+    // true; any other name, an empty one too, is left unwritten (false) for
+    // the caller to write with care. The test reads the words the copy reads,
+    // so a plain name costs little more than its copy.
+    bool appendPlainName(const char* bytes, std::size_t n) {
+        if (n - 1 >= 16) {  // empty, or longer than 16 bytes
+            if (n == 0 || anyInMarkupRange(bytes, n)) return false;
+            append(bytes, n);
+            return true;
+        }
+        if (capacity_ - size_ < n) grow(n);
+        char* d = data_ + size_;
+        std::uint64_t inRange;
+        if (n >= 8) {
+            std::uint64_t first, last;
+            std::memcpy(&first, bytes, 8);
+            std::memcpy(&last, bytes + n - 8, 8);
+            std::memcpy(d, &first, 8);
+            std::memcpy(d + n - 8, &last, 8);
+            inRange = inMarkupRange(first) | inMarkupRange(last);
+        } else if (n >= 4) {
+            std::uint32_t first, last;
+            std::memcpy(&first, bytes, 4);
+            std::memcpy(&last, bytes + n - 4, 4);
+            std::memcpy(d, &first, 4);
+            std::memcpy(d + n - 4, &last, 4);
+            inRange = inMarkupRange(first | static_cast<std::uint64_t>(last) << 32);
+        } else {
+            d[0] = bytes[0];
+            d[n / 2] = bytes[n / 2];
+            d[n - 1] = bytes[n - 1];
+            // The zero bytes left over lie outside the range.
+            inRange = inMarkupRange(
+                static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[n / 2]) << 8 |
+                static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[n - 1])) << 16);
+        }
+        if (inRange) return false;
+        size_ += n;
+        return true;
     }
     // Appends the text built to `out`; an empty ordinary string simply takes it over.
     void handOver(StringObject& out) {
@@ -208,10 +271,6 @@ struct SpecialBytes {
 const SpecialBytes special;
 
 // Eight bytes at a time: whether any of them is one escaping may replace.
-// A byte is zero in v exactly when zeroBytes(v) has its top bit set.
-constexpr std::uint64_t lowBits = 0x0101010101010101ull;
-constexpr std::uint64_t highBits = 0x8080808080808080ull;
-inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
 inline bool hasSpecial(const char* p) {
     std::uint64_t w;
     std::memcpy(&w, p, 8);
@@ -219,19 +278,6 @@ inline bool hasSpecial(const char* p) {
     // 0x3C and 0x3E (bit 1 cleared).
     return (zeroBytes(w ^ (lowBits * 0x22)) | zeroBytes((w & ~lowBits) ^ (lowBits * 0x26)) |
             zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
-}
-
-bool holdsSpecial(const StringObject& text) {
-    const char* p = text.data();
-    const std::size_t n = text.length();
-    if (n < 8) {
-        for (std::size_t i = 0; i < n; ++i)
-            if (special.table[static_cast<unsigned char>(p[i])]) return true;
-        return false;
-    }
-    for (std::size_t i = 0; i + 8 <= n; i += 8)
-        if (hasSpecial(p + i)) return true;
-    return hasSpecial(p + n - 8);
 }
 
 // Copies runs of ordinary bytes whole; only the bytes that need it are
@@ -266,17 +312,7 @@ void escape(const StringObject& text, Output& out, const DeclaredEntities* entit
 
 // Whether "<" followed by the name would begin an end tag, a declaration or
 // a processing instruction.
-bool startsOtherMarkup(const StringObject& name) {
-    return !name.empty() && (name[0] == '/' || name[0] == '!' || name[0] == '?' || name[0] == '(');
-}
-
-// Whether an element name is written as stored. Names read from broken input
-// may be empty, start with a byte that makes "<" begin other markup, end
-// with "/", or hold markup characters (decoded from entities); written
-// plainly they would read back as something else.
-bool isPlainElementName(const StringObject& name) {
-    return !name.empty() && !startsOtherMarkup(name) && name[name.length() - 1] != '/' && !holdsSpecial(name);
-}
+bool startsOtherMarkup(char first) { return first == '/' || first == '!' || first == '?' || first == '('; }
 
 // One container being written: its children are visited in order.
 struct Frame {
@@ -287,7 +323,7 @@ struct Frame {
     int childLevel;  // the level its children are written at
     bool isElement;
     bool hasText;              // the container has a TEXT child
-    bool plainName;            // its name is written as stored
+    bool plainName;            // its name was written as stored, without a closer look
     NodeType previous = NONE;  // the kind of the child written last
     bool passedElement = false;
 };
@@ -309,11 +345,11 @@ private:
     }
 
     // The element's start tag; false when it has no children (then the tag
-    // closed it). `plainName` tells whether its name is written as stored.
-    bool openElement(const DOMNode* node, int level, bool parentHasText, bool plainName);
+    // closed it). `plainName` tells whether its name was written as stored
+    // without a closer look.
+    bool openElement(const DOMNode* node, int level, bool parentHasText, bool& plainName);
     void closeElement(const Frame& frame);
-    void writeElementName(const StringObject& name, bool plainName);
-    void writeAttributeName(const StringObject& name);
+    void writeOddElementName(std::string_view name);
     // A leaf; `beforeText` when its next sibling is a TEXT node, which must
     // not gain the line break written after markup.
     void writeLeaf(const DOMNode* node, int level, bool beforeText);
@@ -323,35 +359,32 @@ private:
     const DeclaredEntities* entities_ = nullptr;  // none when nothing is declared
 };
 
-void TreeWriter::writeElementName(const StringObject& name, bool plainName) {
-    if (plainName) {
-        append(out_, name);
-        return;
-    }
+// Names read from broken input may be empty, start with a byte that makes
+// "<" begin other markup, end with "/", or hold markup characters (decoded
+// from entities); written plainly they would read back as something else.
+void TreeWriter::writeOddElementName(std::string_view name) {
     // "</", "<!" and "<(" would begin other markup: an occurrence marker,
     // which the reader leaves out with the byte after it, comes first.
-    if (startsOtherMarkup(name)) out_.append("* ", 2);
-    escape(name, out_, nullptr);
+    if (!name.empty() && startsOtherMarkup(name.front())) out_.append("* ", 2);
+    escape(name.data(), name.size(), out_, nullptr);
     // A blank keeps a trailing "/" from closing the tag, and gives an empty
     // name a tag that is not an end tag.
-    if (name.empty() || name[name.length() - 1] == '/') out_.push_back(' ');
+    if (name.empty() || name.back() == '/') out_.push_back(' ');
 }
 
-void TreeWriter::writeAttributeName(const StringObject& name) {
-    if (holdsSpecial(name))
-        escape(name, out_, nullptr);
-    else
-        append(out_, name);
-}
-
-bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText, bool plainName) {
+bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText, bool& plainName) {
     if (!parentHasText) lineBreak(level, out_);
     out_.push_back('<');
-    writeElementName(node->nodeName(), plainName);
+    const std::string_view name = node->nodeName().view();
+    plainName = out_.appendPlainName(name.data(), name.size());
+    if (!plainName) writeOddElementName(name);
     for (int i = 0; i < node->attributeCount(); ++i) {
         const Attr* attr = node->attributeAt(i);
         out_.push_back(' ');
-        writeAttributeName(attr->name);
+        // Markup characters decoded into a name are written as references again.
+        const std::string_view attrName = attr->name.view();
+        if (!out_.appendPlainName(attrName.data(), attrName.size()))
+            escape(attrName.data(), attrName.size(), out_, nullptr);
         out_.append("=\"", 2);
         escape(attr->value, out_, entities_);
         out_.push_back('"');
@@ -368,7 +401,10 @@ void TreeWriter::closeElement(const Frame& frame) {
     // Whitespace next to a text would join it when read back.
     if (!frame.hasText || (frame.passedElement && frame.previous != TEXT)) lineBreak(frame.level, out_);
     out_.append("</", 2);
-    writeElementName(frame.node->nodeName(), frame.plainName);
+    if (frame.plainName)
+        append(out_, frame.node->nodeName());
+    else
+        writeOddElementName(frame.node->nodeName().view());
     out_.push_back('>');
 }
 
@@ -416,7 +452,7 @@ void TreeWriter::write(const DOMNode* node, int level) {
         stack.push_back(frameFor(node, level, level, true));
     } else if (node->nodeType() == ELEMENT) {
         const DOMNode* parent = node->parentNode();
-        const bool plainName = isPlainElementName(node->nodeName());
+        bool plainName;
         if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return;
         stack.push_back(frameFor(node, level, level + levelStep, plainName));
     } else {
@@ -445,7 +481,7 @@ void TreeWriter::write(const DOMNode* node, int level) {
         frame.previous = kind;
         if (kind == ELEMENT) {
             const int childLevel = frame.childLevel;
-            const bool plainName = isPlainElementName(child->nodeName());
+            bool plainName;
             if (openElement(child, childLevel, frame.hasText, plainName))
                 stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
         } else {

@@ -212,6 +212,12 @@ TEST(Writer, OddNamesReadBackAsTheyWere) {
         {"<a&amp;lt; &amp;amp;=\"\"/>", "\r\n <a&amp;lt; &amp;amp;=\"\"/>"},
         {"<*x/b>t</b>", "\r\n <* /b>t</* /b>"},
         {"<r><+x!b/><*y(c/></r>", "\r\n <r>\r\n      <* !b/>\r\n      <* (c/>\r\n </r>"},
+        {"<a_rather_long_name&gt; a_long_attribute_name&amp;lt;=\"\"/>",
+         "\r\n <a_rather_long_name&gt; a_long_attribute_name&amp;lt;=\"\"/>"},
+        // Names of well-formed documents are written as they stand.
+        {"<h1 xml:lang=\"en\"><x-2.a:b a-1=\"v\"/><a_long_name_of_a_section.1 xmlns:n=\"u\"/></h1>",
+         "\r\n <h1 xml:lang=\"en\">\r\n      <x-2.a:b a-1=\"v\"/>\r\n      <a_long_name_of_a_section.1 "
+         "xmlns:n=\"u\"/>\r\n </h1>"},
     };
     for (const auto& [input, saved] : cases) {
         EXPECT_EQ(LoadSave(input), saved) << input;
