@@ -28,8 +28,11 @@ inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & hi
 
 // Nonzero when a byte of w lies from 0x20 to 0x3F: the range that every
 // markup character, "/" and "!" lie in (and digits, "-", "." and ":").
+// Those bytes, and only those, become less than 0x20 when bit 5 is flipped;
+// the test for a byte less than 0x20 follows.
 inline std::uint64_t inMarkupRange(std::uint64_t w) {
-    return zeroBytes((w & (lowBits * 0xE0)) ^ (lowBits * 0x20));
+    const std::uint64_t flipped = w ^ (lowBits * 0x20);
+    return (flipped - lowBits * 0x20) & ~flipped & highBits;
 }
 
 // The same for the n >= 8 bytes at p.
@@ -484,8 +487,12 @@ void TreeWriter::write(const DOMNode* node, int level) {
             bool plainName;
             if (openElement(child, childLevel, frame.hasText, plainName))
                 stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
+        } else if (kind == TEXT) {
+            escape(child->nodeValue(), out_, entities_);
         } else {
-            const bool beforeText = frame.next != frame.end && (*frame.next)->nodeType() == TEXT;
+            // Only a container with text has a text to look out for.
+            const bool beforeText =
+                frame.hasText && frame.next != frame.end && (*frame.next)->nodeType() == TEXT;
             writeLeaf(child, frame.childLevel, beforeText);
         }
     }
