@@ -78,7 +78,8 @@ public:
     DOMNode* parentNode() const noexcept { return parentNode_; }
 
     // The element's location: the names of its last pathDepth() elements on
-    // the way down from the top, itself included, joined by "/". Derived from
+    // the way down from the top, itself included, joined by "/" (an empty
+    // name is left out with its "/"). Derived from
     // the current names, so it is built on request and costs no memory per
     // level; empty for nodes other than elements. After a change of the
     // document's shape it names every element down from the top, as the
