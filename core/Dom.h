@@ -6,6 +6,7 @@
 // Every walk over the tree is iterative, so documents of any depth are safe.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -224,6 +225,10 @@ public:
 
     // The XML text of `node` (null: the whole document) and its subtree.
     StringObject serialize(const DOMNode* node = nullptr) const;
+    // The whole document's text, written while another thread may ask it to
+    // stop (it then returns false soon, `out` untouched). The tree must not
+    // change meanwhile: it is only read.
+    bool serialize(StringObject& out, const std::atomic<bool>& stop) const;
     // Appends the text of `node` at indentation `level` to `output`.
     static void serializeNode(const DOMNode* node, int level, StringObject& output);
     // Appends `text` with the markup characters written as entity references.

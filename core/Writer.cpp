@@ -2,6 +2,7 @@
 // the indentation rule below; nothing is added before the first node or
 // after the last.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <unordered_set>
 #include <vector>
+
+#include <atomic>
 
 #include "Dom.h"
 
@@ -338,7 +341,8 @@ public:
         if (!declared_.empty()) entities_ = &declared_;
     }
 
-    void write(const DOMNode* node, int level);
+    // False when `stop` was set before the whole subtree was written.
+    bool write(const DOMNode* node, int level, const std::atomic<bool>* stop = nullptr);
 
 private:
     Frame frameFor(const DOMNode* node, int level, int childLevel, bool plainName) const {
@@ -449,21 +453,25 @@ void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
     if (!beforeText) lineBreak(level, out_);
 }
 
-void TreeWriter::write(const DOMNode* node, int level) {
+bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* stop) {
     std::vector<Frame> stack;
     if (node->nodeType() == DOCUMENT) {
         stack.push_back(frameFor(node, level, level, true));
     } else if (node->nodeType() == ELEMENT) {
         const DOMNode* parent = node->parentNode();
         bool plainName;
-        if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return;
+        if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return true;
         stack.push_back(frameFor(node, level, level + levelStep, plainName));
     } else {
         writeLeaf(node, level, false);
-        return;
+        return true;
     }
 
+    // Looked at now and then, so stopping costs nothing measurable.
+    constexpr unsigned stopCheckMask = 4095;
+    unsigned steps = 0;
     while (!stack.empty()) {
+        if (stop && (++steps & stopCheckMask) == 0 && stop->load(std::memory_order_relaxed)) return false;
         Frame& frame = stack.back();
         if (frame.next == frame.end) {
             if (frame.isElement) closeElement(frame);
@@ -496,6 +504,7 @@ void TreeWriter::write(const DOMNode* node, int level) {
             writeLeaf(child, frame.childLevel, beforeText);
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -517,6 +526,13 @@ StringObject DOM::serialize(const DOMNode* node) const {
     StringObject out;
     serializeNode(node ? node : documentNode(), 0, out);
     return out;
+}
+
+bool DOM::serialize(StringObject& out, const std::atomic<bool>& stop) const {
+    Output buffer;
+    if (!TreeWriter(documentNode(), buffer).write(documentNode(), 0, &stop)) return false;
+    buffer.handOver(out);
+    return true;
 }
 
 }  // namespace corvantis

@@ -56,14 +56,19 @@ bool Autosave::start() {
     readDone_ = read->get_future().share();
     const corvantis::DOM* dom = &document_.dom();
     const QString name = name_;
+    stop_ = false;
+    tried_ = false;
     worker_ = std::thread([this, dom, name, note, read] {
         bool ok = false;
         bool readWhole = false;
         try {
-            const corvantis::StringObject bytes = dom->serialize();
+            corvantis::StringObject bytes;
+            readWhole = dom->serialize(bytes, stop_);
             read->set_value();
-            readWhole = true;
-            ok = store_.write(name, bytes.view(), note);
+            if (readWhole) {
+                tried_ = true;
+                ok = store_.write(name, bytes.view(), note);
+            }
         } catch (...) {
             if (!readWhole) read->set_value();
         }
@@ -74,15 +79,19 @@ bool Autosave::start() {
 }
 
 void Autosave::finishReading() {
-    // The document may change only once the worker has read all of it.
-    if (readDone_.valid()) readDone_.wait();
+    // The document may change only once the worker has let go of it; a
+    // change does not wait for a whole read: the worker stops and tries
+    // again later.
+    if (!readDone_.valid()) return;
+    stop_ = true;
+    readDone_.wait();
 }
 
 void Autosave::collect() {
     if (!worker_.joinable()) return;
     worker_.join();
     if (ok_) written_ = writing_;
-    emit written(ok_);
+    if (tried_) emit written(ok_);
     // Changes that came meanwhile go in their turn.
     if (document_.hasUnsavedChanges() && document_.generation() != written_) changed();
 }
@@ -92,7 +101,7 @@ void Autosave::wait() { collect(); }
 bool Autosave::writeNow() {
     if (!start()) return false;
     collect();
-    return ok_;
+    return tried_ && ok_;
 }
 
 void Autosave::discard() {

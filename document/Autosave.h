@@ -60,6 +60,10 @@ private:
     // Ready once the worker has read the whole document.
     std::shared_future<void> readDone_;
     std::atomic<bool> ok_{false};
+    // Set when the document is about to change: the worker stops reading it.
+    std::atomic<bool> stop_{false};
+    // The worker read the document whole and tried to write it.
+    std::atomic<bool> tried_{false};
     // The document's generation the running write shows, and the last one
     // that reached the disk.
     quint64 writing_ = 0;
