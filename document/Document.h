@@ -59,6 +59,9 @@ public:
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.
     void saved(const QString& fileName);
+    // The document's file is now `fileName`, though its save is not
+    // confirmed on disk: the changes stay unsaved.
+    void writtenTo(const QString& fileName) { fileName_ = fileName; }
     // Names the document node, the top row's caption.
     void setDocumentName(const QString& name);
 
