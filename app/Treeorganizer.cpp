@@ -447,8 +447,18 @@ void TVelmorant::AboutMnuClick() {
 }
 
 void TVelmorant::HelpMnuClick() {
-    if (!RunProgram(programFolder_ + "CorvantisHelp.htm"))
-        dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+    switch (RunProgram(programFolder_ + "CorvantisHelp.htm")) {
+        case RunResult::Opened: break;
+        case RunResult::Missing:
+            dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+            break;
+        case RunResult::NoProgram:
+            dialogs_.inform(this,
+                            "CorvantisHelp.htm cannot be shown: the desktop has no web browser or other program "
+                            "that opens it.",
+                            "Help Error");
+            break;
+    }
 }
 
 bool TVelmorant::maybeSave() {
