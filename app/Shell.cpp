@@ -6,6 +6,7 @@
 
 RunResult RunProgram(const QString& path) {
     if (!QFileInfo(path).isFile()) return RunResult::Missing;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())) ? RunResult::Opened
-                                                                                            : RunResult::NoProgram;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()))
+               ? RunResult::Opened
+               : RunResult::NoProgram;
 }

@@ -1,10 +1,9 @@
 #include "document/FileError.h"
 
+#include <QDir>
 #include <cerrno>
 #include <cstring>
 #include <new>
-
-#include <QDir>
 
 FileError FileError::ofSystem(const QString& path, int code, bool whileWriting) {
     FileError error;
@@ -24,14 +23,17 @@ FileError FileError::ofUnfaithfulName(const QString& path) {
 
 FileError FileError::ofReading(const QString& path, const std::exception& failure) {
     const bool memory = dynamic_cast<const std::bad_alloc*>(&failure) != nullptr;
-    return {path, memory ? QString("There is not enough memory to read it.") : QString::fromLocal8Bit(failure.what()),
-            false, false};
+    return {
+        path,
+        memory ? QString("There is not enough memory to read it.") : QString::fromLocal8Bit(failure.what()),
+        false, false};
 }
 
 QString FileError::message() const {
     QString text = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
     if (!path.isEmpty()) text += "\n\n" + QDir::toNativeSeparators(path);
-    if (isError()) text += (path.isEmpty() ? "\n\n" : "\n") + (whileWriting ? "Writing failed: " + reason : reason);
+    if (isError())
+        text += (path.isEmpty() ? "\n\n" : "\n") + (whileWriting ? "Writing failed: " + reason : reason);
     return text;
 }
 

@@ -2,9 +2,8 @@
 // the program's fixed file-error text, then the file's name and the reason.
 #pragma once
 
-#include <exception>
-
 #include <QString>
+#include <exception>
 
 struct FileError {
     QString path;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-
 #include <vector>
 
 namespace {
@@ -28,13 +27,17 @@ int FileSystem::fsync(int fd) { return ::fsync(fd); }
 int FileSystem::fstat(int fd, struct stat* status) { return ::fstat(fd, status); }
 int FileSystem::stat(const char* path, struct stat* status) { return ::stat(path, status); }
 int FileSystem::lstat(const char* path, struct stat* status) { return ::lstat(path, status); }
-ssize_t FileSystem::readlink(const char* path, char* target, size_t size) { return ::readlink(path, target, size); }
+ssize_t FileSystem::readlink(const char* path, char* target, size_t size) {
+    return ::readlink(path, target, size);
+}
 int FileSystem::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int FileSystem::fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
 int FileSystem::rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileSystem::unlink(const char* path) { return ::unlink(path); }
 int FileSystem::flock(int fd, int operation) { return ::flock(fd, operation); }
-ssize_t FileSystem::listxattr(const char* path, char* names, size_t size) { return ::listxattr(path, names, size); }
+ssize_t FileSystem::listxattr(const char* path, char* names, size_t size) {
+    return ::listxattr(path, names, size);
+}
 ssize_t FileSystem::getxattr(const char* path, const char* name, void* value, size_t size) {
     return ::getxattr(path, name, value, size);
 }

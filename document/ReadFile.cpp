@@ -2,10 +2,9 @@
 
 #include <fcntl.h>
 
+#include <QFile>
 #include <cerrno>
 #include <utility>
-
-#include <QFile>
 
 #include "document/FileSystem.h"
 
@@ -15,14 +14,16 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
         return ReadResult::CannotOpen;
     }
     FileSystem& system = FileSystem::current();
-    const int fd = path.isEmpty() ? -1 : system.open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd =
+        path.isEmpty() ? -1 : system.open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = FileError::ofSystem(path, path.isEmpty() ? ENOENT : errno);
         return ReadResult::CannotOpen;
     }
     struct stat status;
     QByteArray read;
-    if (system.fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) read.reserve(static_cast<qsizetype>(status.st_size));
+    if (system.fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        read.reserve(static_cast<qsizetype>(status.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t got = system.read(fd, buffer, sizeof buffer);

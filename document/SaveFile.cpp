@@ -2,20 +2,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include "document/FileSystem.h"
 
@@ -89,7 +88,8 @@ mode_t creationMask() {
     QFile status("/proc/self/status");
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("Umask:")) return static_cast<mode_t>(line.mid(6).trimmed().toUInt(nullptr, 8));
+            if (line.startsWith("Umask:"))
+                return static_cast<mode_t>(line.mid(6).trimmed().toUInt(nullptr, 8));
     }
     // Older kernels do not show it; reading it means setting it.
     const mode_t mask = ::umask(022);
@@ -128,8 +128,10 @@ bool keepOwnership(int fd, const Keep& keep, const QString& shown, FileError& er
     if (!keep.ownership) return true;
     // Only root may give a file away; a group can be given by its members.
     // What cannot be kept was told before the save (SaveTarget::losses).
-    const uid_t owner = keep.owner != created.st_uid && system.effectiveUser() == 0 ? keep.owner : static_cast<uid_t>(-1);
-    const gid_t group = keep.group != created.st_gid && system.mayGiveGroup(keep.group) ? keep.group : static_cast<gid_t>(-1);
+    const uid_t owner =
+        keep.owner != created.st_uid && system.effectiveUser() == 0 ? keep.owner : static_cast<uid_t>(-1);
+    const gid_t group =
+        keep.group != created.st_gid && system.mayGiveGroup(keep.group) ? keep.group : static_cast<gid_t>(-1);
     if (owner == static_cast<uid_t>(-1) && group == static_cast<gid_t>(-1)) return true;
     if (system.fchown(fd, owner, group) == 0) return true;
     error = {shown, "The file's owner and group cannot be kept: " + systemReason(errno), false, false};
@@ -140,7 +142,8 @@ bool copyAttributes(const QByteArray& source, int fd, const QString& shown, File
     if (source.isEmpty()) return true;
     FileSystem& system = FileSystem::current();
     const auto cannotKeep = [&](const char* name, int code) {
-        error = {shown, QString("The file's extended attribute %1 cannot be kept: %2").arg(name, systemReason(code)),
+        error = {shown,
+                 QString("The file's extended attribute %1 cannot be kept: %2").arg(name, systemReason(code)),
                  false, false};
         return false;
     };
@@ -149,17 +152,20 @@ bool copyAttributes(const QByteArray& source, int fd, const QString& shown, File
     QByteArray names(size, '\0');
     size = system.listxattr(source.constData(), names.data(), static_cast<size_t>(names.size()));
     if (size < 0) return cannotKeep("list", errno);
-    for (const char* name = names.constData(); name < names.constData() + size; name += std::strlen(name) + 1) {
+    for (const char* name = names.constData(); name < names.constData() + size;
+         name += std::strlen(name) + 1) {
         const ssize_t length = system.getxattr(source.constData(), name, nullptr, 0);
         if (length < 0) {
             if (errno == ENODATA) continue;
             return cannotKeep(name, errno);
         }
         QByteArray value(length, '\0');
-        const ssize_t got = system.getxattr(source.constData(), name, value.data(), static_cast<size_t>(value.size()));
+        const ssize_t got =
+            system.getxattr(source.constData(), name, value.data(), static_cast<size_t>(value.size()));
         if (got < 0) return cannotKeep(name, errno);
         value.truncate(got);
-        if (system.fsetxattr(fd, name, value.constData(), static_cast<size_t>(value.size()), 0) == 0) continue;
+        if (system.fsetxattr(fd, name, value.constData(), static_cast<size_t>(value.size()), 0) == 0)
+            continue;
         const int code = errno;
         // A label the system gives every new file (a security context) may
         // not be set by the user, but is there already.
@@ -179,7 +185,8 @@ QByteArray folderOf(const QByteArray& path) {
 // Writes a temporary file beside `target` with `writer` and renames it over
 // `target` (the entry itself, whatever it is). `shown` names the file in
 // messages.
-SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, const Keep& keep, const Writer& writer) {
+SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, const Keep& keep,
+                              const Writer& writer) {
     FileSystem& system = FileSystem::current();
     const QByteArray folder = folderOf(target);
     removeStaleTemporaries(folder);
@@ -211,7 +218,8 @@ SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, co
     const int closed = system.close(fd);
     fd = -1;
     if (closed != 0) return fail(FileError::ofSystem(shown, errno, true));
-    if (system.rename(temporary.constData(), target.constData()) != 0) return fail(FileError::ofSystem(shown, errno));
+    if (system.rename(temporary.constData(), target.constData()) != 0)
+        return fail(FileError::ofSystem(shown, errno));
 
     // The rename itself is durable only once the folder is synced. A file
     // system that cannot sync folders has nothing more to confirm.
@@ -261,11 +269,12 @@ SaveTarget SaveTarget::inspect(const QString& path) {
         const int code = errno;
         // A new file would take the link's place, and the edits would not
         // reach the file the link stands for (on a drive not mounted, say).
-        target.refusal = {path,
-                          QString("It is a link to %1, which %2.")
-                              .arg(linkTarget(name), code == ENOENT ? QString("does not exist (is its drive mounted?)")
-                                                                    : "cannot be reached: " + systemReason(code)),
-                          false, false};
+        target.refusal = {
+            path,
+            QString("It is a link to %1, which %2.")
+                .arg(linkTarget(name), code == ENOENT ? QString("does not exist (is its drive mounted?)")
+                                                      : "cannot be reached: " + systemReason(code)),
+            false, false};
         return target;
     }
     if (!S_ISREG(status.st_mode)) {
@@ -275,14 +284,16 @@ SaveTarget SaveTarget::inspect(const QString& path) {
     // The user's own protection, which the rename would go around (and root
     // would ignore).
     if ((status.st_mode & 0222) == 0) {
-        target.refusal = {path, "The file is read-only: its permissions allow no one to write it.", false, true};
+        target.refusal = {path, "The file is read-only: its permissions allow no one to write it.", false,
+                          true};
         return target;
     }
     const uid_t user = system.effectiveUser();
     if (status.st_uid != user && user != 0)
         target.losses << QString("its owner, %1 (the new file would be yours)").arg(userName(status.st_uid));
     if (!system.mayGiveGroup(status.st_gid))
-        target.losses << QString("its group, %1, which you are not a member of").arg(groupName(status.st_gid));
+        target.losses
+            << QString("its group, %1, which you are not a member of").arg(groupName(status.st_gid));
     if (status.st_nlink > 1)
         target.losses << QString("its other names (hard links): %1 more would keep the old content")
                              .arg(status.st_nlink - 1);
@@ -341,8 +352,8 @@ bool SaveAsBackup::make(const QString& chosenPath, FileError* error) {
         return report(why);
     }
     // The backup's own entry is replaced: a link of that name is not followed.
-    const SaveOutcome made =
-        replaceAtomically(backup, QFile::encodeName(backup), keepOf(status, source), [&](int out, FileError& err) {
+    const SaveOutcome made = replaceAtomically(
+        backup, QFile::encodeName(backup), keepOf(status, source), [&](int out, FileError& err) {
             char buffer[1 << 16];
             for (;;) {
                 const ssize_t got = system.read(in, buffer, sizeof buffer);

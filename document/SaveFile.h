@@ -7,10 +7,9 @@
 // crashed run left behind go with the next save in their folder.
 #pragma once
 
-#include <string_view>
-
 #include <QString>
 #include <QStringList>
+#include <string_view>
 
 #include "document/FileError.h"
 

@@ -8,9 +8,11 @@
 #include "document/SaveFile.h"
 #include "widgets/UserDialogs.h"
 
-SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder, std::string_view bytes) {
-    UserDialogs::FileRequest request{"Enter Corvantis  FileName", " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*",
-                                     QString(), startFolder};
+SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder,
+                              std::string_view bytes) {
+    UserDialogs::FileRequest request{"Enter Corvantis  FileName",
+                                     " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(),
+                                     startFolder};
     request.askBeforeReplacing = false;
     const QString chosen = dialogs.saveFileName(parent, request);
     if (chosen.isEmpty()) return {};
@@ -30,9 +32,11 @@ SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QStri
             return {};
         FileError error;
         if (!SaveAsBackup::make(name, &error)) {
-            dialogs.showFileError(
-                parent, {name, QString("Its backup %1 could not be made (%2), so it was not replaced.").arg(backup, error.reason),
-                         false, false});
+            dialogs.showFileError(parent,
+                                  {name,
+                                   QString("Its backup %1 could not be made (%2), so it was not replaced.")
+                                       .arg(backup, error.reason),
+                                   false, false});
             return {SaveAsResult::Status::Failed, QString()};
         }
         dialogs.inform(parent, backup, "Backup File Created");
@@ -40,9 +44,12 @@ SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QStri
     const SaveOutcome outcome = saveFileAtomically(name, bytes);
     if (outcome.status != SaveOutcome::Status::Saved) dialogs.showFileError(parent, outcome.error);
     switch (outcome.status) {
-        case SaveOutcome::Status::Saved: return {SaveAsResult::Status::Saved, name};
-        case SaveOutcome::Status::NotConfirmed: return {SaveAsResult::Status::NotConfirmed, name};
-        case SaveOutcome::Status::Failed: break;
+        case SaveOutcome::Status::Saved:
+            return {SaveAsResult::Status::Saved, name};
+        case SaveOutcome::Status::NotConfirmed:
+            return {SaveAsResult::Status::NotConfirmed, name};
+        case SaveOutcome::Status::Failed:
+            break;
     }
     return {SaveAsResult::Status::Failed, QString()};
 }

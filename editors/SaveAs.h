@@ -6,9 +6,8 @@
 // without one, and writes the bytes atomically.
 #pragma once
 
-#include <string_view>
-
 #include <QString>
+#include <string_view>
 
 class Document;
 class QWidget;
@@ -28,7 +27,8 @@ struct SaveAsResult {
     QString name;
 };
 
-SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder, std::string_view bytes);
+SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder,
+                              std::string_view bytes);
 
 // Where a file dialog about `document` starts: its file's folder, or the
 // user's documents folder while it has no file.

@@ -5,9 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include <QStringList>
+#include <cerrno>
 
 #include "document/FileSystem.h"
 

@@ -2,16 +2,14 @@
 // owners, access lists, names, stale temporary files and failing calls. Links,
 // modes and names are real, in a temporary folder; what cannot fail for real
 // (root writes anywhere) fails through the file-system seam.
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/xattr.h>
-#include <unistd.h>
-
-#include <functional>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <functional>
 
 #include "FaultyFileSystem.h"
 #include "document/ReadFile.h"
@@ -19,186 +17,149 @@
 
 namespace {
 
-enum class Action { Save, Backup, Inspect };
-
-struct Case {
-    const char* name;
-    std::function<void(const QDir&, FaultyFileSystem&)> prepare;
-    Action action;
-    SaveOutcome::Status status;
-    std::function<void(const QDir&, const SaveOutcome&)> check;
-    QByteArray target = "Diary.XML";
-    // Gives a file away, which only root may.
-    bool needsRoot = false;
-};
-
 using Status = SaveOutcome::Status;
 using Fault = FaultyFileSystem::Fault;
+enum class Action { Save, Backup, Inspect };
 
-QByteArray pathIn(const QDir& dir, const QByteArray& name) { return QFile::encodeName(dir.path()) + '/' + name; }
+QByteArray folder;  // of the running row
+QByteArray at(const QByteArray& name) { return folder + '/' + name; }
 
-QByteArray contentOf(const QDir& dir, const QByteArray& name) {
-    const int fd = ::open(pathIn(dir, name).constData(), O_RDONLY);
-    char buffer[256];
+QByteArray contentOf(const QByteArray& name) {
+    char buffer[64];
+    const int fd = ::open(at(name).constData(), O_RDONLY);
     const ssize_t length = fd < 0 ? -1 : ::read(fd, buffer, sizeof buffer);
-    if (fd >= 0) ::close(fd);
+    ::close(fd);
     return length < 0 ? QByteArray("(none)") : QByteArray(buffer, length);
 }
 
-void write(const QDir& dir, const QByteArray& name, const QByteArray& bytes, mode_t mode = 0644) {
-    const int fd = ::open(pathIn(dir, name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() && ::fchmod(fd, mode) == 0);
-    ::close(fd);
+void writeFile(const QByteArray& name, const QByteArray& bytes, mode_t mode = 0644) {
+    const int fd = ::open(at(name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
+    QVERIFY(::fchmod(fd, mode) == 0 && ::close(fd) == 0);
 }
 
-struct stat statusOf(const QDir& dir, const QByteArray& name) {
+struct stat statusOf(const QByteArray& name) {
     struct stat status {};
-    ::lstat(pathIn(dir, name).constData(), &status);
+    ::lstat(at(name).constData(), &status);
     return status;
 }
 
+QByteArray attribute(const char* name) {
+    char value[64];
+    const ssize_t length = ::getxattr(at("Diary.XML").constData(), name, value, sizeof value);
+    return QByteArray(value, std::max<ssize_t>(length, 0));
+}
+
+// Owner, user 1234, group and mask may read and write; others nothing.
+const QByteArray AccessList = QByteArray::fromHex(
+    "02000000 01000600ffffffff 02000600d2040000 04000600ffffffff 10000600ffffffff 20000000ffffffff");
+
 // Everything in the folder, with the content of its files.
-QStringList snapshot(const QDir& dir) {
+QStringList snapshot() {
     QStringList all;
-    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        all << name + "=" + contentOf(dir, QFile::encodeName(name));
+    const QDir dir(QFile::decodeName(folder));
+    for (const QString& name :
+         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        all << name + "=" + contentOf(QFile::encodeName(name));
     return all;
-}
-
-// An access list: owner rw, user 1234 rw, group rw, mask rw, others nothing.
-QByteArray accessList() {
-    QByteArray acl;
-    const auto add = [&acl](quint32 value, int bytes) { acl.append(reinterpret_cast<const char*>(&value), bytes); };
-    add(2, 4);
-    const quint32 entries[][2] = {{0x01, ~0u}, {0x02, 1234}, {0x04, ~0u}, {0x10, ~0u}, {0x20, ~0u}};
-    for (const auto& entry : entries) {
-        add(entry[0], 2);
-        add(entry[0] == 0x20 ? 0 : 6, 2);
-        add(entry[1], 4);
-    }
-    return acl;
-}
-
-QByteArray attribute(const QDir& dir, const char* name) {
-    char value[256];
-    const ssize_t length = ::getxattr(pathIn(dir, "Diary.XML").constData(), name, value, sizeof value);
-    return length < 0 ? QByteArray() : QByteArray(value, length);
 }
 
 int heldLock = -1;
 
+struct Case {
+    const char* name;
+    Action action;
+    Status status;
+    Fault fault;
+    int code;
+    std::function<void(FaultyFileSystem&)> prepare;
+    std::function<void(const SaveOutcome&)> check;
+    QByteArray target = "Diary.XML";
+    bool needsRoot = false;  // gives a file away
+};
+
 const QList<Case> cases = {
-    {"backup replaces a link of its name and does not follow it",
-     [](const QDir& dir, FaultyFileSystem&) {
-         write(dir, "Other", "other");
-         QVERIFY(::symlink("Other", pathIn(dir, "Diary.BAK").constData()) == 0);
+    {"backup replaces a link of its name, not what it points at", Action::Backup, Status::Saved, Fault::None,
+     0,
+     [](FaultyFileSystem&) {
+         writeFile("Other", "other");
+         QVERIFY(::symlink("Other", at("Diary.BAK").constData()) == 0);
      },
-     Action::Backup, Status::Saved,
-     [](const QDir& dir, const SaveOutcome&) {
-         QVERIFY(S_ISREG(statusOf(dir, "Diary.BAK").st_mode));
-         QCOMPARE(contentOf(dir, "Diary.BAK"), QByteArray("old"));
-         QCOMPARE(contentOf(dir, "Other"), QByteArray("other"));
+     [](const SaveOutcome&) {
+         QVERIFY(S_ISREG(statusOf("Diary.BAK").st_mode));
+         QCOMPARE(contentOf("Diary.BAK") + contentOf("Other"), QByteArray("oldother"));
      }},
-    {"backup replaces a link to the file itself",
-     [](const QDir& dir, FaultyFileSystem&) { QVERIFY(::symlink("Diary.XML", pathIn(dir, "Diary.BAK").constData()) == 0); },
-     Action::Backup, Status::Saved,
-     [](const QDir& dir, const SaveOutcome&) {
-         QVERIFY(S_ISREG(statusOf(dir, "Diary.BAK").st_mode));
-         QCOMPARE(contentOf(dir, "Diary.BAK"), QByteArray("old"));
-     }},
-    {"backup of a private file is private",
-     [](const QDir& dir, FaultyFileSystem&) {
-         write(dir, "Diary.XML", "old", 0600);
-         write(dir, "Diary.BAK", "older", 0644);
+    {"backup replaces a link to the file itself", Action::Backup, Status::Saved, Fault::None, 0,
+     [](FaultyFileSystem&) { QVERIFY(::symlink("Diary.XML", at("Diary.BAK").constData()) == 0); },
+     [](const SaveOutcome&) { QVERIFY(S_ISREG(statusOf("Diary.BAK").st_mode)); }},
+    {"backup of a private file is private", Action::Backup, Status::Saved, Fault::None, 0,
+     [](FaultyFileSystem&) {
+         writeFile("Diary.XML", "old", 0600);
+         writeFile("Diary.BAK", "older", 0644);
      },
-     Action::Backup, Status::Saved,
-     [](const QDir& dir, const SaveOutcome&) {
-         QCOMPARE(statusOf(dir, "Diary.BAK").st_mode & 07777, mode_t(0600));
-         QCOMPARE(contentOf(dir, "Diary.BAK"), QByteArray("old"));
-     }},
-    {"owner, group, mode, access list and attributes are kept",
-     [](const QDir& dir, FaultyFileSystem&) {
-         const QByteArray file = pathIn(dir, "Diary.XML");
+     [](const SaveOutcome&) { QCOMPARE(statusOf("Diary.BAK").st_mode & 07777, mode_t(0600)); }},
+    {"owner, group, mode, access list and attributes are kept", Action::Save, Status::Saved, Fault::None, 0,
+     [](FaultyFileSystem&) {
+         const QByteArray file = at("Diary.XML");
          QVERIFY(::chown(file.constData(), 4343, 4242) == 0 && ::chmod(file.constData(), 0660) == 0);
          QVERIFY(::setxattr(file.constData(), "user.note", "x", 1, 0) == 0);
-         QVERIFY(::setxattr(file.constData(), "system.posix_acl_access", accessList().constData(),
-                            size_t(accessList().size()), 0) == 0);
+         QVERIFY(::setxattr(file.constData(), "system.posix_acl_access", AccessList.constData(),
+                            size_t(AccessList.size()), 0) == 0);
      },
-     Action::Save, Status::Saved,
-     [](const QDir& dir, const SaveOutcome&) {
-         const struct stat status = statusOf(dir, "Diary.XML");
-         QCOMPARE(status.st_uid, uid_t(4343));
-         QCOMPARE(status.st_gid, gid_t(4242));
-         QCOMPARE(status.st_mode & 07777, mode_t(0660));
-         QCOMPARE(attribute(dir, "user.note"), QByteArray("x"));
-         QCOMPARE(attribute(dir, "system.posix_acl_access"), accessList());
+     [](const SaveOutcome&) {
+         const struct stat status = statusOf("Diary.XML");
+         QCOMPARE(QList<uint>({status.st_uid, status.st_gid, status.st_mode & 07777}),
+                  QList<uint>({4343, 4242, 0660}));
+         QCOMPARE(attribute("user.note"), QByteArray("x"));
+         QCOMPARE(attribute("system.posix_acl_access"), AccessList);
      },
      "Diary.XML", true},
-    {"the temporary file is private until its mode is set, before any byte is written",
-     [](const QDir& dir, FaultyFileSystem&) { write(dir, "Diary.XML", "old", 0640); }, Action::Save, Status::Saved,
-     nullptr},
-    {"a failing fchmod fails the save",
-     [](const QDir&, FaultyFileSystem& system) { system.fault = Fault::Fchmod; }, Action::Save, Status::Failed, nullptr},
-    {"a read-only file is refused, also to root",
-     [](const QDir& dir, FaultyFileSystem&) { write(dir, "Diary.XML", "old", 0444); }, Action::Save, Status::Failed,
-     [](const QDir&, const SaveOutcome& outcome) { QVERIFY(outcome.error.cannotWriteHere); }},
-    {"a link whose target has gone is refused, naming it",
-     [](const QDir& dir, FaultyFileSystem&) {
-         QVERIFY(QFile::remove(dir.filePath("Diary.XML")));
-         QVERIFY(::symlink("/unmounted/Diary.XML", pathIn(dir, "Diary.XML").constData()) == 0);
+    {"a failing fchmod fails the save", Action::Save, Status::Failed, Fault::Fchmod, EIO, nullptr, nullptr},
+    {"a read-only file is refused, also to root", Action::Save, Status::Failed, Fault::None, 0,
+     [](FaultyFileSystem&) { writeFile("Diary.XML", "old", 0444); },
+     [](const SaveOutcome& outcome) { QVERIFY(outcome.error.cannotWriteHere); }},
+    {"a link whose target has gone is refused, naming it", Action::Save, Status::Failed, Fault::None, 0,
+     [](FaultyFileSystem&) {
+         QVERIFY(::unlink(at("Diary.XML").constData()) == 0);
+         QVERIFY(::symlink("/unmounted/Diary.XML", at("Diary.XML").constData()) == 0);
      },
-     Action::Save, Status::Failed,
-     [](const QDir&, const SaveOutcome& outcome) { QVERIFY(outcome.error.reason.contains("/unmounted/Diary.XML")); }},
-    {"a folder the user cannot write",
-     [](const QDir&, FaultyFileSystem& system) {
-         system.fault = Fault::CreateFile;
-         system.code = EACCES;
-     },
-     Action::Save, Status::Failed, [](const QDir&, const SaveOutcome& outcome) { QVERIFY(outcome.error.cannotWriteHere); }},
-    {"a full disk while writing",
-     [](const QDir&, FaultyFileSystem& system) {
-         system.fault = Fault::Write;
-         system.code = ENOSPC;
-     },
-     Action::Save, Status::Failed,
-     [](const QDir&, const SaveOutcome& outcome) {
-         QVERIFY(outcome.error.whileWriting);
-         QCOMPARE(outcome.error.reason, QString("No space left on device"));
-     }},
-    {"a failing folder sync leaves the save unconfirmed",
-     [](const QDir&, FaultyFileSystem& system) { system.fault = Fault::SyncFolder; }, Action::Save, Status::NotConfirmed,
-     [](const QDir& dir, const SaveOutcome& outcome) {
-         QVERIFY(outcome.error.reason.contains("not confirmed on disk"));
-         QCOMPARE(contentOf(dir, "Diary.XML"), QByteArray("new"));
-     }},
-    {"stale temporary files go, one still written and others' stay",
-     [](const QDir& dir, FaultyFileSystem&) {
-         write(dir, ".corvantis-save-99999999-0.tmp", "crashed");
-         write(dir, ".corvantis-save-1-0.tmp", "being written");
-         write(dir, ".Diary.XML.tmp", "someone else's");
-         heldLock = ::open(pathIn(dir, ".corvantis-save-1-0.tmp").constData(), O_RDONLY);
+     [](const SaveOutcome& outcome) { QVERIFY(outcome.error.reason.contains("/unmounted/Diary.XML")); }},
+    {"a folder the user cannot write", Action::Save, Status::Failed, Fault::CreateFile, EACCES, nullptr,
+     [](const SaveOutcome& outcome) { QVERIFY(outcome.error.cannotWriteHere); }},
+    {"a full disk", Action::Save, Status::Failed, Fault::Write, ENOSPC, nullptr,
+     [](const SaveOutcome& outcome) { QVERIFY(outcome.error.whileWriting); }},
+    {"a failing folder sync leaves the save unconfirmed", Action::Save, Status::NotConfirmed,
+     Fault::SyncFolder, EIO, nullptr,
+     [](const SaveOutcome& outcome) { QVERIFY(outcome.error.reason.contains("not confirmed on disk")); }},
+    {"stale temporary files go; one still written and others' stay", Action::Save, Status::Saved, Fault::None,
+     0,
+     [](FaultyFileSystem&) {
+         writeFile(".corvantis-save-99999999-0.tmp", "crashed");
+         writeFile(".corvantis-save-1-0.tmp", "being written");
+         writeFile(".Diary.XML.tmp", "someone else's");
+         heldLock = ::open(at(".corvantis-save-1-0.tmp").constData(), O_RDONLY);
          QVERIFY(::flock(heldLock, LOCK_EX) == 0);
      },
-     Action::Save, Status::Saved,
-     [](const QDir& dir, const SaveOutcome&) {
+     [](const SaveOutcome&) {
          ::close(heldLock);
-         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden, QDir::Name),
+         QCOMPARE(QDir(QFile::decodeName(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                   QStringList({".Diary.XML.tmp", ".corvantis-save-1-0.tmp", "Diary.XML"}));
      }},
-    {"another user's file with a second name: what a new file cannot keep is told",
-     [](const QDir& dir, FaultyFileSystem& system) {
+    {"another user's file with a second name: a new file keeps neither", Action::Inspect, Status::Saved,
+     Fault::None, 0,
+     [](FaultyFileSystem& system) {
          system.user = 4343;
-         QVERIFY(::link(pathIn(dir, "Diary.XML").constData(), pathIn(dir, "Twin.XML").constData()) == 0);
+         QVERIFY(::link(at("Diary.XML").constData(), at("Twin.XML").constData()) == 0);
      },
-     Action::Inspect, Status::Failed, nullptr},
-    {"a name the system's encoding cannot show is refused, for reading too",
-     [](const QDir& dir, FaultyFileSystem&) { write(dir, "\xFF.XML", "old"); }, Action::Save, Status::Failed,
-     [](const QDir& dir, const SaveOutcome&) {
-         QCOMPARE(contentOf(dir, "\xFF.XML"), QByteArray("old"));
+     nullptr},
+    {"a name the system's encoding cannot show is refused, for reading too", Action::Save, Status::Failed,
+     Fault::None, 0, [](FaultyFileSystem&) { writeFile("\xFF.XML", "old"); },
+     [](const SaveOutcome&) {
          QByteArray bytes;
          FileError error;
-         QCOMPARE(readWholeFile(QFile::decodeName(pathIn(dir, "\xFF.XML")), bytes, error), ReadResult::CannotOpen);
-         ::unlink(pathIn(dir, "\xFF.XML").constData());  // a name the temporary folder cannot remove
+         QCOMPARE(readWholeFile(QFile::decodeName(at("\xFF.XML")), bytes, error), ReadResult::CannotOpen);
+         QCOMPARE(contentOf("\xFF.XML"), QByteArray("old"));
+         ::unlink(at("\xFF.XML").constData());  // beyond what the temporary folder can remove
      },
      "\xFF.XML"},
 };
@@ -217,36 +178,40 @@ private slots:
         QFETCH(int, row);
         const Case& test = cases[row];
         if (test.needsRoot && ::geteuid() != 0) QSKIP("only root may give a file away");
-        QTemporaryDir folder;
-        const QDir dir(folder.path());
-        write(dir, "Diary.XML", "old");
+        QTemporaryDir temporary;
+        folder = QFile::encodeName(temporary.path());
+        writeFile("Diary.XML", "old");
         FaultyFileSystem system;
-        test.prepare(dir, system);
-        if (QTest::currentTestFailed()) return;
-        const QStringList before = snapshot(dir);
-        const QString target = QFile::decodeName(pathIn(dir, test.target));
+        system.fault = test.fault;
+        system.code = test.code;
+        if (test.prepare) test.prepare(system);
+        const QStringList before = snapshot();
+        const QString target = QFile::decodeName(at(test.target));
         SaveOutcome outcome;
         {
             FileSystem::Replacement seam(system);
-            if (test.action == Action::Inspect) {
+            if (test.action == Action::Inspect)
                 QCOMPARE(SaveTarget::inspect(target).losses.size(), 2);
-                return;
-            }
-            if (test.action == Action::Save) outcome = saveFileAtomically(target, "new");
-            else if (SaveAsBackup::make(target, &outcome.error)) outcome.status = Status::Saved;
+            else if (test.action == Action::Save)
+                outcome = saveFileAtomically(target, "new");
+            else if (SaveAsBackup::make(target, &outcome.error))
+                outcome.status = Status::Saved;
         }
+        if (test.action == Action::Inspect) return;
         QCOMPARE(outcome.status, test.status);
-        // A failure changes nothing and leaves nothing behind.
         if (test.status == Status::Failed) {
+            // Nothing changed, nothing left behind, and the user is told why.
             QVERIFY(outcome.error.isError());
-            QCOMPARE(snapshot(dir), before);
-        }
-        if (test.check) test.check(dir, outcome);
-        // Private when created; its final mode before the first byte.
-        if (test.action == Action::Save && test.status != Status::Failed) {
-            const QString mode = QString::number(statusOf(dir, "Diary.XML").st_mode & 07777, 8);
+            QCOMPARE(snapshot(), before);
+        } else if (test.action == Action::Save) {
+            // Private when created; its final mode before the first byte.
+            QCOMPARE(contentOf("Diary.XML"), QByteArray("new"));
+            const QString mode = QString::number(statusOf("Diary.XML").st_mode & 07777, 8);
             QCOMPARE(system.log.mid(0, 3), QStringList({"create 600", "fchmod " + mode, "write"}));
+        } else {
+            QCOMPARE(contentOf("Diary.BAK"), contentOf("Diary.XML"));
         }
+        if (test.check) test.check(outcome);
     }
 };
 
