@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include "core/Functions.h"
 #include "document/Document.h"
 #include "document/DocumentTreeModel.h"
+#include "document/ReadFile.h"
 #include "document/SaveFile.h"
 #include "editors/DetailEditorContext.h"
 #include "editors/SaveAs.h"
@@ -40,20 +42,9 @@ using corvantis::StringObject;
 
 namespace {
 
-const char* const FileErrorText = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
 const char* const NoFileOpened = "No File Opened";
 // Recognises the first start of the program for this user.
 const char* const FirstStartDone = "FirstStartDone";
-
-enum class ReadResult { Read, CannotOpen, CannotRead };
-
-ReadResult readWholeFile(const QString& path, QByteArray& bytes) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return ReadResult::CannotOpen;
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return ReadResult::CannotRead;
-    return ReadResult::Read;
-}
 
 }  // namespace
 
@@ -104,7 +95,7 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
                          [this](const DOMNode* node) { return treeCommands_->imagesOf(node); });
     treeView_->setRenaming([this](DOMNode* node) { return treeCommands_->mayRename(node); },
                            [this](DOMNode* node, const QString& typed) { treeCommands_->renamed(node, typed); });
-    source_ = new TXMLSource(settings_, dialogs_, document_.text(), programFolder_);
+    source_ = new TXMLSource(settings_, dialogs_, document_);
     sourceCommands_ = new SourceCommands(document_, *treeView_, dialogs_, *source_, this);
     connectCommands();
     followDocument();
@@ -152,6 +143,7 @@ void TVelmorant::followDocument() {
         currentNode_ = nullptr;
         ClearDetails();
     });
+    connect(&document_, &Document::replaced, this, [this] { lossesToldFor_.clear(); });
 }
 
 void TVelmorant::createControls() {
@@ -458,8 +450,18 @@ void TVelmorant::AboutMnuClick() {
 }
 
 void TVelmorant::HelpMnuClick() {
-    if (!RunProgram(programFolder_ + "CorvantisHelp.htm"))
-        dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+    switch (RunProgram(programFolder_ + "CorvantisHelp.htm")) {
+        case RunResult::Opened: break;
+        case RunResult::Missing:
+            dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+            break;
+        case RunResult::NoProgram:
+            dialogs_.inform(this,
+                            "CorvantisHelp.htm cannot be shown: the desktop has no web browser or other program "
+                            "that opens it.",
+                            "Help Error");
+            break;
+    }
 }
 
 bool TVelmorant::maybeSave() {
@@ -588,8 +590,6 @@ void TVelmorant::ClearDetails() {
 
 // ---- Document files ----
 
-void TVelmorant::showFileError() { dialogs_.inform(this, FileErrorText, "File Error"); }
-
 void TVelmorant::makeNewDocument() {
     guard_->released();
     document_.makeNew();
@@ -612,9 +612,10 @@ bool TVelmorant::openFile(const QString& file, const QByteArray& bytes, const QS
 
 void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
     QByteArray bytes;
-    const ReadResult read = readWholeFile(file, bytes);
+    FileError error;
+    const ReadResult read = readWholeFile(file, bytes, error);
     if (read != ReadResult::Read) {
-        if (namedByUser || read == ReadResult::CannotRead) showFileError();
+        if (namedByUser || read == ReadResult::CannotRead) dialogs_.showFileError(this, error);
         makeNewDocument();
         if (read == ReadResult::CannotOpen) showFileName(NoFileOpened);
         return;
@@ -622,8 +623,8 @@ void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
     try {
         // The top row shows the file's path: the document node is named after it.
         if (openFile(file, bytes, file)) return;
-    } catch (const std::exception&) {
-        showFileError();
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(this, FileError::ofReading(file, failure));
     }
     makeNewDocument();
     showFileName(NoFileOpened);
@@ -633,19 +634,20 @@ void TVelmorant::OpenMnuClick() {
     if (!maybeSave()) return;
     const QString chosen =
         dialogs_.openFileName(this, {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
-                                     document_.fileName(), QString()});
+                                     document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
     QByteArray bytes;
+    FileError error;
     // The document keeps its file name until another file is really read, so
     // a later Save cannot write it over a file it never came from.
-    if (readWholeFile(chosen, bytes) != ReadResult::Read) {
-        showFileError();
+    if (readWholeFile(chosen, bytes, error) != ReadResult::Read) {
+        dialogs_.showFileError(this, error);
         return;
     }
     try {
         if (!openFile(chosen, bytes, Document::newDocumentName())) return;
-    } catch (const std::exception&) {
-        showFileError();
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(this, FileError::ofReading(chosen, failure));
         makeNewDocument();
         return;
     }
@@ -658,8 +660,9 @@ void TVelmorant::OpenMnuClick() {
 
 void TVelmorant::reloadFromDisk() {
     QByteArray bytes;
-    if (readWholeFile(document_.fileName(), bytes) != ReadResult::Read) {
-        showFileError();
+    FileError error;
+    if (readWholeFile(document_.fileName(), bytes, error) != ReadResult::Read) {
+        dialogs_.showFileError(this, error);
         return;
     }
     // The selected folder is found again by its names and places among
@@ -677,8 +680,8 @@ void TVelmorant::reloadFromDisk() {
     const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
     try {
         document_.load(bytes, document_.fileName(), documentName);
-    } catch (const std::exception&) {
-        showFileError();
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(this, FileError::ofReading(document_.fileName(), failure));
         makeNewDocument();
         return;
     }
@@ -701,27 +704,55 @@ bool TVelmorant::SaveMnuClick() {
     DropCutMark();
     if (document_.isNew()) return SaveAsMnuClick();
     if (!guard_->mayOverwrite()) return false;
+    const QString file = document_.fileName();
+    if (lossesToldFor_ != file) {
+        const QStringList losses = SaveTarget::inspect(file).losses;
+        if (!losses.isEmpty()) {
+            const QString text = QDir::toNativeSeparators(file) +
+                                 "\n\nSaving replaces this file by a new one, which cannot keep:\n- " +
+                                 losses.join("\n- ") +
+                                 "\n\nSave it anyway (Yes), or save under another name with Save As (No)?";
+            switch (dialogs_.message(this, text, "Save", UserDialogs::Buttons::YesNoCancel)) {
+                case UserDialogs::Answer::Yes: break;
+                case UserDialogs::Answer::No: return SaveAsMnuClick();
+                default: return false;
+            }
+        }
+        lossesToldFor_ = file;
+    }
     const StringObject text = document_.dom().serialize(document_.documentNode());
-    if (!saveFileAtomically(document_.fileName(), text.view())) {
-        showFileError();
+    const SaveOutcome outcome = saveFileAtomically(file, text.view());
+    if (outcome.status == SaveOutcome::Status::Saved) {
+        document_.saved(file);
+        return true;
+    }
+    if (outcome.status == SaveOutcome::Status::Failed && outcome.error.cannotWriteHere) {
+        if (dialogs_.askAfterFileError(this, outcome.error, "Save it under another name with Save As?"))
+            return SaveAsMnuClick();
         return false;
     }
-    document_.saved(document_.fileName());
-    return true;
+    dialogs_.showFileError(this, outcome.error);
+    return false;
 }
 
 bool TVelmorant::SaveAsMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     const StringObject text = document_.dom().serialize(document_.documentNode());
-    const QString name = saveAsWithBackup(this, dialogs_, programFolder_, text.view());
-    if (name.isEmpty()) return false;
+    const SaveAsResult result = saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), text.view());
+    if (result.status != SaveAsResult::Status::Saved && result.status != SaveAsResult::Status::NotConfirmed)
+        return false;
 
-    settings_.writeText("MyFileName", name);
-    document_.setDocumentName(name);
-    document_.saved(name);
-    guard_->savedAs(name);
+    // The document belongs to the file written, even when that write is not
+    // confirmed: a later Save goes there, without another backup.
+    settings_.writeText("MyFileName", result.name);
+    document_.setDocumentName(result.name);
+    if (result.status == SaveAsResult::Status::Saved)
+        document_.saved(result.name);
+    else
+        document_.writtenTo(result.name);
+    guard_->savedAs(result.name);
     model_->setTopCaption(QString());
     treeView_->setCurrentIndex(model_->index(0, 0));
-    return true;
+    return result.status == SaveAsResult::Status::Saved;
 }

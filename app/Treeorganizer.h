@@ -149,7 +149,6 @@ private:
     void selectionMoved(const QModelIndex& current, const QModelIndex& previous);
     void showDetails(corvantis::DOMNode* node);
     void TreeViewContextPopup(const QPoint& position);
-    void showFileError();
     void showPathOf(const corvantis::DOMNode* node);
     void applyXmlEditorOption();
     void updateUndoActions();
@@ -176,6 +175,8 @@ private:
     QString programFolder_;
 
     QString startupFile_;
+    // The file whose save the user was told what a save cannot keep of it.
+    QString lossesToldFor_;
     // The file of the last session ("MyFileName").
     QString rememberedFile_;
     corvantis::DOMNode* currentNode_ = nullptr;

@@ -74,6 +74,9 @@ public:
     // The user chose to drop the unsaved changes (the program ends without
     // them): what kept them for recovery goes.
     void dropChanges() { emit changesDropped(); }
+    // The document's file is now `fileName`, though its save is not
+    // confirmed on disk: the changes stay unsaved.
+    void writtenTo(const QString& fileName) { fileName_ = fileName; }
     // Names the document node, the top row's caption.
     void setDocumentName(const QString& name);
 

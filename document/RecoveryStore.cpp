@@ -111,5 +111,6 @@ bool RecoveryStore::write(const QString& name, std::string_view bytes, const Rec
     info["inode"] = QString::number(note.originalWhenOpened.inode);
     info["saved"] = note.savedAt.toString(Qt::ISODateWithMs);
     const QByteArray text = QJsonDocument(info).toJson();
-    return saveFileAtomically(path(name, ".info"), std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    return static_cast<bool>(
+        saveFileAtomically(path(name, ".info"), std::string_view(text.constData(), static_cast<std::size_t>(text.size()))));
 }

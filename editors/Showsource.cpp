@@ -8,16 +8,14 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "document/DocumentText.h"
+#include "document/Document.h"
 #include "editors/SaveAs.h"
 #include "widgets/UserDialogs.h"
 
-TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
-                       QWidget* parent)
+TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
-      text_(text),
-      programFolder_(std::move(programFolder)),
+      document_(document),
       placement_(this, "ShowSource_", settings) {
     setObjectName("XMLSource");
     setWindowTitle("Show XML Source Viewer");
@@ -57,7 +55,7 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
 }
 
 void TXMLSource::ShowText(const corvantis::StringObject& xml) {
-    viewSource_->setPlainText(text_.toMultiLineText(xml));
+    viewSource_->setPlainText(document_.text().toMultiLineText(xml));
     show();
     raise();
 }
@@ -71,16 +69,16 @@ QString TXMLSource::fieldText() const {
 }
 
 bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const {
-    return text_.toMultiLineBytes(fieldText(), bytes);
+    return document_.text().toMultiLineBytes(fieldText(), bytes);
 }
 
 void TXMLSource::SaveAs1Click() {
     corvantis::StringObject bytes;
     if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, text_.unstorableMessage(fieldText()), "Text Error");
+        dialogs_.inform(this, document_.text().unstorableMessage(fieldText()), "Text Error");
         return;
     }
-    saveAsWithBackup(this, dialogs_, programFolder_, bytes.view());
+    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), bytes.view());
 }
 
 void TXMLSource::Close1Click() { hide(); }

@@ -1,11 +1,12 @@
 #include "tree/SourceCommands.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
 #include "document/Commands.h"
 #include "document/Document.h"
+#include "document/ReadFile.h"
+#include "editors/SaveAs.h"
 #include "editors/Showsource.h"
 #include "tree/TreeSelection.h"
 #include "widgets/UserDialogs.h"
@@ -21,37 +22,27 @@ SourceCommands::SourceCommands(Document& document, TreeSelection& selection, Use
       viewer_(viewer),
       dialogParent_(dialogParent) {}
 
-void SourceCommands::showFileError() {
-    dialogs_.inform(dialogParent_, "Can't perform one of the following file operations: Open, Seek, Read, Close.",
-                    "File Error");
-}
-
 void SourceCommands::LoadFromFileButtonClick() {
     DOMNode* target = selection_.selectedNode();
     if (!target || !target->parentNode() || !document_.commitPendingEdits()) return;
-    const QString chosen = dialogs_.openFileName(
-        dialogParent_,
-        {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*", document_.fileName(), QString()});
+    const QString chosen = dialogs_.openFileName(dialogParent_, {"Enter Velmora  FileName",
+                                                                 "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
+                                                                 document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
 
-    QFile file(chosen);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showFileError();
+    QByteArray bytes;
+    FileError readFailure;
+    if (readWholeFile(chosen, bytes, readFailure) != ReadResult::Read) {
+        dialogs_.showFileError(dialogParent_, readFailure);
         return;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        showFileError();
-        return;
-    }
-    file.close();
 
     // Read apart from the tree, so a failure leaves the document as it was.
     std::unique_ptr<DOMNode> fragment;
     try {
         fragment = document_.dom().parseFragment(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    } catch (const std::exception&) {
-        showFileError();
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(dialogParent_, FileError::ofReading(chosen, failure));
         return;
     }
     bytes = QByteArray();

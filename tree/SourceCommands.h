@@ -26,8 +26,6 @@ public slots:
     void SaveToViewButtonClick();
 
 private:
-    void showFileError();
-
     Document& document_;
     TreeSelection& selection_;
     UserDialogs& dialogs_;

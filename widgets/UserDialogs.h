@@ -7,10 +7,11 @@
 #include <QStringList>
 
 class QWidget;
+struct FileError;
 
 class UserDialogs {
 public:
-    enum class Buttons { Ok, YesNoCancel };
+    enum class Buttons { Ok, YesNoCancel, YesNo };
     enum class Answer { Ok, Yes, No, Cancel };
 
     // A file dialog as the commands describe it. `filter` is written in the
@@ -20,6 +21,10 @@ public:
         QString filter;
         QString fileName;
         QString folder;
+        // False when the command asks itself before it replaces a file (it
+        // may write another name than the one chosen): the save dialog then
+        // does not ask.
+        bool askBeforeReplacing = true;
     };
 
     virtual ~UserDialogs() = default;
@@ -36,6 +41,10 @@ public:
     void inform(QWidget* parent, const QString& text, const QString& caption) {
         message(parent, text, caption, Buttons::Ok);
     }
+    // The "File Error" message: what failed, on which file, and why.
+    void showFileError(QWidget* parent, const FileError& error);
+    // The same, asking `question` below it; true for Yes.
+    bool askAfterFileError(QWidget* parent, const FileError& error, const QString& question);
 };
 
 // The real dialogs: QMessageBox and QFileDialog.

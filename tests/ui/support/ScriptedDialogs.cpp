@@ -6,6 +6,15 @@ QStringList ScriptedDialogs::captions() const {
     return all;
 }
 
+bool ScriptedDialogs::showedFileError(const QString& path, const QString& reason) const {
+    if (messages.isEmpty()) return false;
+    const Message& last = messages.last();
+    return last.caption == "File Error" &&
+           last.text.startsWith("Can't perform one of the following file operations: Open, Seek, Read, Close.\n\n" +
+                                path + "\n") &&
+           last.text.contains(reason);
+}
+
 void ScriptedDialogs::clear() {
     messages.clear();
     openRequests.clear();

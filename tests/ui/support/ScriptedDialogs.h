@@ -30,6 +30,9 @@ public:
     QList<FileRequest> openRequests;
     QList<FileRequest> saveRequests;
     QStringList captions() const;
+    // The last message is the "File Error" about `path`, with `reason` below
+    // the program's fixed text.
+    bool showedFileError(const QString& path, const QString& reason) const;
     void clear();
 
     Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
