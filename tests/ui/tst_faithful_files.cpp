@@ -1,0 +1,115 @@
+// Files stay what they are through the whole program: UTF-16 is saved back
+// as UTF-16, and a file that is no XML is opened with a warning and replaced
+// only when the user says so.
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "../document/Utf16Text.h"
+#include "detail_editor_fixture.h"
+#include "document/Autosave.h"
+#include "editors/Showsource.h"
+#include "support/ProgramUnderTest.h"
+
+namespace {
+
+// The writer's own layout, so an unchanged save gives the same text.
+QString asWritten(const QByteArray& utf8) {
+    Document document;
+    document.load(utf8, "f.xml", "f.xml");
+    return QString::fromUtf8(bytes(document.dom().serialize()));
+}
+
+void saveViewerAs(ProgramUnderTest& program, const QString& name) {
+    program.window().Action("ViewSourceMnu")->trigger();
+    program.dialogs.chooseFile(program.pathOf(name));
+    program.window().XMLSource()->findChild<QAction*>("SaveAs1")->trigger();
+}
+
+}  // namespace
+
+class FaithfulFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void utf16IsSavedBackAsUtf16_data() {
+        QTest::addColumn<bool>("bigEndian");
+        QTest::addColumn<bool>("mark");
+        QTest::newRow("UTF-16LE with a mark") << false << true;
+        QTest::newRow("UTF-16BE with a mark") << true << true;
+        QTest::newRow("UTF-16LE") << false << false;
+        QTest::newRow("UTF-16BE") << true << false;
+    }
+
+    void utf16IsSavedBackAsUtf16() {
+        QFETCH(bool, bigEndian);
+        QFETCH(bool, mark);
+        const QString text = asWritten("<?xml version=\"1.0\" encoding=\"UTF-16\"?><Notes><Home>caf\xC3\xA9 \xE2\x82\xAC</Home></Notes>");
+        const QByteArray file = utf16(text, bigEndian, mark);
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", file);
+        program.click("Home");
+        QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC"));
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.readFile("Diary.XML"), file);
+        saveViewerAs(program, "Copy.XML");
+        QCOMPARE(program.readFile("Copy.XML"), file);
+
+        // Typed work kept for recovery comes back, and is saved, as UTF-16.
+        program.autosave().setIntervals(10, 1000);
+        QSignalSpy written(&program.autosave(), &Autosave::written);
+        program.click("Home");
+        program.type(QString::fromUtf8(" \xE2\x9C\x93"));
+        QVERIFY(written.wait(5000));
+        program.dialogs.choose(0);  // Restore
+        program.restart();
+        QVERIFY(program.window().SaveMnuClick());
+        QString edited = text;
+        edited.replace(QString::fromUtf8("\xE2\x82\xAC"), QString::fromUtf8("\xE2\x82\xAC \xE2\x9C\x93"));
+        QCOMPARE(program.readFile("Diary.XML"), utf16(edited, bigEndian, mark));
+    }
+
+    void aFileThatIsNoXmlIsReplacedOnlyWhenTheUserSaysSo_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("program") << QByteArray("\x7F" "ELF\x02\x01\x01\0\0\0\0<a>", 14) << true;
+        QTest::newRow("plain text") << QByteArray("milk, eggs\r\n") << true;
+        QTest::newRow("broken UTF-16") << QByteArray("\xFF\xFE<\0a\0\x00\xDC", 8) << true;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void aFileThatIsNoXmlIsReplacedOnlyWhenTheUserSaysSo() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, warned);
+        const QStringList warning = warned ? QStringList{NotXmlCaption} : QStringList();
+        ProgramUnderTest program;
+        program.startAndOpen("Data.XML", file);
+        QCOMPARE(program.dialogs.captions(), warning);
+        program.dialogs.clear();
+        program.restart();  // the start-up load of the remembered file
+        QCOMPARE(program.dialogs.captions(), warning);
+        program.dialogs.clear();
+
+        if (warned) {
+            // Unanswered, the question keeps the file; the first answer, No, is the default.
+            QVERIFY(!program.window().SaveMnuClick());
+            QCOMPARE(program.dialogs.messages.value(0).answers.value(0), QString("No"));
+            QCOMPARE(program.readFile("Data.XML"), file);
+            program.dialogs.choose(1);  // Yes
+        }
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.readFile("Data.XML"), program.written());
+        program.dialogs.clear();
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.dialogs.messages.isEmpty());
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    FaithfulFiles test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faithful_files.moc"
