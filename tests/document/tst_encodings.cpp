@@ -1,15 +1,21 @@
-// Files in every encoding the program reads come back byte for byte, and
-// files that are no XML are told apart.
+// Files in every encoding the program reads come back byte for byte, files
+// that are no XML are told apart, and inserted XML is made ready for the
+// document.
 #include <QTest>
 
 #include "core/Dom.h"
 #include "document/Document.h"
 #include "document/FileEncoding.h"
+#include "document/InsertedXml.h"
 #include "Utf16Text.h"
 
 Q_DECLARE_METATYPE(FileContent)
 
 namespace {
+
+QByteArray bytesOf(const corvantis::StringObject& text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.length()));
+}
 
 const QString Utf16Xml = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n <a>caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8C\xB9</a>");
 
@@ -67,6 +73,39 @@ private slots:
         QVERIFY(!notXmlMessage("f.xml", content).isEmpty());
         document.saved("f.xml");
         QCOMPARE(document.fileContent(), FileContent::Xml);
+    }
+
+    void insertedXmlIsMadeReadyForTheDocument_data() {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("inserted");  // what goes in, or the refusal's caption
+        const QByteArray latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r/>";
+        const QByteArray utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>";
+        QTest::newRow("declarations left out")
+            << latin1 << QByteArray("<?xml version=\"1.0\"?>\r\n<!DOCTYPE x [<!ENTITY e \"f\">]>\r\n<!--c--><x/><?XML y?>")
+            << QByteArray("<!--c-->|<x/>");
+        QTest::newRow("ISO-8859-1 into UTF-8")
+            << utf8 << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><x>caf\xE9</x>")
+            << QByteArray("<x>caf\xC3\xA9</x>");
+        QTest::newRow("UTF-16 into ISO-8859-1")
+            << latin1 << utf16(QString::fromUtf8("<x>caf\xC3\xA9</x>"), true, true) << QByteArray("<x>caf\xE9</x>");
+        QTest::newRow("a character ISO-8859-1 cannot hold")
+            << latin1 << QByteArray("<x>5 \xE2\x82\xAC</x>") << QByteArray("Text Error");
+        QTest::newRow("no XML") << utf8 << QByteArray("hello") << QByteArray(NotXmlCaption);
+    }
+
+    void insertedXmlIsMadeReadyForTheDocument() {
+        QFETCH(QByteArray, document);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, inserted);
+        Document target;
+        target.load(document, "d.xml", "d.xml");
+        const InsertedXml made = readInsertedXml(target, file, "f.xml");
+        QByteArrayList parts;
+        for (int i = 0; made.nodes && i < made.nodes->childCount(); ++i)
+            parts << bytesOf(target.dom().serialize(made.nodes->childAt(i))).trimmed();
+        QCOMPARE(made.nodes ? parts.join('|') : made.refusalCaption.toUtf8(), inserted);
+        QCOMPARE(made.refusal.isEmpty(), made.nodes != nullptr);
     }
 };
 

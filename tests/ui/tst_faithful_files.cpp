@@ -1,6 +1,7 @@
 // Files stay what they are through the whole program: UTF-16 is saved back
-// as UTF-16, and a file that is no XML is opened with a warning and replaced
-// only when the user says so.
+// as UTF-16, a file that is no XML is opened with a warning and replaced only
+// when the user says so, and Insert From File brings in text in the
+// document's encoding without a second declaration.
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -26,6 +27,8 @@ void saveViewerAs(ProgramUnderTest& program, const QString& name) {
     program.dialogs.chooseFile(program.pathOf(name));
     program.window().XMLSource()->findChild<QAction*>("SaveAs1")->trigger();
 }
+
+const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Notes><Home>caf\xE9</Home></Notes>";
 
 }  // namespace
 
@@ -102,6 +105,31 @@ private slots:
         program.dialogs.clear();
         QVERIFY(program.window().SaveMnuClick());
         QVERIFY(program.dialogs.messages.isEmpty());
+    }
+
+    void insertFromFileBringsTextInTheDocumentsEncodingAsOneStep() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", Latin1Notes);
+        QVERIFY(program.window().SaveMnuClick());
+        const QByteArray latin1 = program.readFile("Diary.XML");
+        program.writeFile("Part.XML", utf16(QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
+                                                              "<!DOCTYPE Part><Part>cr\xC3\xA8me</Part>"),
+                                            false, true));
+        program.writeFile("Euro.XML", "<Price>5 \xE2\x82\xAC</Price>");
+        program.click("Home");
+        program.dialogs.chooseFile(program.pathOf("Euro.XML"));
+        program.window().Action("InsertFromFileMnu")->trigger();
+        program.dialogs.chooseFile(program.pathOf("Part.XML"));
+        program.window().Action("InsertFromFileMnu")->trigger();
+        QCOMPARE(program.dialogs.captions(), QStringList{"Text Error"});
+        QVERIFY(program.window().SaveMnuClick());
+        const QByteArray saved = program.readFile("Diary.XML");
+        QCOMPARE(saved.count("<?xml"), 1);
+        QVERIFY(!saved.contains("DOCTYPE"));
+        QVERIFY2(saved.contains("<Part>cr\xE8me</Part>"), saved.constData());
+        program.window().UndoMnuClick();
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.readFile("Diary.XML"), latin1);
     }
 };
 
