@@ -58,10 +58,21 @@ void TPIEditorForm::UpdateBitBtnClick() {
         refuse("Not a Valid Processing Instruction Target:", "Target Error");
         return;
     }
+    const bool declaration = target.equals("xml") && !EditedNode()->parentNode();
+    if (!declaration && target.length() == 3 && target.findIgnoreCase("xml") == 0) {
+        refuse("Not a Valid Processing Instruction Target: \"xml\", in any case, is kept for the XML declaration, "
+               "which stands first in the document. Edit it on the document's top row, with the target \"xml\".",
+               "Target Error");
+        return;
+    }
     corvantis::StringObject value;
     if (!storableMultiLine(TargetNameMemo()->toPlainText(), value)) return;
     if (!corvantis::IsValidPIValue(value)) {
         refuse("Not a Valid Processing Instruction Value:", "Value Error");
+        return;
+    }
+    if (declaration) {
+        updateDeclaration(value);
         return;
     }
     const QString name = TargetNameEdit()->text();
@@ -70,13 +81,29 @@ void TPIEditorForm::UpdateBitBtnClick() {
         if (!existing->nodeValue().equals(value))
             document().push(new SetNodeValue(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
     } else {
-        auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
-        instruction->setNodeName(target);
-        instruction->setNodeValue(value);
-        const corvantis::NodePlace end{EditedNode(), EditedNode()->childCount()};
-        document().push(new PlaceSubtree(document(), std::move(instruction), end,
-                                         tr("Add Processing Instruction '%1'").arg(name), EditedNode()));
+        append(target, value, EditedNode()->childCount());
     }
+    RefreshMnuClick();
+}
+
+void TPIEditorForm::append(const corvantis::StringObject& target, const corvantis::StringObject& value, int at) {
+    auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
+    instruction->setNodeName(target);
+    instruction->setNodeValue(value);
+    document().push(new PlaceSubtree(document(), std::move(instruction), corvantis::NodePlace{EditedNode(), at},
+                                     tr("Add Processing Instruction '%1'").arg(TargetNameEdit()->text()),
+                                     EditedNode()));
+}
+
+void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
+    DOMNode* first = EditedNode()->childAt(0);
+    DOMNode* declaration =
+        first && first->nodeType() == corvantis::PROCESSING_INSTRUCTION && first->nodeName().equals("xml") ? first
+                                                                                                          : nullptr;
+    if (!declaration)
+        append("xml", value, 0);
+    else if (!declaration->nodeValue().equals(value))
+        document().push(new SetNodeValue(document(), declaration, value, tr("Update XML Declaration")));
     RefreshMnuClick();
 }
 

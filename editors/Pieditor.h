@@ -2,6 +2,10 @@
 // node's children, addressed by target. Update changes the first instruction
 // with the typed target or appends a new one; Delete removes the first one
 // with that target. Each change is in the document at once.
+//
+// The target "xml" belongs to the XML declaration alone: it is refused in any
+// letter case, except as "xml" on the document node, where Update changes the
+// declaration (the document node's first child, made when there is none).
 #pragma once
 
 #include "editors/NameValueEditorBase.h"
@@ -19,4 +23,10 @@ public slots:
     void UpdateBitBtnClick() override;
     void DeleteBitBtnClick() override;
     void RefreshMnuClick() override;
+
+private:
+    // A new instruction at position `at` among EditedNode's children.
+    void append(const corvantis::StringObject& target, const corvantis::StringObject& value, int at);
+    // Update of the declaration with the data `value`.
+    void updateDeclaration(const corvantis::StringObject& value);
 };

@@ -1,7 +1,9 @@
 // Files stay what they are through the whole program: UTF-16 is saved back
 // as UTF-16, a file that is no XML is opened with a warning and replaced only
-// when the user says so, and Insert From File brings in text in the
-// document's encoding without a second declaration.
+// when the user says so, Insert From File brings in text in the document's
+// encoding without a second declaration, and the editors refuse what no XML
+// file may hold.
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -10,7 +12,10 @@
 #include "../document/Utf16Text.h"
 #include "detail_editor_fixture.h"
 #include "document/Autosave.h"
+#include "editors/Commentseditor.h"
+#include "editors/Pieditor.h"
 #include "editors/Showsource.h"
+#include "editors/Xmlform.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {
@@ -130,6 +135,27 @@ private slots:
         program.window().UndoMnuClick();
         QVERIFY(program.window().SaveMnuClick());
         QCOMPARE(program.readFile("Diary.XML"), latin1);
+    }
+
+    void editorsRefuseWhatXmlDoesNotAllow() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", Latin1Notes);
+        program.dialogs.clear();
+        program.window().Action("UseAsXMLEditorMnu")->trigger();
+        program.click("Home");
+        whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
+            editor->CommentMemo()->setPlainText("milk -- eggs");
+            editor->AddNewBitBtnClick();
+        });
+        program.window().XML()->CommentBitBtnClick();
+        whenOpened<TPIEditorForm>([](TPIEditorForm* editor) {
+            editor->TargetNameEdit()->setText("XmL");
+            editor->TargetNameMemo()->setPlainText("version=\"1.0\"");
+            editor->UpdateBitBtnClick();
+        });
+        program.window().XML()->PIBitBtnClick();
+        QCOMPARE(program.dialogs.captions(), QStringList({"No Update", "Target Error"}));
+        QVERIFY(!program.window().DetailsChanged());
     }
 };
 
