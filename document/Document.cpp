@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "document/Commands.h"
+#include "document/TextConversion.h"
 
 using corvantis::DOMNode;
 using corvantis::NodePlace;
@@ -254,4 +255,11 @@ void Document::removeAttribute(DOMNode* element, const StringObject& name) {
 void Document::insertAttributeAt(DOMNode* element, int index, const corvantis::Attr& attribute) {
     element->insertAttributeAt(index, attribute);
     emit detailsChanged(element);
+}
+
+void Document::convertText(const FileEncoding& encoding) {
+    const QString name = text().toText(documentNode()->nodeName());
+    TextConversion::convert(*documentNode(), text(), encoding.text);
+    encoding_ = encoding;
+    setName(documentNode(), documentNameBytes(text(), name));
 }

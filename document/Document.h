@@ -99,9 +99,6 @@ public:
     }
     // Names the document node, the top row's caption.
     void setDocumentName(const QString& name);
-    // The document's text is held in `encoding` from now on (the step that
-    // converts it says so).
-    void setFileEncoding(const FileEncoding& encoding) { encoding_ = encoding; }
 
     // ---- Changes ----
     void setPendingEdit(PendingEdit* edit) { pendingEdit_ = edit; }
@@ -129,6 +126,10 @@ public:
                       const corvantis::StringObject& value);
     void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
+    // Holds the text in `encoding` from now on, every stored string
+    // converted; each must be one it can hold (TextConversion tells). The
+    // document node takes its name anew from the characters it had.
+    void convertText(const FileEncoding& encoding);
 
 signals:
     // The tree is about to change: whoever reads it on another thread stops.
