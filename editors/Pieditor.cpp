@@ -8,6 +8,7 @@
 #include "core/Dom.h"
 #include "core/Functions.h"
 #include "document/Commands.h"
+#include "document/DeclaredEncoding.h"
 #include "document/Document.h"
 #include "editors/DetailRows.h"
 #include "document/DocumentText.h"
@@ -73,6 +74,7 @@ void TPIEditorForm::UpdateBitBtnClick() {
     }
     if (declaration) {
         updateDeclaration(value);
+        RefreshMnuClick();
         return;
     }
     const QString name = TargetNameEdit()->text();
@@ -81,18 +83,19 @@ void TPIEditorForm::UpdateBitBtnClick() {
         if (!existing->nodeValue().equals(value))
             document().push(new SetNodeValue(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
     } else {
-        append(target, value, EditedNode()->childCount());
+        document().push(placing(target, value, EditedNode()->childCount()).release());
     }
     RefreshMnuClick();
 }
 
-void TPIEditorForm::append(const corvantis::StringObject& target, const corvantis::StringObject& value, int at) {
+std::unique_ptr<DocumentCommand> TPIEditorForm::placing(const corvantis::StringObject& target,
+                                                        const corvantis::StringObject& value, int at) {
     auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
     instruction->setNodeName(target);
     instruction->setNodeValue(value);
-    document().push(new PlaceSubtree(document(), std::move(instruction), corvantis::NodePlace{EditedNode(), at},
-                                     tr("Add Processing Instruction '%1'").arg(TargetNameEdit()->text()),
-                                     EditedNode()));
+    return std::make_unique<PlaceSubtree>(document(), std::move(instruction), corvantis::NodePlace{EditedNode(), at},
+                                          tr("Add Processing Instruction '%1'").arg(TargetNameEdit()->text()),
+                                          EditedNode());
 }
 
 void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
@@ -100,11 +103,20 @@ void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
     DOMNode* declaration =
         first && first->nodeType() == corvantis::PROCESSING_INSTRUCTION && first->nodeName().equals("xml") ? first
                                                                                                           : nullptr;
-    if (!declaration)
-        append("xml", value, 0);
-    else if (!declaration->nodeValue().equals(value))
-        document().push(new SetNodeValue(document(), declaration, value, tr("Update XML Declaration")));
-    RefreshMnuClick();
+    if (declaration && declaration->nodeValue().equals(value)) return;
+    const QString oldData = declaration ? documentText().toMultiLineText(declaration->nodeValue()) : QString();
+    const DeclaredEncoding encoding = declaredEncoding(document(), oldData, TargetNameMemo()->toPlainText());
+    if (!encoding.refusal.isEmpty()) {
+        refuse("Not a Valid Processing Instruction Value:\n" + encoding.refusal, "Value Error");
+        return;
+    }
+    std::unique_ptr<DocumentCommand> step =
+        declaration ? std::make_unique<SetNodeValue>(document(), declaration, value, tr("Update XML Declaration"))
+                    : placing("xml", value, 0);
+    if (encoding.convertTo)
+        step = std::make_unique<ChangeEncoding>(document(), std::move(step), *encoding.convertTo,
+                                                tr("Change Encoding to %1").arg(encoding.convertTo->text.encodingName()));
+    document().push(step.release());
 }
 
 void TPIEditorForm::DeleteBitBtnClick() {

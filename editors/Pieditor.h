@@ -8,7 +8,11 @@
 // declaration (the document node's first child, made when there is none).
 #pragma once
 
+#include <memory>
+
 #include "editors/NameValueEditorBase.h"
+
+class DocumentCommand;
 
 class TPIEditorForm : public NameValueEditorBase {
     Q_OBJECT
@@ -25,8 +29,12 @@ public slots:
     void RefreshMnuClick() override;
 
 private:
-    // A new instruction at position `at` among EditedNode's children.
-    void append(const corvantis::StringObject& target, const corvantis::StringObject& value, int at);
-    // Update of the declaration with the data `value`.
+    // The step that puts a new instruction at position `at` among
+    // EditedNode's children.
+    std::unique_ptr<DocumentCommand> placing(const corvantis::StringObject& target,
+                                             const corvantis::StringObject& value, int at);
+    // Update of the declaration with the data `value`; a change of the
+    // encoding it names converts the document's text in the same step, or
+    // is refused with a message.
     void updateDeclaration(const corvantis::StringObject& value);
 };

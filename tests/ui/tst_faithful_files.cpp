@@ -1,8 +1,8 @@
 // Files stay what they are through the whole program: UTF-16 is saved back
 // as UTF-16, a file that is no XML is opened with a warning and replaced only
 // when the user says so, Insert From File brings in text in the document's
-// encoding without a second declaration, and the editors refuse what no XML
-// file may hold.
+// encoding without a second declaration, the editors refuse what no XML
+// file may hold, and a newly declared encoding is the one the file is saved in.
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -31,6 +31,18 @@ void saveViewerAs(ProgramUnderTest& program, const QString& name) {
     program.window().Action("ViewSourceMnu")->trigger();
     program.dialogs.chooseFile(program.pathOf(name));
     program.window().XMLSource()->findChild<QAction*>("SaveAs1")->trigger();
+}
+
+// Gives the declaration `data` in the processing-instruction editor of the
+// top row.
+void declare(ProgramUnderTest& program, const QString& data) {
+    program.clickTop();
+    whenOpened<TPIEditorForm>([data](TPIEditorForm* editor) {
+        editor->TargetNameEdit()->setText("xml");
+        editor->TargetNameMemo()->setPlainText(data);
+        editor->UpdateBitBtnClick();
+    });
+    program.window().XML()->PIBitBtnClick();
 }
 
 const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Notes><Home>caf\xE9</Home></Notes>";
@@ -156,6 +168,31 @@ private slots:
         program.window().XML()->PIBitBtnClick();
         QCOMPARE(program.dialogs.captions(), QStringList({"No Update", "Target Error"}));
         QVERIFY(!program.window().DetailsChanged());
+    }
+
+    void aNewlyDeclaredEncodingIsTheOneTheFileIsSavedIn() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", Latin1Notes);
+        QVERIFY(program.window().SaveMnuClick());
+        const QByteArray latin1 = program.readFile("Diary.XML");
+        program.window().Action("UseAsXMLEditorMnu")->trigger();
+        declare(program, "version=\"1.0\" encoding=\"UTF-8\"");
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.readFile("Diary.XML"), QString::fromLatin1(latin1).replace("ISO-8859-1", "UTF-8").toUtf8());
+
+        // What ISO-8859-1 cannot hold keeps the document in UTF-8.
+        program.click("Home");
+        program.type(QString::fromUtf8(" \xE2\x82\xAC"));
+        program.dialogs.clear();
+        declare(program, "version=\"1.0\" encoding=\"ISO-8859-1\"");
+        QCOMPARE(program.dialogs.captions(), QStringList{"Value Error"});
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").contains("caf\xC3\xA9 \xE2\x82\xAC</Home>"));
+
+        program.window().UndoMnuClick();
+        program.window().UndoMnuClick();
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.readFile("Diary.XML"), latin1);
     }
 };
 
