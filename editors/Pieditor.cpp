@@ -99,10 +99,7 @@ std::unique_ptr<DocumentCommand> TPIEditorForm::placing(const corvantis::StringO
 }
 
 void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
-    DOMNode* first = EditedNode()->childAt(0);
-    DOMNode* declaration =
-        first && first->nodeType() == corvantis::PROCESSING_INSTRUCTION && first->nodeName().equals("xml") ? first
-                                                                                                          : nullptr;
+    DOMNode* declaration = DetailRows::firstProcessingInstruction(*EditedNode(), "xml");
     if (declaration && declaration->nodeValue().equals(value)) return;
     const QString oldData = declaration ? documentText().toMultiLineText(declaration->nodeValue()) : QString();
     const DeclaredEncoding encoding = declaredEncoding(document(), oldData, TargetNameMemo()->toPlainText());

@@ -5,7 +5,8 @@
 //
 // The target "xml" belongs to the XML declaration alone: it is refused in any
 // letter case, except as "xml" on the document node, where Update changes the
-// declaration (the document node's first child, made when there is none).
+// declaration (made first among the document node's children when there is
+// none; typed text of the document node may stand before it).
 #pragma once
 
 #include <memory>

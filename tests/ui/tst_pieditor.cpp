@@ -120,6 +120,8 @@ void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone_data() {
                                                       << QByteArray("\r\n <a><?xml-stylesheet new?>");
     QTest::newRow("a declaration made first") << QByteArray("<!--c--><a/>") << true << "xml"
                                               << QByteArray("<?xml new?>\r\n <!--c-->");
+    QTest::newRow("the declaration after the document's text") << QByteArray("x<?xml v?><a/>") << true << "xml"
+                                                               << QByteArray("x<?xml new?>");
 }
 
 void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone() {
