@@ -143,8 +143,6 @@ private slots:
         QCOMPARE(document.fileEncoding().key(), QString("ISO-8859-1"));
         QCOMPARE(bytesOf(document.documentNode()->nodeName()), name);
         QCOMPARE(root->attributes()->indexOf("a\xE9"), 0);
-        document.redo();
-        QCOMPARE(savedText(document), expected);
     }
 
     void whatANewDeclarationAsksOfTheEncoding_data() {
@@ -166,7 +164,6 @@ private slots:
         QTest::newRow("bytes that are no UTF-8") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xE9</a>")
                                                  << toLatin1 << QString::fromUtf8("!\xEF\xBF\xBD");
         QTest::newRow("another encoding") << latin1 << "version=\"1.0\" encoding=\"windows-1252\"" << "!windows-1252";
-        QTest::newRow("UTF-8 to UTF-16") << utf8 << "encoding=\"UTF-16\"" << "!UTF-16";
         const QString utf16Xml = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>x</a>";
         QTest::newRow("UTF-16 declared again") << utf16(utf16Xml, false, true) << "version=\"1.0\" encoding=\"utf-16le\""
                                                << "";

@@ -152,6 +152,8 @@ private slots:
     void editorsRefuseWhatXmlDoesNotAllow() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Latin1Notes);
+        QVERIFY(program.window().SaveMnuClick());
+        const QByteArray saved = program.readFile("Diary.XML");
         program.dialogs.clear();
         program.window().Action("UseAsXMLEditorMnu")->trigger();
         program.click("Home");
@@ -168,6 +170,8 @@ private slots:
         program.window().XML()->PIBitBtnClick();
         QCOMPARE(program.dialogs.captions(), QStringList({"No Update", "Target Error"}));
         QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.readFile("Diary.XML"), saved);
     }
 
     void aNewlyDeclaredEncodingIsTheOneTheFileIsSavedIn() {
