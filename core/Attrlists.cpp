@@ -142,6 +142,12 @@ void AttributeList::insertAt(int index, const Attr& attribute) {
     index_.reset();  // positions moved
 }
 
+void AttributeList::rename(int index, StringObject name) {
+    if (index < 0 || index >= count()) return;
+    items_[static_cast<std::size_t>(index)].name = std::move(name);
+    index_.reset();  // the name is filed under its old hash
+}
+
 void DOMList::addChunk() { chunks_.emplace_back(chunkMask + 1); }
 
 void DOMList::put(int index, DOMNode* node) {

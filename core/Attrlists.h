@@ -96,6 +96,9 @@ public:
     // Inserts an attribute whose name is not in the list yet at `index`
     // (clamped to the list).
     void insertAt(int index, const Attr& attribute);
+    // Gives the attribute at `index` the name `name`, which no other
+    // attribute of the list has, keeping its place, value and flag.
+    void rename(int index, StringObject name);
     void reserve(std::size_t n) { items_.reserve(n); }
 
 private:
