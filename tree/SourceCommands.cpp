@@ -57,7 +57,8 @@ void SourceCommands::LoadFromFileButtonClick() {
     bytes = QByteArray();
     const corvantis::DOMError error = document_.dom().error();
     if (fragment->childCount() > 0)
-        document_.push(new InsertFragment(document_, target, std::move(fragment),
+        document_.push(new InsertFragment(document_, document_.dom().placeFor(target, corvantis::Under),
+                                          std::move(fragment),
                                           tr("Insert From File '%1'").arg(QFileInfo(chosen).fileName())));
     selection_.expandAll();
     selection_.select(target);

@@ -68,7 +68,7 @@ public:
         }
         auto* target = const_cast<DOMNode*>(elements[pick(elements.size())]);
         auto* other = const_cast<DOMNode*>(elements[pick(elements.size())]);
-        switch (pick(11)) {
+        switch (pick(12)) {
             case 0: insert(target); break;
             case 1: copy(other, target); break;
             case 2: move(other, target); break;
@@ -79,13 +79,16 @@ public:
             case 7: leaf(target); break;
             case 8: fragment(target); break;
             case 9: fold(); break;
+            case 10:
+                swap(target);
+                break;
             default: document_.undo(); break;  // a step undone now and then, then overwritten
         }
     }
 
 private:
     std::size_t pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
-    corvantis::InsertPosition position() { return static_cast<corvantis::InsertPosition>(pick(3)); }
+    corvantis::InsertPosition position() { return static_cast<corvantis::InsertPosition>(pick(4)); }
     StringObject text() { return StringObject(std::string("t") + std::string(pick(4), "ab&<"[pick(4)])); }
 
     void top() {
@@ -136,7 +139,18 @@ private:
     }
     void fragment(DOMNode* node) {
         const char xml[] = "<?q r?><In><Deep/></In><!--x-->";
-        document_.push(new InsertFragment(document_, node, document_.dom().parseFragment(xml, sizeof xml - 1), "file"));
+        if (const NodePlace place = document_.dom().placeFor(node, position()))
+            document_.push(new InsertFragment(document_, place,
+                                              document_.dom().parseFragment(xml, sizeof xml - 1), "file"));
+    }
+    // With the next element sibling, whatever stands between them.
+    void swap(DOMNode* node) {
+        DOMNode* parent = node->parentNode();
+        for (int i = parent->childNodes()->indexOf(node) + 1; i < parent->childCount(); ++i) {
+            if (parent->childAt(i)->nodeType() != corvantis::ELEMENT) continue;
+            document_.push(new SwapElements(document_, node, parent->childAt(i), "swap"));
+            return;
+        }
     }
     void fold() {
         if (model_.rowCount() == 0) return;
@@ -237,6 +251,30 @@ private slots:
         const QByteArray before = written(document);
         document.push(new MoveSubtree(document, find(document, "Meeting"), find(document, "Task"), corvantis::Before, "move"));
         QVERIFY(compact(document).contains("office<Meeting/><Task>"));
+        document.undo();
+        QCOMPARE(written(document), before);
+    }
+
+    void swappedSiblingsTakeEachOthersPlacesAndLeaveTheRestWhereItWas() {
+        Document document;
+        DocumentTreeModel model(document);
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        const QByteArray before = written(document);
+        document.push(new SwapElements(document, find(document, "Meeting"), find(document, "Task"), "up"));
+        QVERIFY(compact(document).contains("office<Meeting/><!--c--><?p d?><Task>call</Task></Work>"));
+        QCOMPARE(model.nodeAt(model.index(3, 0)), find(document, "Meeting"));
+        document.undo();
+        QCOMPARE(written(document), before);
+        // After and a fragment placed beside a folder, as a drop or a paste puts them.
+        document.push(new MoveSubtree(document, find(document, "Task"), find(document, "Meeting"),
+                                      corvantis::After, "drop"));
+        const char xml[] = "<Clip/><!--k-->";
+        document.push(new InsertFragment(document,
+                                         document.dom().placeFor(find(document, "Garden"), corvantis::Before),
+                                         document.dom().parseFragment(xml, sizeof xml - 1), "paste"));
+        QVERIFY(
+            compact(document).contains("<Meeting/><Task>call</Task></Work><Home><Clip/><!--k--><Garden>"));
+        document.undo();
         document.undo();
         QCOMPARE(written(document), before);
     }
