@@ -64,7 +64,8 @@ void TreeCommands::renamed(DOMNode* node, const QString& typed) {
     if (!mayRename(node) || !document_.dom().contains(node)) return;
     corvantis::StringObject name;
     // A character the document cannot store is no name character either.
-    if (!document_.text().toBytes(typed, name) || !corvantis::IsValidName(name)) {
+    if (!document_.text().toBytes(typed, name) ||
+        !corvantis::IsValidName(name, document_.text().encoding())) {
         dialogs_.inform(dialogParent_, "Not Valid Name", "Velmora");
         selection_.select(node);
         return;

@@ -209,7 +209,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::newRow("digit first") << "2day";
         QTest::newRow("space") << "two words";
-        QTest::newRow("accented") << QString::fromLatin1("caf\xE9");
+        QTest::newRow("times sign") << QString::fromLatin1(
+            "a\xD7"
+            "b");
+        QTest::newRow("not in the encoding") << QString::fromUtf8("\xD0\x9A\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F");
         QTest::newRow("empty") << "";
     }
     void anInvalidNameIsRefusedAndTheLabelRestored() {
