@@ -11,6 +11,8 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "widgets/DragRunner.h"
+
 namespace {
 
 const char* const PanelFormat = "application/x-corvantis-panel";
@@ -30,11 +32,6 @@ private:
 DockablePanel* draggedPanel(const QDropEvent* event) {
     const auto* data = qobject_cast<const PanelMimeData*>(event->mimeData());
     return data ? data->panel() : nullptr;
-}
-
-DockablePanel::DragRunner& dragRunner() {
-    static DockablePanel::DragRunner runner = [](QDrag* drag) { return drag->exec(Qt::MoveAction); };
-    return runner;
 }
 
 // Closing the floating window sends the panel home instead of hiding it.
@@ -76,8 +73,6 @@ DockablePanel::~DockablePanel() {
     }
 }
 
-void DockablePanel::setDragRunner(DragRunner runner) { dragRunner() = std::move(runner); }
-
 bool DockablePanel::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -112,7 +107,7 @@ void DockablePanel::startDrag(QWidget* handle) {
     auto* drag = new QDrag(handle);
     drag->setMimeData(new PanelMimeData(this));
     drag->setPixmap(panel_->grab().scaledToWidth(std::min(panel_->width(), 200)));
-    if (dragRunner()(drag) == Qt::IgnoreAction && panel_) floatAt(QCursor::pos());
+    if (runDrag(drag, Qt::MoveAction) == Qt::IgnoreAction && panel_) floatAt(QCursor::pos());
 }
 
 QWidget* DockablePanel::leaveContainer() {

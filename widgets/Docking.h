@@ -10,7 +10,6 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
-#include <functional>
 
 class QBoxLayout;
 class QDrag;
@@ -38,11 +37,6 @@ public:
     void returnHome();
     // Shows whatever window the panel is in now.
     void showWindow();
-
-    // Runs a started drag and returns what the drop target did with it. The
-    // toolkit's QDrag::exec unless a test replaces it.
-    using DragRunner = std::function<Qt::DropAction(QDrag*)>;
-    static void setDragRunner(DragRunner runner);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -10,9 +10,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "widgets/Docking.h"
 #include "editors/Textframedocker.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/Docking.h"
+#include "widgets/DragRunner.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
 class DragScript {
 public:
     DragScript() {
-        DockablePanel::setDragRunner([this](QDrag* drag) {
+        setDragRunner([this](QDrag* drag, Qt::DropActions) {
             ++drags;
             dragged = drag->mimeData();
             if (!dropOn) return Qt::IgnoreAction;
@@ -36,9 +37,7 @@ public:
             return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
         });
     }
-    ~DragScript() {
-        DockablePanel::setDragRunner([](QDrag* drag) { return drag->exec(Qt::MoveAction); });
-    }
+    ~DragScript() { setDragRunner(nullptr); }
 
     int drags = 0;
     const QMimeData* dragged = nullptr;
