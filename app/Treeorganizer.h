@@ -4,18 +4,20 @@
 // unsaved-changes prompt. The document itself belongs to the entry point.
 #pragma once
 
+#include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <utility>
 
-#include <QMainWindow>
-#include <QPointer>
-
 #include "core/Dom.h"
+#include "core/Search.h"
 #include "tree/TreeCommands.h"
 
 class Document;
 class DocumentTreeModel;
 class DocumentTreeView;
+class FindBar;
+class RecentFiles;
 class QAction;
 class QMenu;
 class QStatusBar;
@@ -64,6 +66,7 @@ public:
 
     // Controls, for the commands of other windows and for tests.
     DocumentTreeView* TreeView() const { return treeView_; }
+    FindBar* FindPanel() const { return findBar_; }
     QStatusBar* StatusBar1() const { return statusBar1_; }
     TXML* XML() const { return xml_; }
     TXMLSource* XMLSource() const { return source_; }
@@ -74,6 +77,7 @@ public:
     QMenu* PopupMenu1() const { return popupMenu1_; }
     QMenu* InsertPopMenu() const { return insertPopMenu_; }
     QMenu* PastePopup() const { return pastePopup_; }
+    QMenu* RecentMenu() const { return recentMnu_; }
     // The node marked for copy or cut ("the icons for copy and cut").
     corvantis::DOMNode* MarkedNode() const { return treeCommands_->markedNode(); }
     TreeCommands::Mark MarkMode() const { return treeCommands_->markMode(); }
@@ -84,6 +88,9 @@ public slots:
     // File
     void NewMnuClick();
     void OpenMnuClick();
+    // File > Recent: opens a document worked on lately; one that has gone
+    // is taken off the list, with a message.
+    void OpenRecentFile(const QString& file);
     // True when the document was written (for the close prompt).
     bool SaveMnuClick();
     bool SaveAsMnuClick();
@@ -92,6 +99,9 @@ public slots:
     void UndoMnuClick();
     void RedoMnuClick();
     void RefreshMnuClick();
+    void FindMnuClick();
+    void FindNextMnuClick();
+    void FindPreviousMnuClick();
     // Options
     void UseAsXMLEditorMnuClick();
     void ViewSourceMnuClick();
@@ -157,6 +167,12 @@ private:
     void followDocument();
     void makeNewDocument();
     void showFileName(const QString& name);
+    // Reads the chosen file as the document (File > Open, File > Recent).
+    void openFile(const QString& chosen);
+    void rememberRecent(const QString& file);
+    void fillRecentMenu();
+    // A match in the text shown in the text frame is selected there.
+    void showMatchInText(const corvantis::SearchMatch& match);
 
     SettingsStore& settings_;
     UserDialogs& dialogs_;
@@ -174,12 +190,15 @@ private:
     std::unique_ptr<TreeImages> images_;
     DocumentTreeModel* model_ = nullptr;
     DocumentTreeView* treeView_ = nullptr;
+    FindBar* findBar_ = nullptr;
     TreeCommands* treeCommands_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
     QMenu* popupMenu1_ = nullptr;
     QMenu* insertPopMenu_ = nullptr;
     QMenu* pastePopup_ = nullptr;
+    QMenu* recentMnu_ = nullptr;
+    std::unique_ptr<RecentFiles> recentFiles_;
     QAction* useAsXMLEditorMnu_ = nullptr;
     QAction* viewSourceMnu_ = nullptr;
     QAction* rememberFileNameMnu_ = nullptr;
