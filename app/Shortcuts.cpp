@@ -85,6 +85,15 @@ void applyShortcuts(TVelmorant& window) {
             tree->addAction(action);
         }
     }
+    // F6 and Shift+F6 move between the tree, the text frame and the details
+    // window, from whichever of them has the keyboard.
+    for (const bool forward : {true, false}) {
+        auto* cycle =
+            new QShortcut(forward ? QKeySequence(Qt::Key_F6) : QKeySequence(Qt::SHIFT | Qt::Key_F6), &window);
+        cycle->setContext(Qt::ApplicationShortcut);
+        QObject::connect(cycle, &QShortcut::activated, &window,
+                         forward ? &TVelmorant::FocusNextPanel : &TVelmorant::FocusPreviousPanel);
+    }
     // A node chosen with the arrow keys shows its details on Return, as a
     // click shows them.
     auto* showDetails = new QShortcut(tree);

@@ -1,10 +1,12 @@
 #include "app/Treeorganizer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -32,6 +34,7 @@
 #include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
 #include "tree/TreeImages.h"
+#include "widgets/DetailStringGrid.h"
 #include "widgets/Docking.h"
 #include "widgets/Hints.h"
 #include "widgets/RecentFiles.h"
@@ -142,6 +145,9 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
     typedText_ = std::make_unique<TypedText>(document_, textEditor_->TT(), dialogs_, this);
     if (currentNode_) typedText_->show(currentNode_);
     applyShortcuts(*this);
+    // Where the desktop places windows itself, the frame starts docked here.
+    textEditor_->FrameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
+                                              QGuiApplication::platformName().startsWith("wayland"));
 }
 
 void TVelmorant::followDocument() {
@@ -513,10 +519,17 @@ void TVelmorant::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    if (textEditor_ && !positionsReset_)
+        textEditor_->FrameDocking()->storePlace(settings_, TextFramePlacePrefix);
     if (textEditor_) textEditor_->hide();
     if (xml_) xml_->hide();
     if (source_) source_->hide();
     emit Closed();
+}
+
+void TVelmorant::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!positionsReset_ && isVisible()) WindowPlacement(this, "Organiser_", settings_).store();
 }
 
 void TVelmorant::resizeEvent(QResizeEvent* event) {
@@ -554,6 +567,35 @@ void TVelmorant::BuildTree() {
 void TVelmorant::TreeExpandSpeedClick() { treeView_->expandEverything(); }
 
 void TVelmorant::TreeCollapseSpeedClick() { treeView_->collapseToTop(); }
+
+// ---- Keyboard focus among the panels ----
+
+void TVelmorant::cycleFocus(bool forward) {
+    TTextFrame* frame = textEditor_ ? textEditor_->TT() : nullptr;
+    const bool details = xml_ && useAsXMLEditorMnu_->isChecked();
+    const QWidget* focused = QApplication::focusWidget();
+    // 0 the tree (or anything else), 1 the text frame, 2 the details window.
+    int panel = 0;
+    if (focused && details && focused->window() == xml_)
+        panel = 2;
+    else if (focused && frame && (focused == frame || frame->isAncestorOf(focused)))
+        panel = 1;
+    const int count = 3;
+    do {
+        panel = (panel + (forward ? 1 : count - 1)) % count;
+    } while ((panel == 1 && !frame) || (panel == 2 && !details));
+    QWidget* target = treeView_;
+    if (panel == 1) {
+        textEditor_->showFrame();
+        target = frame->TextMemo();
+    } else if (panel == 2) {
+        xml_->show();
+        target = xml_->AttribStringGrid();
+    }
+    target->window()->raise();
+    target->window()->activateWindow();
+    target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
 
 // ---- Find ----
 

@@ -132,6 +132,11 @@ public slots:
     // The first activation loads the remembered file (once per run).
     void FormActivate();
 
+    // F6 / Shift+F6: the keyboard goes to the next / previous of the tree,
+    // the text frame and (while shown by its option) the details window.
+    void FocusNextPanel() { cycleFocus(true); }
+    void FocusPreviousPanel() { cycleFocus(false); }
+
 signals:
     // The window closed for good; the program ends.
     void Closed();
@@ -141,6 +146,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createControls();
@@ -171,6 +177,7 @@ private:
     void openFile(const QString& chosen);
     void rememberRecent(const QString& file);
     void fillRecentMenu();
+    void cycleFocus(bool forward);
     // A match in the text shown in the text frame is selected there.
     void showMatchInText(const corvantis::SearchMatch& match);
 

@@ -89,3 +89,8 @@ void TXMLSource::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placement_.resized();
 }
+
+void TXMLSource::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placement_.moved();
+}

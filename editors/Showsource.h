@@ -45,6 +45,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QString fieldText() const;

@@ -61,6 +61,15 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     connect(commentButton_, &QPushButton::clicked, this, &TXML::CommentBitBtnClick);
     connect(piButton_, &QPushButton::clicked, this, &TXML::PIBitBtnClick);
 
+    // Tab goes from each Edit button to its grid and on to the next button,
+    // not from cell to cell.
+    for (DetailStringGrid* grid : {attribGrid_, commentGrid_, piGrid_}) grid->setTabKeyNavigation(false);
+    QWidget::setTabOrder(attribButton_, attribGrid_);
+    QWidget::setTabOrder(attribGrid_, commentButton_);
+    QWidget::setTabOrder(commentButton_, commentGrid_);
+    QWidget::setTabOrder(commentGrid_, piButton_);
+    QWidget::setTabOrder(piButton_, piGrid_);
+
     auto* panels = new QSplitter(Qt::Vertical);
     panels->setChildrenCollapsible(false);
     panels->addWidget(makePanel("Attributes", attribButton_, attribGrid_));
@@ -102,7 +111,8 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
             });
     connect(&context_.document, &Document::aboutToReplace, this, &TXML::ClearDetails);
 
-    move(326, 173);
+    // Below the Text Editor, leaving its path panel in view.
+    move(370, 240);
     resize(259, 268);
     placement_.resetCount();
     placement_.load();
@@ -197,4 +207,9 @@ void TXML::fitGridsToPanel() {
     fitGridColumn(attribGrid_, 1, xmlPanel_->width());
     fitGridColumn(piGrid_, 1, xmlPanel_->width());
     fitGridColumn(commentGrid_, 0, commentGrid_->width());
+}
+
+void TXML::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placement_.moved();
 }

@@ -15,6 +15,7 @@ class QBoxLayout;
 class QDrag;
 class QMainWindow;
 class QWidget;
+class SettingsStore;
 
 class DockablePanel : public QObject {
     Q_OBJECT
@@ -38,6 +39,17 @@ public:
     // Shows whatever window the panel is in now.
     void showWindow();
 
+    // Keeps where the panel is under `prefix` ("Place", "Area" of a docked
+    // panel, the floating window's "Top", "Left", "Width" and "Height").
+    void storePlace(SettingsStore& settings, const QString& prefix) const;
+    // Puts the panel where storePlace left it; with nothing stored, docked
+    // into `site` when `dockByDefault`, else at home.
+    void restorePlace(SettingsStore& settings, const QString& prefix, QMainWindow* site, bool dockByDefault);
+
+signals:
+    // The panel docked, floats or came home.
+    void placeChanged(Place place);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -54,6 +66,7 @@ private:
     QString caption_;
     Place place_ = Place::Home;
     QPointer<QWidget> container_;  // the dock widget or floating window
+    QPointer<QMainWindow> site_;   // where it is docked
     QPoint pressedAt_;
     bool pressed_ = false;
 };
