@@ -482,7 +482,7 @@ void TVelmorant::RememberFileNameMnuClick() {
 
 void TVelmorant::ViewSourceMnuClick() {
     if (!StoreEditedText()) return;
-    source_->ShowText(document_.dom().serialize(document_.documentNode()));
+    source_->ShowText([this] { return document_.dom().serialize(document_.documentNode()); });
 }
 
 void TVelmorant::ResetPositionsMnuClick() {

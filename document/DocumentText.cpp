@@ -71,8 +71,8 @@ DocumentText DocumentText::forFile(const char* bytes, std::size_t length) {
 
 QString DocumentText::encodingName() const { return encoding_ == Encoding::Utf8 ? "UTF-8" : "ISO-8859-1"; }
 
-QString DocumentText::toText(const corvantis::StringObject& bytes) const {
-    const auto size = static_cast<qsizetype>(bytes.length());
+QString DocumentText::toText(std::string_view bytes) const {
+    const auto size = static_cast<qsizetype>(bytes.size());
     return encoding_ == Encoding::Utf8 ? QString::fromUtf8(bytes.data(), size) : QString::fromLatin1(bytes.data(), size);
 }
 

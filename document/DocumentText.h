@@ -27,7 +27,8 @@ public:
     // "UTF-8" or "ISO-8859-1", for messages.
     QString encodingName() const;
 
-    QString toText(const corvantis::StringObject& bytes) const;
+    QString toText(const corvantis::StringObject& bytes) const { return toText(bytes.view()); }
+    QString toText(std::string_view bytes) const;
     // False when `text` holds a character the encoding cannot store; `bytes`
     // is then left as it was, never filled with a replacement.
     bool toBytes(const QString& text, corvantis::StringObject& bytes) const;

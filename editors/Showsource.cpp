@@ -2,14 +2,13 @@
 
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "document/DocumentText.h"
 #include "editors/SaveAs.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
 
 TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
@@ -30,9 +29,8 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new QPlainTextEdit;
+    viewSource_ = new LargeTextEdit(text_);
     viewSource_->setObjectName("ViewSource");
-    viewSource_->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     // The note can be dragged smaller to give the text more room.
     auto* splitter = new QSplitter(Qt::Vertical);
@@ -56,28 +54,20 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     placement_.load();
 }
 
-void TXMLSource::ShowText(const corvantis::StringObject& xml) {
-    viewSource_->setPlainText(text_.toMultiLineText(xml));
+void TXMLSource::ShowText(const std::function<corvantis::StringObject()>& make) {
+    viewSource_->clear();
+    // The field shares the bytes made, without a copy.
+    viewSource_->setBytes(make());
     show();
     raise();
 }
 
-QString TXMLSource::fieldText() const {
-    // The raw text, because the plain text turns no-break spaces into
-    // blanks; it separates lines by paragraph separators.
-    QString text = viewSource_->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, '\n');
-    return text;
-}
-
-bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const {
-    return text_.toMultiLineBytes(fieldText(), bytes);
-}
+bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
 
 void TXMLSource::SaveAs1Click() {
     corvantis::StringObject bytes;
     if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, text_.unstorableMessage(fieldText()), "Text Error");
+        dialogs_.inform(this, text_.unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
     saveAsWithBackup(this, dialogs_, programFolder_, bytes.view());

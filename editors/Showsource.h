@@ -1,18 +1,19 @@
 // TXMLSource: the source viewer. A non-modal window that shows XML text in an
-// editable field and saves that text, exactly as the field holds it, under a
-// name of the user's choice. Edits made here never flow back into the
-// document; the window says so.
+// editable field made for large text, and saves that text, exactly as the
+// field holds it, under a name of the user's choice. Edits made here never
+// flow back into the document; the window says so.
 //
 // The main window creates it once and destroys it with itself.
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 
 #include "core/StringObject.h"
 #include "widgets/WindowPlacement.h"
 
 class DocumentText;
-class QPlainTextEdit;
+class LargeTextEdit;
 class SettingsStore;
 class UserDialogs;
 
@@ -26,11 +27,12 @@ public:
     TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
                QWidget* parent = nullptr);
 
-    // Replaces the field's whole text by `xml` and shows the window, or just
-    // refills it when it is already shown.
-    void ShowText(const corvantis::StringObject& xml);
+    // Replaces the field's whole text by the XML `make` returns and shows the
+    // window, or just refills it when it is already shown. The old text goes
+    // first, so two large texts are never held at once.
+    void ShowText(const std::function<corvantis::StringObject()>& make);
 
-    QPlainTextEdit* ViewSource() const { return viewSource_; }
+    LargeTextEdit* ViewSource() const { return viewSource_; }
     // The field's text as bytes: the document's encoding, CR LF between lines.
     // False when the field holds a character that encoding cannot store.
     bool SourceBytes(corvantis::StringObject& bytes) const;
@@ -48,11 +50,9 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
-    QString fieldText() const;
-
     UserDialogs& dialogs_;
     const DocumentText& text_;
     QString programFolder_;
     WindowPlacement placement_;
-    QPlainTextEdit* viewSource_ = nullptr;
+    LargeTextEdit* viewSource_ = nullptr;
 };

@@ -61,15 +61,6 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     connect(commentButton_, &QPushButton::clicked, this, &TXML::CommentBitBtnClick);
     connect(piButton_, &QPushButton::clicked, this, &TXML::PIBitBtnClick);
 
-    // Tab goes from each Edit button to its grid and on to the next button,
-    // not from cell to cell.
-    for (DetailStringGrid* grid : {attribGrid_, commentGrid_, piGrid_}) grid->setTabKeyNavigation(false);
-    QWidget::setTabOrder(attribButton_, attribGrid_);
-    QWidget::setTabOrder(attribGrid_, commentButton_);
-    QWidget::setTabOrder(commentButton_, commentGrid_);
-    QWidget::setTabOrder(commentGrid_, piButton_);
-    QWidget::setTabOrder(piButton_, piGrid_);
-
     auto* panels = new QSplitter(Qt::Vertical);
     panels->setChildrenCollapsible(false);
     panels->addWidget(makePanel("Attributes", attribButton_, attribGrid_));
@@ -85,6 +76,14 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     panelLayout->addWidget(panels);
     xmlPanel_->installEventFilter(this);
     setCentralWidget(xmlPanel_);
+    // Tab goes from each Edit button to its grid and on to the next button,
+    // not from cell to cell.
+    for (DetailStringGrid* grid : {attribGrid_, commentGrid_, piGrid_}) grid->setTabKeyNavigation(false);
+    QWidget::setTabOrder(attribButton_, attribGrid_);
+    QWidget::setTabOrder(attribGrid_, commentButton_);
+    QWidget::setTabOrder(commentButton_, commentGrid_);
+    QWidget::setTabOrder(commentGrid_, piButton_);
+    QWidget::setTabOrder(piButton_, piGrid_);
     statusBar()->setSizeGripEnabled(false);
 
     QMenu* edit = menuBar()->addMenu("Edit");

@@ -113,5 +113,5 @@ void SourceCommands::PasteFromClipboard(corvantis::InsertPosition position) {
 void SourceCommands::SaveToViewButtonClick() {
     const DOMNode* node = selection_.selectedNode();
     if (!node || !node->parentNode() || !document_.commitPendingEdits()) return;
-    viewer_.ShowText(document_.dom().serialize(node));
+    viewer_.ShowText([this, node] { return document_.dom().serialize(node); });
 }
