@@ -3,14 +3,20 @@
 #include <QApplication>
 
 #include "app/Treeorganizer.h"
+#include "document/Autosave.h"
 #include "document/Document.h"
+#include "document/RecoveryStore.h"
 #include "editors/Texteditor.h"
 
-Program::Program(SettingsStore& settings, UserDialogs& dialogs, const QString& startupFile)
+Program::Program(SettingsStore& settings, UserDialogs& dialogs, const QString& startupFile, const Places& places)
     : document_(std::make_unique<Document>()),
-      window_(std::make_unique<TVelmorant>(settings, dialogs, *document_)),
+      recovery_(places.recoveryFolder.isEmpty() ? std::make_unique<RecoveryStore>()
+                                                : std::make_unique<RecoveryStore>(places.recoveryFolder)),
+      autosave_(std::make_unique<Autosave>(*document_, *recovery_)),
+      window_(std::make_unique<TVelmorant>(settings, dialogs, *document_, places.programFolder)),
       textEditor_(std::make_unique<TTT>(settings)) {
     window_->AttachTextEditor(textEditor_.get());
+    window_->AttachRecovery(*recovery_, *autosave_);
     window_->OpenAtStartup(startupFile);
     QObject::connect(window_.get(), &TVelmorant::Closed, qApp, &QCoreApplication::quit);
 }
@@ -18,6 +24,8 @@ Program::Program(SettingsStore& settings, UserDialogs& dialogs, const QString& s
 Program::~Program() {
     textEditor_.reset();
     window_.reset();
+    autosave_.reset();
+    recovery_.reset();
 #ifndef CORVANTIS_FREE_AT_EXIT
     // Deliberately not freed: the process ends right after this.
     static_cast<void>(document_.release());

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QUrl>
 
-bool RunProgram(const QString& path) {
-    if (!QFileInfo(path).isFile()) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+RunResult RunProgram(const QString& path) {
+    if (!QFileInfo(path).isFile()) return RunResult::Missing;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()))
+               ? RunResult::Opened
+               : RunResult::NoProgram;
 }

@@ -3,5 +3,12 @@
 
 #include <QString>
 
-// False when the file does not exist or no program accepts it.
-bool RunProgram(const QString& path);
+enum class RunResult {
+    Opened,
+    // There is no such file.
+    Missing,
+    // The desktop has no program for it, or the program would not start.
+    NoProgram,
+};
+
+RunResult RunProgram(const QString& path);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -17,11 +18,13 @@
 #include <QVBoxLayout>
 
 #include "app/AboutBox.h"
+#include "app/FileGuard.h"
 #include "app/Shell.h"
 #include "app/Shortcuts.h"
 #include "core/Functions.h"
 #include "document/Document.h"
 #include "document/DocumentTreeModel.h"
+#include "document/ReadFile.h"
 #include "document/SaveFile.h"
 #include "editors/DetailEditorContext.h"
 #include "editors/SaveAs.h"
@@ -47,20 +50,9 @@ using corvantis::StringObject;
 
 namespace {
 
-const char* const FileErrorText = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
 const char* const NoFileOpened = "No File Opened";
 // Recognises the first start of the program for this user.
 const char* const FirstStartDone = "FirstStartDone";
-
-enum class ReadResult { Read, CannotOpen, CannotRead };
-
-ReadResult readWholeFile(const QString& path, QByteArray& bytes) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return ReadResult::CannotOpen;
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return ReadResult::CannotRead;
-    return ReadResult::Read;
-}
 
 }  // namespace
 
@@ -104,6 +96,9 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
     xml_ = new TXML(DetailEditorContext{document_, dialogs_, settings_}, [this] { return SelectedNode(); });
     connect(xml_, &TXML::EditorClosed, this, &TVelmorant::TreeViewClick);
     treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
+    guard_ = new FileGuard(document_, dialogs_, this);
+    guard_->setActions([this] { reloadFromDisk(); }, [this] { SaveAsMnuClick(); });
+    connect(guard_, &FileGuard::note, this, [this](const QString& text) { statusBar1_->showMessage(text); });
     treeView_->setImages({images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2),
                           images_->icon(4, 5), images_->icon(4, 5), images_->icon(6, 7), images_->icon(6, 7)},
                          [this](const DOMNode* node) { return treeCommands_->imagesOf(node); });
@@ -116,7 +111,7 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
         [this](DOMNode* source, DOMNode* target, corvantis::InsertPosition position, bool copy) {
             treeCommands_->drop(source, target, position, copy);
         });
-    source_ = new TXMLSource(settings_, dialogs_, document_.text(), programFolder_);
+    source_ = new TXMLSource(settings_, dialogs_, document_);
     sourceCommands_ = new SourceCommands(document_, *treeView_, dialogs_, *source_, this);
     treeCommands_->setClipboardPaste(
         [this](corvantis::InsertPosition position) { sourceCommands_->PasteFromClipboard(position); });
@@ -150,6 +145,8 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
                                               QGuiApplication::platformName().startsWith("wayland"));
 }
 
+void TVelmorant::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
+
 void TVelmorant::followDocument() {
     connect(&document_, &Document::modifiedChanged, this, [this](bool modified) {
         setWindowModified(modified);
@@ -168,6 +165,7 @@ void TVelmorant::followDocument() {
         currentNode_ = nullptr;
         ClearDetails();
     });
+    connect(&document_, &Document::replaced, this, [this] { lossesToldFor_.clear(); });
 }
 
 void TVelmorant::createControls() {
@@ -455,6 +453,11 @@ void TVelmorant::FormActivate() {
     const bool fileNamed = !startupFile_.isEmpty();
     const QString file = fileNamed ? startupFile_ : rememberedFile_;
     if (textEditor_) textEditor_->showFrame();
+    if (guard_->offerRecovery()) {
+        showFileName(document_.fileName());
+        treeView_->setCurrentIndex(model_->index(0, 0));
+        return;
+    }
     showFileName(file);
     if (!fileNamed && (file.isEmpty() || !rememberFileNameMnu_->isChecked())) {
         makeNewDocument();
@@ -498,8 +501,18 @@ void TVelmorant::AboutMnuClick() {
 }
 
 void TVelmorant::HelpMnuClick() {
-    if (!RunProgram(programFolder_ + "CorvantisHelp.htm"))
-        dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+    switch (RunProgram(programFolder_ + "CorvantisHelp.htm")) {
+        case RunResult::Opened: break;
+        case RunResult::Missing:
+            dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+            break;
+        case RunResult::NoProgram:
+            dialogs_.inform(this,
+                            "CorvantisHelp.htm cannot be shown: the desktop has no web browser or other program "
+                            "that opens it.",
+                            "Help Error");
+            break;
+    }
 }
 
 bool TVelmorant::maybeSave() {
@@ -508,7 +521,7 @@ bool TVelmorant::maybeSave() {
                              UserDialogs::Buttons::YesNoCancel)) {
         // The changes must not be lost: a save that did not happen keeps everything as it was.
         case UserDialogs::Answer::Yes: return SaveMnuClick();
-        case UserDialogs::Answer::No: return true;
+        case UserDialogs::Answer::No: document_.dropChanges(); return true;
         default: return false;
     }
 }
@@ -696,9 +709,8 @@ void TVelmorant::ClearDetails() {
 
 // ---- Document files ----
 
-void TVelmorant::showFileError() { dialogs_.inform(this, FileErrorText, "File Error"); }
-
 void TVelmorant::makeNewDocument() {
+    guard_->released();
     document_.makeNew();
     treeView_->setCurrentIndex(model_->index(0, 0));
 }
@@ -708,34 +720,45 @@ void TVelmorant::NewMnuClick() {
     makeNewDocument();
 }
 
+bool TVelmorant::openFile(const QString& file, const QByteArray& bytes, const QString& documentName) {
+    bool readOnly = false;
+    if (!guard_->claim(file, readOnly)) return false;
+    document_.load(bytes, file, documentName);
+    guard_->opened(readOnly);
+    treeView_->setCurrentIndex(model_->index(0, 0));
+    return true;
+}
+
 void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
     QByteArray bytes;
-    const ReadResult read = readWholeFile(file, bytes);
+    FileError error;
+    const ReadResult read = readWholeFile(file, bytes, error);
     if (read != ReadResult::Read) {
-        if (namedByUser || read == ReadResult::CannotRead) showFileError();
+        if (namedByUser || read == ReadResult::CannotRead) dialogs_.showFileError(this, error);
         makeNewDocument();
         if (read == ReadResult::CannotOpen) showFileName(NoFileOpened);
         return;
     }
     try {
         // The top row shows the file's path: the document node is named after it.
-        document_.load(bytes, file, file);
-    } catch (const std::exception&) {
-        showFileError();
-        makeNewDocument();
-        return;
+        if (openFile(file, bytes, file)) {
+            rememberRecent(file);
+            return;
+        }
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(this, FileError::ofReading(file, failure));
     }
-    rememberRecent(file);
-    treeView_->setCurrentIndex(model_->index(0, 0));
+    makeNewDocument();
+    showFileName(NoFileOpened);
 }
 
 void TVelmorant::OpenMnuClick() {
     if (!maybeSave()) return;
     const QString chosen =
         dialogs_.openFileName(this, {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
-                                     document_.fileName(), QString()});
+                                     document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
-    openFile(chosen);
+    openChosenFile(chosen);
 }
 
 void TVelmorant::OpenRecentFile(const QString& file) {
@@ -748,21 +771,22 @@ void TVelmorant::OpenRecentFile(const QString& file) {
         return;
     }
     if (!maybeSave()) return;
-    openFile(file);
+    openChosenFile(file);
 }
 
-void TVelmorant::openFile(const QString& chosen) {
+void TVelmorant::openChosenFile(const QString& chosen) {
     QByteArray bytes;
+    FileError error;
     // The document keeps its file name until another file is really read, so
     // a later Save cannot write it over a file it never came from.
-    if (readWholeFile(chosen, bytes) != ReadResult::Read) {
-        showFileError();
+    if (readWholeFile(chosen, bytes, error) != ReadResult::Read) {
+        dialogs_.showFileError(this, error);
         return;
     }
     try {
-        document_.load(bytes, chosen, "My FileName");
-    } catch (const std::exception&) {
-        showFileError();
+        if (!openFile(chosen, bytes, Document::newDocumentName())) return;
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(this, FileError::ofReading(chosen, failure));
         makeNewDocument();
         return;
     }
@@ -772,36 +796,106 @@ void TVelmorant::openFile(const QString& chosen) {
     showFileName(chosen);
     // The top row shows the file; the document node keeps its own name.
     model_->setTopCaption(chosen);
-    treeView_->setCurrentIndex(model_->index(0, 0));
+}
+
+void TVelmorant::reloadFromDisk() {
+    QByteArray bytes;
+    FileError error;
+    if (readWholeFile(document_.fileName(), bytes, error) != ReadResult::Read) {
+        dialogs_.showFileError(this, error);
+        return;
+    }
+    // The selected folder is found again by its names and places among
+    // siblings of the same name.
+    std::vector<std::pair<StringObject, int>> route;
+    for (const DOMNode* node = currentNode_; node && node->parentNode(); node = node->parentNode()) {
+        int same = 0;
+        const DOMNode* parent = node->parentNode();
+        for (int i = 0; i < parent->childCount() && parent->childAt(i) != node; ++i)
+            same += parent->childAt(i)->nodeType() == corvantis::ELEMENT && parent->childAt(i)->nodeName() == node->nodeName();
+        route.emplace_back(node->nodeName(), same);
+    }
+    const QString topCaption = model_->index(0, 0).data().toString();
+    const bool captionOverridden = topCaption != document_.text().toText(document_.documentNode()->nodeName());
+    const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
+    try {
+        document_.load(bytes, document_.fileName(), documentName);
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(this, FileError::ofReading(document_.fileName(), failure));
+        makeNewDocument();
+        return;
+    }
+    if (captionOverridden) model_->setTopCaption(topCaption);
+    DOMNode* found = document_.documentNode();
+    for (auto step = route.rbegin(); step != route.rend() && found; ++step) {
+        DOMNode* next = nullptr;
+        for (int i = 0, same = 0; i < found->childCount() && !next; ++i) {
+            DOMNode* child = found->childAt(i);
+            if (child->nodeType() != corvantis::ELEMENT || child->nodeName() != step->first) continue;
+            if (same++ == step->second) next = child;
+        }
+        found = next;
+    }
+    treeView_->setCurrentNode(found ? found : document_.documentNode());
 }
 
 bool TVelmorant::SaveMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     if (document_.isNew()) return SaveAsMnuClick();
+    if (!guard_->mayOverwrite()) return false;
+    const QString file = document_.fileName();
+    if (lossesToldFor_ != file) {
+        const QStringList losses = SaveTarget::inspect(file).losses;
+        if (!losses.isEmpty()) {
+            const QString text = QDir::toNativeSeparators(file) +
+                                 "\n\nSaving replaces this file by a new one, which cannot keep:\n- " +
+                                 losses.join("\n- ") +
+                                 "\n\nSave it anyway (Yes), or save under another name with Save As (No)?";
+            switch (dialogs_.message(this, text, "Save", UserDialogs::Buttons::YesNoCancel)) {
+                case UserDialogs::Answer::Yes: break;
+                case UserDialogs::Answer::No: return SaveAsMnuClick();
+                default: return false;
+            }
+        }
+        lossesToldFor_ = file;
+    }
     const StringObject text = document_.dom().serialize(document_.documentNode());
-    if (!saveFileAtomically(document_.fileName(), text.view())) {
-        showFileError();
+    const SaveOutcome outcome = saveFileAtomically(file, text.view());
+    if (outcome.status == SaveOutcome::Status::Saved) {
+        document_.saved(file);
+        return true;
+    }
+    if (outcome.status == SaveOutcome::Status::Failed && outcome.error.cannotWriteHere) {
+        if (dialogs_.askAfterFileError(this, outcome.error, "Save it under another name with Save As?"))
+            return SaveAsMnuClick();
         return false;
     }
-    document_.saved(document_.fileName());
-    return true;
+    dialogs_.showFileError(this, outcome.error);
+    return false;
 }
 
 bool TVelmorant::SaveAsMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     const StringObject text = document_.dom().serialize(document_.documentNode());
-    const QString name = saveAsWithBackup(this, dialogs_, programFolder_, text.view());
-    if (name.isEmpty()) return false;
+    const SaveAsResult result = saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), text.view());
+    if (result.status != SaveAsResult::Status::Saved && result.status != SaveAsResult::Status::NotConfirmed)
+        return false;
 
-    settings_.writeText("MyFileName", name);
-    rememberRecent(name);
-    document_.setDocumentName(name);
-    document_.saved(name);
+    // The document belongs to the file written, even when that write is not
+    // confirmed: a later Save goes there, without another backup.
+    settings_.writeText("MyFileName", result.name);
+    rememberRecent(result.name);
+    document_.setDocumentName(result.name);
+    if (result.status == SaveAsResult::Status::Saved)
+        document_.saved(result.name);
+    else
+        document_.writtenTo(result.name);
+    guard_->savedAs(result.name);
     model_->setTopCaption(QString());
     treeView_->setCurrentIndex(model_->index(0, 0));
-    return true;
+    return result.status == SaveAsResult::Status::Saved;
 }
 
 void TVelmorant::rememberRecent(const QString& file) {

@@ -13,8 +13,11 @@
 #include "core/Search.h"
 #include "tree/TreeCommands.h"
 
+class Autosave;
 class Document;
 class DocumentTreeModel;
+class FileGuard;
+class RecoveryStore;
 class DocumentTreeView;
 class FindBar;
 class RecentFiles;
@@ -46,6 +49,9 @@ public:
 
     // The floating text editor, which the entry point creates after this window.
     void AttachTextEditor(TTT* textEditor);
+    // Where unsaved work is kept: the first activation offers what a program
+    // that ended without saving left behind.
+    void AttachRecovery(RecoveryStore& store, Autosave& autosave);
     // The file named on the command line: the first activation opens it
     // instead of the remembered one. Empty: start as usual.
     void OpenAtStartup(const QString& file) { startupFile_ = file; }
@@ -159,7 +165,6 @@ private:
     void selectionMoved(const QModelIndex& current, const QModelIndex& previous);
     void showDetails(corvantis::DOMNode* node);
     void TreeViewContextPopup(const QPoint& position);
-    void showFileError();
     void showPathOf(const corvantis::DOMNode* node);
     void applyXmlEditorOption();
     void updateUndoActions();
@@ -172,9 +177,15 @@ private:
     // Keeps the window's references and the title in step with the document.
     void followDocument();
     void makeNewDocument();
+    // Reads the document's own file again after another program changed it,
+    // keeping the selected folder where it still exists.
+    void reloadFromDisk();
+    // The file's bytes become the document, once the file is claimed (false:
+    // the user cancelled because another program holds it).
+    bool openFile(const QString& file, const QByteArray& bytes, const QString& documentName);
     void showFileName(const QString& name);
     // Reads the chosen file as the document (File > Open, File > Recent).
-    void openFile(const QString& chosen);
+    void openChosenFile(const QString& chosen);
     void rememberRecent(const QString& file);
     void fillRecentMenu();
     void cycleFocus(bool forward);
@@ -187,6 +198,8 @@ private:
     QString programFolder_;
 
     QString startupFile_;
+    // The file whose save the user was told what a save cannot keep of it.
+    QString lossesToldFor_;
     // The file of the last session ("MyFileName").
     QString rememberedFile_;
     corvantis::DOMNode* currentNode_ = nullptr;
@@ -199,6 +212,7 @@ private:
     DocumentTreeView* treeView_ = nullptr;
     FindBar* findBar_ = nullptr;
     TreeCommands* treeCommands_ = nullptr;
+    FileGuard* guard_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
     QMenu* popupMenu1_ = nullptr;

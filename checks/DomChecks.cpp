@@ -83,10 +83,12 @@ std::string treeProblem(const DOM& dom, int firstNumber, bool checkPaths) {
                    std::to_string(depth);
         std::string path;
         if (checkPaths) {
-            // Joined by depth, not by emptiness: an element may have an empty name.
+            // An element without a name adds neither a name nor a "/".
             path = frame.path;
-            if (depth > 1) path += '/';
-            path.append(child->nodeName().data(), child->nodeName().length());
+            if (!child->nodeName().empty()) {
+                if (!path.empty()) path += '/';
+                path.append(child->nodeName().data(), child->nodeName().length());
+            }
             if (child->path().view() != path)
                 return named(child) + " has the path '" + std::string(child->path().view()) + "', not '" + path + "'";
         }

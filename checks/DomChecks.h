@@ -21,7 +21,7 @@ namespace corvantis::checks {
 //     renumbering from 0);
 //   - every element's pathDepth() is its depth below the document node and,
 //     with `checkPaths`, its path() is the names from the top element down
-//     joined by "/" (that costs time in proportion to depth squared; leave
+//     joined by "/", empty names left out (that costs time in proportion to depth squared; leave
 //     it off for very deep trees).
 std::string treeProblem(const DOM& dom, int firstNumber = 0, bool checkPaths = true);
 

@@ -6,6 +6,7 @@
 // Every walk over the tree is iterative, so documents of any depth are safe.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -79,7 +80,8 @@ public:
     DOMNode* parentNode() const noexcept { return parentNode_; }
 
     // The element's location: the names of its last pathDepth() elements on
-    // the way down from the top, itself included, joined by "/". Derived from
+    // the way down from the top, itself included, joined by "/" (an empty
+    // name is left out with its "/"). Derived from
     // the current names, so it is built on request and costs no memory per
     // level; empty for nodes other than elements. After a change of the
     // document's shape it names every element down from the top, as the
@@ -224,6 +226,10 @@ public:
 
     // The XML text of `node` (null: the whole document) and its subtree.
     StringObject serialize(const DOMNode* node = nullptr) const;
+    // The whole document's text, written while another thread may ask it to
+    // stop (it then returns false soon, `out` untouched). The tree must not
+    // change meanwhile: it is only read.
+    bool serialize(StringObject& out, const std::atomic<bool>& stop) const;
     // Appends the text of `node` at indentation `level` to `output`.
     static void serializeNode(const DOMNode* node, int level, StringObject& output);
     // Appends `text` with the markup characters written as entity references.

@@ -87,11 +87,15 @@ StringObject DOMNode::path() const {
         chain.push_back(n);
         total += n->nodeName().length() + 1;
     }
+    // An element without a name adds nothing, not even a "/": a path never
+    // starts or ends with one.
     StringObject result;
     result.reserve(total);
     for (std::size_t i = chain.size(); i-- > 0;) {
-        result.append(chain[i]->nodeName());
-        if (i > 0) result.append('/');
+        const StringObject& name = chain[i]->nodeName();
+        if (name.empty()) continue;
+        if (!result.empty()) result.append('/');
+        result.append(name);
     }
     return result;
 }

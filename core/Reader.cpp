@@ -311,16 +311,15 @@ private:
         node->setNodeValue(bytesOf(buffer_));
     }
 
+    // XML has no references inside a processing instruction: target and data
+    // are kept byte for byte, so they are written back exactly as read.
     void processingInstruction(const Token& token) {
         DOMNode* node = dom_.createNode(PROCESSING_INSTRUCTION, current_);
-        Cursor cursor(token, buffer_);
-        buffer_.clear();
-        while (!cursor.atEnd() && !isSeparator(cursor.peek())) cursor.takeDecoded();
-        node->setNodeName(bytesOf(buffer_));
-        cursor.skipSeparators();
-        buffer_.clear();
-        cursor.takeRestDecoded();
-        node->setNodeValue(bytesOf(buffer_));
+        const char* targetEnd = token.start;
+        while (targetEnd < token.end && !isSeparator(*targetEnd)) ++targetEnd;
+        node->setNodeName(StringObject(token.start, static_cast<std::size_t>(targetEnd - token.start)));
+        const char* data = skipSeparators(targetEnd, token.end);
+        node->setNodeValue(StringObject(data, static_cast<std::size_t>(token.end - data)));
     }
 
     void element(const Token& token, bool empty) {

@@ -127,8 +127,9 @@ TokenKind Tokens::tag(Token& token) {
     return TOKEN_START_TAG;
 }
 
-// A markup declaration: nested "<" and ">" are counted; comments and quoted
-// text inside are skipped whole, so a ">" in them does not end it.
+// A markup declaration: nested "<" and ">" are counted; comments, processing
+// instructions and quoted text inside are skipped whole, so a ">" or a quote
+// in them does not count.
 TokenKind Tokens::declaration(Token& token) {
     const char* content = pos_ + 2;
     int depth = 0;
@@ -143,16 +144,9 @@ TokenKind Tokens::declaration(Token& token) {
             }
             --depth;
         } else if (c == '<') {
-            if (end_ - p >= 4 && std::memcmp(p, "<!--", 4) == 0) {
-                if (!lastCommentCloseKnown_) {
-                    for (std::size_t i = static_cast<std::size_t>(end_ - begin_) - 2; i-- > 0 && !lastCommentClose_;)
-                        if (std::memcmp(begin_ + i, "-->", 3) == 0) lastCommentClose_ = begin_ + i;
-                    lastCommentCloseKnown_ = true;
-                }
-                if (lastCommentClose_ && lastCommentClose_ >= p + 4) {
-                    p = find(p + 4, end_, "-->") + 2;
-                    continue;
-                }
+            if (const char* last = nestedConstructEnd(p)) {
+                p = last;
+                continue;
             }
             ++depth;
         } else if (c == '"' || c == '\'') {
@@ -160,6 +154,39 @@ TokenKind Tokens::declaration(Token& token) {
         }
     }
     return TOKEN_END;
+}
+
+// The last byte of a comment or processing instruction that opens at `p`
+// inside a declaration, or null when none opens there or it is never closed
+// (then its "<" is an ordinary one).
+const char* Tokens::nestedConstructEnd(const char* p) {
+    const char* content = nullptr;
+    std::string_view closing;
+    LastClose* last = nullptr;
+    if (end_ - p >= 4 && std::memcmp(p, "<!--", 4) == 0) {
+        content = p + 4;
+        closing = "-->";
+        last = &lastCommentClose_;
+    } else if (end_ - p >= 2 && p[1] == '?') {
+        content = p + 2;
+        closing = "?>";
+        last = &lastPIClose_;
+    } else {
+        return nullptr;
+    }
+    const char* lastClose = lastOccurrence(*last, closing);
+    if (!lastClose || lastClose < content) return nullptr;
+    return find(content, end_, closing) + closing.size() - 1;
+}
+
+const char* Tokens::lastOccurrence(LastClose& last, std::string_view closing) noexcept {
+    if (!last.known) {
+        const std::string_view input(begin_, static_cast<std::size_t>(end_ - begin_));
+        const std::size_t at = input.rfind(closing);
+        last.at = at == std::string_view::npos ? nullptr : begin_ + at;
+        last.known = true;
+    }
+    return last.at;
 }
 
 }  // namespace corvantis

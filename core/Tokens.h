@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace corvantis {
 
@@ -58,7 +59,18 @@ private:
                        Token& token);
     TokenKind tag(Token& token);
     TokenKind declaration(Token& token);
+    const char* nestedConstructEnd(const char* p);
     const char* nextQuote(const char* from, char quote) noexcept;
+
+    // The last place a closing sequence occurs in the input, found on first
+    // need: a comment or processing instruction inside a declaration is one
+    // only if its closing sequence follows it, and knowing the last one keeps
+    // a construct that is never closed from being searched for again and again.
+    struct LastClose {
+        const char* at = nullptr;
+        bool known = false;
+    };
+    const char* lastOccurrence(LastClose& last, std::string_view closing) noexcept;
 
     const char* begin_;
     const char* end_;
@@ -67,10 +79,8 @@ private:
     // quote never makes the rest of the input be scanned twice.
     bool noMoreDoubleQuotes_ = false;
     bool noMoreSingleQuotes_ = false;
-    // Last "-->" of the input, found on first need: a "<!--" inside a
-    // declaration is a comment only if one follows it.
-    const char* lastCommentClose_ = nullptr;
-    bool lastCommentCloseKnown_ = false;
+    LastClose lastCommentClose_;
+    LastClose lastPIClose_;
 };
 
 }  // namespace corvantis

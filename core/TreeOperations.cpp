@@ -155,7 +155,9 @@ void DOM::renumberElements() {
                 continue;
             }
             DOMNode* child = element->childAt(next++);
-            child->setParentNode(element);
+            // Written only when wrong, so a sound tree is only read here and
+            // another thread may write it out meanwhile.
+            if (child->parentNode() != element) child->setParentNode(element);
             if (child->nodeType() == ELEMENT) {
                 number(child, static_cast<std::int32_t>(stack.size()) + 1);
                 stack.emplace_back(child, 0);

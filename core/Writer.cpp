@@ -2,11 +2,16 @@
 // the indentation rule below; nothing is added before the first node or
 // after the last.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
+
+#include <atomic>
 
 #include "Dom.h"
 
@@ -17,6 +22,32 @@ namespace {
 constexpr std::size_t maxIndent = 16;
 constexpr int levelStep = 5;
 constexpr char mixedContentStep[] = "      ";
+
+// Eight bytes at a time. A byte is zero in v exactly when zeroBytes(v) has
+// its top bit set.
+constexpr std::uint64_t lowBits = 0x0101010101010101ull;
+constexpr std::uint64_t highBits = 0x8080808080808080ull;
+inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
+
+// Nonzero when a byte of w lies from 0x20 to 0x3F: the range that every
+// markup character, "/" and "!" lie in (and digits, "-", "." and ":").
+// Those bytes, and only those, become less than 0x20 when bit 5 is flipped;
+// the test for a byte less than 0x20 follows.
+inline std::uint64_t inMarkupRange(std::uint64_t w) {
+    const std::uint64_t flipped = w ^ (lowBits * 0x20);
+    return (flipped - lowBits * 0x20) & ~flipped & highBits;
+}
+
+// The same for the n >= 8 bytes at p.
+bool anyInMarkupRange(const char* p, std::size_t n) {
+    std::uint64_t w;
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+        std::memcpy(&w, p + i, 8);
+        if (inMarkupRange(w)) return true;
+    }
+    std::memcpy(&w, p + n - 8, 8);
+    return inMarkupRange(w) != 0;
+}
 
 }  // namespace
 
@@ -52,6 +83,46 @@ public:
     void push_back(char c) {
         if (size_ == capacity_) grow(1);
         data_[size_++] = c;
+    }
+    // Appends a name none of whose bytes lies in the markup range and returns
+    // true; any other name, an empty one too, is left unwritten (false) for
+    // the caller to write with care. The test reads the words the copy reads,
+    // so a plain name costs little more than its copy.
+    bool appendPlainName(const char* bytes, std::size_t n) {
+        if (n - 1 >= 16) {  // empty, or longer than 16 bytes
+            if (n == 0 || anyInMarkupRange(bytes, n)) return false;
+            append(bytes, n);
+            return true;
+        }
+        if (capacity_ - size_ < n) grow(n);
+        char* d = data_ + size_;
+        std::uint64_t inRange;
+        if (n >= 8) {
+            std::uint64_t first, last;
+            std::memcpy(&first, bytes, 8);
+            std::memcpy(&last, bytes + n - 8, 8);
+            std::memcpy(d, &first, 8);
+            std::memcpy(d + n - 8, &last, 8);
+            inRange = inMarkupRange(first) | inMarkupRange(last);
+        } else if (n >= 4) {
+            std::uint32_t first, last;
+            std::memcpy(&first, bytes, 4);
+            std::memcpy(&last, bytes + n - 4, 4);
+            std::memcpy(d, &first, 4);
+            std::memcpy(d + n - 4, &last, 4);
+            inRange = inMarkupRange(first | static_cast<std::uint64_t>(last) << 32);
+        } else {
+            d[0] = bytes[0];
+            d[n / 2] = bytes[n / 2];
+            d[n - 1] = bytes[n - 1];
+            // The zero bytes left over lie outside the range.
+            inRange = inMarkupRange(
+                static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[n / 2]) << 8 |
+                static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[n - 1])) << 16);
+        }
+        if (inRange) return false;
+        size_ += n;
+        return true;
     }
     // Appends the text built to `out`; an empty ordinary string simply takes it over.
     void handOver(StringObject& out) {
@@ -106,6 +177,7 @@ void lineBreak(int level, Output& out) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
 // Length of a character reference ("&#65;", "&#x20AC;") starting at `p`, or 0.
 std::size_t characterReferenceAt(const char* p, const char* end) {
@@ -122,6 +194,58 @@ std::size_t characterReferenceAt(const char* p, const char* end) {
     if (q == first || q >= end || *q != ';') return 0;
     return static_cast<std::size_t>(q + 1 - p);
 }
+
+// The general entities declared in the document's type declarations
+// ("<!ENTITY name ..."): a reference to one of them is written as it stands,
+// so the entity still means what it meant to every other reader.
+class DeclaredEntities {
+public:
+    // The declarations directly under the document node that holds `node`.
+    explicit DeclaredEntities(const DOMNode* node) {
+        const DOMNode* top = node;
+        while (top->parentNode()) top = top->parentNode();
+        if (top->nodeType() != DOCUMENT) return;
+        for (const DOMNode* child : *top->childNodes())
+            if (child->nodeType() == DOCUMENT_TYPE) collect(child->nodeValue().view());
+    }
+
+    bool empty() const { return names_.empty(); }
+
+    // Whether the "&" at `amp` begins "&name;" for a declared name. The
+    // search stops at the next "&", so a text is looked at once in all.
+    bool referenceAt(const char* amp, const char* end) const {
+        const char* name = amp + 1;
+        const char* limit = end - name > static_cast<std::ptrdiff_t>(longest_) ? name + longest_ + 1 : end;
+        const char* p = name;
+        while (p < limit && *p != ';' && *p != '&') ++p;
+        return p < limit && *p == ';' &&
+               names_.count(std::string_view(name, static_cast<std::size_t>(p - name))) > 0;
+    }
+
+private:
+    void collect(std::string_view declaration) {
+        constexpr std::string_view keyword = "<!ENTITY";
+        for (std::size_t at = declaration.find(keyword); at != std::string_view::npos;
+             at = declaration.find(keyword, at + keyword.size())) {
+            std::size_t start = at + keyword.size();
+            while (start < declaration.size() && isBlank(declaration[start])) ++start;
+            // A parameter entity ("%") is no name that text can refer to.
+            if (start == at + keyword.size() || start == declaration.size() || declaration[start] == '%')
+                continue;
+            std::size_t stop = start;
+            while (stop < declaration.size() && !isBlank(declaration[stop])) ++stop;
+            const std::string_view name = declaration.substr(start, stop - start);
+            // The reader replaces these five itself: "&lt;" kept in a text
+            // would come back as "<".
+            if (name == "lt" || name == "gt" || name == "amp" || name == "quot" || name == "apos") continue;
+            names_.insert(name);
+            longest_ = std::max(longest_, name.size());
+        }
+    }
+
+    std::unordered_set<std::string_view> names_;
+    std::size_t longest_ = 0;
+};
 
 // The entity written for a byte that escaping replaces.
 struct Entity {
@@ -153,10 +277,6 @@ struct SpecialBytes {
 const SpecialBytes special;
 
 // Eight bytes at a time: whether any of them is one escaping may replace.
-// A byte is zero in v exactly when zeroBytes(v) has its top bit set.
-constexpr std::uint64_t lowBits = 0x0101010101010101ull;
-constexpr std::uint64_t highBits = 0x8080808080808080ull;
-inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
 inline bool hasSpecial(const char* p) {
     std::uint64_t w;
     std::memcpy(&w, p, 8);
@@ -166,8 +286,10 @@ inline bool hasSpecial(const char* p) {
             zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
 }
 
-// Copies runs of ordinary bytes whole; only the bytes that need it are replaced.
-void escape(const char* const text, std::size_t length, Output& out) {
+// Copies runs of ordinary bytes whole; only the bytes that need it are
+// replaced. An "&" that begins a character reference, or a reference to one
+// of `entities` (if given), is kept.
+void escape(const char* const text, std::size_t length, Output& out, const DeclaredEntities* entities) {
     const char* p = text;
     const char* const end = p + length;
     const char* run = p;
@@ -177,8 +299,8 @@ void escape(const char* const text, std::size_t length, Output& out) {
         if (p < end && end - p < 8 && end - text >= 8 && !hasSpecial(end - 8)) p = end;
         while (p < end && !special.table[static_cast<unsigned char>(*p)]) ++p;
         if (p == end) break;
-        // A character reference is kept as it is: it already stands for one character.
-        if (*p == '&' && characterReferenceAt(p, end) != 0) {
+        // A reference is kept as it is: it already stands for its text.
+        if (*p == '&' && (characterReferenceAt(p, end) != 0 || (entities && entities->referenceAt(p, end)))) {
             ++p;
             continue;
         }
@@ -190,62 +312,13 @@ void escape(const char* const text, std::size_t length, Output& out) {
     out.append(run, static_cast<std::size_t>(end - run));
 }
 
-void escape(const StringObject& text, Output& out) { escape(text.data(), text.length(), out); }
-
-bool openElement(const DOMNode* node, int level, bool parentHasText, Output& out) {
-    if (!parentHasText) lineBreak(level, out);
-    out.push_back('<');
-    append(out, node->nodeName());
-    for (int i = 0; i < node->attributeCount(); ++i) {
-        const Attr* attr = node->attributeAt(i);
-        out.push_back(' ');
-        append(out, attr->name);
-        out.append("=\"", 2);
-        escape(attr->value, out);
-        out.push_back('"');
-    }
-    if (node->childCount() == 0) {
-        out.append("/>", 2);
-        return false;
-    }
-    out.push_back('>');
-    return true;
+void escape(const StringObject& text, Output& out, const DeclaredEntities* entities) {
+    escape(text.data(), text.length(), out, entities);
 }
 
-void writeLeaf(const DOMNode* node, int level, Output& out) {
-    switch (node->nodeType()) {
-        case TEXT:
-            escape(node->nodeValue(), out);
-            break;
-        case CDATA_SECTION:
-            out.append("<![CDATA[", 9);
-            append(out, node->nodeValue());
-            out.append("]]>", 3);
-            break;
-        case PROCESSING_INSTRUCTION:
-            out.append("<?", 2);
-            append(out, node->nodeName());
-            out.push_back(' ');
-            append(out, node->nodeValue());
-            out.append("?>", 2);
-            lineBreak(level, out);
-            break;
-        case COMMENT:
-            out.append("<!--", 4);
-            append(out, node->nodeValue());
-            out.append("-->", 3);
-            lineBreak(level, out);
-            break;
-        case DOCUMENT_TYPE:
-            out.append("<!", 2);
-            append(out, node->nodeValue());
-            out.push_back('>');
-            lineBreak(level, out);
-            break;
-        default:
-            break;
-    }
-}
+// Whether "<" followed by the name would begin an end tag, a declaration or
+// a processing instruction.
+bool startsOtherMarkup(char first) { return first == '/' || first == '!' || first == '?' || first == '('; }
 
 // One container being written: its children are visited in order.
 struct Frame {
@@ -255,78 +328,197 @@ struct Frame {
     int level;       // the container's own level
     int childLevel;  // the level its children are written at
     bool isElement;
-    bool hasText;  // the container has a TEXT child
-    bool previousWasElement = false;
+    bool hasText;              // the container has a TEXT child
+    bool plainName;            // its name was written as stored, without a closer look
+    NodeType previous = NONE;  // the kind of the child written last
     bool passedElement = false;
 };
 
-Frame frameFor(const DOMNode* node, int level, int childLevel) {
-    const NodeList* children = node->childNodes();
-    return Frame{node,       children->begin(),           children->end(),          level,
-                 childLevel, node->nodeType() == ELEMENT, children->textCount() > 0};
+// Writes one node and its subtree, without recursion.
+class TreeWriter {
+public:
+    TreeWriter(const DOMNode* node, Output& out) : out_(out), declared_(node) {
+        if (!declared_.empty()) entities_ = &declared_;
+    }
+
+    // False when `stop` was set before the whole subtree was written.
+    bool write(const DOMNode* node, int level, const std::atomic<bool>* stop = nullptr);
+
+private:
+    Frame frameFor(const DOMNode* node, int level, int childLevel, bool plainName) const {
+        const NodeList* children = node->childNodes();
+        return Frame{node,       children->begin(),           children->end(),           level,
+                     childLevel, node->nodeType() == ELEMENT, children->textCount() > 0, plainName};
+    }
+
+    // The element's start tag; false when it has no children (then the tag
+    // closed it). `plainName` tells whether its name was written as stored
+    // without a closer look.
+    bool openElement(const DOMNode* node, int level, bool parentHasText, bool& plainName);
+    void closeElement(const Frame& frame);
+    void writeOddElementName(std::string_view name);
+    // A leaf; `beforeText` when its next sibling is a TEXT node, which must
+    // not gain the line break written after markup.
+    void writeLeaf(const DOMNode* node, int level, bool beforeText);
+
+    Output& out_;
+    DeclaredEntities declared_;
+    const DeclaredEntities* entities_ = nullptr;  // none when nothing is declared
+};
+
+// Names read from broken input may be empty, start with a byte that makes
+// "<" begin other markup, end with "/", or hold markup characters (decoded
+// from entities); written plainly they would read back as something else.
+void TreeWriter::writeOddElementName(std::string_view name) {
+    // "</", "<!" and "<(" would begin other markup: an occurrence marker,
+    // which the reader leaves out with the byte after it, comes first.
+    if (!name.empty() && startsOtherMarkup(name.front())) out_.append("* ", 2);
+    escape(name.data(), name.size(), out_, nullptr);
+    // A blank keeps a trailing "/" from closing the tag, and gives an empty
+    // name a tag that is not an end tag.
+    if (name.empty() || name.back() == '/') out_.push_back(' ');
+}
+
+bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText, bool& plainName) {
+    if (!parentHasText) lineBreak(level, out_);
+    out_.push_back('<');
+    const std::string_view name = node->nodeName().view();
+    plainName = out_.appendPlainName(name.data(), name.size());
+    if (!plainName) writeOddElementName(name);
+    for (int i = 0; i < node->attributeCount(); ++i) {
+        const Attr* attr = node->attributeAt(i);
+        out_.push_back(' ');
+        // Markup characters decoded into a name are written as references again.
+        const std::string_view attrName = attr->name.view();
+        if (!out_.appendPlainName(attrName.data(), attrName.size()))
+            escape(attrName.data(), attrName.size(), out_, nullptr);
+        out_.append("=\"", 2);
+        escape(attr->value, out_, entities_);
+        out_.push_back('"');
+    }
+    if (node->childCount() == 0) {
+        out_.append("/>", 2);
+        return false;
+    }
+    out_.push_back('>');
+    return true;
+}
+
+void TreeWriter::closeElement(const Frame& frame) {
+    // Whitespace next to a text would join it when read back.
+    if (!frame.hasText || (frame.passedElement && frame.previous != TEXT)) lineBreak(frame.level, out_);
+    out_.append("</", 2);
+    if (frame.plainName)
+        append(out_, frame.node->nodeName());
+    else
+        writeOddElementName(frame.node->nodeName().view());
+    out_.push_back('>');
+}
+
+void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
+    switch (node->nodeType()) {
+        case TEXT:
+            escape(node->nodeValue(), out_, entities_);
+            return;
+        case CDATA_SECTION:
+            out_.append("<![CDATA[", 9);
+            append(out_, node->nodeValue());
+            out_.append("]]>", 3);
+            return;
+        case PROCESSING_INSTRUCTION: {
+            // One that holds "?>" was read in brackets, "<(...)>", and is
+            // written so, or its first "?>" would end it.
+            const bool bracketed = node->nodeName().view().find("?>") != std::string_view::npos ||
+                                   node->nodeValue().view().find("?>") != std::string_view::npos;
+            out_.append(bracketed ? "<(" : "<?", 2);
+            append(out_, node->nodeName());
+            out_.push_back(' ');
+            append(out_, node->nodeValue());
+            out_.append(bracketed ? ")>" : "?>", 2);
+            break;
+        }
+        case COMMENT:
+            out_.append("<!--", 4);
+            append(out_, node->nodeValue());
+            out_.append("-->", 3);
+            break;
+        case DOCUMENT_TYPE:
+            out_.append("<!", 2);
+            append(out_, node->nodeValue());
+            out_.push_back('>');
+            break;
+        default:
+            return;
+    }
+    if (!beforeText) lineBreak(level, out_);
+}
+
+bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* stop) {
+    std::vector<Frame> stack;
+    if (node->nodeType() == DOCUMENT) {
+        stack.push_back(frameFor(node, level, level, true));
+    } else if (node->nodeType() == ELEMENT) {
+        const DOMNode* parent = node->parentNode();
+        bool plainName;
+        if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return true;
+        stack.push_back(frameFor(node, level, level + levelStep, plainName));
+    } else {
+        writeLeaf(node, level, false);
+        return true;
+    }
+
+    // Looked at now and then, so stopping costs nothing measurable.
+    constexpr unsigned stopCheckMask = 4095;
+    unsigned steps = 0;
+    while (!stack.empty()) {
+        if (stop && (++steps & stopCheckMask) == 0 && stop->load(std::memory_order_relaxed)) return false;
+        Frame& frame = stack.back();
+        if (frame.next == frame.end) {
+            if (frame.isElement) closeElement(frame);
+            stack.pop_back();
+            continue;
+        }
+        const DOMNode* child = *frame.next++;
+        const NodeType kind = child->nodeType();
+        if (frame.isElement) {
+            if (frame.previous == ELEMENT) frame.passedElement = true;
+            // In mixed content a line break goes only between two children
+            // that are not text: next to a text it would become part of it.
+            if (frame.hasText && frame.passedElement && kind != TEXT && frame.previous != TEXT) {
+                lineBreak(frame.level, out_);
+                out_.append(mixedContentStep, sizeof mixedContentStep - 1);
+            }
+        }
+        frame.previous = kind;
+        if (kind == ELEMENT) {
+            const int childLevel = frame.childLevel;
+            bool plainName;
+            if (openElement(child, childLevel, frame.hasText, plainName))
+                stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
+        } else if (kind == TEXT) {
+            escape(child->nodeValue(), out_, entities_);
+        } else {
+            // Only a container with text has a text to look out for.
+            const bool beforeText =
+                frame.hasText && frame.next != frame.end && (*frame.next)->nodeType() == TEXT;
+            writeLeaf(child, frame.childLevel, beforeText);
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
 void DOM::escapeText(const StringObject& text, StringObject& out) {
     Output buffer;
-    escape(text, buffer);
+    escape(text, buffer, nullptr);
     buffer.handOver(out);
 }
 
-namespace {
-
-void writeTree(const DOMNode* node, int level, Output& out) {
-    if (!node) return;
-    std::vector<Frame> stack;
-    if (node->nodeType() == DOCUMENT) {
-        stack.push_back(frameFor(node, level, level));
-    } else if (node->nodeType() == ELEMENT) {
-        const DOMNode* parent = node->parentNode();
-        if (!openElement(node, level, parent && parent->hasTextChild(), out)) return;
-        stack.push_back(frameFor(node, level, level + levelStep));
-    } else {
-        writeLeaf(node, level, out);
-        return;
-    }
-
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.end) {
-            if (frame.isElement) {
-                if (!frame.hasText || frame.passedElement) lineBreak(frame.level, out);
-                out.append("</", 2);
-                append(out, frame.node->nodeName());
-                out.push_back('>');
-            }
-            stack.pop_back();
-            continue;
-        }
-        const DOMNode* child = *frame.next++;
-        const bool childIsElement = child->nodeType() == ELEMENT;
-        if (frame.isElement) {
-            if (frame.previousWasElement) frame.passedElement = true;
-            frame.previousWasElement = childIsElement;
-            if (frame.hasText && frame.passedElement) {
-                lineBreak(frame.level, out);
-                out.append(mixedContentStep, sizeof mixedContentStep - 1);
-            }
-        }
-        if (childIsElement) {
-            const int childLevel = frame.childLevel;
-            if (openElement(child, childLevel, frame.hasText, out))
-                stack.push_back(frameFor(child, childLevel, childLevel + levelStep));
-        } else {
-            writeLeaf(child, frame.childLevel, out);
-        }
-    }
-}
-
-}  // namespace
-
 void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
+    if (!node) return;
     Output buffer;
-    writeTree(node, level, buffer);
+    TreeWriter(node, buffer).write(node, level);
     buffer.handOver(out);
 }
 
@@ -334,6 +526,13 @@ StringObject DOM::serialize(const DOMNode* node) const {
     StringObject out;
     serializeNode(node ? node : documentNode(), 0, out);
     return out;
+}
+
+bool DOM::serialize(StringObject& out, const std::atomic<bool>& stop) const {
+    Output buffer;
+    if (!TreeWriter(documentNode(), buffer).write(documentNode(), 0, &stop)) return false;
+    buffer.handOver(out);
+    return true;
 }
 
 }  // namespace corvantis

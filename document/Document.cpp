@@ -51,7 +51,13 @@ bool Document::isWithin(const DOMNode* node, const DOMNode* parent, int first, i
 
 // ---- Replacing the whole document ----
 
+void Document::changing() {
+    emit aboutToChange();
+    ++generation_;
+}
+
 void Document::beginReplacing() {
+    changing();
     emit aboutToReplace();
     history_.clear();
     dom_->reset();
@@ -60,13 +66,16 @@ void Document::beginReplacing() {
 void Document::endReplacing(const QString& fileName, bool isNew) {
     fileName_ = fileName;
     isNew_ = isNew;
+    readOnly_ = false;
     history_.setClean();
     emit replaced();
+    emit fileSet();
     emit modifiedChanged(hasUnsavedChanges());
 }
 
 void Document::makeNew() {
     beginReplacing();
+    fileIdentity_ = FileIdentity();
     text_ = DocumentText(DocumentText::Encoding::Latin1);
     try {
         DOMNode* documentNode = dom_->documentNode();
@@ -84,27 +93,44 @@ void Document::makeNew() {
     endReplacing(NewDocumentName, true);
 }
 
+QString Document::newDocumentName() { return NewDocumentName; }
+
 void Document::load(const QByteArray& bytes, const QString& fileName, const QString& documentName) {
+    read(bytes, fileName, documentName, false);
+}
+
+void Document::loadRecovered(const QByteArray& bytes, const QString& original) {
+    const QString name = original.isEmpty() ? QString(NewDocumentName) : original;
+    read(bytes, name, name, original.isEmpty());
+    history_.resetClean();
+    emit modifiedChanged(hasUnsavedChanges());
+}
+
+void Document::read(const QByteArray& bytes, const QString& fileName, const QString& documentName, bool isNew) {
     beginReplacing();
+    fileIdentity_ = isNew ? FileIdentity() : FileIdentity::of(fileName);
     try {
         text_ = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         dom_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         dom_->documentNode()->setNodeName(documentNameBytes(text_, documentName));
     } catch (...) {
         // The views must show what is there, however little.
-        endReplacing(fileName, false);
+        endReplacing(fileName, isNew);
         throw;
     }
-    endReplacing(fileName, false);
+    endReplacing(fileName, isNew);
 }
 
 void Document::saved(const QString& fileName) {
     fileName_ = fileName;
+    fileIdentity_ = FileIdentity::of(fileName);
     history_.setClean();
+    emit fileSet();
     emit modifiedChanged(hasUnsavedChanges());
 }
 
 void Document::setDocumentName(const QString& name) {
+    changing();
     dom_->documentNode()->setNodeName(documentNameBytes(text_, name));
     emit renamed(dom_->documentNode());
 }
@@ -115,7 +141,10 @@ bool Document::commitPendingEdits() {
     return !pendingEdit_ || !pendingEdit_->hasPendingEdit() || pendingEdit_->commitPendingEdit();
 }
 
-void Document::pendingEditChanged() { emit modifiedChanged(hasUnsavedChanges()); }
+void Document::pendingEditChanged() {
+    ++generation_;
+    emit modifiedChanged(hasUnsavedChanges());
+}
 
 // Marks a command running for as long as it lives.
 class Document::Running {
@@ -131,7 +160,8 @@ private:
 
 bool Document::push(DocumentCommand* command) {
     std::unique_ptr<DocumentCommand> owned(command);
-    if (running_) return false;
+    if (running_ || readOnly_) return false;
+    changing();
     const Running running(running_);
     history_.push(owned.release());
     return true;
@@ -141,6 +171,7 @@ void Document::undo() {
     if (running_ || !commitPendingEdits() || !history_.canUndo()) return;
     // Asked first: a step that undoes to nothing is dropped by the history.
     DOMNode* selected = static_cast<const DocumentCommand*>(history_.command(history_.index() - 1))->selectedAfterUndo();
+    changing();
     {
         const Running running(running_);
         history_.undo();
@@ -151,6 +182,7 @@ void Document::undo() {
 void Document::redo() {
     if (running_ || !commitPendingEdits() || !history_.canRedo()) return;
     DOMNode* selected = static_cast<const DocumentCommand*>(history_.command(history_.index()))->selectedAfterRedo();
+    changing();
     {
         const Running running(running_);
         history_.redo();

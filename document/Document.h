@@ -13,6 +13,7 @@
 
 #include "core/Dom.h"
 #include "document/DocumentText.h"
+#include "document/FileIdentity.h"
 
 class DocumentCommand;
 
@@ -42,6 +43,13 @@ public:
     const QString& fileName() const { return fileName_; }
     // Made by New: it has no file of its own yet.
     bool isNew() const { return isNew_; }
+    // The file as it was when last read or written here.
+    const FileIdentity& fileIdentity() const { return fileIdentity_; }
+    // A read-only document takes no changes (another program holds its file).
+    bool isReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // Counts every change: equal counts mean an unchanged document.
+    quint64 generation() const { return generation_; }
 
     QUndoStack& history() { return history_; }
     bool hasUnsavedChanges() const;
@@ -56,9 +64,19 @@ public:
     // Reads `bytes` as the document of `fileName`. The document node is
     // named `documentName`.
     void load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
+    static QString newDocumentName();
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.
     void saved(const QString& fileName);
+    // Work brought back from a recovery file, as the document of
+    // `original` (empty: a new document); it counts as unsaved.
+    void loadRecovered(const QByteArray& bytes, const QString& original);
+    // The user chose to drop the unsaved changes (the program ends without
+    // them): what kept them for recovery goes.
+    void dropChanges() { emit changesDropped(); }
+    // The document's file is now `fileName`, though its save is not
+    // confirmed on disk: the changes stay unsaved.
+    void writtenTo(const QString& fileName) { fileName_ = fileName; }
     // Names the document node, the top row's caption.
     void setDocumentName(const QString& name);
 
@@ -90,6 +108,8 @@ public:
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
 
 signals:
+    // The tree is about to change: whoever reads it on another thread stops.
+    void aboutToChange();
     // The whole tree is about to be replaced / has been replaced.
     void aboutToReplace();
     void replaced();
@@ -104,12 +124,18 @@ signals:
     // comments or processing instructions.
     void detailsChanged(corvantis::DOMNode* node);
     void modifiedChanged(bool modified);
+    void changesDropped();
+    // The document now belongs to a file, or was written to it: what the
+    // file looks like is known anew.
+    void fileSet();
     // After an undo or redo: the node the step concerns, for the selection.
     void selectionRequested(corvantis::DOMNode* node);
 
 private:
     // Empties the history and the tree before a new one is read.
     void beginReplacing();
+    void changing();
+    void read(const QByteArray& bytes, const QString& fileName, const QString& documentName, bool isNew);
     void endReplacing(const QString& fileName, bool isNew);
     // The node whose details show a change to `node`: its element or the
     // document node.
@@ -121,6 +147,9 @@ private:
     DocumentText text_;
     QString fileName_;
     bool isNew_ = false;
+    FileIdentity fileIdentity_;
+    bool readOnly_ = false;
+    quint64 generation_ = 0;
     QUndoStack history_;
     PendingEdit* pendingEdit_ = nullptr;
     bool running_ = false;

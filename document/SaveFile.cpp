@@ -1,31 +1,115 @@
 #include "document/SaveFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <functional>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "document/FileSystem.h"
 
 namespace {
 
-using Writer = std::function<bool(int fd, QString* error)>;
+using Writer = std::function<bool(int fd, FileError& error)>;
 
-QString describe(const QString& step, const QString& path, int error) {
-    return QString("%1 %2: %3").arg(step, path, QString::fromLocal8Bit(std::strerror(error)));
+// What the new file takes over from the one it replaces.
+struct Keep {
+    mode_t mode = 0;
+    // Owner and group to give the new file; otherwise it keeps the ones it
+    // was created with.
+    bool ownership = false;
+    uid_t owner = 0;
+    gid_t group = 0;
+    // The file whose extended attributes are copied; empty for none.
+    QByteArray attributesOf;
+};
+
+const char TemporaryPrefix[] = ".corvantis-save-";
+const char TemporarySuffix[] = ".tmp";
+
+QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+SaveOutcome failed(const FileError& error) { return {SaveOutcome::Status::Failed, error}; }
+
+// ".corvantis-save-<pid>-<n>.tmp"
+bool isTemporaryName(const char* name) {
+    const std::size_t prefix = sizeof TemporaryPrefix - 1, suffix = sizeof TemporarySuffix - 1;
+    const std::size_t length = std::strlen(name);
+    if (length <= prefix + suffix || std::strncmp(name, TemporaryPrefix, prefix) != 0 ||
+        std::strcmp(name + length - suffix, TemporarySuffix) != 0)
+        return false;
+    int dashes = 0;
+    bool digitBefore = false;
+    for (const char* c = name + prefix; c != name + length - suffix; ++c) {
+        if (*c == '-' && digitBefore) {
+            ++dashes;
+            digitBefore = false;
+        } else if (*c >= '0' && *c <= '9') {
+            digitBefore = true;
+        } else {
+            return false;
+        }
+    }
+    return dashes == 1 && digitBefore;
 }
 
-bool writeAll(int fd, const char* bytes, std::size_t length, const QString& path, QString* error) {
+// A writer holds a lock on its temporary file until the file is renamed away
+// or the writer's process ends, so a file of ours that can be locked is one a
+// crashed run left behind.
+void removeStaleTemporaries(const QByteArray& folder) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    FileSystem& system = FileSystem::current();
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name)) continue;
+        const QByteArray path = folder + '/' + entry->d_name;
+        const int fd = system.open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat status;
+        if (system.fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
+            status.st_uid == system.effectiveUser() && system.flock(fd, LOCK_EX | LOCK_NB) == 0)
+            system.unlink(path.constData());
+        system.close(fd);
+    }
+    ::closedir(dir);
+}
+
+mode_t creationMask() {
+    QFile status("/proc/self/status");
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:"))
+                return static_cast<mode_t>(line.mid(6).trimmed().toUInt(nullptr, 8));
+    }
+    // Older kernels do not show it; reading it means setting it.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+Keep keepForNewFile() { return {static_cast<mode_t>(0666 & ~creationMask()), false, 0, 0, QByteArray()}; }
+
+Keep keepOf(const struct stat& status, const QByteArray& path) {
+    return {static_cast<mode_t>(status.st_mode & 07777), true, status.st_uid, status.st_gid, path};
+}
+
+bool writeAll(int fd, const char* bytes, std::size_t length, const QString& shown, FileError& error) {
+    FileSystem& system = FileSystem::current();
     while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
+        const ssize_t written = system.write(fd, bytes, length);
         if (written < 0) {
             if (errno == EINTR) continue;
-            if (error) *error = describe("Cannot write", path, errno);
+            error = FileError::ofSystem(shown, errno, true);
             return false;
         }
         bytes += written;
@@ -34,59 +118,208 @@ bool writeAll(int fd, const char* bytes, std::size_t length, const QString& path
     return true;
 }
 
-// Writes a temporary file beside `path` with `writer`, syncs it and renames
-// it over `path`. Every step is checked; on failure the temporary file goes
-// and `path` is untouched.
-bool replaceAtomically(const QString& requestedPath, const Writer& writer, QString* error) {
-    // Replace what a link points at, not the link itself.
-    const QFileInfo requested(requestedPath);
-    const QString path = requested.isSymLink() && requested.exists() ? requested.canonicalFilePath() : requestedPath;
-    const QFileInfo target(path);
-    const QByteArray finalName = QFile::encodeName(target.absoluteFilePath());
-    const QByteArray folder = QFile::encodeName(target.absolutePath());
-
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = QFile::encodeName(QDir(target.absolutePath()).filePath(
-            QString(".%1.%2-%3.tmp").arg(target.fileName()).arg(::getpid()).arg(attempt)));
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        if (error) *error = describe("Cannot create a file in", target.absolutePath(), errno);
+bool keepOwnership(int fd, const Keep& keep, const QString& shown, FileError& error) {
+    FileSystem& system = FileSystem::current();
+    struct stat created;
+    if (system.fstat(fd, &created) != 0) {
+        error = FileError::ofSystem(shown, errno);
         return false;
     }
-    auto fail = [&](const QString& reason) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temporary.constData());
-        if (error) *error = reason;
+    if (!keep.ownership) return true;
+    // Only root may give a file away; a group can be given by its members.
+    // What cannot be kept was told before the save (SaveTarget::losses).
+    const uid_t owner =
+        keep.owner != created.st_uid && system.effectiveUser() == 0 ? keep.owner : static_cast<uid_t>(-1);
+    const gid_t group =
+        keep.group != created.st_gid && system.mayGiveGroup(keep.group) ? keep.group : static_cast<gid_t>(-1);
+    if (owner == static_cast<uid_t>(-1) && group == static_cast<gid_t>(-1)) return true;
+    if (system.fchown(fd, owner, group) == 0) return true;
+    error = {shown, "The file's owner and group cannot be kept: " + systemReason(errno), false, false};
+    return false;
+}
+
+bool copyAttributes(const QByteArray& source, int fd, const QString& shown, FileError& error) {
+    if (source.isEmpty()) return true;
+    FileSystem& system = FileSystem::current();
+    const auto cannotKeep = [&](const char* name, int code) {
+        error = {shown,
+                 QString("The file's extended attribute %1 cannot be kept: %2").arg(name, systemReason(code)),
+                 false, false};
         return false;
     };
-    struct stat existing;
-    if (::stat(finalName.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(fd, existing.st_mode & 07777);  // keep the file's permissions; a failure only loses those
-    if (!writer(fd, error)) return fail(error ? *error : QString());
-    if (::fsync(fd) != 0) return fail(describe("Cannot sync", path, errno));
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) return fail(describe("Cannot close", path, errno));
-    if (::rename(temporary.constData(), finalName.constData()) != 0)
-        return fail(describe("Cannot replace", path, errno));
-    // Make the rename itself durable; the new file is complete either way.
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    ssize_t size = system.listxattr(source.constData(), nullptr, 0);
+    if (size < 0) return errno == ENOTSUP ? true : cannotKeep("list", errno);
+    QByteArray names(size, '\0');
+    size = system.listxattr(source.constData(), names.data(), static_cast<size_t>(names.size()));
+    if (size < 0) return cannotKeep("list", errno);
+    for (const char* name = names.constData(); name < names.constData() + size;
+         name += std::strlen(name) + 1) {
+        const ssize_t length = system.getxattr(source.constData(), name, nullptr, 0);
+        if (length < 0) {
+            if (errno == ENODATA) continue;
+            return cannotKeep(name, errno);
+        }
+        QByteArray value(length, '\0');
+        const ssize_t got =
+            system.getxattr(source.constData(), name, value.data(), static_cast<size_t>(value.size()));
+        if (got < 0) return cannotKeep(name, errno);
+        value.truncate(got);
+        if (system.fsetxattr(fd, name, value.constData(), static_cast<size_t>(value.size()), 0) == 0)
+            continue;
+        const int code = errno;
+        // A label the system gives every new file (a security context) may
+        // not be set by the user, but is there already.
+        QByteArray present(value.size() + 1, '\0');
+        const ssize_t has = system.fgetxattr(fd, name, present.data(), static_cast<size_t>(present.size()));
+        if (has != value.size() || present.left(has) != value) return cannotKeep(name, code);
     }
     return true;
 }
 
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return ".";
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Writes a temporary file beside `target` with `writer` and renames it over
+// `target` (the entry itself, whatever it is). `shown` names the file in
+// messages.
+SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, const Keep& keep,
+                              const Writer& writer) {
+    FileSystem& system = FileSystem::current();
+    const QByteArray folder = folderOf(target);
+    removeStaleTemporaries(folder);
+
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = folder + '/' + TemporaryPrefix + QByteArray::number(::getpid()) + '-' +
+                    QByteArray::number(attempt) + TemporarySuffix;
+        // Private from the start: no one else can open it before its mode is set.
+        fd = system.open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return failed(FileError::ofSystem(shown, errno));
+    // Marks the file as being written, for removeStaleTemporaries.
+    system.flock(fd, LOCK_EX | LOCK_NB);
+
+    const auto fail = [&](const FileError& error) {
+        if (fd >= 0) system.close(fd);
+        system.unlink(temporary.constData());
+        return failed(error);
+    };
+    FileError error;
+    if (!keepOwnership(fd, keep, shown, error)) return fail(error);
+    if (system.fchmod(fd, keep.mode) != 0) return fail(FileError::ofSystem(shown, errno));
+    if (!copyAttributes(keep.attributesOf, fd, shown, error)) return fail(error);
+    if (!writer(fd, error)) return fail(error);
+    if (system.fsync(fd) != 0) return fail(FileError::ofSystem(shown, errno, true));
+    const int closed = system.close(fd);
+    fd = -1;
+    if (closed != 0) return fail(FileError::ofSystem(shown, errno, true));
+    if (system.rename(temporary.constData(), target.constData()) != 0)
+        return fail(FileError::ofSystem(shown, errno));
+
+    // The rename itself is durable only once the folder is synced. A file
+    // system that cannot sync folders has nothing more to confirm.
+    const int dir = system.open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int synced = dir >= 0 ? system.fsync(dir) : -1;
+    const int code = errno;
+    if (dir >= 0) system.close(dir);
+    if (synced != 0 && code != EINVAL)
+        return {SaveOutcome::Status::NotConfirmed,
+                {shown,
+                 "The file was written, but it is not confirmed on disk (" + systemReason(code) +
+                     "). The document stays marked as changed.",
+                 false, false}};
+    return {SaveOutcome::Status::Saved, FileError()};
+}
+
+QString linkTarget(const QByteArray& link) {
+    char target[PATH_MAX];
+    const ssize_t length = FileSystem::current().readlink(link.constData(), target, sizeof target);
+    return length < 0 ? QString("?") : QFile::decodeName(QByteArray(target, length));
+}
+
+QString userName(uid_t user) {
+    const passwd* entry = ::getpwuid(user);
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(user);
+}
+
+QString groupName(gid_t group) {
+    const struct group* entry = ::getgrgid(group);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(group);
+}
+
 }  // namespace
 
-bool saveFileAtomically(const QString& path, std::string_view bytes, QString* error) {
-    return replaceAtomically(
-        path, [&](int fd, QString* err) { return writeAll(fd, bytes.data(), bytes.size(), path, err); }, error);
+SaveTarget SaveTarget::inspect(const QString& path) {
+    SaveTarget target;
+    if (!isFaithfulName(path)) {
+        target.refusal = FileError::ofUnfaithfulName(path);
+        return target;
+    }
+    FileSystem& system = FileSystem::current();
+    const QByteArray name = QFile::encodeName(path);
+    struct stat entry, status;
+    // Nothing there: a new file (a missing folder shows when it is written).
+    if (system.lstat(name.constData(), &entry) != 0) return target;
+    if (system.stat(name.constData(), &status) != 0) {
+        const int code = errno;
+        // A new file would take the link's place, and the edits would not
+        // reach the file the link stands for (on a drive not mounted, say).
+        target.refusal = {
+            path,
+            QString("It is a link to %1, which %2.")
+                .arg(linkTarget(name), code == ENOENT ? QString("does not exist (is its drive mounted?)")
+                                                      : "cannot be reached: " + systemReason(code)),
+            false, false};
+        return target;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        target.refusal = {path, "It is not an ordinary file.", false, false};
+        return target;
+    }
+    // The user's own protection, which the rename would go around (and root
+    // would ignore).
+    if ((status.st_mode & 0222) == 0) {
+        target.refusal = {path, "The file is read-only: its permissions allow no one to write it.", false,
+                          true};
+        return target;
+    }
+    const uid_t user = system.effectiveUser();
+    if (status.st_uid != user && user != 0)
+        target.losses << QString("its owner, %1 (the new file would be yours)").arg(userName(status.st_uid));
+    if (!system.mayGiveGroup(status.st_gid))
+        target.losses
+            << QString("its group, %1, which you are not a member of").arg(groupName(status.st_gid));
+    if (status.st_nlink > 1)
+        target.losses << QString("its other names (hard links): %1 more would keep the old content")
+                             .arg(status.st_nlink - 1);
+    return target;
+}
+
+SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes) {
+    const SaveTarget check = SaveTarget::inspect(path);
+    if (check.refusal.isError()) return failed(check.refusal);
+    FileSystem& system = FileSystem::current();
+    QByteArray target = QFile::encodeName(path);
+    Keep keep = keepForNewFile();
+    struct stat entry, status;
+    if (system.lstat(target.constData(), &entry) == 0 && system.stat(target.constData(), &status) == 0) {
+        // Replace what a link points at, not the link itself.
+        if (S_ISLNK(entry.st_mode)) {
+            char* resolved = ::realpath(target.constData(), nullptr);
+            if (!resolved) return failed(FileError::ofSystem(path, errno));
+            target = resolved;
+            std::free(resolved);
+        }
+        keep = keepOf(status, target);
+    }
+    return replaceAtomically(path, target, keep, [&](int fd, FileError& error) {
+        return writeAll(fd, bytes.data(), bytes.size(), path, error);
+    });
 }
 
 QString SaveAsBackup::backupName(const QString& chosenPath) {
@@ -97,32 +330,45 @@ QString SaveAsBackup::backupPath(const QString& chosenPath) {
     return QFileInfo(chosenPath).absoluteDir().filePath(backupName(chosenPath));
 }
 
-bool SaveAsBackup::make(const QString& chosenPath, QString* error) {
-    const QByteArray source = QFile::encodeName(chosenPath);
-    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        if (error) *error = describe("Cannot read", chosenPath, errno);
+bool SaveAsBackup::make(const QString& chosenPath, FileError* error) {
+    const auto report = [error](const FileError& why) {
+        if (error) *error = why;
         return false;
+    };
+    const QString backup = backupPath(chosenPath);
+    if (backup == QFileInfo(chosenPath).absoluteFilePath())
+        return report({chosenPath, "Its backup would take its own name; choose another name.", false, false});
+    if (!isFaithfulName(chosenPath)) return report(FileError::ofUnfaithfulName(chosenPath));
+    FileSystem& system = FileSystem::current();
+    const QByteArray source = QFile::encodeName(chosenPath);
+    const int in = system.open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return report(FileError::ofSystem(chosenPath, errno));
+    struct stat status;
+    const bool statted = system.fstat(in, &status) == 0;
+    if (!statted || !S_ISREG(status.st_mode)) {
+        const FileError why = !statted ? FileError::ofSystem(chosenPath, errno)
+                                       : FileError{chosenPath, "It is not an ordinary file.", false, false};
+        system.close(in);
+        return report(why);
     }
-    const bool made = replaceAtomically(
-        backupPath(chosenPath),
-        [&](int out, QString* err) {
+    // The backup's own entry is replaced: a link of that name is not followed.
+    const SaveOutcome made = replaceAtomically(
+        backup, QFile::encodeName(backup), keepOf(status, source), [&](int out, FileError& err) {
             char buffer[1 << 16];
             for (;;) {
-                const ssize_t got = ::read(in, buffer, sizeof buffer);
+                const ssize_t got = system.read(in, buffer, sizeof buffer);
                 if (got == 0) return true;
                 if (got < 0) {
                     if (errno == EINTR) continue;
-                    if (err) *err = describe("Cannot read", chosenPath, errno);
+                    err = FileError::ofSystem(chosenPath, errno);
                     return false;
                 }
-                if (!writeAll(out, buffer, static_cast<std::size_t>(got), backupPath(chosenPath), err))
-                    return false;
+                if (!writeAll(out, buffer, static_cast<std::size_t>(got), backup, err)) return false;
             }
-        },
-        error);
-    ::close(in);
-    return made;
+        });
+    system.close(in);
+    if (made.status != SaveOutcome::Status::Saved) return report(made.error);
+    return true;
 }
 
 QString withXmlExtension(const QString& name) {

@@ -1,16 +1,51 @@
 // The one way the program writes a file: the bytes go to a temporary file in
-// the target's folder, which is flushed, synced and checked at every step and
-// only then renamed over the target. Until that rename the previous file is
-// untouched; a failure leaves it as it was and removes the temporary file.
+// the target's folder, which gets the target's owner, group, mode and
+// extended attributes (its access list among them) before a byte is written,
+// is flushed, synced and checked at every step and only then renamed over
+// the target. Until that rename the previous file is untouched; a failure
+// leaves it as it was and removes the temporary file. Temporary files that a
+// crashed run left behind go with the next save in their folder.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <string_view>
 
-#include <QString>
+#include "document/FileError.h"
 
-// False (with a reason in `error`) when any step failed; the target is then
-// unchanged.
-bool saveFileAtomically(const QString& path, std::string_view bytes, QString* error = nullptr);
+struct SaveOutcome {
+    enum class Status {
+        Saved,
+        // The file is in place, but the system did not confirm its folder
+        // entry is on disk: a crash could still lose it.
+        NotConfirmed,
+        // Nothing changed: the target is as it was.
+        Failed,
+    };
+    Status status = Status::Failed;
+    // Why it is not Saved.
+    FileError error;
+
+    explicit operator bool() const { return status == Status::Saved; }
+};
+
+// What a save over `path` meets before anything is written.
+struct SaveTarget {
+    // Set when saving there is refused: a read-only file, a link whose target
+    // has gone, something other than an ordinary file, a name that does not
+    // stand for the file's own bytes.
+    FileError refusal;
+    // What the new file that replaces the old one cannot keep (another
+    // user's ownership, a group the user is not in, other hard links), one
+    // line each.
+    QStringList losses;
+
+    static SaveTarget inspect(const QString& path);
+};
+
+// Writes `bytes` as the file `path`; a link there keeps pointing at the file
+// it names, which is the one replaced.
+SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes);
 
 // Save As keeps the file it replaces: "Diary.XML" in any folder is backed up
 // as "Diary.BAK" beside it (the name without folder and extension + ".BAK").
@@ -19,10 +54,12 @@ struct SaveAsBackup {
     static QString backupName(const QString& chosenPath);
     // The backup's full path: beside the chosen file.
     static QString backupPath(const QString& chosenPath);
-    // Copies the chosen file to its backup path, atomically: an older backup
-    // is replaced only once the new one is complete. False when it could not
-    // be made; the chosen file must then not be replaced.
-    static bool make(const QString& chosenPath, QString* error = nullptr);
+    // Copies the chosen file to its backup path, atomically, with the file's
+    // own mode, group and attributes: an older backup (or a link of that
+    // name, which is not followed) is replaced only once the new one is
+    // complete. False when it could not be made; the chosen file must then
+    // not be replaced.
+    static bool make(const QString& chosenPath, FileError* error = nullptr);
 };
 
 // The name Save As writes: `name` with ".XML" appended unless it already

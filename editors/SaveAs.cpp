@@ -1,39 +1,63 @@
 #include "editors/SaveAs.h"
 
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
+#include "document/Document.h"
 #include "document/SaveFile.h"
 #include "widgets/UserDialogs.h"
 
-namespace {
+SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder,
+                              std::string_view bytes) {
+    UserDialogs::FileRequest request{"Enter Corvantis  FileName",
+                                     " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(),
+                                     startFolder};
+    request.askBeforeReplacing = false;
+    const QString chosen = dialogs.saveFileName(parent, request);
+    if (chosen.isEmpty()) return {};
 
-void showFileError(QWidget* parent, UserDialogs& dialogs) {
-    dialogs.inform(parent, "Can't perform one of the following file operations: Open, Seek, Read, Close.",
-                   "File Error");
+    const QString name = withXmlExtension(chosen);
+    const SaveTarget target = SaveTarget::inspect(name);
+    if (target.refusal.isError()) {
+        dialogs.showFileError(parent, target.refusal);
+        return {SaveAsResult::Status::Failed, QString()};
+    }
+    if (QFileInfo::exists(name)) {
+        const QString backup = SaveAsBackup::backupName(name);
+        if (dialogs.message(parent,
+                            QString("%1 already exists.\nDo you want to replace it? It is kept as %2.")
+                                .arg(QDir::toNativeSeparators(name), backup),
+                            "Confirm Save As", UserDialogs::Buttons::YesNo) != UserDialogs::Answer::Yes)
+            return {};
+        FileError error;
+        if (!SaveAsBackup::make(name, &error)) {
+            dialogs.showFileError(parent,
+                                  {name,
+                                   QString("Its backup %1 could not be made (%2), so it was not replaced.")
+                                       .arg(backup, error.reason),
+                                   false, false});
+            return {SaveAsResult::Status::Failed, QString()};
+        }
+        dialogs.inform(parent, backup, "Backup File Created");
+    }
+    const SaveOutcome outcome = saveFileAtomically(name, bytes);
+    if (outcome.status != SaveOutcome::Status::Saved) dialogs.showFileError(parent, outcome.error);
+    switch (outcome.status) {
+        case SaveOutcome::Status::Saved:
+            return {SaveAsResult::Status::Saved, name};
+        case SaveOutcome::Status::NotConfirmed:
+            return {SaveAsResult::Status::NotConfirmed, name};
+        case SaveOutcome::Status::Failed:
+            break;
+    }
+    return {SaveAsResult::Status::Failed, QString()};
 }
 
-}  // namespace
-
-QString saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& programFolder, std::string_view bytes) {
-    const QString chosen = dialogs.saveFileName(
-        parent, {"Enter Corvantis  FileName", " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(), programFolder});
-    if (chosen.isEmpty()) return QString();
-
-    const bool replacesFile = QFileInfo::exists(chosen);
-    if (replacesFile) {
-        if (!SaveAsBackup::make(chosen)) {
-            showFileError(parent, dialogs);
-            return QString();
-        }
-        dialogs.inform(parent, SaveAsBackup::backupName(chosen), "Backup File Created");
-    }
-    const QString name = withXmlExtension(chosen);
-    if (!saveFileAtomically(name, bytes)) {
-        showFileError(parent, dialogs);
-        return QString();
-    }
-    if (replacesFile && name != chosen && SaveAsBackup::backupPath(chosen) != QFileInfo(chosen).absoluteFilePath())
-        QFile::remove(chosen);
-    return name;
+QString fileDialogFolder(const Document& document) {
+    // A new document's name is no path.
+    const QFileInfo file(document.fileName());
+    if (file.isAbsolute()) return file.absolutePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
 }

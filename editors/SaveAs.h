@@ -1,18 +1,35 @@
 // Save As, as the main window and the source viewer both offer it. The user
-// chooses a name (the dialog starts in the program's folder). A file of that
-// name is first kept as its ".BAK" backup beside it and is never replaced
-// without one; ".XML" is appended unless the name holds it (exact case); the
-// bytes are written atomically. A chosen file that the written one does not
-// replace ("diary.xml" written as "diary.xml.XML") has moved to its backup.
+// chooses a name; ".XML" is appended unless the name holds it (exact case),
+// and everything after concerns that final name: the program (not the
+// dialog, which knows only the name typed) asks before replacing a file of
+// that name, keeps it first as its ".BAK" backup beside it, never replaces it
+// without one, and writes the bytes atomically.
 #pragma once
 
+#include <QString>
 #include <string_view>
 
-#include <QString>
-
+class Document;
 class QWidget;
 class UserDialogs;
 
-// The name written; an empty text when the user cancelled or nothing could be
-// written, in which case the user has been shown why.
-QString saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& programFolder, std::string_view bytes);
+struct SaveAsResult {
+    enum class Status {
+        Cancelled,
+        // The user has been told why; nothing was replaced.
+        Failed,
+        Saved,
+        // Written, but not confirmed on disk; the user has been told.
+        NotConfirmed,
+    };
+    Status status = Status::Cancelled;
+    // The name written (Saved, NotConfirmed).
+    QString name;
+};
+
+SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder,
+                              std::string_view bytes);
+
+// Where a file dialog about `document` starts: its file's folder, or the
+// user's documents folder while it has no file.
+QString fileDialogFolder(const Document& document);

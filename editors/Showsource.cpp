@@ -6,17 +6,15 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "document/DocumentText.h"
+#include "document/Document.h"
 #include "editors/SaveAs.h"
 #include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
 
-TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
-                       QWidget* parent)
+TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
-      text_(text),
-      programFolder_(std::move(programFolder)),
+      document_(document),
       placement_(this, "ShowSource_", settings) {
     setObjectName("XMLSource");
     setWindowTitle("Show XML Source Viewer");
@@ -29,7 +27,7 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new LargeTextEdit(text_);
+    viewSource_ = new LargeTextEdit(document_.text());
     viewSource_->setObjectName("ViewSource");
 
     // The note can be dragged smaller to give the text more room.
@@ -67,10 +65,10 @@ bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const { return view
 void TXMLSource::SaveAs1Click() {
     corvantis::StringObject bytes;
     if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, text_.unstorableMessage(viewSource_->toPlainText()), "Text Error");
+        dialogs_.inform(this, document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
-    saveAsWithBackup(this, dialogs_, programFolder_, bytes.view());
+    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), bytes.view());
 }
 
 void TXMLSource::Close1Click() { hide(); }

@@ -12,7 +12,7 @@
 #include "core/StringObject.h"
 #include "widgets/WindowPlacement.h"
 
-class DocumentText;
+class Document;
 class LargeTextEdit;
 class SettingsStore;
 class UserDialogs;
@@ -20,12 +20,10 @@ class UserDialogs;
 class TXMLSource : public QMainWindow {
     Q_OBJECT
 public:
-    // Loads the placement "ShowSource_". The window starts hidden. `text` is
-    // the open document's conversion between bytes and text, which the
-    // viewer follows when another document is opened; Save As starts in
-    // `programFolder`.
-    TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const DocumentText& text, QString programFolder,
-               QWidget* parent = nullptr);
+    // Loads the placement "ShowSource_". The window starts hidden. The text
+    // is kept in the open document's encoding, and Save As starts in the
+    // document's folder.
+    TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent = nullptr);
 
     // Replaces the field's whole text by the XML `make` returns and shows the
     // window, or just refills it when it is already shown. The old text goes
@@ -51,8 +49,7 @@ protected:
 
 private:
     UserDialogs& dialogs_;
-    const DocumentText& text_;
-    QString programFolder_;
+    const Document& document_;
     WindowPlacement placement_;
     LargeTextEdit* viewSource_ = nullptr;
 };

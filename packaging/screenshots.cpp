@@ -35,6 +35,10 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         return Answer::Ok;
     }
+    int choose(QWidget*, const QString& text, const QString& caption, const QStringList&) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        return -1;
+    }
     QString openFileName(QWidget*, const FileRequest&) override { return QString(); }
     QString saveFileName(QWidget*, const FileRequest&) override { return QString(); }
 };

@@ -1,11 +1,12 @@
 #include "tree/SourceCommands.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
 #include "document/Commands.h"
 #include "document/Document.h"
+#include "document/ReadFile.h"
+#include "editors/SaveAs.h"
 #include "editors/Showsource.h"
 #include "tree/TreeSelection.h"
 #include "tree/XmlClipboard.h"
@@ -22,37 +23,27 @@ SourceCommands::SourceCommands(Document& document, TreeSelection& selection, Use
       viewer_(viewer),
       dialogParent_(dialogParent) {}
 
-void SourceCommands::showFileError() {
-    dialogs_.inform(dialogParent_, "Can't perform one of the following file operations: Open, Seek, Read, Close.",
-                    "File Error");
-}
-
 void SourceCommands::LoadFromFileButtonClick() {
     DOMNode* target = selection_.selectedNode();
     if (!target || !target->parentNode() || !document_.commitPendingEdits()) return;
-    const QString chosen = dialogs_.openFileName(
-        dialogParent_,
-        {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*", document_.fileName(), QString()});
+    const QString chosen = dialogs_.openFileName(dialogParent_, {"Enter Velmora  FileName",
+                                                                 "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
+                                                                 document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
 
-    QFile file(chosen);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showFileError();
+    QByteArray bytes;
+    FileError readFailure;
+    if (readWholeFile(chosen, bytes, readFailure) != ReadResult::Read) {
+        dialogs_.showFileError(dialogParent_, readFailure);
         return;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        showFileError();
-        return;
-    }
-    file.close();
 
     try {
         insertXml(document_.dom().placeFor(target, corvantis::Under),
                   std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                   tr("Insert From File '%1'").arg(QFileInfo(chosen).fileName()), "The file", "Insert Error");
-    } catch (const std::exception&) {
-        showFileError();
+    } catch (const std::exception& failure) {
+        dialogs_.showFileError(dialogParent_, FileError::ofReading(chosen, failure));
         return;
     }
     selection_.select(target);

@@ -32,7 +32,6 @@ public slots:
     void PasteFromClipboard(corvantis::InsertPosition position);
 
 private:
-    void showFileError();
     // Reads `xml` apart from the tree and puts what it holds at `place` as
     // one step named `step`, showing the whole tree; an end tag too many is
     // reported as found in `source`. Returns the first element put there,

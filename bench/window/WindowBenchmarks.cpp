@@ -49,6 +49,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
@@ -61,7 +62,9 @@
 #include "bench/DocumentGenerator.h"
 #include "checks/DomChecks.h"
 #include "core/Dom.h"
+#include "document/Autosave.h"
 #include "document/Commands.h"
+#include "document/RecoveryStore.h"
 #include "document/Document.h"
 #include "document/DocumentText.h"
 #include "document/DocumentTreeModel.h"
@@ -142,6 +145,11 @@ public:
         ++messages;
         lastMessage = text;
         return Answer::Cancel;
+    }
+    int choose(QWidget*, const QString& text, const QString&, const QStringList&) override {
+        ++messages;
+        lastMessage = text;
+        return -1;
     }
     QString openFileName(QWidget*, const FileRequest&) override { return file; }
     QString saveFileName(QWidget*, const FileRequest&) override { return file; }
@@ -677,6 +685,51 @@ void editBenchmark(benchmark::State& state, int megabytes) {
     state.counters["peak_RSS_MiB"] = benchmark::Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
 }
 
+// ---- Autosave ----
+
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// One change, then the autosave of the whole document: how much of the
+// window's own thread it takes (reading and writing happen on a worker),
+// and how long until the recovery file is on disk.
+void autosaveBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    Document& document = program.window().document();
+    QTemporaryDir folder;
+    RecoveryStore store(folder.path());
+    Autosave autosave(document, store);
+    autosave.setIntervals(0, 0);
+    std::vector<double> interfaceMs, wallMs;
+    resetPeakRss();
+    int round = 0;
+    for (auto _ : state) {
+        // The window's thread sleeps in its event loop while the worker writes.
+        QEventLoop loop;
+        const auto connection = QObject::connect(&autosave, &Autosave::written, &loop, &QEventLoop::quit);
+        corvantis::DOMNode* top = document.dom().rootElement();
+        document.push(new RenameElement(document, top, corvantis::StringObject(round++ % 2 ? "Notes" : "Notes2"), "rename"));
+        const double cpu = threadCpuSeconds();
+        const Clock::time_point start = Clock::now();
+        loop.exec();
+        const double wall = secondsSince(start);
+        interfaceMs.push_back((threadCpuSeconds() - cpu) * 1000);
+        wallMs.push_back(wall * 1000);
+        state.SetIterationTime(wall);
+        QObject::disconnect(connection);
+    }
+    state.counters["interface_thread_ms"] = median(interfaceMs);
+    state.counters["until_on_disk_ms"] = median(wallMs);
+    state.counters["peak_RSS_MiB"] = benchmark::Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
+}
+
 // ---- The source viewer ----
 
 // Options > View Source of the open document until the viewer has painted
@@ -740,6 +793,7 @@ int main(int argc, char** argv) {
         void (*run)(benchmark::State&, int);
     } kinds[] = {{"start", startBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
                    {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
+                   {"autosave", autosaveBenchmark},
                    {"phases", phasesBenchmark}, {"viewsource", viewSourceBenchmark}};
     for (const auto& kind : kinds)
         for (const int megabytes : sizes)

@@ -60,4 +60,24 @@ inline DOMNode* MakeChild(DOM& dom, DOMNode* parent, NodeType type, std::string_
     return node;
 }
 
+// The elements and texts of a document in document order, with attributes.
+inline std::string Outline(const DOM& dom) {
+    std::string out;
+    std::vector<const DOMNode*> pending{dom.documentNode()};
+    while (!pending.empty()) {
+        const DOMNode* node = pending.back();
+        pending.pop_back();
+        if (node->nodeType() == ELEMENT) {
+            out += "<" + Str(node->nodeName());
+            for (int i = 0; i < node->attributeCount(); ++i)
+                out += " " + Str(node->attributeAt(i)->name) + "=[" + Str(node->attributeAt(i)->value) + "]";
+            out += " #" + std::to_string(node->childCount()) + ">";
+        } else if (node->nodeType() == TEXT) {
+            out += "T[" + Str(node->nodeValue()) + "]";
+        }
+        for (int i = node->childCount(); i-- > 0;) pending.push_back(node->childAt(i));
+    }
+    return out;
+}
+
 }  // namespace corvantis::testing

@@ -93,7 +93,8 @@ TEST(Tokenizer, QuoteThatIsNotAValueIsOrdinary) {
     EXPECT_EQ(Tokenize("<a x='1/>"), Ended({{TOKEN_EMPTY_TAG, "a x='1"}}));
 }
 
-// Comments and quoted text inside a declaration are skipped whole.
+// Comments, processing instructions and quoted text inside a declaration are
+// skipped whole.
 TEST(Tokenizer, DeclarationsNestAndSkipCommentsAndQuotes) {
     EXPECT_EQ(Tokenize("<!DOCTYPE a [<!ENTITY b \"c\">]><a/>"),
               Ended({{TOKEN_DECLARATION, "DOCTYPE a [<!ENTITY b \"c\">]"}, {TOKEN_EMPTY_TAG, "a"}}));
@@ -104,6 +105,15 @@ TEST(Tokenizer, DeclarationsNestAndSkipCommentsAndQuotes) {
         Ended({{TOKEN_DECLARATION, "DOCTYPE a [<!-- don't --><!ELEMENT a ANY>]"}, {TOKEN_EMPTY_TAG, "a"}}));
     EXPECT_EQ(Tokenize("<!DOCTYPE a [<!-- x > y < z --><!ENTITY e 'it''s'>]>"),
               Ended({{TOKEN_DECLARATION, "DOCTYPE a [<!-- x > y < z --><!ENTITY e 'it''s'>]"}}));
+    EXPECT_EQ(Tokenize("<!DOCTYPE r [<?p don't > <?>]><r>it's here</r>"),
+              Ended({{TOKEN_DECLARATION, "DOCTYPE r [<?p don't > <?>]"},
+                     {TOKEN_START_TAG, "r"},
+                     {TOKEN_TEXT, "it's here"},
+                     {TOKEN_END_TAG, "r"}}));
+    // A "<?" that is never closed is an ordinary "<".
+    EXPECT_EQ(Tokenize("<!DOCTYPE r [<?p>]>x"),
+              Ended({{TOKEN_DECLARATION, "DOCTYPE r [<?p>]"}, {TOKEN_TEXT, "x"}}));
+    EXPECT_EQ(Tokenize("<!DOCTYPE s [<?>]>"), Ended({{TOKEN_DECLARATION, "DOCTYPE s [<?>]"}}));
 }
 
 TEST(Tokenizer, LineAndColumnCountCarriageReturns) {

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "../document/FaultyFileSystem.h"
 #include "support/ProgramUnderTest.h"
 #include "editors/Textframedocker.h"
 
@@ -11,7 +12,6 @@ namespace {
 
 const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                          "<Notes><Work>office<Task>call</Task></Work><Home/></Notes>\r\n";
-const QString FileError = "Can't perform one of the following file operations: Open, Seek, Read, Close.";
 
 // A program with Diary.XML open.
 void openDiary(ProgramUnderTest& program, const QByteArray& bytes = Notes) {
@@ -19,8 +19,11 @@ void openDiary(ProgramUnderTest& program, const QByteArray& bytes = Notes) {
     program.dialogs.clear();
 }
 
+// The files a save leaves behind; the lock of the open document is not one.
 QStringList filesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    QStringList files = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    files.removeIf([](const QString& name) { return name.endsWith(".corvantis-lock"); });
+    return files;
 }
 
 }  // namespace
@@ -67,8 +70,7 @@ private slots:
         program.dialogs.chooseFile(program.pathOf("Missing.XML"));
         program.window().OpenMnuClick();
         QCOMPARE(program.dialogs.messages.size(), 1);
-        QCOMPARE(program.dialogs.messages[0].text, FileError);
-        QCOMPARE(program.dialogs.messages[0].caption, QString("File Error"));
+        QVERIFY(program.dialogs.showedFileError(program.pathOf("Missing.XML"), "No such file or directory"));
         QVERIFY(program.shows("Work"));
         // A later Save still goes to the file the document came from.
         QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
@@ -134,7 +136,7 @@ private slots:
         QCOMPARE(request.title, QString("Enter Corvantis  FileName"));
         QCOMPARE(request.filter, QString(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, QString());
-        QCOMPARE(request.folder, program.folder() + "/program/");
+        QVERIFY2(!request.askBeforeReplacing, "the program asks itself, about the name it writes");
         QVERIFY(QFile::exists(program.pathOf("One.XML")));
         QCOMPARE(program.window().CurrentFileName(), program.pathOf("One.XML"));
         QCOMPARE(program.topCaption(), program.pathOf("One.XML"));
@@ -147,6 +149,10 @@ private slots:
         ProgramUnderTest program;
         openDiary(program);
         program.writeFile("Diary.XML", Notes + QByteArray(5000, ' ') + "<!-- old tail -->");
+        // Another program wrote the file: Save asks before writing over it.
+        QVERIFY(!program.window().SaveMnuClick());
+        QCOMPARE(program.dialogs.captions(), QStringList{"File Changed"});
+        program.dialogs.choose(1);
         QVERIFY(program.window().SaveMnuClick());
         const QByteArray saved = program.readFile("Diary.XML");
         QVERIFY(!saved.contains("old tail"));
@@ -199,9 +205,10 @@ private slots:
         QVERIFY(QDir(program.folder()).mkdir("Diary.XML"));
         program.click("Home");
         program.type("x");
+        program.dialogs.choose(1);  // write over what took the file's place
         QVERIFY(!program.window().SaveMnuClick());
-        QCOMPARE(program.dialogs.captions(), QStringList({"File Error"}));
-        QCOMPARE(program.dialogs.messages[0].text, FileError);
+        QCOMPARE(program.dialogs.captions(), QStringList({"File Changed", "File Error"}));
+        QVERIFY(program.dialogs.showedFileError(program.pathOf("Diary.XML"), "not an ordinary file"));
         QVERIFY(program.window().DetailsChanged());
         QCOMPARE(filesIn(program.folder()), QStringList({"Diary.XML"}));
     }
@@ -223,36 +230,41 @@ private slots:
         openDiary(program);
         program.writeFile("Target.XML", "old target");
         program.dialogs.chooseFile(program.pathOf("Target.XML"));
+        program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(program.window().SaveAsMnuClick());
-        QCOMPARE(program.dialogs.messages.size(), 1);
-        QCOMPARE(program.dialogs.messages[0].text, QString("Target.BAK"));
-        QCOMPARE(program.dialogs.messages[0].caption, QString("Backup File Created"));
+        QCOMPARE(program.dialogs.captions(), QStringList({"Confirm Save As", "Backup File Created"}));
+        QCOMPARE(program.dialogs.messages[1].text, QString("Target.BAK"));
         QCOMPARE(program.readFile("Target.BAK"), QByteArray("old target"));
         QVERIFY(program.readFile("Target.XML").contains("<Notes>"));
         QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Target.XML"));
         QCOMPARE(program.window().CurrentFileName(), program.pathOf("Target.XML"));
     }
 
-    void saveAsWithoutExtensionReplacesTheXmlFileWithoutBackup() {
-        ProgramUnderTest program;
-        openDiary(program);
-        program.writeFile("Plain.XML", "older");
-        program.dialogs.chooseFile(program.pathOf("Plain"));
-        QVERIFY(program.window().SaveAsMnuClick());
-        QVERIFY(program.dialogs.messages.isEmpty());
-        QVERIFY(program.readFile("Plain.XML").contains("<Notes>"));
-        QVERIFY(!QFile::exists(program.pathOf("Plain.BAK")));
+    // The name written, with ".XML" added, is the one asked about and backed
+    // up; the name typed is left alone.
+    void saveAsAsksAboutAndBacksUpOnlyTheFileItWrites_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("backup");
+        QTest::newRow("no extension") << "Plain" << "Plain.XML" << "Plain.BAK";
+        QTest::newRow("lower-case extension") << "diary.xml" << "diary.xml.XML" << "diary.xml.BAK";
     }
-
-    void saveAsOntoALowerCaseXmlFileMovesItAside() {
+    void saveAsAsksAboutAndBacksUpOnlyTheFileItWrites() {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, backup);
         ProgramUnderTest program;
         openDiary(program);
-        program.writeFile("diary.xml", "lower");
-        program.dialogs.chooseFile(program.pathOf("diary.xml"));
+        program.writeFile(typed, "typed");
+        program.writeFile(written, "older");
+        program.dialogs.chooseFile(program.pathOf(typed));
+        program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(program.window().SaveAsMnuClick());
-        QCOMPARE(program.readFile("diary.BAK"), QByteArray("lower"));
-        QVERIFY(program.readFile("diary.xml.XML").contains("<Notes>"));
-        QVERIFY(!QFile::exists(program.pathOf("diary.xml")));
+        QCOMPARE(program.dialogs.captions(), QStringList({"Confirm Save As", "Backup File Created"}));
+        QVERIFY(program.dialogs.messages[0].text.contains(program.pathOf(written)));
+        QCOMPARE(program.readFile(backup), QByteArray("older"));
+        QVERIFY(program.readFile(written).contains("<Notes>"));
+        QCOMPARE(program.readFile(typed), QByteArray("typed"));
     }
 
     void anOlderBackupIsReplacedOnlyByACompleteNewOne() {
@@ -261,6 +273,7 @@ private slots:
         program.writeFile("Target.XML", "second");
         program.writeFile("Target.BAK", "first");
         program.dialogs.chooseFile(program.pathOf("Target.XML"));
+        program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(program.window().SaveAsMnuClick());
         QCOMPARE(program.readFile("Target.BAK"), QByteArray("second"));
         QVERIFY(program.readFile("Target.XML").contains("<Notes>"));
@@ -274,11 +287,73 @@ private slots:
         program.click("Home");
         program.type("x");
         program.dialogs.chooseFile(program.pathOf("Target.XML"));
+        program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(!program.window().SaveAsMnuClick());
-        QCOMPARE(program.dialogs.captions(), QStringList({"File Error"}));
+        QCOMPARE(program.dialogs.captions(), QStringList({"Confirm Save As", "File Error"}));
         QCOMPARE(program.readFile("Target.XML"), QByteArray("precious"));
         QVERIFY(program.window().DetailsChanged());
         QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
+    }
+};
+
+// What Save says when it cannot finish, and what it offers instead.
+class SavingSafely : public QObject {
+    Q_OBJECT
+private slots:
+    void aSaveThatCannotFinishTellsWhyAndKeepsTheChanges_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("offersSaveAs");
+        QTest::addColumn<QByteArray>("left");
+        QTest::newRow("folder the user cannot write")
+            << int(FaultyFileSystem::Fault::CreateFile) << EACCES << "Permission denied" << true << Notes;
+        QTest::newRow("disk full") << int(FaultyFileSystem::Fault::Write) << ENOSPC
+                                   << "Writing failed: No space left on device" << false << Notes;
+        QTest::newRow("folder sync fails") << int(FaultyFileSystem::Fault::SyncFolder) << EIO
+                                           << "not confirmed on disk" << false << QByteArray("x");
+    }
+    void aSaveThatCannotFinishTellsWhyAndKeepsTheChanges() {
+        QFETCH(int, fault);
+        QFETCH(int, code);
+        QFETCH(QString, reason);
+        QFETCH(bool, offersSaveAs);
+        QFETCH(QByteArray, left);
+        ProgramUnderTest program;
+        openDiary(program);
+        program.click("Home");
+        program.type("x");
+        FaultyFileSystem system;
+        system.fault = FaultyFileSystem::Fault(fault);
+        system.code = code;
+        FileSystem::Replacement seam(system);
+        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.cancelFileDialog();
+        QVERIFY(!program.window().SaveMnuClick());
+        QVERIFY(program.dialogs.showedFileError(program.pathOf("Diary.XML"), reason));
+        QCOMPARE(program.dialogs.messages[0].buttons == UserDialogs::Buttons::YesNo, offersSaveAs);
+        QCOMPARE(program.dialogs.saveRequests.size(), offersSaveAs ? 1 : 0);
+        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.readFile("Diary.XML").contains(left));
+    }
+
+    void whatASaveCannotKeepIsToldOncePerDocument() {
+        ProgramUnderTest program;
+        openDiary(program);
+        FaultyFileSystem system;
+        system.user = 4343;  // the file is another user's
+        FileSystem::Replacement seam(system);
+        program.click("Home");
+        program.type("x");
+        program.dialogs.answer(UserDialogs::Answer::No);  // Save As instead, cancelled
+        QVERIFY(!program.window().SaveMnuClick());
+        QCOMPARE(program.dialogs.saveRequests.size(), 1);
+        program.dialogs.answer(UserDialogs::Answer::Yes);
+        QVERIFY(program.window().SaveMnuClick());
+        program.type("y");
+        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.dialogs.captions(), QStringList({"Save", "Save"}));
+        QVERIFY(program.readFile("Diary.XML").contains("xy"));
     }
 };
 
@@ -329,6 +404,8 @@ int main(int argc, char** argv) {
     failures += QTest::qExec(&newAndOpen, argc, argv);
     Saving saving;
     failures += QTest::qExec(&saving, argc, argv);
+    SavingSafely savingSafely;
+    failures += QTest::qExec(&savingSafely, argc, argv);
     Encodings encodings;
     failures += QTest::qExec(&encodings, argc, argv);
     return failures;

@@ -103,9 +103,7 @@ private slots:
     void aFailedSaveLeavesTheTargetAndNoTemporaryFile() {
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkdir("taken"));
-        QString error;
-        QVERIFY(!saveFileAtomically(folder.filePath("taken"), std::string_view("x"), &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY(saveFileAtomically(folder.filePath("taken"), std::string_view("x")).error.isError());
         QVERIFY(!saveFileAtomically(folder.filePath("no/such/folder/f.XML"), std::string_view("x")));
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({"taken"}));

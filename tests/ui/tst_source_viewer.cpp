@@ -1,5 +1,6 @@
 // The source viewer: what it shows, and its Save As with the backup rule.
 #include <QClipboard>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "document/DocumentText.h"
@@ -73,7 +74,6 @@ private slots:
         QCOMPARE(request.title, QString("Enter Corvantis  FileName"));
         QCOMPARE(request.filter, QString(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, QString());
-        QCOMPARE(request.folder, source.program.folder() + "/program/");
         QCOMPARE(filesIn(source.program.folder()), QStringList({"notes.XML"}));
         QCOMPARE(source.program.readFile("notes.XML"), QByteArray("<notes/>"));
         QVERIFY(source.dialogs().messages.isEmpty());
@@ -93,24 +93,24 @@ private slots:
         source.start();
         source.program.writeFile("diary.XML", "old diary");
         setViewerText(source, "<new/>");
+        source.dialogs().answer(UserDialogs::Answer::Yes);
         source.saveViewerAs("diary.XML");
-        QCOMPARE(source.dialogs().messages.size(), 1);
-        QCOMPARE(source.dialogs().messages[0].text, QString("diary.BAK"));
-        QCOMPARE(source.dialogs().messages[0].caption, QString("Backup File Created"));
+        QCOMPARE(source.dialogs().captions(), QStringList({"Confirm Save As", "Backup File Created"}));
+        QCOMPARE(source.dialogs().messages[1].text, QString("diary.BAK"));
         QCOMPARE(filesIn(source.program.folder()), QStringList({"diary.BAK", "diary.XML"}));
         QCOMPARE(source.program.readFile("diary.BAK"), QByteArray("old diary"));
         QCOMPARE(source.program.readFile("diary.XML"), QByteArray("<new/>"));
     }
 
-    void aLowerCaseXmlNameMovesToItsBackupAndGetsXmlAppended() {
+    void aLowerCaseXmlNameGetsXmlAppendedAndStaysUntouched() {
         SourceProgram source;
         source.start();
         source.program.writeFile("diary.xml", "old diary");
         setViewerText(source, "<new/>");
         source.saveViewerAs("diary.xml");
-        QCOMPARE(source.dialogs().captions(), QStringList({"Backup File Created"}));
-        QCOMPARE(filesIn(source.program.folder()), QStringList({"diary.BAK", "diary.xml.XML"}));
-        QCOMPARE(source.program.readFile("diary.BAK"), QByteArray("old diary"));
+        QVERIFY(source.dialogs().messages.isEmpty());
+        QCOMPARE(filesIn(source.program.folder()), QStringList({"diary.xml", "diary.xml.XML"}));
+        QCOMPARE(source.program.readFile("diary.xml"), QByteArray("old diary"));
         QCOMPARE(source.program.readFile("diary.xml.XML"), QByteArray("<new/>"));
     }
 
@@ -122,6 +122,31 @@ private slots:
         QCOMPARE(source.program.readFile("Empty.XML"), QByteArray());
     }
 
+    // Open, both Save As and Insert From File, cancelled: each dialog starts
+    // in the document's folder, or the user's documents for a new document.
+    void everyFileDialogStartsInTheDocumentsFolder() {
+        SourceProgram source;
+        source.start();
+        const auto startFolders = [&source](const QString& element) {
+            source.dialogs().clear();
+            source.window().OpenMnuClick();
+            source.window().SaveAsMnuClick();
+            source.viewer().SaveAs1Click();
+            source.select(element);
+            source.cancelInsertFromFile();
+            QStringList folders;
+            for (const auto& request : source.dialogs().openRequests + source.dialogs().saveRequests)
+                folders << request.folder;
+            return folders;
+        };
+        QCOMPARE(startFolders("NewFolder"),
+                 QStringList(4, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
+        source.program.writeFile("Diary.XML", Notes);
+        source.dialogs().chooseFile(source.program.pathOf("Diary.XML"));
+        source.window().OpenMnuClick();
+        QCOMPARE(startFolders("Work"), QStringList(4, source.program.folder()));
+    }
+
     void aChosenFileThatCannotBeBackedUpIsNotReplaced() {
         SourceProgram source;
         source.start();
@@ -129,9 +154,7 @@ private slots:
         QDir(source.program.folder()).mkdir("Folder.XML");
         setViewerText(source, "<new/>");
         source.saveViewerAs("Folder.XML");
-        QCOMPARE(source.dialogs().captions(), QStringList({"File Error"}));
-        QCOMPARE(source.dialogs().messages[0].text,
-                 QString("Can't perform one of the following file operations: Open, Seek, Read, Close."));
+        QVERIFY(source.dialogs().showedFileError(source.program.pathOf("Folder.XML"), "not an ordinary file"));
         QVERIFY(QFileInfo(source.program.pathOf("Folder.XML")).isDir());
         QVERIFY(!QFile::exists(source.program.pathOf("Folder.BAK")));
     }

@@ -13,33 +13,25 @@
 
 ProgramUnderTest::ProgramUnderTest(const QString& programFolder)
     : programFolder_(programFolder.isEmpty() ? files_.path() + "/program/" : programFolder),
-      settings_(std::make_unique<SettingsStore>(store_.filePath("MyBusiness.ini"))),
-      document_(std::make_unique<Document>()) {}
+      settings_(std::make_unique<SettingsStore>(store_.filePath("MyBusiness.ini"))) {}
 
-ProgramUnderTest::~ProgramUnderTest() {
-    textEditor_.reset();
-    window_.reset();
-}
+ProgramUnderTest::~ProgramUnderTest() = default;
 
 void ProgramUnderTest::start() {
-    window_ = std::make_unique<TVelmorant>(*settings_, dialogs, *document_, programFolder_);
-    textEditor_ = std::make_unique<TTT>(*settings_);
-    window_->AttachTextEditor(textEditor_.get());
-    window_->show();
-    window_->FormActivate();
+    program_ = std::make_unique<Program>(*settings_, dialogs, QString(), Program::Places{programFolder_, recoveryFolder()});
+    window().show();
+    window().FormActivate();
 }
 
 void ProgramUnderTest::startAndOpen(const QString& name, const QByteArray& bytes) {
     writeFile(name, bytes);
     start();
     dialogs.chooseFile(pathOf(name));
-    window_->OpenMnuClick();
+    window().OpenMnuClick();
 }
 
 void ProgramUnderTest::restart() {
-    textEditor_.reset();
-    window_.reset();
-    document_ = std::make_unique<Document>();
+    program_.reset();
     start();
 }
 
@@ -55,22 +47,22 @@ QByteArray ProgramUnderTest::readFile(const QString& name) const {
     return file.readAll();
 }
 
-QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor_->TT()->TextMemo(); }
+QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor().TT()->TextMemo(); }
 
 QByteArray ProgramUnderTest::written() const {
-    const corvantis::StringObject text = document_->dom().serialize();
+    const corvantis::StringObject text = document().dom().serialize();
     return QByteArray(text.data(), static_cast<qsizetype>(text.length()));
 }
 
 QModelIndex ProgramUnderTest::row(const QString& caption) const {
-    const QAbstractItemModel* rows = window_->TreeView()->model();
+    const QAbstractItemModel* rows = window().TreeView()->model();
     for (int i = 0; i < rows->rowCount(); ++i)
         if (rows->index(i, 0).data().toString() == caption) return rows->index(i, 0);
     return QModelIndex();
 }
 
 void ProgramUnderTest::clickRow(const QModelIndex& row) {
-    DocumentTreeView* tree = window_->TreeView();
+    DocumentTreeView* tree = window().TreeView();
     if (!row.isValid()) qFatal("no row to click");
     tree->scrollTo(row);
     const QRect area = tree->visualRect(row);
@@ -83,13 +75,13 @@ void ProgramUnderTest::clickRow(const QModelIndex& row) {
 
 void ProgramUnderTest::click(const QString& caption) { clickRow(row(caption)); }
 
-void ProgramUnderTest::clickTop() { clickRow(window_->TreeView()->model()->index(0, 0)); }
+void ProgramUnderTest::clickTop() { clickRow(window().TreeView()->model()->index(0, 0)); }
 
-QString ProgramUnderTest::topCaption() const { return window_->TreeView()->model()->index(0, 0).data().toString(); }
+QString ProgramUnderTest::topCaption() const { return window().TreeView()->model()->index(0, 0).data().toString(); }
 
 QStringList ProgramUnderTest::shownCaptions() const {
     QStringList captions;
-    const QAbstractItemModel* rows = window_->TreeView()->model();
+    const QAbstractItemModel* rows = window().TreeView()->model();
     for (int i = 0; i < rows->rowCount(); ++i) captions << rows->index(i, 0).data().toString();
     return captions;
 }
@@ -111,48 +103,48 @@ QStringList ProgramUnderTest::childCaptions(const QString& caption) const {
     return captions;
 }
 
-QString ProgramUnderTest::currentCaption() const { return window_->TreeView()->currentIndex().data().toString(); }
+QString ProgramUnderTest::currentCaption() const { return window().TreeView()->currentIndex().data().toString(); }
 
 bool ProgramUnderTest::isExpanded(const QString& caption) const {
     return row(caption).data(DocumentTreeModel::ExpandedRole).toBool();
 }
 
 void ProgramUnderTest::setExpanded(const QString& caption, bool expanded) {
-    window_->TreeView()->documentModel()->setExpanded(row(caption), expanded);
+    window().TreeView()->documentModel()->setExpanded(row(caption), expanded);
 }
 
 QRect ProgramUnderTest::rectOf(const QString& caption) const {
     const QModelIndex shown = row(caption);
-    return shown.isValid() ? window_->TreeView()->visualRect(shown) : QRect();
+    return shown.isValid() ? window().TreeView()->visualRect(shown) : QRect();
 }
 
 std::pair<int, int> ProgramUnderTest::imagesOf(const QString& caption) const {
-    return window_->TreeViewGetImageIndex(nodeOf(caption));
+    return window().TreeViewGetImageIndex(nodeOf(caption));
 }
 
 QString ProgramUnderTest::markedCaption() const {
-    const corvantis::DOMNode* marked = window_->MarkedNode();
-    return marked ? window_->TreeView()->documentModel()->indexOf(marked).data().toString() : QString();
+    const corvantis::DOMNode* marked = window().MarkedNode();
+    return marked ? window().TreeView()->documentModel()->indexOf(marked).data().toString() : QString();
 }
 
 corvantis::DOMNode* ProgramUnderTest::nodeOf(const QString& caption) const {
-    return window_->TreeView()->nodeAt(row(caption));
+    return window().TreeView()->nodeAt(row(caption));
 }
 
-corvantis::DOMNode* ProgramUnderTest::currentNode() const { return window_->TreeView()->currentNode(); }
+corvantis::DOMNode* ProgramUnderTest::currentNode() const { return window().TreeView()->currentNode(); }
 
 void ProgramUnderTest::select(const QString& caption) {
     const QModelIndex shown = row(caption);
     if (!shown.isValid()) qFatal("no row to select");
-    window_->TreeView()->setCurrentIndex(shown);
+    window().TreeView()->setCurrentIndex(shown);
 }
 
-void ProgramUnderTest::selectTop() { window_->TreeView()->setCurrentIndex(window_->TreeView()->model()->index(0, 0)); }
+void ProgramUnderTest::selectTop() { window().TreeView()->setCurrentIndex(window().TreeView()->model()->index(0, 0)); }
 
-void ProgramUnderTest::selectNone() { window_->TreeView()->setCurrentIndex(QModelIndex()); }
+void ProgramUnderTest::selectNone() { window().TreeView()->setCurrentIndex(QModelIndex()); }
 
 QLineEdit* ProgramUnderTest::labelEditor() const {
-    for (QLineEdit* edit : window_->TreeView()->viewport()->findChildren<QLineEdit*>())
+    for (QLineEdit* edit : window().TreeView()->viewport()->findChildren<QLineEdit*>())
         if (edit->isVisible()) return edit;
     return nullptr;
 }
@@ -175,10 +167,10 @@ void ProgramUnderTest::type(const QString& text) {
 }
 
 bool ProgramUnderTest::focusTree() {
-    window_->activateWindow();
-    if (!QTest::qWaitForWindowActive(window_.get())) return false;
-    window_->TreeView()->setFocus();
-    return QApplication::focusWidget() == window_->TreeView();
+    window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&window())) return false;
+    window().TreeView()->setFocus();
+    return QApplication::focusWidget() == window().TreeView();
 }
 
-bool ProgramUnderTest::close() { return window_->close(); }
+bool ProgramUnderTest::close() { return window().close(); }

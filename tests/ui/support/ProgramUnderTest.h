@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "ScriptedDialogs.h"
+#include "app/Program.h"
 #include "app/Treeorganizer.h"
 #include "document/Document.h"
 #include "editors/Texteditor.h"
@@ -27,7 +28,9 @@ public:
     explicit ProgramUnderTest(const QString& programFolder = QString());
     ~ProgramUnderTest();
 
-    // Ends the run and starts the program again on the same settings store.
+    // Ends the run and starts the program again on the same settings store
+    // and recovery folder. The close prompt is not asked: work still unsaved
+    // is left behind as after a crash.
     void restart();
     // Constructs the windows and runs the first activation.
     void start();
@@ -40,11 +43,13 @@ public:
     void writeFile(const QString& name, const QByteArray& bytes) const;
     QByteArray readFile(const QString& name) const;
 
-    TVelmorant& window() { return *window_; }
-    Document& document() { return *document_; }
+    TVelmorant& window() const { return program_->window(); }
+    Document& document() const { return program_->document(); }
+    Autosave& autosave() { return program_->autosave(); }
+    QString recoveryFolder() const { return files_.filePath("recovery"); }
     // The document as Save would write it.
     QByteArray written() const;
-    TTT& textEditor() { return *textEditor_; }
+    TTT& textEditor() const { return program_->textEditor(); }
     QPlainTextEdit* memo() const;
     ScriptedDialogs dialogs;
     SettingsStore& settings() { return *settings_; }
@@ -92,7 +97,5 @@ private:
     QTemporaryDir store_;
     QString programFolder_;
     std::unique_ptr<SettingsStore> settings_;
-    std::unique_ptr<Document> document_;
-    std::unique_ptr<TVelmorant> window_;
-    std::unique_ptr<TTT> textEditor_;
+    std::unique_ptr<Program> program_;
 };

@@ -6,6 +6,15 @@ QStringList ScriptedDialogs::captions() const {
     return all;
 }
 
+bool ScriptedDialogs::showedFileError(const QString& path, const QString& reason) const {
+    if (messages.isEmpty()) return false;
+    const Message& last = messages.last();
+    return last.caption == "File Error" &&
+           last.text.startsWith("Can't perform one of the following file operations: Open, Seek, Read, Close.\n\n" +
+                                path + "\n") &&
+           last.text.contains(reason);
+}
+
 void ScriptedDialogs::clear() {
     messages.clear();
     openRequests.clear();
@@ -13,9 +22,14 @@ void ScriptedDialogs::clear() {
 }
 
 UserDialogs::Answer ScriptedDialogs::message(QWidget*, const QString& text, const QString& caption, Buttons buttons) {
-    messages.append({text, caption, buttons});
+    messages.append({text, caption, buttons, {}});
     if (buttons == Buttons::Ok) return Answer::Ok;
     return answers_.isEmpty() ? Answer::Cancel : answers_.dequeue();
+}
+
+int ScriptedDialogs::choose(QWidget*, const QString& text, const QString& caption, const QStringList& answers) {
+    messages.append({text, caption, Buttons::Ok, answers});
+    return choices_.isEmpty() ? -1 : choices_.dequeue();
 }
 
 QString ScriptedDialogs::openFileName(QWidget*, const FileRequest& request) {

@@ -15,10 +15,13 @@ public:
         QString text;
         QString caption;
         Buttons buttons;
+        QStringList answers;  // a question with answers of its own
     };
 
     // Script
     void answer(Answer answer) { answers_.enqueue(answer); }
+    // The index of the answer to a question with answers of its own.
+    void choose(int answer) { choices_.enqueue(answer); }
     void chooseFile(const QString& path) { files_.enqueue(path); }
     void cancelFileDialog() { files_.enqueue(QString()); }
 
@@ -27,13 +30,18 @@ public:
     QList<FileRequest> openRequests;
     QList<FileRequest> saveRequests;
     QStringList captions() const;
+    // The last message is the "File Error" about `path`, with `reason` below
+    // the program's fixed text.
+    bool showedFileError(const QString& path, const QString& reason) const;
     void clear();
 
     Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
+    int choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& answers) override;
     QString openFileName(QWidget* parent, const FileRequest& request) override;
     QString saveFileName(QWidget* parent, const FileRequest& request) override;
 
 private:
     QQueue<Answer> answers_;
+    QQueue<int> choices_;
     QQueue<QString> files_;
 };

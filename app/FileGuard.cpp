@@ -1,0 +1,149 @@
+#include "app/FileGuard.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QWidget>
+
+#include "document/Autosave.h"
+#include "document/Document.h"
+#include "document/RecoveryStore.h"
+#include "widgets/UserDialogs.h"
+
+FileGuard::FileGuard(Document& document, UserDialogs& dialogs, QWidget* window)
+    : QObject(window), document_(document), dialogs_(dialogs), window_(window), watch_(document) {
+    connect(&watch_, &FileWatch::changed, this, &FileGuard::changedOnDisk);
+}
+
+void FileGuard::attachRecovery(RecoveryStore& store, Autosave& autosave) {
+    store_ = &store;
+    autosave_ = &autosave;
+}
+
+void FileGuard::setActions(std::function<void()> reload, std::function<void()> saveAs) {
+    reload_ = std::move(reload);
+    saveAs_ = std::move(saveAs);
+}
+
+// ---- Work left behind ----
+
+namespace {
+
+QString documentOf(const RecoveryEntry& entry) {
+    return entry.original.isEmpty() ? QString("a new document") : entry.original;
+}
+
+}  // namespace
+
+bool FileGuard::offerRecovery() {
+    if (!store_) return false;
+    const QList<RecoveryEntry> entries = store_->takeLeftBehind();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const RecoveryEntry& entry = entries.at(i);
+        QString text = QString("Corvantis ended without saving the changes to %1. They were kept on %2.")
+                           .arg(documentOf(entry), QLocale().toString(entry.savedAt, QLocale::ShortFormat));
+        if (!entry.original.isEmpty() && RecoveryStore::originalChanged(entry))
+            text += "\n\nThe file has been changed or removed since then.";
+        if (entries.size() > i + 1) {
+            text += "\n\nUnsaved changes were kept for these documents too:";
+            for (qsizetype k = i + 1; k < entries.size(); ++k) text += "\n" + documentOf(entries.at(k));
+        }
+        text += "\n\nRestore the changes now, discard them, or decide at the next start?";
+        const int answer = dialogs_.choose(window_, text, "Unsaved Changes", {"Restore", "Discard", "Later"});
+        if (answer == 1) {
+            store_->remove(entry);
+            continue;
+        }
+        // The others wait for the next start.
+        for (qsizetype k = answer == 0 ? i + 1 : i; k < entries.size(); ++k) store_->release(entries.at(k));
+        return answer == 0 && restore(entry);
+    }
+    return false;
+}
+
+bool FileGuard::restore(const RecoveryEntry& entry) {
+    const QByteArray bytes = store_->read(entry);
+    bool readOnly = false;
+    if (!entry.original.isEmpty() && !claim(entry.original, readOnly)) {
+        store_->release(entry);
+        return false;
+    }
+    document_.loadRecovered(bytes, entry.original);
+    opened(readOnly);
+    // Kept in this program's own recovery file before the old one goes, so
+    // the work is on disk all along.
+    if (autosave_->writeNow()) store_->remove(entry);
+    else store_->release(entry);
+    return true;
+}
+
+// ---- One editor per file ----
+
+bool FileGuard::claim(const QString& path, bool& readOnly) {
+    readOnly = false;
+    if (lock_.lock(path) != FileLock::Result::HeldElsewhere) return true;
+    const QString text =
+        QString("%1 is open in another Corvantis (%2).\n\nOpen it read-only, take it over, or cancel?")
+            .arg(QFileInfo(path).fileName(), lock_.holder());
+    switch (dialogs_.choose(window_, text, "File In Use", {"Read-only", "Take Over", "Cancel"})) {
+        case 0: readOnly = true; return true;
+        case 1: lock_.takeOver(path); return true;
+        default: return false;
+    }
+}
+
+void FileGuard::savedAs(const QString& path) {
+    lock_.lock(path);
+    document_.setReadOnly(false);
+}
+
+void FileGuard::released() { lock_.release(); }
+
+void FileGuard::opened(bool readOnly) {
+    document_.setReadOnly(readOnly);
+    if (readOnly) emit note("Read-only: another Corvantis has this file open.");
+}
+
+// ---- Changes made by other programs ----
+
+bool FileGuard::mayOverwrite() {
+    if (document_.isReadOnly()) {
+        dialogs_.inform(window_,
+                        QString("%1 is open read-only: another Corvantis has it open. Use Save As to keep a copy.")
+                            .arg(QFileInfo(document_.fileName()).fileName()),
+                        "Read-only");
+        return false;
+    }
+    if (!watch_.changedOnDisk() || !FileIdentity::of(document_.fileName()).exists) return true;
+    const QString text = QString("%1 has been changed by another program since it was opened or saved here.\n\n"
+                                 "Write your version over it?")
+                             .arg(QFileInfo(document_.fileName()).fileName());
+    return dialogs_.choose(window_, text, "File Changed", {"Cancel", "Overwrite"}) == 1;
+}
+
+void FileGuard::changedOnDisk(bool removed) {
+    const QString name = QFileInfo(document_.fileName()).fileName();
+    if (removed) {
+        dialogs_.inform(window_, QString("%1 has been removed by another program. Save writes it again.").arg(name),
+                        "File Removed");
+        return;
+    }
+    if (!document_.hasUnsavedChanges()) {
+        if (reload_) reload_();
+        emit note(QString("%1 was changed by another program and has been read again; earlier steps cannot be undone.")
+                      .arg(name));
+        return;
+    }
+    const QString text = QString("%1 has been changed by another program.\n\nKeep your version (Save will ask "
+                                 "before writing over theirs), read theirs again and lose your changes, or save "
+                                 "yours under another name?")
+                             .arg(name);
+    switch (dialogs_.choose(window_, text, "File Changed", {"Keep Mine", "Reload Theirs", "Save As"})) {
+        case 1:
+            if (reload_) reload_();
+            break;
+        case 2:
+            if (saveAs_) saveAs_();
+            break;
+        default: break;
+    }
+}

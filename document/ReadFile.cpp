@@ -1,0 +1,42 @@
+#include "document/ReadFile.h"
+
+#include <fcntl.h>
+
+#include <QFile>
+#include <cerrno>
+#include <utility>
+
+#include "document/FileSystem.h"
+
+ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& error) {
+    if (!isFaithfulName(path)) {
+        error = FileError::ofUnfaithfulName(path);
+        return ReadResult::CannotOpen;
+    }
+    FileSystem& system = FileSystem::current();
+    const int fd =
+        path.isEmpty() ? -1 : system.open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = FileError::ofSystem(path, path.isEmpty() ? ENOENT : errno);
+        return ReadResult::CannotOpen;
+    }
+    struct stat status;
+    QByteArray read;
+    if (system.fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        read.reserve(static_cast<qsizetype>(status.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = system.read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = FileError::ofSystem(path, errno);
+            system.close(fd);
+            return ReadResult::CannotRead;
+        }
+        read.append(buffer, static_cast<qsizetype>(got));
+    }
+    system.close(fd);
+    bytes = std::move(read);
+    return ReadResult::Read;
+}

@@ -1,0 +1,66 @@
+// Recovery files: unsaved work kept while a document is open, in the
+// per-user data folder, never beside the user's file. Each holds the
+// document's bytes ("<name>.xml") and a note of whose work it is
+// ("<name>.info": the original's path, what the original looked like when
+// it was opened, when the work was written). The program that writes a
+// recovery file holds its lock ("<name>.lock") for as long as it runs, so
+// only the files of a program that ended without saving are offered.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include "document/FileIdentity.h"
+
+class QLockFile;
+
+struct RecoveryEntry {
+    QString name;  // without extension, in the store's folder
+    QString original;
+    FileIdentity originalWhenOpened;
+    QDateTime savedAt;
+};
+
+class RecoveryStore {
+public:
+    // The user's own store.
+    RecoveryStore();
+    explicit RecoveryStore(QString folder);
+
+    const QString& folder() const { return folder_; }
+    QString dataPath(const QString& name) const;
+
+    // The recovery files no running program holds, the newest first. Each
+    // one returned stays locked by this process until it is released or
+    // removed, so two programs starting at once do not both offer it.
+    QList<RecoveryEntry> takeLeftBehind();
+    QByteArray read(const RecoveryEntry& entry) const;
+    // Whether the original file is no longer as it was when the work began.
+    static bool originalChanged(const RecoveryEntry& entry);
+    void remove(const RecoveryEntry& entry);
+    // Leaves the entry for a later start.
+    void release(const RecoveryEntry& entry);
+
+    // A new recovery file for this process, locked from now on; empty when
+    // the folder cannot be used.
+    QString claim();
+    // Removes the work and its note, keeping the lock: the name stays this
+    // process's for the next write.
+    void clear(const QString& name);
+    // Writes the work and its note through the save routine; false when
+    // either could not be written.
+    bool write(const QString& name, std::string_view bytes, const RecoveryEntry& note) const;
+
+private:
+    QString path(const QString& name, const char* extension) const;
+    bool lock(const QString& name);
+
+    QString folder_;
+    QList<std::shared_ptr<QLockFile>> locks_;
+    QStringList locked_;
+};

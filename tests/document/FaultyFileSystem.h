@@ -1,0 +1,46 @@
+// A file system whose calls fail where a test says: for what cannot fail
+// for real in a test (root writes anywhere; disks are not full).
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QStringList>
+#include <cerrno>
+
+#include "document/FileSystem.h"
+
+// Fails one kind of call, and logs the calls that shape a new file.
+class FaultyFileSystem : public FileSystem {
+public:
+    enum class Fault { None, CreateFile, Fchmod, Write, SyncFolder };
+    Fault fault = Fault::None;
+    int code = EIO;
+    uid_t user = ::geteuid();
+    QStringList log;
+
+    int open(const char* path, int flags, mode_t mode) override {
+        if (flags & O_CREAT) log << "create " + QString::number(mode, 8);
+        return (flags & O_CREAT) && fault == Fault::CreateFile ? fail() : FileSystem::open(path, flags, mode);
+    }
+    ssize_t write(int fd, const void* bytes, size_t size) override {
+        log << "write";
+        return fault == Fault::Write ? fail() : FileSystem::write(fd, bytes, size);
+    }
+    int fchmod(int fd, mode_t mode) override {
+        log << "fchmod " + QString::number(mode, 8);
+        return fault == Fault::Fchmod ? fail() : FileSystem::fchmod(fd, mode);
+    }
+    int fsync(int fd) override {
+        struct stat status;
+        const bool folder = FileSystem::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+        return folder && fault == Fault::SyncFolder ? fail() : FileSystem::fsync(fd);
+    }
+    uid_t effectiveUser() override { return user; }
+
+private:
+    int fail() {
+        errno = code;
+        return -1;
+    }
+};
