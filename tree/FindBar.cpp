@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "document/Document.h"
 #include "tree/TreeSelection.h"
@@ -48,16 +49,25 @@ FindBar::FindBar(Document& document, TreeSelection& selection, QWidget* parent)
     QToolButton* close =
         makeButton(this, "FindCloseButton", QStyle::SP_TitleBarCloseButton, tr("Close (Escape)"));
 
-    auto* layout = new QHBoxLayout(this);
+    // The options go on a line of their own, so that the field keeps room
+    // for a word even in the main window's narrow first size.
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(4);
-    layout->addWidget(edit_, 1);
-    layout->addWidget(count_);
-    layout->addWidget(previous);
-    layout->addWidget(next);
-    layout->addWidget(matchCase_);
-    layout->addWidget(wholeWord_);
-    layout->addWidget(close);
+    layout->setSpacing(2);
+    auto* query = new QHBoxLayout;
+    query->setSpacing(4);
+    query->addWidget(edit_, 1);
+    query->addWidget(count_);
+    query->addWidget(previous);
+    query->addWidget(next);
+    query->addWidget(close);
+    auto* choices = new QHBoxLayout;
+    choices->setSpacing(8);
+    choices->addWidget(matchCase_);
+    choices->addWidget(wholeWord_);
+    choices->addStretch(1);
+    layout->addLayout(query);
+    layout->addLayout(choices);
 
     connect(edit_, &QLineEdit::textEdited, this, &FindBar::queryChanged);
     connect(matchCase_, &QCheckBox::toggled, this, &FindBar::queryChanged);
