@@ -913,8 +913,10 @@ void TVelmorant::fillRecentMenu() {
     const QStringList files = recentFiles_->files();
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString file = files[i];
+        // An "&" in the path is shown as it is, not taken for a shortcut key.
+        const QString shown = QString(file).replace("&", "&&");
         QAction* action = addCommand(recentMnu_, QString("RecentFile%1").arg(i + 1),
-                                     QString("&%1 %2").arg(i + 1).arg(file));
+                                     QString("&%1 %2").arg(QString::number(i + 1), shown));
         connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
     }
     recentMnu_->menuAction()->setEnabled(!files.isEmpty());

@@ -409,6 +409,12 @@ private slots:
         QCOMPARE(program.topCaption(), program.pathOf("n7.XML"));
         QCOMPARE(recent->actions().size(), 7);
     }
+
+    void aPathIsShownAsItIs() {
+        ProgramUnderTest program;
+        program.startAndOpen("R&D %1.XML", "<N/>");
+        QVERIFY(program.window().RecentMenu()->actions().first()->iconText().endsWith("/R&D %1.XML"));
+    }
 };
 
 class EndToEnd : public QObject {
