@@ -150,8 +150,7 @@ int main(int argc, char** argv) {
     // Documents of an earlier session, for File > Recent; the example joins them.
     const char* const earlier[] = {"/home/you/Documents/Diary.XML", "/home/you/Documents/Recipes.XML",
                                    "/home/you/Work/Projects.XML"};
-    for (int i = 0; i < 3; ++i)
-        settings.writeText(QString("RecentFile%1").arg(i + 1), QString(earlier[i]));
+    for (int i = 0; i < 3; ++i) settings.writeText(QString("RecentFile%1").arg(i + 1), QString(earlier[i]));
     // The first start opens the example document beside the program.
     TerminalDialogs dialogs;
     Document document;
