@@ -31,6 +31,19 @@ void NodeList::insertAt(int index, DOMNode* node) {
     textCount_ += isText(node);
 }
 
+void NodeList::insertAt(int index, const std::vector<DOMNode*>& nodes) {
+    const auto at = nodes_.begin() + std::clamp(index, 0, count());
+    nodes_.insert(at, nodes.begin(), nodes.end());
+    for (const DOMNode* node : nodes) textCount_ += isText(node);
+}
+
+void NodeList::erase(int first, int end) {
+    first = std::clamp(first, 0, count());
+    end = std::clamp(end, first, count());
+    for (int i = first; i < end; ++i) textCount_ -= isText(nodes_[static_cast<std::size_t>(i)]);
+    nodes_.erase(nodes_.begin() + first, nodes_.begin() + end);
+}
+
 DOMNode* NodeList::takeAt(int index) {
     if (index < 0 || index >= count()) return nullptr;
     DOMNode* node = nodes_[static_cast<std::size_t>(index)];

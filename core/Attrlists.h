@@ -39,8 +39,12 @@ public:
     void prepend(DOMNode* node);
     // Negative counts as 0; at or past the end appends.
     void insertAt(int index, DOMNode* node);
+    // Puts `nodes` in their order at `index` (past the end: after the last).
+    void insertAt(int index, const std::vector<DOMNode*>& nodes);
     // Takes the entry at `index` out without destroying the node.
     DOMNode* takeAt(int index);
+    // Takes the entries from `first` up to `end` out without destroying them.
+    void erase(int first, int end);
     // Takes every entry out without destroying the nodes (for iterative teardown).
     NodeVector takeAll() noexcept {
         textCount_ = 0;
