@@ -1,6 +1,6 @@
 #include "StringObject.h"
 
-#include "FixedPool.h"
+#include "Pools.h"
 
 #include <algorithm>
 #include <cstdlib>
