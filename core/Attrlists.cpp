@@ -178,32 +178,49 @@ private:
     std::vector<Slot> slots_;
 };
 
-namespace {
-// Below this many attributes a straight scan is faster than hashing.
-constexpr std::size_t indexThreshold = 16;
+std::size_t AttributeList::blockBytes(std::size_t capacity) noexcept {
+    const std::size_t indexBytes = capacity >= indexThreshold ? sizeof(Index*) : 0;
+    return sizeof(Block) + capacity * sizeof(Attr) + indexBytes;
+}
 
-std::size_t attributeBlockBytes(std::size_t capacity, std::size_t header) { return header + capacity * sizeof(Attr); }
-}  // namespace
+// The index's place follows the entries, which leave it unaligned.
+unsigned char* AttributeList::indexPlace() const noexcept {
+    return reinterpret_cast<unsigned char*>(block_->items() + block_->capacity);
+}
+
+AttributeList::Index* AttributeList::nameIndex() const noexcept {
+    Index* index = nullptr;
+    if (block_ && block_->capacity >= indexThreshold)
+        std::memcpy(&index, indexPlace(), sizeof index);
+    return index;
+}
+
+// The index is a cache: a lookup may make it, so this is const.
+void AttributeList::setNameIndex(Index* index) const noexcept {
+    std::memcpy(indexPlace(), &index, sizeof index);
+}
 
 AttributeList::~AttributeList() {
     if (!block_) return;
     dropIndex();
     Attr* items = block_->items();
     for (std::uint32_t i = 0; i < block_->count; ++i) items[i].~Attr();
-    detail::releaseBlock(block_, attributeBlockBytes(block_->capacity, sizeof(Block)));
+    detail::releaseBlock(block_, blockBytes(block_->capacity));
 }
 
 void AttributeList::dropIndex() noexcept {
-    if (!block_) return;
-    delete block_->index;
-    block_->index = nullptr;
+    if (Index* index = nameIndex()) {
+        delete index;
+        setNameIndex(nullptr);
+    }
 }
 
 void AttributeList::grow(std::size_t needed) {
     const std::size_t oldCapacity = block_ ? block_->capacity : 0;
     if (needed <= oldCapacity) return;
-    auto* grown = static_cast<Block*>(detail::allocateBlock(attributeBlockBytes(needed, sizeof(Block))));
-    *grown = Block{0, static_cast<std::uint32_t>(needed), nullptr};
+    Index* const index = nameIndex();  // positions are unchanged by the move
+    auto* grown = static_cast<Block*>(detail::allocateBlock(blockBytes(needed)));
+    *grown = Block{0, static_cast<std::uint32_t>(needed)};
     if (block_) {
         Attr* from = block_->items();
         Attr* to = grown->items();
@@ -212,16 +229,16 @@ void AttributeList::grow(std::size_t needed) {
             from[i].~Attr();
         }
         grown->count = block_->count;
-        grown->index = block_->index;  // positions are unchanged
-        detail::releaseBlock(block_, attributeBlockBytes(oldCapacity, sizeof(Block)));
+        detail::releaseBlock(block_, blockBytes(oldCapacity));
     }
     block_ = grown;
+    if (needed >= indexThreshold) setNameIndex(index);
 }
 
 void AttributeList::reserve(std::size_t n) {
     grow(n);
     // An index sized for what is coming need not be rebuilt on the way.
-    if (n >= indexThreshold && !block_->index) block_->index = new Index(block_->items(), block_->count, n);
+    if (n >= indexThreshold && !nameIndex()) setNameIndex(new Index(block_->items(), block_->count, n));
 }
 
 int AttributeList::indexOf(const StringObject& name) const {
@@ -233,8 +250,12 @@ int AttributeList::indexOf(const StringObject& name) const {
             if (items[i].name.equals(name)) return i;
         return -1;
     }
-    if (!block_->index) block_->index = new Index(items, static_cast<std::size_t>(n), block_->capacity);
-    return block_->index->find(items, name);
+    Index* index = nameIndex();
+    if (!index) {
+        index = new Index(items, static_cast<std::size_t>(n), block_->capacity);
+        setNameIndex(index);
+    }
+    return index->find(items, name);
 }
 
 bool AttributeList::set(StringObject name, StringObject value, std::uint8_t flag) {
@@ -247,10 +268,10 @@ bool AttributeList::set(StringObject name, StringObject value, std::uint8_t flag
     if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
     new (block_->items() + n) Attr{std::move(name), std::move(value), flag};
     block_->count = static_cast<std::uint32_t>(n + 1);
-    if (Index* index = block_->index) {
+    if (Index* index = nameIndex()) {
         if (index->needsRebuild(n + 1)) {
             dropIndex();
-            block_->index = new Index(block_->items(), n + 1, block_->capacity);
+            setNameIndex(new Index(block_->items(), n + 1, block_->capacity));
         } else {
             index->add(block_->items(), static_cast<int>(n));
         }

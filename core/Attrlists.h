@@ -120,14 +120,22 @@ public:
 
 private:
     class Index;
+    // A list with room for indexThreshold attributes or more also keeps the
+    // place of a hash index by name, after its entries: the many short
+    // lists pay nothing for it.
     struct Block {
         std::uint32_t count;
         std::uint32_t capacity;
-        // A hash index by name, made only for lists long enough to need it.
-        Index* index;
         Attr* items() noexcept { return reinterpret_cast<Attr*>(this + 1); }
         const Attr* items() const noexcept { return reinterpret_cast<const Attr*>(this + 1); }
     };
+    // Below this many attributes a straight scan is faster than hashing.
+    static constexpr std::size_t indexThreshold = 16;
+    static std::size_t blockBytes(std::size_t capacity) noexcept;
+    // The index, or none when it is not made yet or the list has no room for one.
+    unsigned char* indexPlace() const noexcept;
+    Index* nameIndex() const noexcept;
+    void setNameIndex(Index* index) const noexcept;
     void grow(std::size_t count);
     void dropIndex() noexcept;
 
