@@ -1,5 +1,6 @@
 #include "app/FileGuard.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QWidget>
@@ -67,7 +68,7 @@ bool FileGuard::restore(const RecoveryEntry& entry) {
         store_->release(entry);
         return false;
     }
-    document_.loadRecovered(bytes, entry.original);
+    document_.loadRecovered(bytes, entry.original, entry.encoding, entry.originalContent);
     opened(readOnly);
     // Kept in this program's own recovery file before the old one goes, so
     // the work is on disk all along.
@@ -101,6 +102,15 @@ void FileGuard::released() { lock_.release(); }
 void FileGuard::opened(bool readOnly) {
     document_.setReadOnly(readOnly);
     if (readOnly) emit note("Read-only: another Corvantis has this file open.");
+    warnIfNotXml();
+}
+
+void FileGuard::warnIfNotXml() {
+    if (document_.fileContent() == FileContent::Xml) return;
+    dialogs_.inform(window_,
+                    notXmlMessage(QDir::toNativeSeparators(document_.fileName()), document_.fileContent()) +
+                        "\n\nIt is shown as far as it could be read as XML; Save asks before writing over it.",
+                    NotXmlCaption);
 }
 
 // ---- Changes made by other programs ----
@@ -112,6 +122,11 @@ bool FileGuard::mayOverwrite() {
                             .arg(QFileInfo(document_.fileName()).fileName()),
                         "Read-only");
         return false;
+    }
+    if (document_.fileContent() != FileContent::Xml) {
+        const QString text = notXmlMessage(QDir::toNativeSeparators(document_.fileName()), document_.fileContent()) +
+                             "\n\nReplace it with this document?";
+        if (dialogs_.choose(window_, text, NotXmlCaption, {"No", "Yes"}) != 1) return false;
     }
     if (!watch_.changedOnDisk() || !FileIdentity::of(document_.fileName()).exists) return true;
     const QString text = QString("%1 has been changed by another program since it was opened or saved here.\n\n"

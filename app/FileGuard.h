@@ -36,12 +36,15 @@ public:
     bool claim(const QString& path, bool& readOnly);
     // The document now belongs to the file claimed, opened read-only or not.
     void opened(bool readOnly);
+    // The document's file has just been read: one that is no XML document
+    // is reported (and mayOverwrite asks before Save replaces it).
+    void warnIfNotXml();
     // The document was saved as `path`: that file is locked now.
     void savedAs(const QString& path);
     // The document belongs to no file (New): no file is held.
     void released();
     // Before Save writes the document's file: false when it must not, the
-    // user having been told why or asked.
+    // user having been told why or asked (the default answer keeps the file).
     bool mayOverwrite();
 
     // How the window reads the file again and saves elsewhere, for the

@@ -685,6 +685,7 @@ void TVelmorant::reloadFromDisk() {
         makeNewDocument();
         return;
     }
+    guard_->warnIfNotXml();
     if (captionOverridden) model_->setTopCaption(topCaption);
     DOMNode* found = document_.documentNode();
     for (auto step = route.rbegin(); step != route.rend() && found; ++step) {
@@ -721,7 +722,8 @@ bool TVelmorant::SaveMnuClick() {
         lossesToldFor_ = file;
     }
     const StringObject text = document_.dom().serialize(document_.documentNode());
-    const SaveOutcome outcome = saveFileAtomically(file, text.view());
+    std::string converted;
+    const SaveOutcome outcome = saveFileAtomically(file, document_.fileBytes(text, converted));
     if (outcome.status == SaveOutcome::Status::Saved) {
         document_.saved(file);
         return true;
@@ -739,7 +741,9 @@ bool TVelmorant::SaveAsMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     const StringObject text = document_.dom().serialize(document_.documentNode());
-    const SaveAsResult result = saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), text.view());
+    std::string converted;
+    const SaveAsResult result =
+        saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), document_.fileBytes(text, converted));
     if (result.status != SaveAsResult::Status::Saved && result.status != SaveAsResult::Status::NotConfirmed)
         return false;
 

@@ -318,6 +318,12 @@ void AttributeList::insertAt(int index, const Attr& attribute) {
     dropIndex();  // positions moved
 }
 
+void AttributeList::rename(int index, StringObject name) {
+    if (index < 0 || index >= count()) return;
+    block_->items()[index].name = std::move(name);
+    dropIndex();  // the name is filed under its old hash
+}
+
 // ---- DOMList -------------------------------------------------------------------
 
 void DOMList::addChunk() { chunks_.emplace_back(chunkMask + 1); }

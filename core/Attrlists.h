@@ -112,6 +112,9 @@ public:
     // Inserts an attribute whose name is not in the list yet at `index`
     // (clamped to the list).
     void insertAt(int index, const Attr& attribute);
+    // Gives the attribute at `index` the name `name`, which no other
+    // attribute of the list has, keeping its place, value and flag.
+    void rename(int index, StringObject name);
     // Appends copies of `count` attributes whose names are neither in the
     // list nor repeated among them, without looking them up.
     void appendDistinct(const Attr* attributes, std::size_t count);

@@ -51,6 +51,8 @@ bool Autosave::start() {
     note.original = document_.isNew() ? QString() : document_.fileName();
     note.originalWhenOpened = document_.fileIdentity();
     note.savedAt = QDateTime::currentDateTime();
+    note.encoding = document_.fileEncoding();
+    note.originalContent = document_.fileContent();
     writing_ = document_.generation();
     auto read = std::make_shared<std::promise<void>>();
     readDone_ = read->get_future().share();

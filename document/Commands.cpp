@@ -163,3 +163,23 @@ RemoveAttribute::RemoveAttribute(Document& document, DOMNode* element, int index
 void RemoveAttribute::redo() { document_.removeAttribute(element_, attribute_.name); }
 
 void RemoveAttribute::undo() { document_.insertAttributeAt(element_, index_, attribute_); }
+
+ChangeEncoding::ChangeEncoding(Document& document, std::unique_ptr<DocumentCommand> declarationStep,
+                               const FileEncoding& encoding, const QString& text)
+    : DocumentCommand(document, text),
+      declarationStep_(std::move(declarationStep)),
+      before_(document.fileEncoding()),
+      after_(encoding),
+      documentName_(document.documentNode()->nodeName()) {}
+
+void ChangeEncoding::redo() {
+    // The declaration's new data is in the old encoding, converted with the rest.
+    declarationStep_->redo();
+    document_.convertText(after_);
+}
+
+void ChangeEncoding::undo() {
+    document_.convertText(before_);
+    document_.setName(document_.documentNode(), documentName_);
+    declarationStep_->undo();
+}

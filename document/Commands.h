@@ -9,6 +9,7 @@
 #include <QUndoCommand>
 
 #include "core/Dom.h"
+#include "document/FileEncoding.h"
 
 class Document;
 
@@ -189,4 +190,27 @@ private:
     corvantis::DOMNode* element_;
     int index_;
     corvantis::Attr attribute_;
+};
+
+// Gives the XML declaration new data through `declarationStep` and holds the
+// document's text in another encoding from then on, every stored string
+// converted, as one step; undo converts back.
+class ChangeEncoding : public DocumentCommand {
+public:
+    // Every string must be one `encoding` can hold (TextConversion tells).
+    ChangeEncoding(Document& document, std::unique_ptr<DocumentCommand> declarationStep, const FileEncoding& encoding,
+                   const QString& text);
+
+    void redo() override;
+    void undo() override;
+    corvantis::DOMNode* selectedAfterUndo() const override { return declarationStep_->selectedAfterUndo(); }
+    corvantis::DOMNode* selectedAfterRedo() const override { return declarationStep_->selectedAfterRedo(); }
+
+private:
+    std::unique_ptr<DocumentCommand> declarationStep_;
+    FileEncoding before_;
+    FileEncoding after_;
+    // The document node's name as it was, which a conversion back need not
+    // give again when the other encoding could not hold it.
+    corvantis::StringObject documentName_;
 };

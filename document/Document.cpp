@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "document/Commands.h"
+#include "document/TextConversion.h"
 
 using corvantis::DOMNode;
 using corvantis::NodePlace;
@@ -75,7 +76,8 @@ void Document::endReplacing(const QString& fileName, bool isNew) {
 void Document::makeNew() {
     beginReplacing();
     fileIdentity_ = FileIdentity();
-    text_ = DocumentText(DocumentText::Encoding::Latin1);
+    encoding_ = FileEncoding();
+    content_ = FileContent::Xml;
     try {
         DOMNode* documentNode = dom_->documentNode();
         DOMNode* newDocument = dom_->createNode(corvantis::ELEMENT, documentNode);
@@ -95,23 +97,29 @@ void Document::makeNew() {
 QString Document::newDocumentName() { return NewDocumentName; }
 
 void Document::load(const QByteArray& bytes, const QString& fileName, const QString& documentName) {
-    read(bytes, fileName, documentName, false);
+    const DecodedFile file = decodeFile(bytes);
+    read(file.text, file.encoding, file.content, fileName, documentName, false);
 }
 
-void Document::loadRecovered(const QByteArray& bytes, const QString& original) {
+void Document::loadRecovered(const QByteArray& bytes, const QString& original,
+                             const std::optional<FileEncoding>& encoding, FileContent content) {
     const QString name = original.isEmpty() ? QString(NewDocumentName) : original;
-    read(bytes, name, name, original.isEmpty());
+    FileEncoding found;
+    found.text = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    read(bytes, encoding.value_or(found), content, name, name, original.isEmpty());
     history_.resetClean();
     emit modifiedChanged(hasUnsavedChanges());
 }
 
-void Document::read(const QByteArray& bytes, const QString& fileName, const QString& documentName, bool isNew) {
+void Document::read(const QByteArray& bytes, const FileEncoding& encoding, FileContent content,
+                    const QString& fileName, const QString& documentName, bool isNew) {
     beginReplacing();
     fileIdentity_ = isNew ? FileIdentity() : FileIdentity::of(fileName);
+    encoding_ = encoding;
+    content_ = content;
     try {
-        text_ = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         dom_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        dom_->documentNode()->setNodeName(documentNameBytes(text_, documentName));
+        dom_->documentNode()->setNodeName(documentNameBytes(text(), documentName));
     } catch (...) {
         // The views must show what is there, however little.
         endReplacing(fileName, isNew);
@@ -122,6 +130,7 @@ void Document::read(const QByteArray& bytes, const QString& fileName, const QStr
 
 void Document::saved(const QString& fileName) {
     fileName_ = fileName;
+    content_ = FileContent::Xml;
     fileIdentity_ = FileIdentity::of(fileName);
     history_.setClean();
     emit fileSet();
@@ -130,7 +139,7 @@ void Document::saved(const QString& fileName) {
 
 void Document::setDocumentName(const QString& name) {
     changing();
-    dom_->documentNode()->setNodeName(documentNameBytes(text_, name));
+    dom_->documentNode()->setNodeName(documentNameBytes(text(), name));
     emit renamed(dom_->documentNode());
 }
 
@@ -246,4 +255,11 @@ void Document::removeAttribute(DOMNode* element, const StringObject& name) {
 void Document::insertAttributeAt(DOMNode* element, int index, const corvantis::Attr& attribute) {
     element->insertAttributeAt(index, attribute);
     emit detailsChanged(element);
+}
+
+void Document::convertText(const FileEncoding& encoding) {
+    const QString name = text().toText(documentNode()->nodeName());
+    TextConversion::convert(*documentNode(), text(), encoding.text);
+    encoding_ = encoding;
+    setName(documentNode(), documentNameBytes(text(), name));
 }

@@ -13,6 +13,7 @@
 
 #include "core/Dom.h"
 #include "document/DocumentText.h"
+#include "document/FileEncoding.h"
 #include "document/FileIdentity.h"
 
 class DocumentCommand;
@@ -38,7 +39,18 @@ public:
     corvantis::DOM& dom() { return *dom_; }
     const corvantis::DOM& dom() const { return *dom_; }
     corvantis::DOMNode* documentNode() const { return dom_->documentNode(); }
-    const DocumentText& text() const { return text_; }
+    // How the model's bytes read as characters.
+    const DocumentText& text() const { return encoding_.text; }
+    // How the document's file stores its text; every save writes it so.
+    const FileEncoding& fileEncoding() const { return encoding_; }
+    // The document's text `text` (the writer's output) as its file holds it:
+    // `text` itself or, converted, `storage`.
+    std::string_view fileBytes(const corvantis::StringObject& text, std::string& storage) const {
+        return encoding_.toFile(text.view(), storage);
+    }
+    // What the document's file held when it was read: not Xml when it is
+    // plainly no XML document, which no save has replaced since.
+    FileContent fileContent() const { return content_; }
     // The file the document belongs to; "My FileName" for a new document.
     const QString& fileName() const { return fileName_; }
     // Made by New: it has no file of its own yet.
@@ -61,22 +73,30 @@ public:
     // ---- Replacing the whole document (the history starts anew) ----
     // The New document: a declaration, "NewDocument" and one "NewFolder".
     void makeNew();
-    // Reads `bytes` as the document of `fileName`. The document node is
-    // named `documentName`.
+    // Reads the file's `bytes` as the document of `fileName`, in whatever
+    // encoding they are (decodeFile). The document node is named
+    // `documentName`.
     void load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
     static QString newDocumentName();
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.
     void saved(const QString& fileName);
     // Work brought back from a recovery file, as the document of
-    // `original` (empty: a new document); it counts as unsaved.
-    void loadRecovered(const QByteArray& bytes, const QString& original);
+    // `original` (empty: a new document); it counts as unsaved. `bytes` are
+    // the model's own, in `encoding` as the work's note recorded it (none:
+    // found from the bytes as for a file of 8-bit text); `content` is what
+    // the original file held.
+    void loadRecovered(const QByteArray& bytes, const QString& original, const std::optional<FileEncoding>& encoding,
+                       FileContent content);
     // The user chose to drop the unsaved changes (the program ends without
     // them): what kept them for recovery goes.
     void dropChanges() { emit changesDropped(); }
     // The document's file is now `fileName`, though its save is not
     // confirmed on disk: the changes stay unsaved.
-    void writtenTo(const QString& fileName) { fileName_ = fileName; }
+    void writtenTo(const QString& fileName) {
+        fileName_ = fileName;
+        content_ = FileContent::Xml;
+    }
     // Names the document node, the top row's caption.
     void setDocumentName(const QString& name);
 
@@ -106,6 +126,10 @@ public:
                       const corvantis::StringObject& value);
     void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
+    // Holds the text in `encoding` from now on, every stored string
+    // converted; each must be one it can hold (TextConversion tells). The
+    // document node takes its name anew from the characters it had.
+    void convertText(const FileEncoding& encoding);
 
 signals:
     // The tree is about to change: whoever reads it on another thread stops.
@@ -135,7 +159,9 @@ private:
     // Empties the history and the tree before a new one is read.
     void beginReplacing();
     void changing();
-    void read(const QByteArray& bytes, const QString& fileName, const QString& documentName, bool isNew);
+    // Makes the model's `bytes`, in `encoding`, the document.
+    void read(const QByteArray& bytes, const FileEncoding& encoding, FileContent content, const QString& fileName,
+              const QString& documentName, bool isNew);
     void endReplacing(const QString& fileName, bool isNew);
     // The node whose details show a change to `node`: its element or the
     // document node.
@@ -144,7 +170,8 @@ private:
     class Running;
 
     std::unique_ptr<corvantis::DOM> dom_;
-    DocumentText text_;
+    FileEncoding encoding_;
+    FileContent content_ = FileContent::Xml;
     QString fileName_;
     bool isNew_ = false;
     FileIdentity fileIdentity_;

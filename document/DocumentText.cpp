@@ -1,6 +1,7 @@
 #include "document/DocumentText.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace {
 
@@ -44,10 +45,9 @@ bool isValidUtf8(const unsigned char* p, std::size_t n) {
 // The encoding named by a leading XML declaration; empty when there is none.
 QString declaredEncoding(const char* bytes, std::size_t length) {
     const QByteArray head = QByteArray::fromRawData(bytes, static_cast<qsizetype>(std::min<std::size_t>(length, 1024)));
-    static const QRegularExpression declaration(
-        R"(^(?:\xEF\xBB\xBF)?\s*<\?xml\s[^?]*?encoding\s*=\s*["']([^"']*)["'])");
+    static const QRegularExpression declaration(R"(^(?:\xEF\xBB\xBF)?\s*<\?xml\s([^?]*))");
     const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(head));
-    return match.hasMatch() ? match.captured(1).trimmed() : QString();
+    return match.hasMatch() ? DocumentText::encodingNamedIn(match.captured(1)) : QString();
 }
 
 bool isUnpairedSurrogate(const QString& text, qsizetype i) {
@@ -61,18 +61,29 @@ bool isUnpairedSurrogate(const QString& text, qsizetype i) {
 
 DocumentText DocumentText::forFile(const char* bytes, std::size_t length) {
     const QString named = declaredEncoding(bytes, length);
-    if (!named.isEmpty()) {
-        const QString upper = named.toUpper();
-        return DocumentText(upper == "UTF-8" || upper == "UTF8" ? Encoding::Utf8 : Encoding::Latin1);
-    }
+    if (!named.isEmpty()) return DocumentText(encodingNamed(named).value_or(Encoding::Latin1));
     return DocumentText(isValidUtf8(reinterpret_cast<const unsigned char*>(bytes), length) ? Encoding::Utf8
                                                                                              : Encoding::Latin1);
 }
 
+QString DocumentText::encodingNamedIn(const QString& declarationData) {
+    static const QRegularExpression encoding(R"(encoding\s*=\s*["']([^"']*)["'])");
+    const QRegularExpressionMatch match = encoding.match(declarationData);
+    return match.hasMatch() ? match.captured(1).trimmed() : QString();
+}
+
+std::optional<DocumentText::Encoding> DocumentText::encodingNamed(const QString& name) {
+    const QString upper = name.toUpper();
+    if (upper == "UTF-8" || upper == "UTF8") return Encoding::Utf8;
+    static const QStringList latin1{"ISO-8859-1", "ISO_8859-1", "ISO8859-1", "LATIN1", "LATIN-1", "L1"};
+    if (latin1.contains(upper)) return Encoding::Latin1;
+    return std::nullopt;
+}
+
 QString DocumentText::encodingName() const { return encoding_ == Encoding::Utf8 ? "UTF-8" : "ISO-8859-1"; }
 
-QString DocumentText::toText(const corvantis::StringObject& bytes) const {
-    const auto size = static_cast<qsizetype>(bytes.length());
+QString DocumentText::toText(std::string_view bytes) const {
+    const auto size = static_cast<qsizetype>(bytes.size());
     return encoding_ == Encoding::Utf8 ? QString::fromUtf8(bytes.data(), size) : QString::fromLatin1(bytes.data(), size);
 }
 

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <string_view>
 
 #include "core/StringObject.h"
 
@@ -21,12 +23,19 @@ public:
     explicit DocumentText(Encoding encoding = Encoding::Latin1) : encoding_(encoding) {}
     // The encoding of a file read as `length` bytes.
     static DocumentText forFile(const char* bytes, std::size_t length);
+    // The encoding name an XML declaration's data gives ("UTF-8" for
+    // `version="1.0" encoding="UTF-8"`); empty when it gives none.
+    static QString encodingNamedIn(const QString& declarationData);
+    // The encoding a declaration's name stands for; none for a name of
+    // another encoding.
+    static std::optional<Encoding> encodingNamed(const QString& name);
 
     Encoding encoding() const { return encoding_; }
     // "UTF-8" or "ISO-8859-1", for messages.
     QString encodingName() const;
 
-    QString toText(const corvantis::StringObject& bytes) const;
+    QString toText(const corvantis::StringObject& bytes) const { return toText(bytes.view()); }
+    QString toText(std::string_view bytes) const;
     // False when `text` holds a character the encoding cannot store; `bytes`
     // is then left as it was, never filled with a replacement.
     bool toBytes(const QString& text, corvantis::StringObject& bytes) const;

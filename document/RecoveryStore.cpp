@@ -58,6 +58,10 @@ QList<RecoveryEntry> RecoveryStore::takeLeftBehind() {
         entry.originalWhenOpened.device = info["device"].toString().toULongLong();
         entry.originalWhenOpened.inode = info["inode"].toString().toULongLong();
         entry.savedAt = QDateTime::fromString(info["saved"].toString(), Qt::ISODateWithMs);
+        entry.encoding = FileEncoding::fromKey(info["encoding"].toString());
+        const int content = info["content"].toInt();
+        if (content >= 0 && content <= static_cast<int>(FileContent::BrokenUtf16))
+            entry.originalContent = static_cast<FileContent>(content);
         entries.append(entry);
     }
     std::sort(entries.begin(), entries.end(),
@@ -110,6 +114,8 @@ bool RecoveryStore::write(const QString& name, std::string_view bytes, const Rec
     info["device"] = QString::number(note.originalWhenOpened.device);
     info["inode"] = QString::number(note.originalWhenOpened.inode);
     info["saved"] = note.savedAt.toString(Qt::ISODateWithMs);
+    if (note.encoding) info["encoding"] = note.encoding->key();
+    info["content"] = static_cast<int>(note.originalContent);
     const QByteArray text = QJsonDocument(info).toJson();
     return static_cast<bool>(
         saveFileAtomically(path(name, ".info"), std::string_view(text.constData(), static_cast<std::size_t>(text.size()))));

@@ -15,6 +15,7 @@
 #include <QList>
 #include <QString>
 
+#include "document/FileEncoding.h"
 #include "document/FileIdentity.h"
 
 class QLockFile;
@@ -24,6 +25,11 @@ struct RecoveryEntry {
     QString original;
     FileIdentity originalWhenOpened;
     QDateTime savedAt;
+    // How the work's bytes read and the original stores them; none in notes
+    // of older versions.
+    std::optional<FileEncoding> encoding;
+    // What the original held: a file that is no XML stays one Save asks about.
+    FileContent originalContent = FileContent::Xml;
 };
 
 class RecoveryStore {

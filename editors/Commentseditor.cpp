@@ -78,8 +78,16 @@ int TCommentsEditorForm::shownNumber() const { return commentNoLabel_->text().to
 
 bool TCommentsEditorForm::acceptableComment(corvantis::StringObject& bytes) {
     const QString text = commentMemo_->toPlainText();
-    if (text.contains("-->")) {
-        refuse("Illegal characters '-->' in Comment ", "No Update");
+    const char* why = nullptr;
+    if (text.contains("-->"))
+        why = "Illegal characters '-->' in Comment ";
+    else if (text.contains("--"))
+        why = "Illegal characters '--' in Comment: XML allows no two hyphens in a row inside a comment.";
+    else if (text.endsWith('-'))
+        why = "Illegal character '-' at the end of the Comment: with the closing '-->' it would make two hyphens "
+              "in a row.";
+    if (why) {
+        refuse(why, "No Update");
         return false;
     }
     return storableMultiLine(text, bytes);

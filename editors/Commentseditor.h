@@ -29,8 +29,8 @@ protected:
     void GridClick() override;
 
 private:
-    // The comment text as bytes, refused (with a message) when it holds "-->",
-    // which would end the comment early.
+    // The comment text as bytes, refused (with a message) when XML does not
+    // allow it in a comment: "--" anywhere, or "-" at the end.
     bool acceptableComment(corvantis::StringObject& bytes);
     int shownNumber() const;
 

@@ -8,6 +8,7 @@
 #include "core/Dom.h"
 #include "core/Functions.h"
 #include "document/Commands.h"
+#include "document/DeclaredEncoding.h"
 #include "document/Document.h"
 #include "editors/DetailRows.h"
 #include "document/DocumentText.h"
@@ -58,10 +59,22 @@ void TPIEditorForm::UpdateBitBtnClick() {
         refuse("Not a Valid Processing Instruction Target:", "Target Error");
         return;
     }
+    const bool declaration = target.equals("xml") && !EditedNode()->parentNode();
+    if (!declaration && target.length() == 3 && target.findIgnoreCase("xml") == 0) {
+        refuse("Not a Valid Processing Instruction Target: \"xml\", in any case, is kept for the XML declaration, "
+               "which stands first in the document. Edit it on the document's top row, with the target \"xml\".",
+               "Target Error");
+        return;
+    }
     corvantis::StringObject value;
     if (!storableMultiLine(TargetNameMemo()->toPlainText(), value)) return;
     if (!corvantis::IsValidPIValue(value)) {
         refuse("Not a Valid Processing Instruction Value:", "Value Error");
+        return;
+    }
+    if (declaration) {
+        updateDeclaration(value);
+        RefreshMnuClick();
         return;
     }
     const QString name = TargetNameEdit()->text();
@@ -70,14 +83,37 @@ void TPIEditorForm::UpdateBitBtnClick() {
         if (!existing->nodeValue().equals(value))
             document().push(new SetNodeValue(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
     } else {
-        auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
-        instruction->setNodeName(target);
-        instruction->setNodeValue(value);
-        const corvantis::NodePlace end{EditedNode(), EditedNode()->childCount()};
-        document().push(new PlaceSubtree(document(), std::move(instruction), end,
-                                         tr("Add Processing Instruction '%1'").arg(name), EditedNode()));
+        document().push(placing(target, value, EditedNode()->childCount()).release());
     }
     RefreshMnuClick();
+}
+
+std::unique_ptr<DocumentCommand> TPIEditorForm::placing(const corvantis::StringObject& target,
+                                                        const corvantis::StringObject& value, int at) {
+    auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
+    instruction->setNodeName(target);
+    instruction->setNodeValue(value);
+    return std::make_unique<PlaceSubtree>(document(), std::move(instruction), corvantis::NodePlace{EditedNode(), at},
+                                          tr("Add Processing Instruction '%1'").arg(TargetNameEdit()->text()),
+                                          EditedNode());
+}
+
+void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
+    DOMNode* declaration = DetailRows::firstProcessingInstruction(*EditedNode(), "xml");
+    if (declaration && declaration->nodeValue().equals(value)) return;
+    const QString oldData = declaration ? documentText().toMultiLineText(declaration->nodeValue()) : QString();
+    const DeclaredEncoding encoding = declaredEncoding(document(), oldData, TargetNameMemo()->toPlainText());
+    if (!encoding.refusal.isEmpty()) {
+        refuse("Not a Valid Processing Instruction Value:\n" + encoding.refusal, "Value Error");
+        return;
+    }
+    std::unique_ptr<DocumentCommand> step =
+        declaration ? std::make_unique<SetNodeValue>(document(), declaration, value, tr("Update XML Declaration"))
+                    : placing("xml", value, 0);
+    if (encoding.convertTo)
+        step = std::make_unique<ChangeEncoding>(document(), std::move(step), *encoding.convertTo,
+                                                tr("Change Encoding to %1").arg(encoding.convertTo->text.encodingName()));
+    document().push(step.release());
 }
 
 void TPIEditorForm::DeleteBitBtnClick() {

@@ -78,7 +78,8 @@ void TXMLSource::SaveAs1Click() {
         dialogs_.inform(this, document_.text().unstorableMessage(fieldText()), "Text Error");
         return;
     }
-    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), bytes.view());
+    std::string converted;
+    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
 }
 
 void TXMLSource::Close1Click() { hide(); }

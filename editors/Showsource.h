@@ -29,7 +29,8 @@ public:
     void ShowText(const corvantis::StringObject& xml);
 
     QPlainTextEdit* ViewSource() const { return viewSource_; }
-    // The field's text as bytes: the document's encoding, CR LF between lines.
+    // The field's text as the document holds text: its encoding, CR LF
+    // between lines (Save As writes it as the document's file stores text).
     // False when the field holds a character that encoding cannot store.
     bool SourceBytes(corvantis::StringObject& bytes) const;
     int ResizeCount() const { return placement_.resizeCount(); }

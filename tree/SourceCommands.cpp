@@ -5,6 +5,7 @@
 
 #include "document/Commands.h"
 #include "document/Document.h"
+#include "document/InsertedXml.h"
 #include "document/ReadFile.h"
 #include "editors/SaveAs.h"
 #include "editors/Showsource.h"
@@ -37,22 +38,25 @@ void SourceCommands::LoadFromFileButtonClick() {
         return;
     }
 
-    // Read apart from the tree, so a failure leaves the document as it was.
-    std::unique_ptr<DOMNode> fragment;
+    // Read apart from the tree, so a failure or refusal leaves the document as it was.
+    InsertedXml inserted;
     try {
-        fragment = document_.dom().parseFragment(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        inserted = readInsertedXml(document_, bytes, QFileInfo(chosen).fileName());
     } catch (const std::exception& failure) {
         dialogs_.showFileError(dialogParent_, FileError::ofReading(chosen, failure));
         return;
     }
     bytes = QByteArray();
-    const corvantis::DOMError error = document_.dom().error();
-    if (fragment->childCount() > 0)
-        document_.push(new InsertFragment(document_, target, std::move(fragment),
+    if (!inserted.nodes) {
+        dialogs_.inform(dialogParent_, inserted.refusal, inserted.refusalCaption);
+        return;
+    }
+    if (inserted.nodes->childCount() > 0)
+        document_.push(new InsertFragment(document_, target, std::move(inserted.nodes),
                                           tr("Insert From File '%1'").arg(QFileInfo(chosen).fileName())));
     selection_.expandAll();
     selection_.select(target);
-    if (error.code == corvantis::DOMError::TooManyEndTags) {
+    if (const corvantis::DOMError& error = inserted.error; error.code == corvantis::DOMError::TooManyEndTags) {
         dialogs_.inform(dialogParent_,
                         QString("The file has an end tag without a start tag at line %1, column %2. "
                                 "It was read up to there.")

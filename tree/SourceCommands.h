@@ -19,8 +19,9 @@ public:
                    QWidget* dialogParent);
 
 public slots:
-    // Adds everything the chosen file holds under the selected element, after
-    // its children. Nothing for no selection or the document node.
+    // Adds what the chosen file holds under the selected element, after its
+    // children, as readInsertedXml (InsertedXml.h) makes it ready. Nothing
+    // for no selection or the document node.
     void LoadFromFileButtonClick();
     // Shows the selected element and its subtree as XML in the viewer.
     void SaveToViewButtonClick();

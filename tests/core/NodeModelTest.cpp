@@ -233,6 +233,11 @@ TEST(NodeModel, HundredThousandAttributesStayFast) {
     EXPECT_EQ(e->attributes()->indexOf(S("a99999")), kCount - 2);
     EXPECT_FALSE(e->setAttribute(S("a50000"), S("back")));  // appended at the end
     EXPECT_EQ(e->attributes()->indexOf(S("a50000")), kCount - 1);
+    // A renamed attribute is found under its new name only, in its place.
+    e->attributes()->rename(3, S("renamed"));
+    EXPECT_EQ(e->attributes()->indexOf(S("renamed")), 3);
+    EXPECT_EQ(e->attributes()->indexOf(S("a3")), -1);
+    EXPECT_EQ(e->attributes()->indexOf(S("a4")), 4);
 
     // The reader goes through the same lookup for every attribute it reads.
     std::string text = "<big";

@@ -1,6 +1,6 @@
 // `corvantis FILE`: the named file is opened at start-up instead of the
 // remembered one; one that cannot be read gives the file error and the New
-// document.
+// document; one that is no XML opens with a warning.
 #include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "app/Treeorganizer.h"
 #include "document/Document.h"
+#include "document/FileEncoding.h"
 #include "editors/Texteditor.h"
 #include "editors/Textframedocker.h"
 #include "support/ScriptedDialogs.h"
@@ -115,6 +116,14 @@ private slots:
         QCOMPARE(program.topCaption(), QString("My FileName"));
         QCOMPARE(program.fileNameLabel(), QString("No File Opened"));
         QVERIFY(program.window().NewFile());
+    }
+
+    void aNamedFileThatIsNoXmlOpensWithAWarning() {
+        StartedWithFile program;
+        const QString named = program.write("program.xml", QByteArray("\x7F" "ELF\x02\0\0<", 8));
+        program.start(named);
+        QCOMPARE(program.dialogs.captions(), QStringList{NotXmlCaption});
+        QCOMPARE(program.window().CurrentFileName(), named);
     }
 };
 

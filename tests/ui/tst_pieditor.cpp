@@ -18,6 +18,8 @@ private slots:
     void updateRefusesInvalidTargets();
     void updateRefusesEmptyValuesAndValuesEndingTheInstruction_data();
     void updateRefusesEmptyValuesAndValuesEndingTheInstruction();
+    void theTargetXmlBelongsToTheDeclarationAlone_data();
+    void theTargetXmlBelongsToTheDeclarationAlone();
     void deleteRemovesTheFirstInstructionWithTheTypedTarget();
     void deleteOfAnUnknownOrEmptyTargetChangesNothing();
 };
@@ -104,6 +106,37 @@ void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
     QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Value:"));
     QCOMPARE(f.root()->childCount(), 0);
     QVERIFY(!f.changed());
+}
+
+void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone_data() {
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<bool>("onTheDocument");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QByteArray>("saved");  // empty: refused
+    QTest::newRow("xml in an element") << QByteArray("<a/>") << false << "xml" << QByteArray();
+    QTest::newRow("Xml in an element") << QByteArray("<a/>") << false << "Xml" << QByteArray();
+    QTest::newRow("XML at the top") << QByteArray("<?xml v?><a/>") << true << "XML" << QByteArray();
+    QTest::newRow("a name that only begins with xml") << QByteArray("<a/>") << false << "xml-stylesheet"
+                                                      << QByteArray("\r\n <a><?xml-stylesheet new?>");
+    QTest::newRow("a declaration made first") << QByteArray("<!--c--><a/>") << true << "xml"
+                                              << QByteArray("<?xml new?>\r\n <!--c-->");
+    QTest::newRow("the declaration after the document's text") << QByteArray("x<?xml v?><a/>") << true << "xml"
+                                                               << QByteArray("x<?xml new?>");
+}
+
+void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone() {
+    QFETCH(QByteArray, xml);
+    QFETCH(bool, onTheDocument);
+    QFETCH(QString, target);
+    QFETCH(QByteArray, saved);
+    DetailFixture f(xml.constData());
+    TPIEditorForm editor(f.context, onTheDocument ? f.documentNode() : f.root());
+    editor.TargetNameEdit()->setText(target);
+    editor.TargetNameMemo()->setPlainText("new");
+    editor.UpdateBitBtnClick();
+    QCOMPARE(f.lastCaption(), saved.isEmpty() ? QString("Target Error") : QString());
+    QCOMPARE(f.changed(), !saved.isEmpty());
+    QVERIFY2(f.saved().startsWith(saved), f.saved().constData());
 }
 
 void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {

@@ -1,0 +1,153 @@
+#include "document/FileEncoding.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstring>
+
+namespace {
+
+const char Utf8Mark[] = "\xEF\xBB\xBF";
+
+bool startsWith(const QByteArray& bytes, std::string_view head) {
+    return bytes.size() >= static_cast<qsizetype>(head.size()) &&
+           std::memcmp(bytes.constData(), head.data(), head.size()) == 0;
+}
+
+// The UTF-16 code units of `bytes` in the given byte order; false when they
+// are no valid UTF-16 (an odd length, a surrogate without its partner).
+bool utf16Units(const char* bytes, qsizetype length, bool bigEndian, QString& units) {
+    if (length % 2 != 0) return false;
+    units.resize(length / 2);
+    char16_t* out = reinterpret_cast<char16_t*>(units.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const unsigned first = in[2 * i];
+        const unsigned second = in[2 * i + 1];
+        out[i] = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const QChar c = units.at(i);
+        if (c.isHighSurrogate() && i + 1 < units.size() && units.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+FileContent contentOf(const QByteArray& text) {
+    if (text.contains('\0')) return FileContent::NulCharacters;
+    if (text.contains('<')) return FileContent::Xml;
+    for (const char c : text)
+        if (!isBlank(c)) return FileContent::NoMarkup;
+    return FileContent::Xml;
+}
+
+const char* formName(FileEncoding::Form form) {
+    switch (form) {
+        case FileEncoding::Form::Utf16LE: return "UTF-16LE";
+        case FileEncoding::Form::Utf16BE: return "UTF-16BE";
+        case FileEncoding::Form::EightBit: break;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string_view FileEncoding::toFile(std::string_view text, std::string& storage) const {
+    if (!isUtf16()) {
+        if (!byteOrderMark) return text;
+        storage.reserve(text.size() + 3);
+        storage.assign(Utf8Mark);
+        storage.append(text);
+        return storage;
+    }
+    const QString units = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const bool mark = byteOrderMark || text.substr(0, 5) != "<?xml";
+    storage.clear();
+    storage.reserve(static_cast<std::size_t>(units.size() + 1) * 2);
+    const bool bigEndian = form == Form::Utf16BE;
+    const auto put = [&storage, bigEndian](char16_t unit) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        storage.push_back(bigEndian ? high : low);
+        storage.push_back(bigEndian ? low : high);
+    };
+    if (mark) put(0xFEFF);
+    for (const QChar c : units) put(c.unicode());
+    return storage;
+}
+
+QString FileEncoding::key() const {
+    QString key = isUtf16() ? QString(formName(form)) : text.encodingName();
+    if (byteOrderMark) key += " BOM";
+    return key;
+}
+
+std::optional<FileEncoding> FileEncoding::fromKey(const QString& key) {
+    FileEncoding encoding;
+    QString name = key;
+    if (name.endsWith(" BOM")) {
+        encoding.byteOrderMark = true;
+        name.chop(4);
+    }
+    if (name == formName(Form::Utf16LE) || name == formName(Form::Utf16BE)) {
+        encoding.form = name == formName(Form::Utf16LE) ? Form::Utf16LE : Form::Utf16BE;
+        encoding.text = DocumentText(DocumentText::Encoding::Utf8);
+    } else if (name == DocumentText(DocumentText::Encoding::Utf8).encodingName()) {
+        encoding.text = DocumentText(DocumentText::Encoding::Utf8);
+    } else if (name != DocumentText(DocumentText::Encoding::Latin1).encodingName()) {
+        return std::nullopt;
+    }
+    return encoding;
+}
+
+const char* const NotXmlCaption = "Not an XML Document";
+
+QString notXmlMessage(const QString& source, FileContent content) {
+    const char* why = "";
+    switch (content) {
+        case FileContent::NulCharacters: why = "it holds NUL characters, as programs and other binary files do"; break;
+        case FileContent::NoMarkup: why = "it holds text without any markup"; break;
+        case FileContent::BrokenUtf16: why = "it begins as UTF-16 text but is not valid UTF-16"; break;
+        case FileContent::Xml: return QString();
+    }
+    return QString("%1 is not an XML document: %2.").arg(source, why);
+}
+
+DecodedFile decodeFile(const QByteArray& bytes) {
+    DecodedFile file;
+    // A byte-order mark, or else the declaration's "<?xml", tells UTF-16.
+    FileEncoding::Form form = FileEncoding::Form::EightBit;
+    qsizetype skip = 0;
+    if (startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF")) {
+        form = bytes.at(0) == '\xFF' ? FileEncoding::Form::Utf16LE : FileEncoding::Form::Utf16BE;
+        skip = 2;
+    } else if (startsWith(bytes, {"<\0?\0x\0m\0l\0", 10})) {
+        form = FileEncoding::Form::Utf16LE;
+    } else if (startsWith(bytes, {"\0<\0?\0x\0m\0l", 10})) {
+        form = FileEncoding::Form::Utf16BE;
+    } else if (startsWith(bytes, Utf8Mark)) {
+        skip = 3;
+    }
+
+    if (form != FileEncoding::Form::EightBit) {
+        QString units;
+        if (utf16Units(bytes.constData() + skip, bytes.size() - skip, form == FileEncoding::Form::Utf16BE, units)) {
+            file.encoding = FileEncoding{DocumentText(DocumentText::Encoding::Utf8), form, skip > 0};
+            file.text = units.toUtf8();
+            file.content = contentOf(file.text);
+            return file;
+        }
+        // Read byte for byte, as any file that is not XML.
+        file.content = FileContent::BrokenUtf16;
+        skip = 0;
+    }
+    file.text = skip > 0 ? bytes.sliced(skip) : bytes;
+    file.encoding.text = DocumentText::forFile(file.text.constData(), static_cast<std::size_t>(file.text.size()));
+    file.encoding.byteOrderMark = skip > 0;
+    if (file.content == FileContent::Xml) file.content = contentOf(file.text);
+    return file;
+}
