@@ -356,6 +356,9 @@ private:
             return;
         }
         buffer_.clear();
+        // Decoding only shortens: room for the whole token spares a long
+        // text the copies of a growing buffer.
+        buffer_.reserve(length);
         Cursor(token, buffer_).takeRestDecoded();
         node->setNodeValue(bytesOf(buffer_));
     }
