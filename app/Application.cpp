@@ -6,6 +6,10 @@
 
 CorvantisApplication::CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs)
     : QApplication(argc, argv), dialogs_(dialogs) {
+    nameApplication();
+}
+
+void CorvantisApplication::nameApplication() {
     // The name only: a display name would be added to every window's title.
     setApplicationName("Corvantis an XML Editor");
     setOrganizationName("Velmora");

@@ -11,6 +11,8 @@ class CorvantisApplication : public QApplication {
     Q_OBJECT
 public:
     CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs);
+    // The names the program goes by, set before any application object is made.
+    static void nameApplication();
 
     bool notify(QObject* receiver, QEvent* event) override;
     // Shows what the exception says; used for the ones caught outside the loop too.

@@ -4,6 +4,17 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+bool asksForHelpOrVersion(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") return false;
+        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
 QString startupFileArgument(const QStringList& arguments) {
     QCoreApplication::setApplicationVersion(CORVANTIS_VERSION);
     QCommandLineParser parser;

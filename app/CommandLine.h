@@ -9,3 +9,7 @@
 // --version and arguments it cannot read are answered on the terminal, and
 // the program ends.
 QString startupFileArgument(const QStringList& arguments);
+
+// The arguments ask for --help or --version, which need no windows and so
+// no display.
+bool asksForHelpOrVersion(int argc, const char* const* argv);

@@ -19,10 +19,11 @@ QList<QKeySequence> standard(QKeySequence::StandardKey key, const char* linuxBin
 
 QList<QKeySequence> keys(const char* binding) { return {QKeySequence(binding)}; }
 
-// The file commands, which work from the text editor window too.
-bool isFileCommand(const QString& action) {
+// The file and find commands, which work from the text editor window too.
+bool worksFromTextEditor(const QString& action) {
     return action == "NewMnu" || action == "OpenMnu" || action == "SaveMnu" || action == "SaveAsMnu" ||
-           action == "ExitMnu";
+           action == "ExitMnu" || action == "FindMnu" || action == "FindNextMnu" ||
+           action == "FindPreviousMnu";
 }
 
 // Undo and Redo work wherever the main window has the focus; in a text field
@@ -56,6 +57,12 @@ QList<CommandShortcut> commandShortcuts() {
         {"Under3", standard(QKeySequence::Paste, "Ctrl+V")},
         {"AtEnd3", keys("Ctrl+Shift+V")},
         {"Before3", keys("Ctrl+Shift+B")},
+        // The selected folder up or down among its siblings.
+        {"MoveUpMnu", keys("Alt+Up")},
+        {"MoveDownMnu", keys("Alt+Down")},
+        {"FindMnu", keys("Ctrl+F")},
+        {"FindNextMnu", keys("F3")},
+        {"FindPreviousMnu", keys("Shift+F3")},
         {"UndoMnu", standard(QKeySequence::Undo, "Ctrl+Z")},
         {"RedoMnu", {QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}},
     };
@@ -67,7 +74,7 @@ void applyShortcuts(TVelmorant& window) {
         QAction* action = window.Action(shortcut.action);
         if (!action) continue;
         action->setShortcuts(shortcut.keys);
-        if (isFileCommand(shortcut.action)) {
+        if (worksFromTextEditor(shortcut.action)) {
             if (TTT* textEditor = window.TextEditor()) textEditor->addAction(action);
         } else if (isHistoryCommand(shortcut.action)) {
             action->setShortcutContext(Qt::WindowShortcut);
@@ -77,6 +84,15 @@ void applyShortcuts(TVelmorant& window) {
             action->setShortcutContext(Qt::WidgetShortcut);
             tree->addAction(action);
         }
+    }
+    // F6 and Shift+F6 move between the tree, the text frame and the details
+    // window, from whichever of them has the keyboard.
+    for (const bool forward : {true, false}) {
+        auto* cycle =
+            new QShortcut(forward ? QKeySequence(Qt::Key_F6) : QKeySequence(Qt::SHIFT | Qt::Key_F6), &window);
+        cycle->setContext(Qt::ApplicationShortcut);
+        QObject::connect(cycle, &QShortcut::activated, &window,
+                         forward ? &TVelmorant::FocusNextPanel : &TVelmorant::FocusPreviousPanel);
     }
     // A node chosen with the arrow keys shows its details on Return, as a
     // click shows them.

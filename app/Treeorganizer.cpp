@@ -1,16 +1,21 @@
 #include "app/Treeorganizer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "app/AboutBox.h"
 #include "app/FileGuard.h"
@@ -29,10 +34,13 @@
 #include "editors/TypedText.h"
 #include "editors/Xmlform.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
 #include "tree/TreeImages.h"
+#include "widgets/DetailStringGrid.h"
 #include "widgets/Docking.h"
 #include "widgets/Hints.h"
+#include "widgets/RecentFiles.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/UserDialogs.h"
 #include "widgets/WindowPlacement.h"
@@ -54,14 +62,15 @@ QString TVelmorant::ProgramFolder() {
     return QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.length())));
 }
 
-TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& document, const QString& programFolder,
-                       QWidget* parent)
+TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& document,
+                       const QString& programFolder, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
       dialogs_(dialogs),
       document_(document),
       programFolder_(programFolder.isEmpty() ? ProgramFolder() : programFolder),
-      images_(std::make_unique<TreeImages>()) {
+      images_(std::make_unique<TreeImages>()),
+      recentFiles_(std::make_unique<RecentFiles>(settings)) {
     setObjectName("Velmorant");
     setWindowTitle("Corvantis (XML Editor) Personal Organiser[*]");
     setWindowIcon(QIcon(images_->image(2)));
@@ -95,8 +104,18 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
                          [this](const DOMNode* node) { return treeCommands_->imagesOf(node); });
     treeView_->setRenaming([this](DOMNode* node) { return treeCommands_->mayRename(node); },
                            [this](DOMNode* node, const QString& typed) { treeCommands_->renamed(node, typed); });
+    treeView_->setDropping(
+        [this](DOMNode* source, DOMNode* target, corvantis::InsertPosition position, bool copy) {
+            return treeCommands_->mayDrop(source, target, position, copy);
+        },
+        [this](DOMNode* source, DOMNode* target, corvantis::InsertPosition position, bool copy) {
+            treeCommands_->drop(source, target, position, copy);
+        });
     source_ = new TXMLSource(settings_, dialogs_, document_);
     sourceCommands_ = new SourceCommands(document_, *treeView_, dialogs_, *source_, this);
+    treeCommands_->setClipboardPaste(
+        [this](corvantis::InsertPosition position) { sourceCommands_->PasteFromClipboard(position); });
+    fillRecentMenu();
     connectCommands();
     followDocument();
     applyXmlEditorOption();
@@ -121,6 +140,9 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
     typedText_ = std::make_unique<TypedText>(document_, textEditor_->TT(), dialogs_, this);
     if (currentNode_) typedText_->show(currentNode_);
     applyShortcuts(*this);
+    // Where the desktop places windows itself, the frame starts docked here.
+    textEditor_->FrameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
+                                              QGuiApplication::platformName().startsWith("wayland"));
 }
 
 void TVelmorant::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
@@ -158,13 +180,21 @@ void TVelmorant::createControls() {
     panel1->setFixedHeight(33);
     central->addWidget(panel1);
 
+    // The tree with the find bar below it.
+    auto* treePanel = new QWidget(central);
+    auto* treeLayout = new QVBoxLayout(treePanel);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->setSpacing(0);
     model_ = new DocumentTreeModel(document_, this);
-    treeView_ = new DocumentTreeView(central);
+    treeView_ = new DocumentTreeView(treePanel);
     treeView_->setObjectName("TreeView");
     treeView_->setDocumentModel(model_);
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
     applyHint(treeView_, "|An XML Tree of fields can be edited");
-    central->addWidget(treeView_);
+    treeLayout->addWidget(treeView_, 1);
+    findBar_ = new FindBar(document_, *treeView_, treePanel);
+    treeLayout->addWidget(findBar_);
+    central->addWidget(treePanel);
     central->setStretchFactor(1, 1);
     central->handle(1)->setObjectName("Splitter1");
     setCentralWidget(central);
@@ -181,6 +211,13 @@ void TVelmorant::createControls() {
     connect(treeView_, &QAbstractItemView::clicked, this, &TVelmorant::TreeViewClick);
     connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TVelmorant::selectionMoved);
     connect(treeView_, &QWidget::customContextMenuRequested, this, &TVelmorant::TreeViewContextPopup);
+    connect(findBar_, &FindBar::matchShown, this, &TVelmorant::showMatchInText);
+    connect(findBar_, &FindBar::wrapped, this, [this](bool forward) {
+        statusBar1_->showMessage(forward ? tr("Passed the end of the document; continued from the top")
+                                         : tr("Passed the top of the document; continued from the end"),
+                                 5000);
+    });
+    connect(findBar_, &FindBar::closed, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
 }
 
 QAction* TVelmorant::addCommand(QMenu* menu, const QString& objectName, const QString& caption) {
@@ -196,6 +233,8 @@ void TVelmorant::createMenus() {
     connect(addCommand(file, "NewMnu", "&New"), &QAction::triggered, this, &TVelmorant::NewMnuClick);
     connect(addCommand(file, "SaveMnu", "Save"), &QAction::triggered, this, &TVelmorant::SaveMnuClick);
     connect(addCommand(file, "SaveAsMnu", "Save As"), &QAction::triggered, this, &TVelmorant::SaveAsMnuClick);
+    recentMnu_ = file->addMenu(tr("Recent"));
+    recentMnu_->setObjectName("RecentMnu");
     file->addSeparator();
     connect(addCommand(file, "ExitMnu", "Exit"), &QAction::triggered, this, &TVelmorant::ExitMnuClick);
 
@@ -214,6 +253,8 @@ void TVelmorant::createMenus() {
     addCommand(paste, "Before3", "Before");
     addCommand(paste, "AtEnd3", "At End");
     addCommand(paste, "Under3", "Under");
+    addCommand(edit, "MoveUpMnu", tr("Move Up"));
+    addCommand(edit, "MoveDownMnu", tr("Move Down"));
     edit->addSeparator();
     addCommand(edit, "EditNodeNameMnu", "Edit Node Name");
     connect(addCommand(edit, "RefreshMnu", "Refresh"), &QAction::triggered, this, &TVelmorant::RefreshMnuClick);
@@ -222,6 +263,12 @@ void TVelmorant::createMenus() {
     connect(undoMnu_, &QAction::triggered, this, &TVelmorant::UndoMnuClick);
     redoMnu_ = addCommand(edit, "RedoMnu", "Redo");
     connect(redoMnu_, &QAction::triggered, this, &TVelmorant::RedoMnuClick);
+    edit->addSeparator();
+    connect(addCommand(edit, "FindMnu", tr("Find")), &QAction::triggered, this, &TVelmorant::FindMnuClick);
+    connect(addCommand(edit, "FindNextMnu", tr("Find Next")), &QAction::triggered, this,
+            &TVelmorant::FindNextMnuClick);
+    connect(addCommand(edit, "FindPreviousMnu", tr("Find Previous")), &QAction::triggered, this,
+            &TVelmorant::FindPreviousMnuClick);
 
     QMenu* options = menuBar()->addMenu("Options");
     options->setObjectName("OptionsMnu");
@@ -268,6 +315,8 @@ void TVelmorant::createMenus() {
     addCommand(pasteTree, "Before2", "Before");
     addCommand(pasteTree, "AtEnd2", "At End");
     addCommand(pasteTree, "Under2", "Under");
+    addCommand(popupMenu1_, "MoveUpPOPMnu", tr("Move Up"));
+    addCommand(popupMenu1_, "MoveDownPOPMnu", tr("Move Down"));
     popupMenu1_->addSeparator();
     addCommand(popupMenu1_, "InsertFromFileMnu", "Insert From File");
     addCommand(popupMenu1_, "SaveToViewMnu", "Save To Show Source");
@@ -349,6 +398,8 @@ void TVelmorant::connectCommands() {
     onActions({"Before3", "Before2", "PasteBeforeMnu"}, [&tree] { tree.Before2Click(); });
     onActions({"AtEnd3", "AtEnd2", "PasteAtEndMnu"}, [&tree] { tree.AtEnd2Click(); });
     onActions({"Under3", "Under2", "PasteUnderMnu"}, [&tree] { tree.Under2Click(); });
+    onActions({"MoveUpMnu", "MoveUpPOPMnu"}, [&tree] { tree.MoveUpMnuClick(); });
+    onActions({"MoveDownMnu", "MoveDownPOPMnu"}, [&tree] { tree.MoveDownMnuClick(); });
 
     SourceCommands& source = *sourceCommands_;
     onActions({"InsertFromFile1", "InsertFromFileMnu"}, [&source] { source.LoadFromFileButtonClick(); });
@@ -434,7 +485,7 @@ void TVelmorant::RememberFileNameMnuClick() {
 
 void TVelmorant::ViewSourceMnuClick() {
     if (!StoreEditedText()) return;
-    source_->ShowText(document_.dom().serialize(document_.documentNode()));
+    source_->ShowText([this] { return document_.dom().serialize(document_.documentNode()); });
 }
 
 void TVelmorant::ResetPositionsMnuClick() {
@@ -481,10 +532,17 @@ void TVelmorant::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    if (textEditor_ && !positionsReset_)
+        textEditor_->FrameDocking()->storePlace(settings_, TextFramePlacePrefix);
     if (textEditor_) textEditor_->hide();
     if (xml_) xml_->hide();
     if (source_) source_->hide();
     emit Closed();
+}
+
+void TVelmorant::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!positionsReset_ && isVisible()) WindowPlacement(this, "Organiser_", settings_).store();
 }
 
 void TVelmorant::resizeEvent(QResizeEvent* event) {
@@ -522,6 +580,67 @@ void TVelmorant::BuildTree() {
 void TVelmorant::TreeExpandSpeedClick() { treeView_->expandEverything(); }
 
 void TVelmorant::TreeCollapseSpeedClick() { treeView_->collapseToTop(); }
+
+// ---- Keyboard focus among the panels ----
+
+void TVelmorant::cycleFocus(bool forward) {
+    TTextFrame* frame = textEditor_ ? textEditor_->TT() : nullptr;
+    const bool details = xml_ && useAsXMLEditorMnu_->isChecked();
+    const QWidget* focused = QApplication::focusWidget();
+    // 0 the tree (or anything else), 1 the text frame, 2 the details window.
+    int panel = 0;
+    if (focused && details && focused->window() == xml_)
+        panel = 2;
+    else if (focused && frame && (focused == frame || frame->isAncestorOf(focused)))
+        panel = 1;
+    const int count = 3;
+    do {
+        panel = (panel + (forward ? 1 : count - 1)) % count;
+    } while ((panel == 1 && !frame) || (panel == 2 && !details));
+    QWidget* target = treeView_;
+    if (panel == 1) {
+        textEditor_->showFrame();
+        target = frame->TextMemo();
+    } else if (panel == 2) {
+        xml_->show();
+        target = xml_->AttribStringGrid();
+    }
+    target->window()->raise();
+    target->window()->activateWindow();
+    target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+// ---- Find ----
+
+void TVelmorant::FindMnuClick() {
+    // From the Text Editor too: the bar is in this window.
+    activateWindow();
+    findBar_->open();
+}
+
+void TVelmorant::FindNextMnuClick() { findBar_->findNext(); }
+
+void TVelmorant::FindPreviousMnuClick() { findBar_->findPrevious(); }
+
+void TVelmorant::showMatchInText(const corvantis::SearchMatch& match) {
+    // The frame shows an element's first text.
+    if (!textEditor_ || match.part != corvantis::SearchMatch::ValuePart) return;
+    const DOMNode* folder = match.folder();
+    if (folder != currentNode_ || folder->textChild(0) != match.node || TextChanged()) return;
+    const StringObject& text = match.node->nodeValue();
+    // Counted in the frame's characters: the model's CR LF is one line break there.
+    const auto characters = [this, &text](std::size_t from, std::size_t length) {
+        return static_cast<int>(
+            document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
+    };
+    const int start = characters(0, match.offset);
+    QPlainTextEdit* memo = textEditor_->TT()->TextMemo();
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+    memo->ensureCursorVisible();
+}
 
 void TVelmorant::RefreshMnuClick() {
     // Typed text is kept, never dropped by a redraw.
@@ -622,7 +741,10 @@ void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
     }
     try {
         // The top row shows the file's path: the document node is named after it.
-        if (openFile(file, bytes, file)) return;
+        if (openFile(file, bytes, file)) {
+            rememberRecent(file);
+            return;
+        }
     } catch (const std::exception& failure) {
         dialogs_.showFileError(this, FileError::ofReading(file, failure));
     }
@@ -636,6 +758,23 @@ void TVelmorant::OpenMnuClick() {
         dialogs_.openFileName(this, {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
                                      document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
+    openChosenFile(chosen);
+}
+
+void TVelmorant::OpenRecentFile(const QString& file) {
+    if (!QFileInfo::exists(file)) {
+        recentFiles_->remove(file);
+        fillRecentMenu();
+        dialogs_.inform(
+            this, QString("%1 is no longer there. It has been removed from the recent files.").arg(file),
+            "File Error");
+        return;
+    }
+    if (!maybeSave()) return;
+    openChosenFile(file);
+}
+
+void TVelmorant::openChosenFile(const QString& chosen) {
     QByteArray bytes;
     FileError error;
     // The document keeps its file name until another file is really read, so
@@ -653,6 +792,7 @@ void TVelmorant::OpenMnuClick() {
     }
     bytes = QByteArray();
     settings_.writeText("MyFileName", chosen);
+    rememberRecent(chosen);
     showFileName(chosen);
     // The top row shows the file; the document node keeps its own name.
     model_->setTopCaption(chosen);
@@ -750,6 +890,7 @@ bool TVelmorant::SaveAsMnuClick() {
     // The document belongs to the file written, even when that write is not
     // confirmed: a later Save goes there, without another backup.
     settings_.writeText("MyFileName", result.name);
+    rememberRecent(result.name);
     document_.setDocumentName(result.name);
     if (result.status == SaveAsResult::Status::Saved)
         document_.saved(result.name);
@@ -759,4 +900,28 @@ bool TVelmorant::SaveAsMnuClick() {
     model_->setTopCaption(QString());
     treeView_->setCurrentIndex(model_->index(0, 0));
     return result.status == SaveAsResult::Status::Saved;
+}
+
+void TVelmorant::rememberRecent(const QString& file) {
+    recentFiles_->add(file);
+    fillRecentMenu();
+}
+
+void TVelmorant::fillRecentMenu() {
+    // The list may change while one of its items is being chosen.
+    for (QAction* old : recentMnu_->actions()) {
+        recentMnu_->removeAction(old);
+        old->setObjectName(QString());
+        old->deleteLater();
+    }
+    const QStringList files = recentFiles_->files();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString file = files[i];
+        // An "&" in the path is shown as it is, not taken for a shortcut key.
+        const QString shown = QString(file).replace("&", "&&");
+        QAction* action = addCommand(recentMnu_, QString("RecentFile%1").arg(i + 1),
+                                     QString("&%1 %2").arg(QString::number(i + 1), shown));
+        connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
+    }
+    recentMnu_->menuAction()->setEnabled(!files.isEmpty());
 }

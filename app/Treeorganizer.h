@@ -4,13 +4,13 @@
 // unsaved-changes prompt. The document itself belongs to the entry point.
 #pragma once
 
+#include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <utility>
 
-#include <QMainWindow>
-#include <QPointer>
-
 #include "core/Dom.h"
+#include "core/Search.h"
 #include "tree/TreeCommands.h"
 
 class Autosave;
@@ -19,6 +19,8 @@ class DocumentTreeModel;
 class FileGuard;
 class RecoveryStore;
 class DocumentTreeView;
+class FindBar;
+class RecentFiles;
 class QAction;
 class QMenu;
 class QStatusBar;
@@ -70,6 +72,7 @@ public:
 
     // Controls, for the commands of other windows and for tests.
     DocumentTreeView* TreeView() const { return treeView_; }
+    FindBar* FindPanel() const { return findBar_; }
     QStatusBar* StatusBar1() const { return statusBar1_; }
     TXML* XML() const { return xml_; }
     TXMLSource* XMLSource() const { return source_; }
@@ -80,6 +83,7 @@ public:
     QMenu* PopupMenu1() const { return popupMenu1_; }
     QMenu* InsertPopMenu() const { return insertPopMenu_; }
     QMenu* PastePopup() const { return pastePopup_; }
+    QMenu* RecentMenu() const { return recentMnu_; }
     // The node marked for copy or cut ("the icons for copy and cut").
     corvantis::DOMNode* MarkedNode() const { return treeCommands_->markedNode(); }
     TreeCommands::Mark MarkMode() const { return treeCommands_->markMode(); }
@@ -90,6 +94,9 @@ public slots:
     // File
     void NewMnuClick();
     void OpenMnuClick();
+    // File > Recent: opens a document worked on lately; one that has gone
+    // is taken off the list, with a message.
+    void OpenRecentFile(const QString& file);
     // True when the document was written (for the close prompt).
     bool SaveMnuClick();
     bool SaveAsMnuClick();
@@ -98,6 +105,9 @@ public slots:
     void UndoMnuClick();
     void RedoMnuClick();
     void RefreshMnuClick();
+    void FindMnuClick();
+    void FindNextMnuClick();
+    void FindPreviousMnuClick();
     // Options
     void UseAsXMLEditorMnuClick();
     void ViewSourceMnuClick();
@@ -128,6 +138,11 @@ public slots:
     // The first activation loads the remembered file (once per run).
     void FormActivate();
 
+    // F6 / Shift+F6: the keyboard goes to the next / previous of the tree,
+    // the text frame and (while shown by its option) the details window.
+    void FocusNextPanel() { cycleFocus(true); }
+    void FocusPreviousPanel() { cycleFocus(false); }
+
 signals:
     // The window closed for good; the program ends.
     void Closed();
@@ -137,6 +152,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createControls();
@@ -168,6 +184,13 @@ private:
     // the user cancelled because another program holds it).
     bool openFile(const QString& file, const QByteArray& bytes, const QString& documentName);
     void showFileName(const QString& name);
+    // Reads the chosen file as the document (File > Open, File > Recent).
+    void openChosenFile(const QString& chosen);
+    void rememberRecent(const QString& file);
+    void fillRecentMenu();
+    void cycleFocus(bool forward);
+    // A match in the text shown in the text frame is selected there.
+    void showMatchInText(const corvantis::SearchMatch& match);
 
     SettingsStore& settings_;
     UserDialogs& dialogs_;
@@ -187,6 +210,7 @@ private:
     std::unique_ptr<TreeImages> images_;
     DocumentTreeModel* model_ = nullptr;
     DocumentTreeView* treeView_ = nullptr;
+    FindBar* findBar_ = nullptr;
     TreeCommands* treeCommands_ = nullptr;
     FileGuard* guard_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;
@@ -194,6 +218,8 @@ private:
     QMenu* popupMenu1_ = nullptr;
     QMenu* insertPopMenu_ = nullptr;
     QMenu* pastePopup_ = nullptr;
+    QMenu* recentMnu_ = nullptr;
+    std::unique_ptr<RecentFiles> recentFiles_;
     QAction* useAsXMLEditorMnu_ = nullptr;
     QAction* viewSourceMnu_ = nullptr;
     QAction* rememberFileNameMnu_ = nullptr;

@@ -1,5 +1,6 @@
 // Corvantis: a personal organiser that keeps notes as one XML document shown
 // as a tree of folders.
+#include <QCoreApplication>
 #include <exception>
 
 #include "app/Application.h"
@@ -9,6 +10,13 @@
 #include "widgets/UserDialogs.h"
 
 int main(int argc, char** argv) {
+    if (asksForHelpOrVersion(argc, argv)) {
+        // Answered on the terminal before anything needs a display.
+        CorvantisApplication::nameApplication();
+        QCoreApplication terminal(argc, argv);
+        startupFileArgument(QCoreApplication::arguments());
+        return 0;
+    }
     QtUserDialogs dialogs;
     CorvantisApplication application(argc, argv, dialogs);
     // The program ends with its main window, not with the last tool window.

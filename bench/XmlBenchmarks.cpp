@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -16,6 +17,8 @@
 
 #include "bench/DocumentGenerator.h"
 #include "bench/Libraries.h"
+#include "core/Dom.h"
+#include "core/Search.h"
 
 namespace {
 
@@ -90,6 +93,39 @@ void writeBenchmark(benchmark::State& state, Library& library, Sample& sample) {
     setThroughput(state, xml);
 }
 
+// A search that walks the whole document, every name, text, attribute and
+// comment, beside the core's read of the same bytes in the same iteration:
+// the benchmark's time is the search's; read_ms, search_ms and their ratio
+// are counted alongside.
+void searchBenchmark(benchmark::State& state, Sample& sample, std::string query, corvantis::SearchOptions options) {
+    using Clock = std::chrono::steady_clock;
+    const std::string& xml = sample.text();
+    double read = 0;
+    double search = 0;
+    std::size_t matches = 0;
+    for (auto _ : state) {
+        auto dom = std::make_unique<corvantis::DOM>("bench");
+        const Clock::time_point start = Clock::now();
+        dom->parse(xml.data(), xml.size());
+        const Clock::time_point parsed = Clock::now();
+        corvantis::SearchWalk walk(*dom, corvantis::TextMatcher(query, corvantis::Encoding::Latin1, options));
+        std::vector<corvantis::SearchMatch> found;
+        walk.run(SIZE_MAX, found);
+        const Clock::time_point searched = Clock::now();
+        const double searchSeconds = std::chrono::duration<double>(searched - parsed).count();
+        read += std::chrono::duration<double>(parsed - start).count();
+        search += searchSeconds;
+        matches = found.size();
+        state.SetIterationTime(searchSeconds);
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["read_ms"] = read / iterations * 1000;
+    state.counters["search_ms"] = search / iterations * 1000;
+    state.counters["search_per_read"] = read > 0 ? search / read : 0;
+    state.counters["matches"] = static_cast<double>(matches);
+    setThroughput(state, xml);
+}
+
 // libxml2 appends each attribute by walking the element's list, so one
 // element with 100,000 attributes takes it minutes; that pair is left out.
 bool measured(const Sample& sample, const Library& library) {
@@ -129,6 +165,18 @@ int main(int argc, char** argv) {
             }
         }
     }
+    // Searched case-insensitively for a frequent word and for one that is
+    // nowhere, and as a whole word.
+    const struct {
+        const char* name;
+        const char* query;
+        corvantis::SearchOptions options;
+    } searches[] = {{"meeting", "MEETING", {}}, {"absent", "zebra", {}}, {"word", "plan", {false, true}}};
+    for (const auto& search : searches)
+        benchmark::RegisterBenchmark((std::string("search/notes/") + search.name).c_str(), searchBenchmark,
+                                     std::ref(*samples.front()), std::string(search.query), search.options)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -110,6 +110,34 @@ void NodeList::insertAt(int index, DOMNode* node) {
     block_->textCount += isText(node);
 }
 
+void NodeList::insertAt(int index, const std::vector<DOMNode*>& nodes) {
+    if (nodes.empty()) return;
+    const auto n = static_cast<std::size_t>(count());
+    const auto at = static_cast<std::size_t>(std::clamp(index, 0, count()));
+    if (!block_ || n + nodes.size() > block_->capacity) grow(grownCapacity(n, n + nodes.size()));
+    DOMNode** items = block_->items();
+    std::memmove(items + at + nodes.size(), items + at, (n - at) * sizeof(DOMNode*));
+    std::uint32_t texts = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        items[at + i] = nodes[i];
+        texts += isText(nodes[i]);
+    }
+    block_->count = static_cast<std::uint32_t>(n + nodes.size());
+    block_->textCount += texts;
+}
+
+void NodeList::erase(int first, int end) {
+    first = std::clamp(first, 0, count());
+    end = std::clamp(end, first, count());
+    if (first == end) return;
+    DOMNode** items = block_->items();
+    std::uint32_t texts = 0;
+    for (int i = first; i < end; ++i) texts += isText(items[i]);
+    std::memmove(items + first, items + end, static_cast<std::size_t>(count() - end) * sizeof(DOMNode*));
+    block_->count -= static_cast<std::uint32_t>(end - first);
+    block_->textCount -= texts;
+}
+
 DOMNode* NodeList::takeAt(int index) {
     const int n = count();
     if (index < 0 || index >= n) return nullptr;

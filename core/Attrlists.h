@@ -42,11 +42,15 @@ public:
     void prepend(DOMNode* node) { insertAt(0, node); }
     // Negative counts as 0; at or past the end appends.
     void insertAt(int index, DOMNode* node);
+    // Puts `nodes` in their order at `index` (past the end: after the last).
+    void insertAt(int index, const std::vector<DOMNode*>& nodes);
     // Appends `count` nodes at once, with room for exactly as many more as
     // that needs: the reader knows a container's children when it closes.
     void appendAll(DOMNode* const* nodes, std::size_t count);
     // Takes the entry at `index` out without destroying the node.
     DOMNode* takeAt(int index);
+    // Takes the entries from `first` up to `end` out without destroying them.
+    void erase(int first, int end);
     // Takes every entry out without destroying the nodes.
     NodeVector takeAll();
     void reserve(std::size_t n);

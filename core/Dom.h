@@ -38,6 +38,7 @@ enum InsertPosition : int {
     AtEnd = 0,   // last child of the target's parent
     Before = 1,  // immediately before the target
     Under = 2,   // last child of the target
+    After = 3,   // immediately after the target
 };
 
 class DOM;
@@ -257,9 +258,11 @@ public:
     // Puts a node without a parent at `place`; a position past the last
     // child appends.
     void attach(DOMNode* node, NodePlace place);
-    // Moves the children of `from` from position `first` on, in their
-    // order, to the end of `to`'s children (either may be in no tree).
-    void moveChildren(DOMNode* from, int first, DOMNode* to);
+    // Moves `count` children of `from` from position `first` on, in their
+    // order, to position `at` among `to`'s children (past the end: after
+    // the last); either may be in no tree. A count past the end takes the
+    // rest.
+    void moveChildren(DOMNode* from, int first, int count, DOMNode* to, int at);
     // True when `node` is in this document's tree.
     bool contains(const DOMNode* node) const noexcept;
     // Reads XML bytes, as parse does, into a new element of this document

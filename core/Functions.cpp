@@ -7,12 +7,12 @@ bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 bool IsNameStartChar(char c) noexcept { return IsLetter(c) || c == ':' || c == '_'; }
 bool IsNameChar(char c) noexcept { return IsNameStartChar(c) || IsDigit(c) || c == '.' || c == '-'; }
 
-bool IsValidName(const StringObject& text) noexcept {
+bool IsValidName(const StringObject& text, Encoding encoding) noexcept {
     const char* p = text.data();
-    const std::size_t n = text.length();
-    if (n == 0 || !IsNameStartChar(p[0])) return false;
-    for (std::size_t i = 1; i < n; ++i)
-        if (!IsNameChar(p[i])) return false;
+    const char* const end = p + text.length();
+    if (p == end || !isNameStartCharacter(encoding, decodeNext(encoding, p, end))) return false;
+    while (p != end)
+        if (!isNameCharacter(encoding, decodeNext(encoding, p, end))) return false;
     return true;
 }
 

@@ -1,8 +1,10 @@
 // Name and character checks used by the editors before they change the
-// document, and the path utility that finds the program's folder. Only ASCII
-// letters count as letters: bytes 0x80-0xFF are never name characters.
+// document, and the path utility that finds the program's folder. The byte
+// classes are ASCII's; a name may hold the letters of the document's
+// encoding besides (Characters.h).
 #pragma once
 
+#include "Characters.h"
 #include "StringObject.h"
 
 namespace corvantis {
@@ -12,8 +14,9 @@ bool IsDigit(char c) noexcept;
 bool IsNameStartChar(char c) noexcept;
 bool IsNameChar(char c) noexcept;
 
-// A name-start character followed by name characters; ':' is allowed anywhere.
-bool IsValidName(const StringObject& text) noexcept;
+// A name-start character followed by name characters of the encoding;
+// ':' is allowed anywhere.
+bool IsValidName(const StringObject& text, Encoding encoding) noexcept;
 // Not empty and free of "?>".
 bool IsValidPIValue(const StringObject& text) noexcept;
 // The path up to and including its last '/', '\\', ':', '[' or ']'; empty

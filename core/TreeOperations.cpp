@@ -54,6 +54,8 @@ bool place(DOMNode* node, DOMNode* target, InsertPosition position) {
     DOMNode* parent = target->parentNode();
     if (position == Before)
         parent->insertChildAt(indexInParent(target), node);
+    else if (position == After)
+        parent->insertChildAt(indexInParent(target) + 1, node);
     else
         parent->appendChild(node);
     return true;
@@ -172,6 +174,7 @@ NodePlace DOM::placeFor(const DOMNode* target, InsertPosition position) const {
     }
     if (isTopLevel(target)) return {};
     if (position == Before) return {parent, indexInParent(target)};
+    if (position == After) return {parent, indexInParent(target) + 1};
     return {parent, parent->childCount()};
 }
 
@@ -192,18 +195,16 @@ NodePlace DOM::detach(DOMNode* node) {
     return place;
 }
 
-void DOM::moveChildren(DOMNode* from, int first, DOMNode* to) {
+void DOM::moveChildren(DOMNode* from, int first, int count, DOMNode* to, int at) {
     if (!from || !to || !from->isContainer() || !to->isContainer() || from == to) return;
     NodeList& source = *from->childNodes();
-    const int count = source.count();
-    if (first < 0 || first >= count) return;
-    // Taken off the end in one go, so a long run of children costs no more
-    // than its length.
-    std::vector<DOMNode*> moved;
-    moved.reserve(static_cast<std::size_t>(count - first));
-    for (int i = count; i-- > first;) moved.push_back(source.takeAt(i));
-    to->childNodes()->reserve(static_cast<std::size_t>(to->childCount()) + moved.size());
-    for (auto it = moved.rbegin(); it != moved.rend(); ++it) to->appendChild(*it);
+    const int total = source.count();
+    if (first < 0 || first >= total || count <= 0) return;
+    const int end = count > total - first ? total : first + count;
+    std::vector<DOMNode*> moved(source.begin() + first, source.begin() + end);
+    source.erase(first, end);
+    to->childNodes()->insertAt(at < 0 ? 0 : at, moved);
+    for (DOMNode* node : moved) node->setParentNode(to);
     numberingChanged();
 }
 

@@ -59,16 +59,38 @@ void MoveSubtree::undo() {
     document_.attach(node_, from_);
 }
 
-InsertFragment::InsertFragment(Document& document, DOMNode* target, std::unique_ptr<DOMNode> fragment,
+InsertFragment::InsertFragment(Document& document, NodePlace place, std::unique_ptr<DOMNode> fragment,
                                const QString& text)
-    : DocumentCommand(document, text, target), target_(target), fragment_(std::move(fragment)) {}
+    : DocumentCommand(document, text, place.parent),
+      place_(place),
+      fragment_(std::move(fragment)),
+      count_(fragment_->childCount()) {}
 
 void InsertFragment::redo() {
-    first_ = target_->childCount();
-    document_.moveChildren(fragment_.get(), 0, target_);
+    document_.moveChildren(fragment_.get(), 0, count_, place_.parent, place_.index);
 }
 
-void InsertFragment::undo() { document_.moveChildren(target_, first_, fragment_.get()); }
+void InsertFragment::undo() {
+    document_.moveChildren(place_.parent, place_.index, count_, fragment_.get(), 0);
+}
+
+SwapElements::SwapElements(Document& document, DOMNode* moved, DOMNode* other, const QString& text)
+    : DocumentCommand(document, text, moved), moved_(moved), other_(other) {}
+
+void SwapElements::swap() {
+    // The later one goes first, so the earlier one's position still holds.
+    const NodePlace movedAt = document_.dom().placeOf(moved_);
+    const NodePlace otherAt = document_.dom().placeOf(other_);
+    const bool movedFirst = movedAt.index < otherAt.index;
+    DOMNode* first = movedFirst ? moved_ : other_;
+    DOMNode* second = movedFirst ? other_ : moved_;
+    const NodePlace firstAt = movedFirst ? movedAt : otherAt;
+    const NodePlace secondAt = movedFirst ? otherAt : movedAt;
+    document_.detach(second);
+    document_.detach(first);
+    document_.attach(second, firstAt);
+    document_.attach(first, secondAt);
+}
 
 RenameElement::RenameElement(Document& document, DOMNode* element, const StringObject& name, const QString& text)
     : DocumentCommand(document, text, element), element_(element), oldName_(element->nodeName()), newName_(name) {}

@@ -87,21 +87,40 @@ private:
     corvantis::NodePlace from_;
 };
 
-// Reads in what a file held under a target, after its children.
+// Puts what a file or the clipboard held at a place: the nodes read, in
+// their order.
 class InsertFragment : public DocumentCommand {
 public:
     // `fragment` holds the nodes read, as its children.
-    InsertFragment(Document& document, corvantis::DOMNode* target, std::unique_ptr<corvantis::DOMNode> fragment,
-                   const QString& text);
+    InsertFragment(Document& document, corvantis::NodePlace place,
+                   std::unique_ptr<corvantis::DOMNode> fragment, const QString& text);
 
     void redo() override;
     void undo() override;
 
 private:
-    corvantis::DOMNode* target_;
+    corvantis::NodePlace place_;
     // Holds the nodes while they are out of the tree.
     std::unique_ptr<corvantis::DOMNode> fragment_;
-    int first_ = 0;
+    int count_;
+};
+
+// Two element siblings swap places: each takes the other's position among
+// the children, and what stands between them stays where it is.
+class SwapElements : public DocumentCommand {
+public:
+    // `moved` is the one the user moves; the selection stays with it.
+    SwapElements(Document& document, corvantis::DOMNode* moved, corvantis::DOMNode* other,
+                 const QString& text);
+
+    void redo() override { swap(); }
+    void undo() override { swap(); }
+
+private:
+    void swap();
+
+    corvantis::DOMNode* moved_;
+    corvantis::DOMNode* other_;
 };
 
 // A new name for an element.

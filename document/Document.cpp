@@ -1,6 +1,7 @@
 #include "document/Document.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "document/Commands.h"
 #include "document/TextConversion.h"
@@ -221,13 +222,14 @@ void Document::attach(DOMNode* node, NodePlace place) {
     emit detailsChanged(place.parent);
 }
 
-void Document::moveChildren(DOMNode* from, int first, DOMNode* to) {
-    const int count = from->childCount();
-    if (first < 0 || first >= count) return;
-    if (dom_->contains(from)) emit childrenAboutToLeave(from, first, count - 1);
-    const int start = to->childCount();
-    dom_->moveChildren(from, first, to);
-    if (dom_->contains(to)) emit childrenArrived(to, start, to->childCount() - 1);
+void Document::moveChildren(DOMNode* from, int first, int count, DOMNode* to, int at) {
+    const int total = from->childCount();
+    if (first < 0 || first >= total || count <= 0) return;
+    count = std::min(count, total - first);
+    at = std::clamp(at, 0, to->childCount());
+    if (dom_->contains(from)) emit childrenAboutToLeave(from, first, first + count - 1);
+    dom_->moveChildren(from, first, count, to, at);
+    if (dom_->contains(to)) emit childrenArrived(to, at, at + count - 1);
     emit detailsChanged(dom_->contains(to) ? to : from);
 }
 

@@ -117,9 +117,9 @@ public:
     // What the commands change the tree with; each tells the views.
     corvantis::NodePlace detach(corvantis::DOMNode* node);
     void attach(corvantis::DOMNode* node, corvantis::NodePlace place);
-    // Moves the children of `from` from position `first` on to the end of
-    // `to`'s children; one of the two is in no tree.
-    void moveChildren(corvantis::DOMNode* from, int first, corvantis::DOMNode* to);
+    // Moves `count` children of `from` from position `first` on to position
+    // `at` among `to`'s children; one of the two is in no tree.
+    void moveChildren(corvantis::DOMNode* from, int first, int count, corvantis::DOMNode* to, int at);
     void setName(corvantis::DOMNode* node, const corvantis::StringObject& name);
     void setValue(corvantis::DOMNode* node, const corvantis::StringObject& value);
     void setAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name,

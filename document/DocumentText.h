@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/Characters.h"
 #include "core/StringObject.h"
 
 namespace corvantis {
@@ -18,7 +19,7 @@ class DOMNode;
 
 class DocumentText {
 public:
-    enum class Encoding { Latin1, Utf8 };
+    using Encoding = corvantis::Encoding;
 
     explicit DocumentText(Encoding encoding = Encoding::Latin1) : encoding_(encoding) {}
     // The encoding of a file read as `length` bytes.

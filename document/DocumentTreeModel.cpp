@@ -79,7 +79,7 @@ Qt::ItemFlags DocumentTreeModel::flags(const QModelIndex& index) const {
     // not touched: the top row is the document node, whose caption is not a
     // name of the document, and every other row an element.
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.row() > 0) flags |= Qt::ItemIsEditable;
+    if (index.row() > 0) flags |= Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
     return flags;
 }
 

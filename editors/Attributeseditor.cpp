@@ -52,7 +52,8 @@ void TAttribForm::RefreshMnuClick() {
 void TAttribForm::UpdateBitBtnClick() {
     corvantis::StringObject name;
     // A character the document cannot store is no name character either.
-    if (!documentText().toBytes(AttribNameEdit()->text(), name) || !corvantis::IsValidName(name)) {
+    if (!documentText().toBytes(AttribNameEdit()->text(), name) ||
+        !corvantis::IsValidName(name, documentText().encoding())) {
         refuse("Not a Valid XML Name:", "Name Error");
         return;
     }

@@ -168,3 +168,8 @@ void DetailEditorBase::resizeEvent(QResizeEvent* event) {
 }
 
 void DetailEditorBase::fitGrid() { fitGridColumn(grid_, grid_->columnCount() - 1, grid_->width()); }
+
+void DetailEditorBase::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    placement_.moved();
+}

@@ -55,7 +55,8 @@ void TPIEditorForm::RefreshMnuClick() {
 void TPIEditorForm::UpdateBitBtnClick() {
     corvantis::StringObject target;
     // A character the document cannot store is no name character either.
-    if (!documentText().toBytes(TargetNameEdit()->text(), target) || !corvantis::IsValidName(target)) {
+    if (!documentText().toBytes(TargetNameEdit()->text(), target) ||
+        !corvantis::IsValidName(target, documentText().encoding())) {
         refuse("Not a Valid Processing Instruction Target:", "Target Error");
         return;
     }

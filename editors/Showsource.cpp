@@ -2,14 +2,13 @@
 
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "document/Document.h"
 #include "editors/SaveAs.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
 
 TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent)
@@ -28,9 +27,8 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new QPlainTextEdit;
+    viewSource_ = new LargeTextEdit(document_.text());
     viewSource_->setObjectName("ViewSource");
-    viewSource_->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     // The note can be dragged smaller to give the text more room.
     auto* splitter = new QSplitter(Qt::Vertical);
@@ -54,28 +52,20 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     placement_.load();
 }
 
-void TXMLSource::ShowText(const corvantis::StringObject& xml) {
-    viewSource_->setPlainText(document_.text().toMultiLineText(xml));
+void TXMLSource::ShowText(const std::function<corvantis::StringObject()>& make) {
+    viewSource_->clear();
+    // The field shares the bytes made, without a copy.
+    viewSource_->setBytes(make());
     show();
     raise();
 }
 
-QString TXMLSource::fieldText() const {
-    // The raw text, because the plain text turns no-break spaces into
-    // blanks; it separates lines by paragraph separators.
-    QString text = viewSource_->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, '\n');
-    return text;
-}
-
-bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const {
-    return document_.text().toMultiLineBytes(fieldText(), bytes);
-}
+bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
 
 void TXMLSource::SaveAs1Click() {
     corvantis::StringObject bytes;
     if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, document_.text().unstorableMessage(fieldText()), "Text Error");
+        dialogs_.inform(this, document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
     std::string converted;
@@ -87,4 +77,9 @@ void TXMLSource::Close1Click() { hide(); }
 void TXMLSource::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placement_.resized();
+}
+
+void TXMLSource::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placement_.moved();
 }

@@ -1,18 +1,19 @@
 // TXMLSource: the source viewer. A non-modal window that shows XML text in an
-// editable field and saves that text, exactly as the field holds it, under a
-// name of the user's choice. Edits made here never flow back into the
-// document; the window says so.
+// editable field made for large text, and saves that text, exactly as the
+// field holds it, under a name of the user's choice. Edits made here never
+// flow back into the document; the window says so.
 //
 // The main window creates it once and destroys it with itself.
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 
 #include "core/StringObject.h"
 #include "widgets/WindowPlacement.h"
 
 class Document;
-class QPlainTextEdit;
+class LargeTextEdit;
 class SettingsStore;
 class UserDialogs;
 
@@ -24,11 +25,12 @@ public:
     // document's folder.
     TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent = nullptr);
 
-    // Replaces the field's whole text by `xml` and shows the window, or just
-    // refills it when it is already shown.
-    void ShowText(const corvantis::StringObject& xml);
+    // Replaces the field's whole text by the XML `make` returns and shows the
+    // window, or just refills it when it is already shown. The old text goes
+    // first, so two large texts are never held at once.
+    void ShowText(const std::function<corvantis::StringObject()>& make);
 
-    QPlainTextEdit* ViewSource() const { return viewSource_; }
+    LargeTextEdit* ViewSource() const { return viewSource_; }
     // The field's text as the document holds text: its encoding, CR LF
     // between lines (Save As writes it as the document's file stores text).
     // False when the field holds a character that encoding cannot store.
@@ -44,12 +46,11 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
-    QString fieldText() const;
-
     UserDialogs& dialogs_;
     const Document& document_;
     WindowPlacement placement_;
-    QPlainTextEdit* viewSource_ = nullptr;
+    LargeTextEdit* viewSource_ = nullptr;
 };

@@ -17,10 +17,14 @@ TTT::TTT(SettingsStore& settings, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(frame_);
     frameDocking_ = new DockablePanel(frame_.data(), {frame_->Label2()}, "Text");
-    move(326, 5);
+    // Right of the main window with room for the desktop's frames.
+    move(370, 2);
     resize(258, 169);
     placement_.load();
     connect(frame_, &TTextFrame::TextEdited, this, &TTT::TTTextMemoKeyPress);
+    // Without its frame the window would stand empty.
+    connect(frameDocking_, &DockablePanel::placeChanged, this,
+            [this](DockablePanel::Place place) { setVisible(place == DockablePanel::Place::Home); });
 }
 
 TTextFrame* TTT::TT() const { return frame_; }
@@ -32,4 +36,9 @@ void TTT::TTTextMemoKeyPress() { emit TextTyped(); }
 void TTT::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placement_.resized();
+}
+
+void TTT::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    placement_.moved();
 }

@@ -76,6 +76,14 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     panelLayout->addWidget(panels);
     xmlPanel_->installEventFilter(this);
     setCentralWidget(xmlPanel_);
+    // Tab goes from each Edit button to its grid and on to the next button,
+    // not from cell to cell.
+    for (DetailStringGrid* grid : {attribGrid_, commentGrid_, piGrid_}) grid->setTabKeyNavigation(false);
+    QWidget::setTabOrder(attribButton_, attribGrid_);
+    QWidget::setTabOrder(attribGrid_, commentButton_);
+    QWidget::setTabOrder(commentButton_, commentGrid_);
+    QWidget::setTabOrder(commentGrid_, piButton_);
+    QWidget::setTabOrder(piButton_, piGrid_);
     statusBar()->setSizeGripEnabled(false);
 
     QMenu* edit = menuBar()->addMenu("Edit");
@@ -102,7 +110,8 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
             });
     connect(&context_.document, &Document::aboutToReplace, this, &TXML::ClearDetails);
 
-    move(326, 173);
+    // Below the Text Editor, leaving its path panel in view.
+    move(370, 240);
     resize(259, 268);
     placement_.resetCount();
     placement_.load();
@@ -197,4 +206,9 @@ void TXML::fitGridsToPanel() {
     fitGridColumn(attribGrid_, 1, xmlPanel_->width());
     fitGridColumn(piGrid_, 1, xmlPanel_->width());
     fitGridColumn(commentGrid_, 0, commentGrid_->width());
+}
+
+void TXML::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placement_.moved();
 }

@@ -3,13 +3,18 @@
 // Renders the program's windows to PNG files for the README, without a
 // display (run it with QT_QPA_PLATFORM=offscreen): the main window with the
 // example document, the text editor, the node details window, each modal
-// editor, the source viewer, the Edit menu and the main window with the text
-// frame docked. PROGRAM_FOLDER holds Example.xml. The settings live in a
+// editor, the source viewer, the Edit menu, File > Recent, the find bar and
+// the main window with the text frame docked. PROGRAM_FOLDER holds
+// Example.xml. The settings live in a
 // scratch folder, so the user's own are never touched.
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,6 +26,7 @@
 #include "editors/Texteditor.h"
 #include "editors/Xmlform.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/FindBar.h"
 #include "widgets/Docking.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/UserDialogs.h"
@@ -74,6 +80,24 @@ public:
         }
     }
 
+    // Renders a menu together with the submenu it has open, as they stand
+    // on the screen.
+    void saveMenus(QMenu* menu, QMenu* submenu, const QString& name) {
+        const QRect both = menu->geometry().united(submenu->geometry());
+        QPixmap picture(both.size());
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.drawPixmap(menu->geometry().topLeft() - both.topLeft(), menu->grab());
+        painter.drawPixmap(submenu->geometry().topLeft() - both.topLeft(), submenu->grab());
+        painter.end();
+        if (!picture.save(folder_ + "/" + name + ".png")) {
+            std::fprintf(stderr, "could not render %s\n", qPrintable(name));
+            failed_ = true;
+            return;
+        }
+        std::printf("%s/%s.png\n", qPrintable(folder_), qPrintable(name));
+    }
+
     bool failed() const { return failed_; }
 
 private:
@@ -123,6 +147,10 @@ int main(int argc, char** argv) {
     QTemporaryDir store;
     SettingsStore settings(store.filePath("MyBusiness.ini"));
     settings.writeBool("UseAsXML", true);
+    // Documents of an earlier session, for File > Recent; the example joins them.
+    const char* const earlier[] = {"/home/you/Documents/Diary.XML", "/home/you/Documents/Recipes.XML",
+                                   "/home/you/Work/Projects.XML"};
+    for (int i = 0; i < 3; ++i) settings.writeText(QString("RecentFile%1").arg(i + 1), QString(earlier[i]));
     // The first start opens the example document beside the program.
     TerminalDialogs dialogs;
     Document document;
@@ -159,6 +187,31 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     screenshots.save(edit, "edit-menu");
     edit->hide();
+
+    QMenu* file = window.menuBar()->findChild<QMenu*>("FileMnu");
+    file->popup(window.mapToGlobal(QPoint(4, 20)));
+    QApplication::processEvents();
+    QMenu* recent = window.RecentMenu();
+    const QRect item = file->actionGeometry(recent->menuAction());
+    recent->popup(file->mapToGlobal(QPoint(file->width() - 4, item.top())));
+    QApplication::processEvents();
+    screenshots.saveMenus(file, recent, "recent-files");
+    recent->hide();
+    file->hide();
+
+    // A word typed into the find bar: its first match is selected.
+    window.Action("FindMnu")->trigger();
+    for (const QChar letter : QString("plan")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(letter));
+        QCoreApplication::sendEvent(window.FindPanel()->FindEdit(), &press);
+    }
+    QElapsedTimer searching;
+    searching.start();
+    while (!window.FindPanel()->search().isFinished() && searching.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+    screenshots.save(&window, "find-bar");
+    window.FindPanel()->closeBar();
 
     // The text frame dragged into the main window.
     textEditor.FrameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);

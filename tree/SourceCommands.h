@@ -1,10 +1,13 @@
-// The two commands that exchange a subtree with XML text: Insert From File
-// reads an XML file in under the selected element, as one undoable step,
-// and Save To Show Source shows the selected subtree's XML in the source
-// viewer.
+// The commands that exchange a subtree with XML text: Insert From File
+// reads an XML file in under the selected element, as one undoable step;
+// Paste with no folder marked reads the clipboard's XML the same way; Save
+// To Show Source shows the selected subtree's XML in the source viewer.
 #pragma once
 
 #include <QObject>
+
+#include "core/Dom.h"
+#include "document/InsertedXml.h"
 
 class Document;
 class TreeSelection;
@@ -25,8 +28,18 @@ public slots:
     void LoadFromFileButtonClick();
     // Shows the selected element and its subtree as XML in the viewer.
     void SaveToViewButtonClick();
+    // Puts what the clipboard's XML holds at `position` relative to the
+    // selected folder, under the rules of a paste.
+    void PasteFromClipboard(corvantis::InsertPosition position);
 
 private:
+    // Puts what `inserted` holds at `place` as one step named `step`,
+    // showing the whole tree, or tells why it was refused; an end tag too
+    // many is reported as found in `source`. Returns the first element put
+    // there, or null.
+    corvantis::DOMNode* insert(InsertedXml inserted, corvantis::NodePlace place, const QString& step,
+                               const QString& source, const QString& caption);
+
     Document& document_;
     TreeSelection& selection_;
     UserDialogs& dialogs_;

@@ -1,12 +1,15 @@
 // The commands that reshape the tree of folders: insert a "NewFolder"
 // element before, after or under the selected one, delete the selected
-// folder with everything in it, rename a folder in place, and copy, cut and
-// paste subtrees. Each change is one undoable step of the document's
-// history; a command that would change nothing pushes none.
+// folder with everything in it, rename a folder in place, copy, cut and
+// paste subtrees (through the system clipboard too), move a folder up or
+// down among its siblings, and drop a dragged folder. Each change is one
+// undoable step of the document's history; a command that would change
+// nothing pushes none.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include "core/Dom.h"
 
@@ -41,10 +44,26 @@ public:
     void Before2Click() { paste(corvantis::Before); }
     void AtEnd2Click() { paste(corvantis::AtEnd); }
     void Under2Click() { paste(corvantis::Under); }
+    // Paste with nothing marked takes the clipboard's XML, as the window
+    // arranges.
+    using ClipboardPaste = std::function<void(corvantis::InsertPosition position)>;
+    void setClipboardPaste(ClipboardPaste paste) { clipboardPaste_ = std::move(paste); }
     // A cut mark ends; a copy mark stays.
     void DropCutMark();
     // Any mark ends.
     void dropMark() { setMark(nullptr, Mark::None); }
+
+    // The selected folder swaps places with its previous / next element
+    // sibling; what stands between them stays.
+    void MoveUpMnuClick() { moveAmongSiblings(false); }
+    void MoveDownMnuClick() { moveAmongSiblings(true); }
+
+    // Drag and drop, under the rules of cut (or copy) and paste. A null
+    // target asks whether `source` may be dragged at all.
+    bool mayDrop(const corvantis::DOMNode* source, const corvantis::DOMNode* target,
+                 corvantis::InsertPosition position, bool copy) const;
+    void drop(corvantis::DOMNode* source, corvantis::DOMNode* target, corvantis::InsertPosition position,
+              bool copy);
 
     corvantis::DOMNode* markedNode() const { return marked_; }
     Mark markMode() const { return mark_; }
@@ -56,6 +75,12 @@ private:
     void insert(corvantis::InsertPosition position);
     void markSelected(Mark mark);
     void paste(corvantis::InsertPosition position);
+    // Moves `source` or places a copy of it; the node placed, or null.
+    corvantis::DOMNode* place(corvantis::DOMNode* source, corvantis::DOMNode* target,
+                              corvantis::InsertPosition position, bool move);
+    bool landsWhereItIs(const corvantis::DOMNode* source, const corvantis::DOMNode* target,
+                        corvantis::InsertPosition position) const;
+    void moveAmongSiblings(bool down);
     void setMark(corvantis::DOMNode* node, Mark mark);
     // The node's name as the user reads it, for the steps' names.
     QString nameOf(const corvantis::DOMNode* node) const;
@@ -66,4 +91,5 @@ private:
     QWidget* dialogParent_;
     corvantis::DOMNode* marked_ = nullptr;
     Mark mark_ = Mark::None;
+    ClipboardPaste clipboardPaste_;
 };

@@ -22,4 +22,7 @@ public:
     virtual void expandAll() = 0;
     // The copy and cut marks changed: the rows show them anew.
     virtual void showMarks() = 0;
+    // A shown folder whose rows below are hidden.
+    virtual bool isFolded(const corvantis::DOMNode* node) const = 0;
+    virtual void setFolded(const corvantis::DOMNode* node, bool folded) = 0;
 };

@@ -11,6 +11,9 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "widgets/DragRunner.h"
+#include "widgets/SettingsStore.h"
+
 namespace {
 
 const char* const PanelFormat = "application/x-corvantis-panel";
@@ -30,11 +33,6 @@ private:
 DockablePanel* draggedPanel(const QDropEvent* event) {
     const auto* data = qobject_cast<const PanelMimeData*>(event->mimeData());
     return data ? data->panel() : nullptr;
-}
-
-DockablePanel::DragRunner& dragRunner() {
-    static DockablePanel::DragRunner runner = [](QDrag* drag) { return drag->exec(Qt::MoveAction); };
-    return runner;
 }
 
 // Closing the floating window sends the panel home instead of hiding it.
@@ -76,8 +74,6 @@ DockablePanel::~DockablePanel() {
     }
 }
 
-void DockablePanel::setDragRunner(DragRunner runner) { dragRunner() = std::move(runner); }
-
 bool DockablePanel::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -112,7 +108,7 @@ void DockablePanel::startDrag(QWidget* handle) {
     auto* drag = new QDrag(handle);
     drag->setMimeData(new PanelMimeData(this));
     drag->setPixmap(panel_->grab().scaledToWidth(std::min(panel_->width(), 200)));
-    if (dragRunner()(drag) == Qt::IgnoreAction && panel_) floatAt(QCursor::pos());
+    if (runDrag(drag, Qt::MoveAction) == Qt::IgnoreAction && panel_) floatAt(QCursor::pos());
 }
 
 QWidget* DockablePanel::leaveContainer() {
@@ -136,8 +132,10 @@ void DockablePanel::dockInto(QMainWindow* site, Qt::DockWidgetArea area) {
     panel_->show();
     dock->show();
     container_ = dock;
+    site_ = site;
     place_ = Place::Docked;
     delete old;
+    emit placeChanged(place_);
 }
 
 void DockablePanel::floatAt(const QPoint& globalTopLeft) {
@@ -154,6 +152,7 @@ void DockablePanel::floatAt(const QPoint& globalTopLeft) {
     container_ = window;
     place_ = Place::Floating;
     delete old;
+    emit placeChanged(place_);
 }
 
 void DockablePanel::returnHome() {
@@ -164,12 +163,51 @@ void DockablePanel::returnHome() {
     panel_->show();
     place_ = Place::Home;
     delete old;
+    emit placeChanged(place_);
 }
 
 void DockablePanel::showWindow() {
     if (!panel_) return;
     QWidget* window = panel_->window();
     window->show();
+}
+
+void DockablePanel::storePlace(SettingsStore& settings, const QString& prefix) const {
+    settings.writeInt(prefix + "Place", static_cast<int>(place_));
+    if (place_ == Place::Docked && site_ && container_)
+        settings.writeInt(prefix + "Area",
+                          site_->dockWidgetArea(static_cast<QDockWidget*>(container_.data())));
+    if (place_ == Place::Floating && container_) {
+        settings.writeInt(prefix + "Top", container_->y());
+        settings.writeInt(prefix + "Left", container_->x());
+        settings.writeInt(prefix + "Width", container_->width());
+        settings.writeInt(prefix + "Height", container_->height());
+    }
+}
+
+void DockablePanel::restorePlace(SettingsStore& settings, const QString& prefix, QMainWindow* site,
+                                 bool dockByDefault) {
+    const int fallback = static_cast<int>(dockByDefault ? Place::Docked : Place::Home);
+    switch (static_cast<Place>(settings.readInt(prefix + "Place", fallback))) {
+        case Place::Docked: {
+            // An edge the window does not have docks at the bottom.
+            auto area =
+                static_cast<Qt::DockWidgetArea>(settings.readInt(prefix + "Area", Qt::BottomDockWidgetArea));
+            if (area != Qt::LeftDockWidgetArea && area != Qt::RightDockWidgetArea &&
+                area != Qt::TopDockWidgetArea)
+                area = Qt::BottomDockWidgetArea;
+            dockInto(site, area);
+            break;
+        }
+        case Place::Floating:
+            if (!panel_) return;
+            panel_->resize(settings.readInt(prefix + "Width", panel_->width()),
+                           settings.readInt(prefix + "Height", panel_->height()));
+            floatAt(QPoint(settings.readInt(prefix + "Left", 0), settings.readInt(prefix + "Top", 0)));
+            break;
+        default:
+            break;
+    }
 }
 
 DockSite::DockSite(QMainWindow* window) : QObject(window), window_(window) {

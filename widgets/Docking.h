@@ -10,12 +10,12 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
-#include <functional>
 
 class QBoxLayout;
 class QDrag;
 class QMainWindow;
 class QWidget;
+class SettingsStore;
 
 class DockablePanel : public QObject {
     Q_OBJECT
@@ -39,10 +39,16 @@ public:
     // Shows whatever window the panel is in now.
     void showWindow();
 
-    // Runs a started drag and returns what the drop target did with it. The
-    // toolkit's QDrag::exec unless a test replaces it.
-    using DragRunner = std::function<Qt::DropAction(QDrag*)>;
-    static void setDragRunner(DragRunner runner);
+    // Keeps where the panel is under `prefix` ("Place", "Area" of a docked
+    // panel, the floating window's "Top", "Left", "Width" and "Height").
+    void storePlace(SettingsStore& settings, const QString& prefix) const;
+    // Puts the panel where storePlace left it; with nothing stored, docked
+    // into `site` when `dockByDefault`, else at home.
+    void restorePlace(SettingsStore& settings, const QString& prefix, QMainWindow* site, bool dockByDefault);
+
+signals:
+    // The panel docked, floats or came home.
+    void placeChanged(Place place);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,6 +66,7 @@ private:
     QString caption_;
     Place place_ = Place::Home;
     QPointer<QWidget> container_;  // the dock widget or floating window
+    QPointer<QMainWindow> site_;   // where it is docked
     QPoint pressedAt_;
     bool pressed_ = false;
 };

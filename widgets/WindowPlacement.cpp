@@ -25,6 +25,10 @@ void WindowPlacement::store() {
     settings_.writeInt(prefix_ + "Height", window_->height());
 }
 
+void WindowPlacement::moved() {
+    if (window_->isVisible()) store();
+}
+
 bool WindowPlacement::resized() {
     ++resizeCount_;
     if (resizeCount_ <= 1) return false;
@@ -43,7 +47,15 @@ const QStringList& storedPlacementNames() {
     return names;
 }
 
-void forgetStoredPlacements(SettingsStore& settings) { settings.remove(storedPlacementNames()); }
+const char* const TextFramePlacePrefix = "TextFrame_";
+
+void forgetStoredPlacements(SettingsStore& settings) {
+    settings.remove(storedPlacementNames());
+    QStringList frame;
+    for (const char* value : {"Place", "Area", "Top", "Left", "Width", "Height"})
+        frame << QString(TextFramePlacePrefix) + value;
+    settings.remove(frame);
+}
 
 void fitGridColumn(QTableWidget* grid, int column, int referenceWidth) {
     if (grid->columnCount() == 1) {

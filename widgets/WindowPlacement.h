@@ -2,7 +2,8 @@
 // store: four decimal values named by the window's prefix, "Top", "Left",
 // "Width" and "Height". A window loads them when it is constructed and stores
 // them from its resize handler, except for the first resize it handles (the
-// one the toolkit delivers while the window comes up).
+// one the toolkit delivers while the window comes up), and whenever it is
+// moved while shown.
 #pragma once
 
 #include <QString>
@@ -24,6 +25,8 @@ public:
     // The resize rule: counts the notification and stores the placement from
     // the second one on. Returns true when it stored.
     bool resized();
+    // A shown window that moved keeps its new place.
+    void moved();
     // The next resize is counted as the first again (a tool window shown anew).
     void resetCount() { resizeCount_ = 0; }
     int resizeCount() const { return resizeCount_; }
@@ -37,6 +40,8 @@ private:
 
 // The 28 placement values the reset command deletes, in its order.
 const QStringList& storedPlacementNames();
+// Where the text frame was docked or floating; the reset forgets it too.
+extern const char* const TextFramePlacePrefix;
 // Deletes every stored placement, so the next start uses the design places.
 void forgetStoredPlacements(SettingsStore& settings);
 

@@ -24,6 +24,9 @@
 // edit/N: on the open document, delete, copy-paste and move-paste of a
 // subtree of about 10,000 elements, and the undo of each, until the tree is
 // painted as it stands afterwards.
+// viewsource/N: Options > View Source of the open document until the viewer
+// has painted, with how far the peak resident size rose, also as a multiple
+// of the file's size.
 //
 // Each benchmark reports seconds per iteration (s), MiB/s of the file's size,
 // and the process's peak resident size during the benchmark (peak_RSS_MiB).
@@ -66,9 +69,11 @@
 #include "document/DocumentText.h"
 #include "document/DocumentTreeModel.h"
 #include "document/SaveFile.h"
+#include "editors/Showsource.h"
 #include "editors/Texteditor.h"
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
 
 namespace {
@@ -624,7 +629,8 @@ corvantis::DOMNode* addFolderOf(TVelmorant& window, std::size_t elements) {
     corvantis::DOMNode* folder = nullptr;
     for (int i = 0; i < fragment->childCount() && !folder; ++i)
         if (fragment->childAt(i)->nodeType() == corvantis::ELEMENT) folder = fragment->childAt(i);
-    document.push(new InsertFragment(document, top, std::move(fragment), "folder"));
+    document.push(new InsertFragment(document, document.dom().placeFor(top, corvantis::Under), std::move(fragment),
+                                     "folder"));
     return folder;
 }
 
@@ -724,6 +730,46 @@ void autosaveBenchmark(benchmark::State& state, int megabytes) {
     state.counters["peak_RSS_MiB"] = benchmark::Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
 }
 
+// ---- The source viewer ----
+
+// Options > View Source of the open document until the viewer has painted
+// its text. The viewer is emptied before each iteration; how far the
+// process's peak resident size rises above what it held before is the
+// memory View Source needs.
+void viewSourceBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    TVelmorant& window = program.window();
+    window.Action("UseAsXMLEditorMnu")->trigger();
+    program.settle();
+    TXMLSource* viewer = window.XMLSource();
+    double total = 0;
+    double growth = 0;
+    for (auto _ : state) {
+        viewer->ViewSource()->clear();
+        program.settle();
+        resetPeakRss();
+        const long before = statusKiB("VmRSS");
+        if (!timed(state, total, [&] {
+                window.Action("ViewSourceMnu")->trigger();
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+                QPixmap picture = viewer->ViewSource()->viewport()->grab();
+                benchmark::DoNotOptimize(picture);
+                return viewer->ViewSource()->lineCount() > 1;
+            })) {
+            state.SkipWithError("the viewer shows no text");
+            break;
+        }
+        growth = std::max(growth, static_cast<double>(statusKiB("VmHWM") - before) / 1024);
+    }
+    state.counters["peak_growth_MiB"] = growth;
+    state.counters["growth_per_size"] = growth / (static_cast<double>(bytes) / (1 << 20));
+    report(state, total, bytes);
+}
+
 // Few iterations: a 100 MiB open takes seconds.
 int iterationsFor(int megabytes) { return megabytes >= 100 ? 3 : megabytes >= 10 ? 3 : 10; }
 
@@ -748,7 +794,7 @@ int main(int argc, char** argv) {
     } kinds[] = {{"start", startBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
                    {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
                    {"autosave", autosaveBenchmark},
-                   {"phases", phasesBenchmark}};
+                   {"phases", phasesBenchmark}, {"viewsource", viewSourceBenchmark}};
     for (const auto& kind : kinds)
         for (const int megabytes : sizes)
             benchmark::RegisterBenchmark((std::string(kind.name) + "/" + std::to_string(megabytes) + "MiB").c_str(),

@@ -21,11 +21,60 @@ TEST(NameChecks, CharacterClassesAreAsciiOnly) {
 }
 
 TEST(NameChecks, IsValidName) {
-    for (const char* ok : {"_a", ":", "a:b:c", "x.1-y_z", "Folder2", "NewFolder"})
-        EXPECT_TRUE(IsValidName(S(ok))) << ok;
-    for (const char* bad : {"", "1abc", "-a", ".a", "a b", "a/b", "a>b", "caf\xE9", "\xE9t\xE9"})
-        EXPECT_FALSE(IsValidName(S(bad))) << bad;
-    EXPECT_TRUE(IsValidName(S(std::string(5000, 'n'))));  // no length limit
+    for (const Encoding encoding : {Encoding::Latin1, Encoding::Utf8}) {
+        for (const char* ok : {"_a", ":", "a:b:c", "x.1-y_z", "Folder2", "NewFolder"})
+            EXPECT_TRUE(IsValidName(S(ok), encoding)) << ok;
+        for (const char* bad : {"", "1abc", "-a", ".a", "a b", "a/b", "a>b"})
+            EXPECT_FALSE(IsValidName(S(bad), encoding)) << bad;
+        EXPECT_TRUE(IsValidName(S(std::string(5000, 'n')), encoding));  // no length limit
+    }
+}
+
+// Names in the user's language: in ISO-8859-1 its letters, in UTF-8 XML's
+// name characters of every script.
+TEST(NameChecks, NamesMayHoldTheLettersOfTheDocumentsEncoding) {
+    struct Case {
+        const char* name;
+        bool latin1;
+        bool utf8;
+    };
+    const Case cases[] = {
+        {"K\xFC"
+         "che",
+         true, false},               // Küche in ISO-8859-1
+        {"\xC9t\xE9", true, false},  // Été: a letter may start a name
+        {"\xC0\xFF", true, false},   // the ends of the range
+        {"a\xD7"
+         "b",
+         false, false},  // ×
+        {"a\xF7"
+         "b",
+         false, false},  // ÷
+        {"a\xB7"
+         "b",
+         false, false},          // · is no letter of ISO-8859-1
+        {"\xAA", false, false},  // nor ª
+        {"K\xC3\xBC"
+         "che",
+         false, true},                                              // Küche in UTF-8
+        {"\xD0\x9A\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F", false, true},  // Кухня
+        {"\xE5\x8F\xB0\xE6\x89\x80", false, true},                  // 台所
+        {"a\xC2\xB7"
+         "b",
+         false, true},  // · inside a UTF-8 name
+        {"\xCC\x81"
+         "a",
+         false, false},  // a combining accent cannot start one
+        {"a\xE2\x80\x94"
+         "b",
+         false, false},                          // nor may a dash stand in one
+        {"caf\xC3", true, false},                // a cut-off UTF-8 sequence
+        {"\xC3\xA9\xED\xA0\x80", false, false},  // a surrogate
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsValidName(S(c.name), Encoding::Latin1), c.latin1) << c.name;
+        EXPECT_EQ(IsValidName(S(c.name), Encoding::Utf8), c.utf8) << c.name;
+    }
 }
 
 TEST(NameChecks, IsValidPIValue) {

@@ -139,6 +139,8 @@ TEST_F(TreeOps, PasteMoveKeepsIdentity) {
     EXPECT_EQ(Str(a->childAt(0)->path()), "root/b/a/a1");
     EXPECT_EQ(dom.pasteSubtree(a->childAt(0), c, Before, true), c);  // before a first child
     EXPECT_EQ(Names(a), "c,a1,,");
+    EXPECT_EQ(dom.pasteSubtree(a->childAt(1), c, After, true), c);  // after its next sibling
+    EXPECT_EQ(Names(a), "a1,c,,");
     EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(dom.elementIndex().count(), 5);
 }
@@ -183,8 +185,11 @@ TEST_F(TreeOps, PlacesForNewAndPastedElementsFollowTheRules) {
     EXPECT_EQ(dom.placeFor(a, AtEnd).index, 3);
     EXPECT_EQ(dom.placeFor(a, Under).parent, a);
     EXPECT_EQ(dom.placeFor(a, Under).index, 2);  // after the comment too
-    for (InsertPosition beside : {Before, AtEnd}) EXPECT_FALSE(dom.placeFor(root, beside));
-    for (InsertPosition any : {Before, AtEnd, Under}) EXPECT_FALSE(dom.placeFor(dom.documentNode(), any));
+    EXPECT_EQ(dom.placeFor(a->childAt(0), After).index, 1);  // before the comment
+    EXPECT_EQ(dom.placeFor(c, After).index, 3);
+    for (InsertPosition beside : {Before, AtEnd, After}) EXPECT_FALSE(dom.placeFor(root, beside));
+    for (InsertPosition any : {Before, AtEnd, Under, After})
+        EXPECT_FALSE(dom.placeFor(dom.documentNode(), any));
     EXPECT_FALSE(dom.placeFor(nullptr, Under));
     // A document left without an element takes a new top element, and only one.
     ASSERT_TRUE(dom.deleteNode(root));
@@ -228,6 +233,20 @@ TEST_F(TreeOps, AFragmentIsReadApartFromTheTree) {
     std::unique_ptr<DOMNode> cut = dom.parseFragment("<x/></q><lost/>", 15);
     EXPECT_EQ(dom.error().code, DOMError::TooManyEndTags);
     EXPECT_EQ(cut->childCount(), 1);
+}
+
+TEST_F(TreeOps, ARunOfChildrenMovesToAnyPosition) {
+    std::unique_ptr<DOMNode> fragment = dom.parseFragment("<?p d?><x/>text<z/>", 19);
+    dom.moveChildren(fragment.get(), 1, 2, root, 1);  // <x/> and the text, before b
+    EXPECT_EQ(Names(root), "a,x,,b,c,");
+    EXPECT_EQ(root->textChild(0)->parentNode(), root);
+    EXPECT_EQ(Names(fragment.get()), "p,z,");
+    dom.moveChildren(root, 1, 2, fragment.get(), 1);  // and back
+    EXPECT_EQ(Names(fragment.get()), "p,x,,z,");
+    EXPECT_FALSE(root->hasTextChild());
+    dom.moveChildren(fragment.get(), 0, 100, root, 100);  // a count past the end takes the rest
+    EXPECT_EQ(Names(root), "a,b,c,p,x,,z,");
+    EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
 TEST(Attributes, ARemovedAttributeGoesBackToItsPlace) {

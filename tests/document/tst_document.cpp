@@ -5,7 +5,6 @@
 #include <QAbstractItemModelTester>
 #include <QRegularExpression>
 #include <QTest>
-
 #include <memory>
 #include <random>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "checks/DomChecks.h"
 #include "document/Commands.h"
 #include "document/Document.h"
+#include "document/DocumentSearch.h"
 #include "document/DocumentTreeModel.h"
 
 using corvantis::DOMNode;
@@ -68,7 +68,7 @@ public:
         }
         auto* target = const_cast<DOMNode*>(elements[pick(elements.size())]);
         auto* other = const_cast<DOMNode*>(elements[pick(elements.size())]);
-        switch (pick(11)) {
+        switch (pick(12)) {
             case 0: insert(target); break;
             case 1: copy(other, target); break;
             case 2: move(other, target); break;
@@ -79,13 +79,16 @@ public:
             case 7: leaf(target); break;
             case 8: fragment(target); break;
             case 9: fold(); break;
+            case 10:
+                swap(target);
+                break;
             default: document_.undo(); break;  // a step undone now and then, then overwritten
         }
     }
 
 private:
     std::size_t pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
-    corvantis::InsertPosition position() { return static_cast<corvantis::InsertPosition>(pick(3)); }
+    corvantis::InsertPosition position() { return static_cast<corvantis::InsertPosition>(pick(4)); }
     StringObject text() { return StringObject(std::string("t") + std::string(pick(4), "ab&<"[pick(4)])); }
 
     void top() {
@@ -136,7 +139,18 @@ private:
     }
     void fragment(DOMNode* node) {
         const char xml[] = "<?q r?><In><Deep/></In><!--x-->";
-        document_.push(new InsertFragment(document_, node, document_.dom().parseFragment(xml, sizeof xml - 1), "file"));
+        if (const NodePlace place = document_.dom().placeFor(node, position()))
+            document_.push(new InsertFragment(document_, place,
+                                              document_.dom().parseFragment(xml, sizeof xml - 1), "file"));
+    }
+    // With the next element sibling, whatever stands between them.
+    void swap(DOMNode* node) {
+        DOMNode* parent = node->parentNode();
+        for (int i = parent->childNodes()->indexOf(node) + 1; i < parent->childCount(); ++i) {
+            if (parent->childAt(i)->nodeType() != corvantis::ELEMENT) continue;
+            document_.push(new SwapElements(document_, node, parent->childAt(i), "swap"));
+            return;
+        }
     }
     void fold() {
         if (model_.rowCount() == 0) return;
@@ -241,6 +255,30 @@ private slots:
         QCOMPARE(written(document), before);
     }
 
+    void swappedSiblingsTakeEachOthersPlacesAndLeaveTheRestWhereItWas() {
+        Document document;
+        DocumentTreeModel model(document);
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        const QByteArray before = written(document);
+        document.push(new SwapElements(document, find(document, "Meeting"), find(document, "Task"), "up"));
+        QVERIFY(compact(document).contains("office<Meeting/><!--c--><?p d?><Task>call</Task></Work>"));
+        QCOMPARE(model.nodeAt(model.index(3, 0)), find(document, "Meeting"));
+        document.undo();
+        QCOMPARE(written(document), before);
+        // After and a fragment placed beside a folder, as a drop or a paste puts them.
+        document.push(new MoveSubtree(document, find(document, "Task"), find(document, "Meeting"),
+                                      corvantis::After, "drop"));
+        const char xml[] = "<Clip/><!--k-->";
+        document.push(new InsertFragment(document,
+                                         document.dom().placeFor(find(document, "Garden"), corvantis::Before),
+                                         document.dom().parseFragment(xml, sizeof xml - 1), "paste"));
+        QVERIFY(
+            compact(document).contains("<Meeting/><Task>call</Task></Work><Home><Clip/><!--k--><Garden>"));
+        document.undo();
+        document.undo();
+        QCOMPARE(written(document), before);
+    }
+
     void undoAndRedoSelectWhatTheStepConcerns() {
         Document document;
         document.load(Notes, "Notes.XML", "Notes.XML");
@@ -276,5 +314,152 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DocumentTest)
+namespace {
+
+const QByteArray Offices =
+    "<Notes><Work>office<Task>call office</Task><!--office hours--></Work>"
+    "<Home a=\"Office\">office</Home><Garden/></Notes>";
+
+// Searches with a document of its own, selecting each match's folder as
+// the find bar does, and records where each go ended.
+class Finding {
+public:
+    explicit Finding(const QByteArray& xml, std::size_t sliceSize = 4 << 20) : search(document) {
+        document.load(xml, "Notes.XML", "Notes.XML");
+        selected = document.documentNode();
+        search.setSliceSize(sliceSize);
+        QObject::connect(
+            &search, &DocumentSearch::reached, [this](const corvantis::SearchMatch& match, bool wrapped) {
+                selected = match.folder();
+                reached << QString::fromLatin1(selected->nodeName().data()) + (wrapped ? " (wrapped)" : "");
+            });
+    }
+    void find(const QString& query, corvantis::SearchOptions options = {}) {
+        search.setQuery(query, options);
+        finish();
+    }
+    // The walk and every go waiting for it done.
+    void finish() {
+        while (!search.isFinished()) QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    void select(const char* name) { selected = ::find(document, name); }
+    QString go(DocumentSearch::Direction direction) {
+        reached.clear();
+        search.go(direction, selected);
+        finish();
+        return reached.join(", ");
+    }
+    // "n of m"
+    QString position() const {
+        return QString("%1 of %2").arg(search.currentIndex() + 1).arg(search.count());
+    }
+
+    Document document;
+    DocumentSearch search;
+    const DOMNode* selected = nullptr;
+    QStringList reached;
+};
+
+constexpr auto Forward = DocumentSearch::Direction::Forward;
+constexpr auto Backward = DocumentSearch::Direction::Backward;
+
+}  // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void matchesFollowDocumentOrderAndWrapAtEitherEnd() {
+        Finding finding(Offices);
+        finding.find("OFFICE");
+        QCOMPARE(finding.search.count(), 5);
+        QStringList visited;
+        for (int i = 0; i < 6; ++i) visited << finding.go(Forward);
+        QCOMPARE(visited, QStringList({"Work", "Task", "Work", "Home", "Home", "Work (wrapped)"}));
+        QCOMPARE(finding.position(), QString("1 of 5"));
+        QCOMPARE(finding.go(Backward), QString("Home (wrapped)"));
+        QCOMPARE(finding.position(), QString("5 of 5"));
+        QCOMPARE(finding.go(Backward), QString("Home"));
+    }
+
+    void withoutACurrentMatchTheSelectedFolderIsWhereTheSearchGoesOn() {
+        Finding finding(Offices);
+        finding.find("office");
+        // Forward from a folder includes its own matches; backward stops before them.
+        finding.select("Home");
+        QCOMPARE(finding.go(Forward), QString("Home"));
+        QCOMPARE(finding.position(), QString("4 of 5"));
+        finding.select("Garden");
+        QCOMPARE(finding.go(Backward), QString("Home"));
+        QCOMPARE(finding.position(), QString("5 of 5"));
+        finding.select("Task");
+        QCOMPARE(finding.go(Backward), QString("Work"));
+        finding.select("Garden");
+        QCOMPARE(finding.go(Forward), QString("Work (wrapped)"));
+        finding.select("Notes");
+        QCOMPARE(finding.go(Backward), QString("Home (wrapped)"));
+        // Whole words and case.
+        finding.find("office", {true, true});
+        QCOMPARE(finding.search.count(), 4);
+        finding.find("offic", {false, true});
+        QCOMPARE(finding.search.count(), 0);
+        QCOMPARE(finding.go(Forward), QString());
+        QCOMPARE(finding.position(), QString("0 of 0"));
+        // A character the document cannot hold is found nowhere.
+        finding.find(QString::fromUtf8("\xE2\x82\xAC"));
+        QCOMPARE(finding.search.count(), 0);
+    }
+
+    void aChangeStartsTheSearchAnewAndTheCurrentMatchStaysCurrent() {
+        Finding finding(Offices);
+        finding.find("office");
+        finding.select("Home");
+        finding.go(Forward);
+        finding.go(Forward);
+        QCOMPARE(finding.position(), QString("5 of 5"));
+        // Home moves before Work: its matches come first now.
+        finding.document.push(new SwapElements(finding.document, find(finding.document, "Home"),
+                                               find(finding.document, "Work"), "up"));
+        QCOMPARE(finding.search.count(), 0);
+        finding.finish();
+        QCOMPARE(finding.position(), QString("2 of 5"));
+        QCOMPARE(finding.go(Forward), QString("Work"));
+        // The current match's folder goes: the search goes on from the selection.
+        finding.document.push(new RemoveSubtree(finding.document, find(finding.document, "Work"), "delete"));
+        finding.finish();
+        QCOMPARE(finding.position(), QString("0 of 2"));
+        finding.select("Garden");
+        QCOMPARE(finding.go(Forward), QString("Home (wrapped)"));
+    }
+
+    void aGoWaitsForTheWalkAndAChangeDuringTheWalkCountsAfresh() {
+        Finding finding(Offices, 1);
+        finding.search.setQuery("office", {});
+        QCoreApplication::processEvents();
+        QVERIFY(!finding.search.isFinished());
+        finding.search.go(Backward, find(finding.document, "Work"));
+        QVERIFY(finding.reached.isEmpty());
+        // Renamed while the walk is under way: the renamed text is not counted twice.
+        finding.document.push(new RenameElement(finding.document, find(finding.document, "Garden"),
+                                                StringObject("Office"), "rename"));
+        finding.finish();
+        QCOMPARE(finding.search.count(), 6);
+        QCOMPARE(finding.reached, QStringList({"Office (wrapped)"}));
+    }
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    int status = 0;
+    {
+        DocumentTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        SearchTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}
+
 #include "tst_document.moc"

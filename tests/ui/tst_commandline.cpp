@@ -3,6 +3,7 @@
 // document; one that is no XML opens with a warning.
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -124,6 +125,23 @@ private slots:
         program.start(named);
         QCOMPARE(program.dialogs.captions(), QStringList{NotXmlCaption});
         QCOMPARE(program.window().CurrentFileName(), named);
+    }
+
+    // Without any display to open: the answer needs none.
+    void helpAndVersionAnswerWithoutADisplay() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(name);
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        for (const auto& [argument, answer] :
+             {std::pair{"--version", "0.9"}, std::pair{"--help", "Usage:"}}) {
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(CORVANTIS_PROGRAM, {argument});
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 0);
+            QVERIFY2(program.readAllStandardOutput().contains(answer), argument);
+        }
     }
 };
 

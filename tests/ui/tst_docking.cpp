@@ -10,9 +10,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "widgets/Docking.h"
 #include "editors/Textframedocker.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/Docking.h"
+#include "widgets/DragRunner.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
 class DragScript {
 public:
     DragScript() {
-        DockablePanel::setDragRunner([this](QDrag* drag) {
+        setDragRunner([this](QDrag* drag, Qt::DropActions) {
             ++drags;
             dragged = drag->mimeData();
             if (!dropOn) return Qt::IgnoreAction;
@@ -36,9 +37,7 @@ public:
             return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
         });
     }
-    ~DragScript() {
-        DockablePanel::setDragRunner([](QDrag* drag) { return drag->exec(Qt::MoveAction); });
-    }
+    ~DragScript() { setDragRunner(nullptr); }
 
     int drags = 0;
     const QMimeData* dragged = nullptr;
@@ -110,6 +109,40 @@ private slots:
         program.dialogs.answer(UserDialogs::Answer::Yes);
         QVERIFY(program.close());
         QVERIFY(program.readFile("notes.xml").contains("<Home>garden and trees</Home>"));
+        // The next run starts with the frame where it was.
+        program.restart();
+        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Docked);
+        QCOMPARE(program.window().dockWidgetArea(program.window().findChild<QDockWidget*>("TTDock")),
+                 Qt::BottomDockWidgetArea);
+        QVERIFY(!program.textEditor().isVisible());
+    }
+
+    void theTextEditorWindowGoesWithItsFrameAndAFloatingFrameIsRemembered() {
+        StartedProgram program;
+        DragScript script;
+        dragWithMouse(program.frame()->Label2());
+        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Floating);
+        QVERIFY(!program.textEditor().isVisible());
+        QWidget* floating = program.frame()->window();
+        floating->move(500, 400);
+        QVERIFY(program.close());
+        program.restart();
+        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Floating);
+        QCOMPARE(program.frame()->window()->pos(), QPoint(500, 400));
+        // Sent home, the frame brings its window back.
+        program.frame()->window()->close();
+        QTRY_COMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Home);
+        QVERIFY(program.textEditor().isVisible());
+    }
+
+    void whereTheDesktopPlacesWindowsTheFrameStartsDocked() {
+        ProgramUnderTest program;
+        program.start();
+        DockablePanel* docking = program.textEditor().FrameDocking();
+        docking->returnHome();
+        docking->restorePlace(program.settings(), "Nothing_", &program.window(), true);
+        QCOMPARE(docking->place(), DockablePanel::Place::Docked);
+        QCOMPARE(program.textEditor().TT()->window(), &program.window());
     }
 
     void theFrameDroppedElsewhereFloatsAndClosingItsWindowSendsItHome() {

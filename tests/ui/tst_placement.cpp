@@ -2,6 +2,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "editors/Xmlform.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/WindowPlacement.h"
 
@@ -23,6 +24,34 @@ private slots:
         QCOMPARE(program.window().size(), QSize(324, 439));
         QCOMPARE(program.textEditor().size(), QSize(258, 169));
         QCOMPARE(program.textEditor().windowTitle(), QString("Text Editor"));
+    }
+
+    void atFirstStartTheThreeWindowsFitA1280By800ScreenWithoutOverlapping() {
+        ProgramUnderTest program;
+        program.start();
+        // Each with room for a desktop's title bar and borders.
+        const auto framed = [](const QWidget& window) {
+            return QRect(window.pos(), window.size() + QSize(16, 40));
+        };
+        const QList<QRect> windows{framed(program.window()), framed(program.textEditor()),
+                                   framed(*program.window().XML())};
+        for (qsizetype i = 0; i < windows.size(); ++i) {
+            QVERIFY(QRect(0, 0, 1280, 800).contains(windows[i]));
+            for (qsizetype j = i + 1; j < windows.size(); ++j) QVERIFY(!windows[i].intersects(windows[j]));
+        }
+    }
+
+    void aMovedWindowKeepsItsNewPlace() {
+        ProgramUnderTest program;
+        program.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&program.textEditor()));
+        program.textEditor().move(420, 310);
+        program.window().move(30, 40);
+        QTRY_COMPARE(program.settings().readInt("TextEdit_Left", 0), 420);
+        QTRY_COMPARE(program.settings().readInt("Organiser_Top", 0), 40);
+        program.restart();
+        QCOMPARE(program.textEditor().pos(), QPoint(420, 310));
+        QCOMPARE(program.window().pos(), QPoint(30, 40));
     }
 
     void aStoredPlacementComesBack() {

@@ -12,11 +12,13 @@
 
 #include "app/Shortcuts.h"
 #include "detail_editor_fixture.h"
-#include "editors/Texteditor.h"
-#include "editors/Textframedocker.h"
 #include "editors/Attributeseditor.h"
 #include "editors/Commentseditor.h"
+#include "editors/Texteditor.h"
+#include "editors/Textframedocker.h"
+#include "editors/Xmlform.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/DetailStringGrid.h"
 
 namespace {
 
@@ -177,6 +179,46 @@ private slots:
         QCOMPARE(visited[2], editor.DeleteBitBtn());
         QCOMPARE(qobject_cast<QPushButton*>(visited[3])->text(), QString("Add New"));
         QCOMPARE(visited[4], editor.OKBitBtn());
+    }
+
+    void f6GoesRoundTheTreeTheTextFrameAndTheDetailsWindow() {
+        ProgramUnderTest program;
+        program.start();
+        TVelmorant& window = program.window();
+        window.Action("UseAsXMLEditorMnu")->trigger();
+        QVERIFY(program.focusTree());
+        const auto pressF6 = [](Qt::KeyboardModifiers keys) {
+            QWidget* before = QApplication::focusWidget();
+            QTest::keyClick(before, Qt::Key_F6, keys);
+            // Another window takes the keyboard once the desktop has activated it.
+            static_cast<void>(
+                QTest::qWaitFor([before] { return QApplication::focusWidget() != before; }, 2000));
+            return QApplication::focusWidget();
+        };
+        QCOMPARE(pressF6(Qt::NoModifier), program.memo());
+        QCOMPARE(pressF6(Qt::NoModifier), window.XML()->AttribStringGrid());
+        QCOMPARE(pressF6(Qt::NoModifier), window.TreeView());
+        QCOMPARE(pressF6(Qt::ShiftModifier), window.XML()->AttribStringGrid());
+        // Without the details window, F6 goes between the other two.
+        window.Action("UseAsXMLEditorMnu")->trigger();
+        QVERIFY(program.focusTree());
+        QCOMPARE(pressF6(Qt::NoModifier), program.memo());
+        QCOMPARE(pressF6(Qt::NoModifier), window.TreeView());
+    }
+
+    void tabReachesEveryButtonOfTheDetailsWindow() {
+        DetailFixture fixture("<Notes/>");
+        TXML xml(fixture.context, [] { return nullptr; });
+        xml.show();
+        activate(&xml, xml.AttribBitBtn());
+        QList<QWidget*> visited;
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        QCOMPARE(visited,
+                 QList<QWidget*>({xml.AttribStringGrid(), xml.CommentBitBtn(), xml.CommentStringGrid(),
+                                  xml.PIBitBtn(), xml.PIStringGrid(), xml.AttribBitBtn()}));
     }
 };
 

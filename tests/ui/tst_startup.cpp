@@ -120,16 +120,20 @@ private slots:
         for (QAction* action : window.menuBar()->actions()) top << action->text();
         QCOMPARE(top, QStringList({"&File", "Edit", "Options", "Help"}));
         const QList<QAction*> menus = window.menuBar()->actions();
-        QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open", "&New", "Save", "Save As", "-", "Exit"}));
+        QCOMPARE(captions(menus[0]->menu()),
+                 QStringList({"&Open", "&New", "Save", "Save As", "Recent", "-", "Exit"}));
         QCOMPARE(captions(menus[1]->menu()),
-                 QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "-", "Edit Node Name", "Refresh", "-", "Undo", "Redo Insert Folder"}));
+                 QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "Move Up", "Move Down", "-",
+                              "Edit Node Name", "Refresh", "-", "Undo", "Redo Insert Folder", "-", "Find",
+                              "Find Next", "Find Previous"}));
         QCOMPARE(captions(menus[2]->menu()),
                  QStringList({"Use As XML Editor", "View Source", "Remember File Name",
                               "Reset Memory  of Screen Positions", "Insert From File", "Save To Show Source"}));
         QCOMPARE(captions(menus[3]->menu()), QStringList({"&About", "&Help"}));
         QCOMPARE(captions(window.PopupMenu1()),
-                 QStringList({"Insert New Node", "Delete Node", "-", "Edit Node Name", "Copy Tree", "Cut Tree",
-                              "Paste Tree", "-", "Insert From File", "Save To Show Source"}));
+                 QStringList({"Insert New Node", "Delete Node", "-", "Edit Node Name", "Copy Tree",
+                              "Cut Tree", "Paste Tree", "Move Up", "Move Down", "-", "Insert From File",
+                              "Save To Show Source"}));
         QCOMPARE(captions(window.InsertPopMenu()), QStringList({"&Before", "&At End", "&Under"}));
         QCOMPARE(captions(window.PastePopup()), QStringList({"&Before", "&At End", "&Under"}));
         QVERIFY(window.Action("RememberFileNameMnu")->isChecked());

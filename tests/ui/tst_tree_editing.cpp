@@ -134,6 +134,16 @@ private slots:
         QVERIFY(!written(program).contains("Notes"));
     }
 
+    void aFolderInsertedUnderGoesAfterTheTextTypedForItsTarget() {
+        ProgramUnderTest program;
+        openNotes(program);
+        program.click("Home");
+        program.type("h");
+        run(program, "UnderMnu");
+        QVERIFY2(written(program).contains("<Home>h<Garden/><NewFolder/></Home>"),
+                 qPrintable(written(program)));
+    }
+
     void deletingTheMarkedSubtreeDropsTheMark() {
         for (const char* deleted : {"Task", "Work"}) {
             ProgramUnderTest program;
@@ -144,10 +154,10 @@ private slots:
             run(program, "DeletePOPMnu");
             QCOMPARE(program.markedCaption(), QString());
             QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
+            // With nothing marked, Paste takes the copy Cut put on the clipboard.
             select(program, "Garden");
-            const QString before = written(program);
             run(program, "Under3");
-            QCOMPARE(written(program), before);
+            QVERIFY(written(program).contains("<Garden><Task>call</Task></Garden>"));
         }
     }
 
@@ -193,6 +203,36 @@ private slots:
         }
     }
 
+    // In the user's language: the letters of ISO-8859-1, or of any script in UTF-8.
+    void aNameInTheUsersLanguageIsStoredInTheDocumentsEncoding_data() {
+        QTest::addColumn<QByteArray>("declaration");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ISO-8859-1") << QByteArray("ISO-8859-1")
+                                    << QString::fromUtf8(
+                                           "K\xC3\xBC"
+                                           "che")
+                                    << QByteArray(
+                                           "<K\xFC"
+                                           "che/>");
+        QTest::newRow("UTF-8") << QByteArray("UTF-8")
+                               << QString::fromUtf8("\xD0\x9A\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F")
+                               << QByteArray("<\xD0\x9A\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F/>");
+    }
+    void aNameInTheUsersLanguageIsStoredInTheDocumentsEncoding() {
+        QFETCH(QByteArray, declaration);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        ProgramUnderTest program;
+        program.startAndOpen(
+            "Notes.XML", "<?xml version=\"1.0\" encoding=\"" + declaration + "\"?><Notes><Home/></Notes>");
+        select(program, "Home");
+        run(program, "EditNodeNameMnu");
+        confirmLabel(program, name);
+        QVERIFY(program.dialogs.messages.isEmpty());
+        QVERIFY(program.written().contains(bytes));
+    }
+
     void theNewNameShowsInThePathsBelow() {
         ProgramUnderTest program;
         openNotes(program);
@@ -209,7 +249,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::newRow("digit first") << "2day";
         QTest::newRow("space") << "two words";
-        QTest::newRow("accented") << QString::fromLatin1("caf\xE9");
+        QTest::newRow("times sign") << QString::fromLatin1(
+            "a\xD7"
+            "b");
+        QTest::newRow("not in the encoding") << QString::fromUtf8("\xD0\x9A\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F");
         QTest::newRow("empty") << "";
     }
     void anInvalidNameIsRefusedAndTheLabelRestored() {

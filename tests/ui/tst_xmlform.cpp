@@ -161,7 +161,7 @@ void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
 void XMLFormTest::aClosedWindowDoesNotStoreItsFirstResizeWhenShownAgain() {
     DetailFixture f("<a/>");
     TXML xml(f.context, [] { return nullptr; });
-    QCOMPARE(xml.pos(), QPoint(326, 173));
+    QCOMPARE(xml.pos(), QPoint(370, 240));
     xml.show();
     QVERIFY(QTest::qWaitForWindowExposed(&xml));
     xml.resize(300, 300);

@@ -1,0 +1,140 @@
+#include "Search.h"
+
+namespace corvantis {
+
+const StringObject& matchedText(const SearchMatch& match) {
+    if (match.part == SearchMatch::NamePart) return match.node->nodeName();
+    if (match.part == SearchMatch::ValuePart) return match.node->nodeValue();
+    const Attr* attribute = match.node->attributeAt(match.attribute());
+    return match.part % 2 == 0 ? attribute->name : attribute->value;
+}
+
+std::int32_t searchRank(const DOM& dom, const DOMNode* node) {
+    const DOMNode* first = dom.rootElement();
+    if (!node || node->nodeType() != ELEMENT || !first) return 0;
+    // Element numbers count in document order from the first element on,
+    // whatever number that one has.
+    return node->elementNumber() - first->elementNumber() + 1;
+}
+
+// ---- TextMatcher ----
+
+TextMatcher::TextMatcher(std::string_view query, Encoding encoding, SearchOptions options)
+    : encoding_(encoding), options_(options) {
+    const char* p = query.data();
+    const char* const end = p + query.size();
+    while (p != end) {
+        const char32_t c = decodeNext(encoding, p, end);
+        if (c == NotACharacter) {
+            // No text of the document can hold it.
+            query_.clear();
+            return;
+        }
+        query_.push_back(options.matchCase ? c : foldCase(c));
+    }
+    if (query_.empty()) return;
+    const std::vector<char32_t> firsts =
+        options.matchCase ? std::vector<char32_t>{query_.front()} : caseVariants(query_.front());
+    for (const char32_t c : firsts) {
+        unsigned char byte = 0;
+        if (firstByteOf(encoding, c, byte)) starts_[byte] = true;
+    }
+}
+
+bool TextMatcher::find(std::string_view text, std::size_t from, std::size_t& offset,
+                       std::size_t& length) const {
+    if (query_.empty()) return false;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* at = begin + from; at < end; ++at) {
+        if (!starts_[static_cast<unsigned char>(*at)]) continue;
+        if (const std::size_t matched = matchAt(begin, at, end)) {
+            offset = static_cast<std::size_t>(at - begin);
+            length = matched;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::size_t TextMatcher::matchAt(const char* begin, const char* at, const char* end) const {
+    const char* p = at;
+    for (const char32_t wanted : query_) {
+        if (p == end) return 0;
+        const char32_t c = decodeNext(encoding_, p, end);
+        if ((options_.matchCase ? c : foldCase(c)) != wanted) return 0;
+    }
+    if (options_.wholeWord && !standsAlone(begin, at, p, end)) return 0;
+    return static_cast<std::size_t>(p - at);
+}
+
+bool TextMatcher::standsAlone(const char* begin, const char* start, const char* stop, const char* end) const {
+    if (start > begin && isWordCharacter(encoding_, decodePrevious(encoding_, begin, start))) return false;
+    const char* p = stop;
+    return p == end || !isWordCharacter(encoding_, decodeNext(encoding_, p, end));
+}
+
+// ---- SearchWalk ----
+
+namespace {
+
+// What visiting a node costs besides the bytes of its texts, so a budget
+// also bounds a walk over many nodes with short names.
+constexpr std::size_t NodeCost = 16;
+
+}  // namespace
+
+SearchWalk::SearchWalk(const DOM& dom, TextMatcher matcher) : matcher_(std::move(matcher)) {
+    if (!matcher_.empty()) stack_.push_back({dom.documentNode(), 0});
+}
+
+bool SearchWalk::run(std::size_t budget, std::vector<SearchMatch>& matches) {
+    std::size_t done = 0;
+    while (!stack_.empty() && done < budget) {
+        Frame& frame = stack_.back();
+        if (frame.next >= frame.node->childCount()) {
+            stack_.pop_back();
+            continue;
+        }
+        done += visit(frame.node->childAt(frame.next++), matches);
+    }
+    return finished();
+}
+
+std::size_t SearchWalk::visit(const DOMNode* node, std::vector<SearchMatch>& matches) {
+    switch (node->nodeType()) {
+        case ELEMENT: {
+            ++rank_;
+            std::size_t done = NodeCost + searchText(node, SearchMatch::NamePart, node->nodeName(), matches);
+            for (int i = 0, count = node->attributeCount(); i < count; ++i) {
+                const Attr* attribute = node->attributeAt(i);
+                done += searchText(node, 2 * i, attribute->name, matches);
+                done += searchText(node, 2 * i + 1, attribute->value, matches);
+            }
+            if (node->childCount() > 0) stack_.push_back({node, 0});
+            return done;
+        }
+        case TEXT:
+        case CDATA_SECTION:
+        case COMMENT:
+            return NodeCost + searchText(node, SearchMatch::ValuePart, node->nodeValue(), matches);
+        default:
+            return NodeCost;
+    }
+}
+
+std::size_t SearchWalk::searchText(const DOMNode* node, std::int32_t part, const StringObject& text,
+                                   std::vector<SearchMatch>& matches) const {
+    const std::string_view view = text.view();
+    std::size_t from = 0;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    while (matcher_.find(view, from, offset, length)) {
+        matches.push_back(SearchMatch{node, rank_, part, static_cast<std::uint32_t>(offset),
+                                      static_cast<std::uint32_t>(length)});
+        from = offset + length;
+    }
+    return view.size();
+}
+
+}  // namespace corvantis

@@ -1,0 +1,140 @@
+// Finding text in the document: what is searched, in which order, case
+// folding in both encodings, whole words, and a walk taken in slices.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "core/Dom.h"
+#include "core/Search.h"
+
+using namespace corvantis;
+using namespace corvantis::testing;
+
+namespace {
+
+// Each match as "where:matched text", in the order found.
+std::vector<std::string> Find(const char* xml, const char* query, Encoding encoding = Encoding::Latin1,
+                              SearchOptions options = {}, std::size_t budget = 1 << 20) {
+    DOM dom(S("d"));
+    Parse(dom, xml);
+    SearchWalk walk(dom, TextMatcher(query, encoding, options));
+    std::vector<SearchMatch> matches;
+    while (!walk.run(budget, matches)) {
+    }
+    std::vector<std::string> found;
+    std::int32_t rank = 0;
+    for (const SearchMatch& match : matches) {
+        EXPECT_GE(match.rank, rank);
+        rank = match.rank;
+        const char* where = match.part == SearchMatch::NamePart    ? "name"
+                            : match.part == SearchMatch::ValuePart ? "value"
+                            : match.part % 2 == 0                  ? "attribute"
+                                                                   : "attribute value";
+        found.push_back(std::string(where) + ":" +
+                        std::string(matchedText(match).view().substr(match.offset, match.length)));
+    }
+    return found;
+}
+
+using Found = std::vector<std::string>;
+
+}  // namespace
+
+TEST(Search, NamesAttributesTextsAndCommentsInDocumentOrder) {
+    const char* xml =
+        "<?plan x?><!--Plan A--><Plans plan=\"PLAN\" kind=\"a\">planning<![CDATA[plan]]><?plan b?>"
+        "<Sub>no</Sub>Plan</Plans>";
+    EXPECT_EQ(Find(xml, "plan"), (Found{"value:Plan", "name:Plan", "attribute:plan", "attribute value:PLAN",
+                                        "value:plan", "value:plan", "value:Plan"}));
+    EXPECT_EQ(Find(xml, "plan", Encoding::Latin1, {true, false}),
+              (Found{"attribute:plan", "value:plan", "value:plan"}));
+    EXPECT_EQ(Find(xml, "plan", Encoding::Latin1, {false, true}),
+              (Found{"value:Plan", "attribute:plan", "attribute value:PLAN", "value:plan", "value:Plan"}));
+    EXPECT_EQ(Find(xml, ""), Found{});
+    EXPECT_EQ(Find("<a>aaaaa</a>", "aa"), (Found{"value:aa", "value:aa"}));  // matches do not overlap
+}
+
+TEST(Search, CaseFoldsAccentedLettersInEitherEncoding) {
+    struct Case {
+        const char* text;
+        const char* query;
+        Encoding encoding;
+        SearchOptions options;
+        Found found;
+    };
+    const Case cases[] = {
+        {"<a>\xC9t\xE9 \xE9T\xC9</a>",
+         "\xE9t\xE9",
+         Encoding::Latin1,
+         {},
+         {"value:\xC9t\xE9", "value:\xE9T\xC9"}},
+        {"<a>\xC9t\xE9 \xE9T\xC9</a>", "\xE9t\xE9", Encoding::Latin1, {true, false}, {}},
+        {"<a>\xC3\x89t\xC3\xA9</a>", "\xC3\xA9T\xC3\x89", Encoding::Utf8, {}, {"value:\xC3\x89t\xC3\xA9"}},
+        // КУХНЯ found by кухня
+        {"<a>\xD0\x9A\xD0\xA3\xD0\xA5\xD0\x9D\xD0\xAF</a>",
+         "\xD0\xBA\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F",
+         Encoding::Utf8,
+         {},
+         {"value:\xD0\x9A\xD0\xA3\xD0\xA5\xD0\x9D\xD0\xAF"}},
+        // The Kelvin sign is a capital k three bytes long.
+        {"<a>\xE2\x84\xAA"
+         "elvin</a>",
+         "kel",
+         Encoding::Utf8,
+         {},
+         {"value:\xE2\x84\xAA"
+          "el"}},
+        // Read as ISO-8859-1, the bytes of a UTF-8 "é" are two letters.
+        {"<a>\xC3\xA9</a>", "\xE3\xA9", Encoding::Latin1, {}, {"value:\xC3\xA9"}},
+        // A malformed UTF-8 byte is no character and matches none.
+        {"<a>x\xFFy xy</a>", "xy", Encoding::Utf8, {}, {"value:xy"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Find(c.text, c.query, c.encoding, c.options), c.found) << c.text;
+}
+
+TEST(Search, AWholeWordStandsBetweenCharactersThatAreNoLetters) {
+    const SearchOptions word{false, true};
+    EXPECT_EQ(Find("<a>note notes, a note.</a>", "note", Encoding::Latin1, word),
+              (Found{"value:note", "value:note"}));
+    EXPECT_EQ(Find("<a>note_x note-x</a>", "note", Encoding::Latin1, word), (Found{"value:note"}));
+    EXPECT_EQ(Find("<a>caf\xE9 caf</a>", "caf", Encoding::Latin1, word), (Found{"value:caf"}));
+    EXPECT_EQ(Find("<a>caf\xC3\xA9 caf</a>", "caf", Encoding::Utf8, word), (Found{"value:caf"}));
+}
+
+TEST(Search, AWalkInSmallSlicesFindsWhatOneWalkFinds) {
+    std::string xml = "<r>";
+    for (int i = 0; i < 200; ++i) xml += "<f n=\"x\">x" + std::to_string(i) + "<!--x--></f>";
+    xml += "</r>";
+    const Found whole = Find(xml.c_str(), "x");
+    EXPECT_EQ(whole.size(), 600u);
+    EXPECT_EQ(Find(xml.c_str(), "x", Encoding::Latin1, {}, 1), whole);
+}
+
+TEST(Search, RanksOrderMatchesAgainstElements) {
+    DOM dom(S("d"));
+    Parse(dom, "<r>x<a>x</a>x<b/></r>");
+    SearchWalk walk(dom, TextMatcher("x", Encoding::Latin1, {}));
+    std::vector<SearchMatch> matches;
+    walk.run(1 << 20, matches);
+    ASSERT_EQ(matches.size(), 3u);
+    DOMNode* r = dom.rootElement();
+    DOMNode* a = r->childAt(1);
+    // The text after <a> lies after it, before <b>.
+    EXPECT_EQ(matches[0].rank, searchRank(dom, r));
+    EXPECT_EQ(matches[1].rank, searchRank(dom, a));
+    EXPECT_EQ(matches[2].rank, searchRank(dom, a));
+    EXPECT_LT(matches[2].rank, searchRank(dom, r->childAt(3)));
+    EXPECT_EQ(matches[1].folder(), a);
+    EXPECT_EQ(searchRank(dom, dom.documentNode()), 0);
+    dom.renumberElements();  // numbered afresh from another base
+    EXPECT_EQ(searchRank(dom, a), matches[1].rank);
+}
+
+TEST(Search, AMillionLevelsAreWalkedWithoutRecursion) {
+    std::string xml;
+    for (int i = 0; i < 1'000'000; ++i) xml += "<a>";
+    xml += "deep</a>";
+    EXPECT_EQ(Find(xml.c_str(), "DEEP"), (Found{"value:deep"}));
+}
