@@ -2,84 +2,185 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <new>
 
 #include "Dom.h"
+#include "Pools.h"
 
 namespace corvantis {
 
-NodeList::~NodeList() {
-    for (DOMNode* node : nodes_) delete node;
+namespace {
+
+// Room to grow into: half as much again, so appending one at a time stays linear.
+std::size_t grownCapacity(std::size_t capacity, std::size_t needed) {
+    return std::max({needed, capacity + capacity / 2, std::size_t{2}});
 }
 
-void NodeList::prepend(DOMNode* node) {
-    nodes_.insert(nodes_.begin(), node);
-    textCount_ += isText(node);
+}  // namespace
+
+// ---- NodeList ----------------------------------------------------------------
+
+namespace {
+std::size_t nodeBlockBytes(std::size_t capacity, std::size_t header) { return header + capacity * sizeof(DOMNode*); }
+}  // namespace
+
+NodeList::~NodeList() {
+    for (DOMNode* node : *this) delete node;
+    freeBlock(block_);
 }
+
+void NodeList::freeBlock(Block* block) noexcept {
+    if (block) detail::releaseBlock(block, nodeBlockBytes(block->capacity, sizeof(Block)));
+}
+
+NodeList::Block* NodeList::release() noexcept {
+    Block* block = block_;
+    block_ = nullptr;
+    return block;
+}
+
+void NodeList::grow(std::size_t needed) {
+    const std::size_t oldCapacity = block_ ? block_->capacity : 0;
+    if (needed <= oldCapacity) return;
+    const std::size_t capacity = needed;
+    const std::size_t oldBytes = nodeBlockBytes(oldCapacity, sizeof(Block));
+    const std::size_t bytes = nodeBlockBytes(capacity, sizeof(Block));
+    Block* grown;
+    if (block_ && oldBytes > detail::smallBlockLimit) {
+        grown = static_cast<Block*>(detail::reallocateLargeBlock(block_, bytes));
+    } else {
+        grown = static_cast<Block*>(detail::allocateBlock(bytes));
+        if (block_) {
+            std::memcpy(grown, block_, oldBytes);
+            freeBlock(block_);
+        } else {
+            *grown = Block{0, 0, 0, 0};
+        }
+    }
+    grown->capacity = static_cast<std::uint32_t>(capacity);
+    block_ = grown;
+}
+
+void NodeList::reserve(std::size_t n) { grow(n); }
 
 int NodeList::indexOf(const DOMNode* node) const noexcept {
-    for (std::size_t i = 0; i < nodes_.size(); ++i)
-        if (nodes_[i] == node) return static_cast<int>(i);
+    const int n = count();
+    DOMNode* const* items = begin();
+    for (int i = 0; i < n; ++i)
+        if (items[i] == node) return i;
     return -1;
 }
 
+void NodeList::append(DOMNode* node) {
+    const std::size_t n = static_cast<std::size_t>(count());
+    if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
+    block_->items()[n] = node;
+    block_->count = static_cast<std::uint32_t>(n + 1);
+    block_->textCount += isText(node);
+}
+
+void NodeList::appendAll(DOMNode* const* nodes, std::size_t added) {
+    if (added == 0) return;
+    const std::size_t n = static_cast<std::size_t>(count());
+    grow(n + added);
+    DOMNode** items = block_->items() + n;
+    std::uint32_t texts = 0;
+    for (std::size_t i = 0; i < added; ++i) {
+        items[i] = nodes[i];
+        texts += isText(nodes[i]);
+    }
+    block_->count = static_cast<std::uint32_t>(n + added);
+    block_->textCount += texts;
+}
+
 void NodeList::insertAt(int index, DOMNode* node) {
+    const int n = count();
     if (index < 0) index = 0;
-    if (index >= count())
-        nodes_.push_back(node);
-    else
-        nodes_.insert(nodes_.begin() + index, node);
-    textCount_ += isText(node);
+    if (index >= n) {
+        append(node);
+        return;
+    }
+    if (n == static_cast<int>(block_->capacity))
+        grow(grownCapacity(static_cast<std::size_t>(n), static_cast<std::size_t>(n) + 1));
+    DOMNode** items = block_->items();
+    std::memmove(items + index + 1, items + index, static_cast<std::size_t>(n - index) * sizeof(DOMNode*));
+    items[index] = node;
+    block_->count += 1;
+    block_->textCount += isText(node);
 }
 
 void NodeList::insertAt(int index, const std::vector<DOMNode*>& nodes) {
-    const auto at = nodes_.begin() + std::clamp(index, 0, count());
-    nodes_.insert(at, nodes.begin(), nodes.end());
-    for (const DOMNode* node : nodes) textCount_ += isText(node);
+    if (nodes.empty()) return;
+    const auto n = static_cast<std::size_t>(count());
+    const auto at = static_cast<std::size_t>(std::clamp(index, 0, count()));
+    if (!block_ || n + nodes.size() > block_->capacity) grow(grownCapacity(n, n + nodes.size()));
+    DOMNode** items = block_->items();
+    std::memmove(items + at + nodes.size(), items + at, (n - at) * sizeof(DOMNode*));
+    std::uint32_t texts = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        items[at + i] = nodes[i];
+        texts += isText(nodes[i]);
+    }
+    block_->count = static_cast<std::uint32_t>(n + nodes.size());
+    block_->textCount += texts;
 }
 
 void NodeList::erase(int first, int end) {
     first = std::clamp(first, 0, count());
     end = std::clamp(end, first, count());
-    for (int i = first; i < end; ++i) textCount_ -= isText(nodes_[static_cast<std::size_t>(i)]);
-    nodes_.erase(nodes_.begin() + first, nodes_.begin() + end);
+    if (first == end) return;
+    DOMNode** items = block_->items();
+    std::uint32_t texts = 0;
+    for (int i = first; i < end; ++i) texts += isText(items[i]);
+    std::memmove(items + first, items + end, static_cast<std::size_t>(count() - end) * sizeof(DOMNode*));
+    block_->count -= static_cast<std::uint32_t>(end - first);
+    block_->textCount -= texts;
 }
 
 DOMNode* NodeList::takeAt(int index) {
-    if (index < 0 || index >= count()) return nullptr;
-    DOMNode* node = nodes_[static_cast<std::size_t>(index)];
-    nodes_.erase(nodes_.begin() + index);
-    textCount_ -= isText(node);
+    const int n = count();
+    if (index < 0 || index >= n) return nullptr;
+    DOMNode** items = block_->items();
+    DOMNode* node = items[index];
+    std::memmove(items + index, items + index + 1, static_cast<std::size_t>(n - index - 1) * sizeof(DOMNode*));
+    block_->count -= 1;
+    block_->textCount -= isText(node);
     return node;
 }
 
-// Open-addressing table of positions into the attribute vector, keyed by name.
+NodeVector NodeList::takeAll() {
+    NodeVector nodes(begin(), end());
+    freeBlock(release());
+    return nodes;
+}
+
+// ---- AttributeList -------------------------------------------------------------
+
+// Open-addressing table of positions into the attribute block, keyed by name.
 class AttributeList::Index {
 public:
     // Sized for `expected` entries (at least those there are), so a list
     // reserved ahead is indexed once.
-    template <typename Items>
-    Index(const Items& items, std::size_t expected) {
+    Index(const Attr* items, std::size_t count, std::size_t expected) {
         std::size_t size = 64;
-        while (size < std::max(items.size(), expected) * 2) size *= 2;
+        while (size < std::max(count, expected) * 2) size *= 2;
         slots_.assign(size, Slot{-1, 0});
-        for (std::size_t i = 0; i < items.size(); ++i) add(items, static_cast<int>(i));
+        for (std::size_t i = 0; i < count; ++i) add(items, static_cast<int>(i));
     }
     bool needsRebuild(std::size_t count) const { return count * 2 > slots_.size(); }
-    template <typename Items>
-    int find(const Items& items, const StringObject& name) const {
+    int find(const Attr* items, const StringObject& name) const {
         const std::size_t h = hash(name);
         const auto check = static_cast<std::uint32_t>(h >> 32);
         for (std::size_t s = h & mask();; s = (s + 1) & mask()) {
             const Slot& slot = slots_[s];
             if (slot.index < 0) return -1;
             // The stored hash bits spare most visits to the attribute itself.
-            if (slot.check == check && items[static_cast<std::size_t>(slot.index)].name.equals(name))
-                return slot.index;
+            if (slot.check == check && items[slot.index].name.equals(name)) return slot.index;
         }
     }
-    template <typename Items>
-    void add(const Items& items, int index) {
-        const std::size_t h = hash(items[static_cast<std::size_t>(index)].name);
+    void add(const Attr* items, int index) {
+        const std::size_t h = hash(items[index].name);
         std::size_t s = h & mask();
         while (slots_[s].index >= 0) s = (s + 1) & mask();
         slots_[s] = Slot{index, static_cast<std::uint32_t>(h >> 32)};
@@ -105,61 +206,153 @@ private:
     std::vector<Slot> slots_;
 };
 
-namespace {
-// Below this many attributes a straight scan is faster than hashing.
-constexpr std::size_t indexThreshold = 16;
-}  // namespace
+std::size_t AttributeList::blockBytes(std::size_t capacity) noexcept {
+    const std::size_t indexBytes = capacity >= indexThreshold ? sizeof(Index*) : 0;
+    return sizeof(Block) + capacity * sizeof(Attr) + indexBytes;
+}
 
-AttributeList::AttributeList() = default;
-AttributeList::~AttributeList() = default;
+// The index's place follows the entries, which leave it unaligned.
+unsigned char* AttributeList::indexPlace() const noexcept {
+    return reinterpret_cast<unsigned char*>(block_->items() + block_->capacity);
+}
 
-void AttributeList::rebuildIndex() const { index_ = std::make_unique<Index>(items_, items_.capacity()); }
+AttributeList::Index* AttributeList::nameIndex() const noexcept {
+    Index* index = nullptr;
+    if (block_ && block_->capacity >= indexThreshold)
+        std::memcpy(&index, indexPlace(), sizeof index);
+    return index;
+}
+
+// The index is a cache: a lookup may make it, so this is const.
+void AttributeList::setNameIndex(Index* index) const noexcept {
+    std::memcpy(indexPlace(), &index, sizeof index);
+}
+
+AttributeList::~AttributeList() {
+    if (!block_) return;
+    dropIndex();
+    Attr* items = block_->items();
+    for (std::uint32_t i = 0; i < block_->count; ++i) items[i].~Attr();
+    detail::releaseBlock(block_, blockBytes(block_->capacity));
+}
+
+void AttributeList::dropIndex() noexcept {
+    if (Index* index = nameIndex()) {
+        delete index;
+        setNameIndex(nullptr);
+    }
+}
+
+void AttributeList::grow(std::size_t needed) {
+    const std::size_t oldCapacity = block_ ? block_->capacity : 0;
+    if (needed <= oldCapacity) return;
+    Index* const index = nameIndex();  // positions are unchanged by the move
+    auto* grown = static_cast<Block*>(detail::allocateBlock(blockBytes(needed)));
+    *grown = Block{0, static_cast<std::uint32_t>(needed)};
+    if (block_) {
+        Attr* from = block_->items();
+        Attr* to = grown->items();
+        for (std::uint32_t i = 0; i < block_->count; ++i) {
+            new (to + i) Attr(std::move(from[i]));
+            from[i].~Attr();
+        }
+        grown->count = block_->count;
+        detail::releaseBlock(block_, blockBytes(oldCapacity));
+    }
+    block_ = grown;
+    if (needed >= indexThreshold) setNameIndex(index);
+}
+
+void AttributeList::reserve(std::size_t n) {
+    grow(n);
+    // An index sized for what is coming need not be rebuilt on the way.
+    if (n >= indexThreshold && !nameIndex()) setNameIndex(new Index(block_->items(), block_->count, n));
+}
 
 int AttributeList::indexOf(const StringObject& name) const {
-    if (items_.size() < indexThreshold) {
-        for (std::size_t i = 0; i < items_.size(); ++i)
-            if (items_[i].name.equals(name)) return static_cast<int>(i);
+    const int n = count();
+    if (n == 0) return -1;
+    const Attr* items = block_->items();
+    if (static_cast<std::size_t>(n) < indexThreshold) {
+        for (int i = 0; i < n; ++i)
+            if (items[i].name.equals(name)) return i;
         return -1;
     }
-    if (!index_) rebuildIndex();
-    return index_->find(items_, name);
+    Index* index = nameIndex();
+    if (!index) {
+        index = new Index(items, static_cast<std::size_t>(n), block_->capacity);
+        setNameIndex(index);
+    }
+    return index->find(items, name);
 }
 
 bool AttributeList::set(StringObject name, StringObject value, std::uint8_t flag) {
     const int existing = indexOf(name);
     if (existing >= 0) {
-        items_[static_cast<std::size_t>(existing)].value = std::move(value);
+        block_->items()[existing].value = std::move(value);
         return true;
     }
-    items_.push_back(Attr{std::move(name), std::move(value), flag});
-    if (index_) {
-        if (index_->needsRebuild(items_.size()))
-            rebuildIndex();
-        else
-            index_->add(items_, count() - 1);
+    const std::size_t n = static_cast<std::size_t>(count());
+    if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
+    new (block_->items() + n) Attr{std::move(name), std::move(value), flag};
+    block_->count = static_cast<std::uint32_t>(n + 1);
+    if (Index* index = nameIndex()) {
+        if (index->needsRebuild(n + 1)) {
+            dropIndex();
+            setNameIndex(new Index(block_->items(), n + 1, block_->capacity));
+        } else {
+            index->add(block_->items(), static_cast<int>(n));
+        }
     }
     return false;
+}
+
+void AttributeList::appendDistinct(const Attr* attributes, std::size_t added) {
+    if (added == 0) return;
+    const std::size_t n = static_cast<std::size_t>(count());
+    grow(n + added);
+    dropIndex();  // made again by the next lookup that needs it
+    Attr* items = block_->items() + n;
+    for (std::size_t i = 0; i < added; ++i) new (items + i) Attr(attributes[i]);
+    block_->count = static_cast<std::uint32_t>(n + added);
 }
 
 bool AttributeList::remove(const StringObject& name) {
     const int i = indexOf(name);
     if (i < 0) return false;
-    items_.erase(items_.begin() + i);
-    index_.reset();  // positions moved; rebuilt on the next lookup that needs it
+    Attr* items = block_->items();
+    const int n = count();
+    for (int j = i; j + 1 < n; ++j) items[j] = std::move(items[j + 1]);
+    items[n - 1].~Attr();
+    block_->count -= 1;
+    dropIndex();  // positions moved; rebuilt on the next lookup that needs it
     return true;
 }
 
 void AttributeList::insertAt(int index, const Attr& attribute) {
-    const auto at = static_cast<std::size_t>(std::clamp(index, 0, count()));
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), attribute);
-    index_.reset();  // positions moved
+    const std::size_t n = static_cast<std::size_t>(count());
+    const auto at = static_cast<std::size_t>(std::clamp(index, 0, static_cast<int>(n)));
+    Attr copy = attribute;  // `attribute` may be one of ours
+    if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
+    Attr* items = block_->items();
+    if (at == n) {
+        new (items + n) Attr(std::move(copy));
+    } else {
+        new (items + n) Attr(std::move(items[n - 1]));
+        for (std::size_t j = n - 1; j > at; --j) items[j] = std::move(items[j - 1]);
+        items[at] = std::move(copy);
+    }
+    block_->count = static_cast<std::uint32_t>(n + 1);
+    dropIndex();  // positions moved
 }
 
 void AttributeList::rename(int index, StringObject name) {
     if (index < 0 || index >= count()) return;
-    items_[static_cast<std::size_t>(index)].name = std::move(name);
-    index_.reset();  // the name is filed under its old hash
+    block_->items()[index].name = std::move(name);
+    dropIndex();  // the name is filed under its old hash
 }
+
+// ---- DOMList -------------------------------------------------------------------
 
 void DOMList::addChunk() { chunks_.emplace_back(chunkMask + 1); }
 

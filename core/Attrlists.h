@@ -1,21 +1,24 @@
 // The ordered lists of the document model: a node's children (NodeList, owning),
 // its attributes (AttributeList of Attr records, owning) and the document's
 // element index (DOMList, not owning).
+//
+// A node carries its two lists as one pointer each, to a block that holds
+// the count, the room and the entries; an empty list has no block. Most
+// elements have one or two children and a few attributes, so the lists cost
+// little more than their entries.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "FixedPool.h"
 #include "StringObject.h"
 
 namespace corvantis {
 
 class DOMNode;
 
-// Node references, in storage drawn from the model's small-block pools.
-using NodeVector = std::vector<DOMNode*, detail::BlockAllocator<DOMNode*>>;
+using NodeVector = std::vector<DOMNode*>;
 
 // The children of an element or of the document node, in document order.
 // The list owns its nodes: destroying it destroys them and their subtrees.
@@ -26,47 +29,62 @@ public:
     NodeList& operator=(const NodeList&) = delete;
     ~NodeList();
 
-    int count() const noexcept { return static_cast<int>(nodes_.size()); }
-    bool empty() const noexcept { return nodes_.empty(); }
+    int count() const noexcept { return block_ ? static_cast<int>(block_->count) : 0; }
+    bool empty() const noexcept { return count() == 0; }
     // None when the index is out of range.
     DOMNode* at(int index) const noexcept {
-        return index >= 0 && index < count() ? nodes_[static_cast<std::size_t>(index)] : nullptr;
+        return index >= 0 && index < count() ? block_->items()[index] : nullptr;
     }
     // Position of `node` by identity; -1 when it is not in the list.
     int indexOf(const DOMNode* node) const noexcept;
 
-    inline void append(DOMNode* node);  // defined in Dom.h, which needs this header first
-    void prepend(DOMNode* node);
+    void append(DOMNode* node);
+    void prepend(DOMNode* node) { insertAt(0, node); }
     // Negative counts as 0; at or past the end appends.
     void insertAt(int index, DOMNode* node);
     // Puts `nodes` in their order at `index` (past the end: after the last).
     void insertAt(int index, const std::vector<DOMNode*>& nodes);
+    // Appends `count` nodes at once, with room for exactly as many more as
+    // that needs: the reader knows a container's children when it closes.
+    void appendAll(DOMNode* const* nodes, std::size_t count);
     // Takes the entry at `index` out without destroying the node.
     DOMNode* takeAt(int index);
     // Takes the entries from `first` up to `end` out without destroying them.
     void erase(int first, int end);
-    // Takes every entry out without destroying the nodes (for iterative teardown).
-    NodeVector takeAll() noexcept {
-        textCount_ = 0;
-        return std::move(nodes_);
-    }
-    void reserve(std::size_t n) { nodes_.reserve(n); }
+    // Takes every entry out without destroying the nodes.
+    NodeVector takeAll();
+    void reserve(std::size_t n);
     // How many of the entries are TEXT nodes.
-    int textCount() const noexcept { return textCount_; }
+    int textCount() const noexcept { return block_ ? static_cast<int>(block_->textCount) : 0; }
 
-    NodeVector::const_iterator begin() const noexcept { return nodes_.begin(); }
-    NodeVector::const_iterator end() const noexcept { return nodes_.end(); }
+    DOMNode* const* begin() const noexcept { return block_ ? block_->items() : nullptr; }
+    DOMNode* const* end() const noexcept { return block_ ? block_->items() + block_->count : nullptr; }
 
 private:
-    static inline int isText(const DOMNode* node) noexcept;
+    friend class DOMNode;
+    struct Block {
+        std::uint32_t count;
+        std::uint32_t capacity;
+        // Kept up to date by every change, so writing needs no extra pass
+        // over the children.
+        std::uint32_t textCount;
+        std::uint32_t unused;
+        DOMNode** items() noexcept { return reinterpret_cast<DOMNode**>(this + 1); }
+        DOMNode* const* items() const noexcept { return reinterpret_cast<DOMNode* const*>(this + 1); }
+    };
+    static inline std::uint32_t isText(const DOMNode* node) noexcept;  // defined in Dom.h
+    // Makes room for `count` entries, keeping those there are.
+    void grow(std::size_t count);
+    // Gives up the block without destroying the nodes in it.
+    Block* release() noexcept;
+    static void freeBlock(Block* block) noexcept;
 
-    NodeVector nodes_;
-    // Kept up to date by every change, so writing needs no extra pass over the children.
-    int textCount_ = 0;
+    Block* block_ = nullptr;
 };
 
 // One attribute: name, plain-text value (unescaped) and a flag byte that every
-// creator sets to 0 and copies carry over.
+// creator sets to 0 and copies carry over. Strings need no alignment, so an
+// attribute takes 33 bytes.
 struct Attr {
     StringObject name;
     StringObject value;
@@ -78,17 +96,15 @@ struct Attr {
 // attributes. Attr pointers stay valid until the list changes.
 class AttributeList {
 public:
-    AttributeList();
+    AttributeList() = default;
     AttributeList(const AttributeList&) = delete;
     AttributeList& operator=(const AttributeList&) = delete;
     ~AttributeList();
 
-    int count() const noexcept { return static_cast<int>(items_.size()); }
-    Attr* at(int index) noexcept {
-        return index >= 0 && index < count() ? &items_[static_cast<std::size_t>(index)] : nullptr;
-    }
+    int count() const noexcept { return block_ ? static_cast<int>(block_->count) : 0; }
+    Attr* at(int index) noexcept { return index >= 0 && index < count() ? block_->items() + index : nullptr; }
     const Attr* at(int index) const noexcept {
-        return index >= 0 && index < count() ? &items_[static_cast<std::size_t>(index)] : nullptr;
+        return index >= 0 && index < count() ? block_->items() + index : nullptr;
     }
     // Position of the attribute named `name`; -1 when there is none.
     int indexOf(const StringObject& name) const;
@@ -103,15 +119,34 @@ public:
     // Gives the attribute at `index` the name `name`, which no other
     // attribute of the list has, keeping its place, value and flag.
     void rename(int index, StringObject name);
-    void reserve(std::size_t n) { items_.reserve(n); }
+    // Appends copies of `count` attributes whose names are neither in the
+    // list nor repeated among them, without looking them up.
+    void appendDistinct(const Attr* attributes, std::size_t count);
+    // Makes room for `n` attributes in all.
+    void reserve(std::size_t n);
 
 private:
     class Index;
-    void rebuildIndex() const;
+    // A list with room for indexThreshold attributes or more also keeps the
+    // place of a hash index by name, after its entries: the many short
+    // lists pay nothing for it.
+    struct Block {
+        std::uint32_t count;
+        std::uint32_t capacity;
+        Attr* items() noexcept { return reinterpret_cast<Attr*>(this + 1); }
+        const Attr* items() const noexcept { return reinterpret_cast<const Attr*>(this + 1); }
+    };
+    // Below this many attributes a straight scan is faster than hashing.
+    static constexpr std::size_t indexThreshold = 16;
+    static std::size_t blockBytes(std::size_t capacity) noexcept;
+    // The index, or none when it is not made yet or the list has no room for one.
+    unsigned char* indexPlace() const noexcept;
+    Index* nameIndex() const noexcept;
+    void setNameIndex(Index* index) const noexcept;
+    void grow(std::size_t count);
+    void dropIndex() noexcept;
 
-    std::vector<Attr, detail::BlockAllocator<Attr>> items_;
-    // Hash index by name, built only once the list is long enough to need it.
-    mutable std::unique_ptr<Index> index_;
+    Block* block_ = nullptr;
 };
 
 // The element index of a DOM: references to elements, not owned.
@@ -131,6 +166,10 @@ public:
     // Replaces the entry at `index`, or appends when index is not below count.
     void put(int index, DOMNode* node);
     void clear() noexcept { count_ = 0; }
+    // Drops the entries from `count` on (for a read that is undone).
+    void truncate(int count) noexcept {
+        if (count >= 0 && static_cast<std::size_t>(count) < count_) count_ = static_cast<std::size_t>(count);
+    }
 
 private:
     // Entries live in fixed chunks, so a growing index never copies itself

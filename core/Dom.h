@@ -57,7 +57,7 @@ class DOMNode final {
 public:
     // ELEMENT and DOCUMENT nodes get empty child and attribute lists; other
     // kinds have neither. `owner` may be null.
-    DOMNode(NodeType type, DOM* owner);
+    DOMNode(NodeType type, DOM* owner) noexcept : nodeType_(type), ownerDocument_(owner) {}
     DOMNode(const DOMNode&) = delete;
     DOMNode& operator=(const DOMNode&) = delete;
     // Nodes come from a pool: documents hold millions of them.
@@ -73,9 +73,9 @@ public:
     char occurrence() const noexcept { return occurrence_; }
     // Brought up to date first when the document's shape changed since.
     inline std::int32_t elementNumber() const;
-    const StringObject& prefix() const noexcept { return part_ ? part_->prefix : emptyString(); }
-    const StringObject& nodeName() const noexcept { return part_ ? part_->nodeName : emptyString(); }
-    const StringObject& nodeValue() const noexcept { return nodeValue_; }
+    const StringObject& prefix() const noexcept { return more_ ? more_->prefix : emptyString(); }
+    const StringObject& nodeName() const noexcept { return nameIsMain() ? main_ : otherString(); }
+    const StringObject& nodeValue() const noexcept { return nameIsMain() ? otherString() : main_; }
     DOM* ownerDocument() const noexcept { return ownerDocument_; }
     DOMNode* parentNode() const noexcept { return parentNode_; }
 
@@ -89,14 +89,18 @@ public:
     StringObject path() const;
     inline std::int32_t pathDepth() const;
 
-    void setNodeName(const StringObject& name) {
-        if (part_ || !name.empty()) leafNames()->nodeName = name;
+    void setNodeName(StringObject name) {
+        if (nameIsMain())
+            main_ = std::move(name);
+        else
+            setOther(std::move(name));
     }
-    void setNodeName(StringObject&& name) {
-        if (part_ || !name.empty()) leafNames()->nodeName = std::move(name);
+    void setNodeValue(StringObject value) {
+        if (nameIsMain())
+            setOther(std::move(value));
+        else
+            main_ = std::move(value);
     }
-    void setNodeValue(const StringObject& value) { nodeValue_ = value; }
-    void setNodeValue(StringObject&& value) noexcept { nodeValue_ = std::move(value); }
     void setPrefix(const StringObject& prefix);
     void setOccurrence(char marker) noexcept { occurrence_ = marker; }
     void setElementNumber(std::int32_t n) noexcept { elementNumber_ = n; }
@@ -104,15 +108,13 @@ public:
     void setParentNode(DOMNode* parent) noexcept { parentNode_ = parent; }
 
     // Children (null lists for leaf kinds).
-    NodeList* childNodes() noexcept { return isContainer() ? &container()->childNodes : nullptr; }
-    const NodeList* childNodes() const noexcept { return isContainer() ? &container()->childNodes : nullptr; }
-    int childCount() const noexcept { return isContainer() ? container()->childNodes.count() : 0; }
-    DOMNode* childAt(int index) const noexcept {
-        return isContainer() ? container()->childNodes.at(index) : nullptr;
-    }
+    NodeList* childNodes() noexcept { return isContainer() ? &childNodes_ : nullptr; }
+    const NodeList* childNodes() const noexcept { return isContainer() ? &childNodes_ : nullptr; }
+    int childCount() const noexcept { return childNodes_.count(); }
+    DOMNode* childAt(int index) const noexcept { return childNodes_.at(index); }
     void appendChild(DOMNode* node) {
         if (!isContainer() || !node) return;
-        container()->childNodes.append(node);
+        childNodes_.append(node);
         node->parentNode_ = this;
     }
     void prependChild(DOMNode* node);
@@ -124,7 +126,7 @@ public:
     bool removeChild(DOMNode* node);
 
     // Text: the n-th TEXT child, counting TEXT children only.
-    bool hasTextChild() const noexcept { return isContainer() && container()->childNodes.textCount() > 0; }
+    bool hasTextChild() const noexcept { return childNodes_.textCount() > 0; }
     DOMNode* textChild(int n = 0) const noexcept;
     StringObject getText(int n = 0) const;
     // Sets the n-th TEXT child's value; with no such child, a new TEXT node is
@@ -132,17 +134,11 @@ public:
     void setText(const StringObject& text, int n = 0);
 
     // Attributes (ELEMENT and DOCUMENT only).
-    AttributeList* attributes() noexcept { return isContainer() ? &container()->attributes : nullptr; }
-    const AttributeList* attributes() const noexcept {
-        return isContainer() ? &container()->attributes : nullptr;
-    }
-    int attributeCount() const noexcept { return isContainer() ? container()->attributes.count() : 0; }
-    Attr* attributeAt(int index) noexcept {
-        return isContainer() ? container()->attributes.at(index) : nullptr;
-    }
-    const Attr* attributeAt(int index) const noexcept {
-        return isContainer() ? container()->attributes.at(index) : nullptr;
-    }
+    AttributeList* attributes() noexcept { return isContainer() ? &attributes_ : nullptr; }
+    const AttributeList* attributes() const noexcept { return isContainer() ? &attributes_ : nullptr; }
+    int attributeCount() const noexcept { return attributes_.count(); }
+    Attr* attributeAt(int index) noexcept { return attributes_.at(index); }
+    const Attr* attributeAt(int index) const noexcept { return attributes_.at(index); }
     // True when an attribute of that name existed and its value was replaced;
     // false when one was appended or the node has no attributes.
     bool setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag = 0);
@@ -154,32 +150,32 @@ public:
 private:
     friend class DOM;
 
-    // Names, and for elements and the document node their lists, live apart
-    // from the node: text nodes, the most numerous, need neither. A leaf gets
-    // its Names only once it is given a name or prefix.
-    struct Names {
-        StringObject nodeName;
+    // What few nodes have: an element's prefix, and the one of name and
+    // value that its kind does not keep in `main_`. Made when first given.
+    struct More {
+        StringObject other;
         StringObject prefix;
     };
-    struct Container : Names {
-        NodeList childNodes;
-        AttributeList attributes;
-    };
-    Container* container() const noexcept { return static_cast<Container*>(part_); }
+    // Elements, the document node and processing instructions keep their
+    // name in `main_`, every other kind its value.
+    bool nameIsMain() const noexcept { return isContainer() || nodeType_ == PROCESSING_INSTRUCTION; }
+    const StringObject& otherString() const noexcept { return more_ ? more_->other : emptyString(); }
+    // An empty string given to a node without More needs none made.
+    void setOther(StringObject text);
     static const StringObject& emptyString() noexcept;
-    // The node's names, made for a leaf that has none yet.
-    Names* leafNames() { return part_ ? part_ : makeLeafNames(); }
-    Names* makeLeafNames();
+    More& more();
 
     NodeType nodeType_;
     char occurrence_ = ' ';
     std::int32_t elementNumber_ = 0;
     std::int32_t pathDepth_ = 0;
-    StringObject nodeValue_;
+    StringObject main_;
     DOM* ownerDocument_;
     DOMNode* parentNode_ = nullptr;
-    // A Container for ELEMENT and DOCUMENT nodes; otherwise Names or none.
-    Names* part_ = nullptr;
+    More* more_ = nullptr;
+    // Both empty for leaves: only containers ever fill them.
+    NodeList childNodes_;
+    AttributeList attributes_;
 };
 
 // The outcome of the last parse.
@@ -311,13 +307,6 @@ inline void DOM::refreshNumbering() const {
     const_cast<DOM*>(this)->renumberElements();
 }
 
-inline int NodeList::isText(const DOMNode* node) noexcept { return node && node->nodeType() == TEXT ? 1 : 0; }
-
-inline void NodeList::append(DOMNode* node) {
-    // Two entries cost no more to allocate than one.
-    if (nodes_.capacity() == 0) nodes_.reserve(2);
-    nodes_.push_back(node);
-    textCount_ += isText(node);
-}
+inline std::uint32_t NodeList::isText(const DOMNode* node) noexcept { return node && node->nodeType() == TEXT ? 1 : 0; }
 
 }  // namespace corvantis

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "Dom.h"
-#include "FixedPool.h"
+#include "Pools.h"
 
 namespace corvantis {
 
@@ -15,17 +15,12 @@ void* DOMNode::operator new(std::size_t) { return NodePool::allocate(); }
 
 void DOMNode::operator delete(void* p) noexcept { NodePool::release(p); }
 
-DOMNode::DOMNode(NodeType type, DOM* owner) : nodeType_(type), ownerDocument_(owner) {
-    if (isContainer()) part_ = new (detail::FixedPool<sizeof(Container)>::allocate()) Container();
-}
-
 DOMNode::~DOMNode() {
-    if (!part_) return;
-    if (!isContainer()) {
-        part_->~Names();
-        detail::FixedPool<sizeof(Names)>::release(part_);
-        return;
+    if (more_) {
+        more_->~More();
+        detail::FixedPool<sizeof(More)>::release(more_);
     }
+    if (childNodes_.empty()) return;
     // Tear the subtree down with an explicit stack, in exactly the reverse
     // of document order: each node goes only once its children are gone, so
     // no destructor recurses, and the pools hand the blocks out again in
@@ -35,28 +30,23 @@ DOMNode::~DOMNode() {
         std::size_t remaining;  // children not yet destroyed, counted from the end
     };
     std::vector<Pending> stack;
-    const NodeVector top = container()->childNodes.takeAll();
-    for (std::size_t i = top.size(); i-- > 0;) {
-        stack.push_back(Pending{top[i], static_cast<std::size_t>(top[i]->childCount())});
-        while (!stack.empty()) {
-            Pending& pending = stack.back();
-            if (pending.remaining == 0) {
-                DOMNode* node = pending.node;
-                stack.pop_back();
-                if (node->isContainer()) node->container()->childNodes.takeAll();  // already destroyed
-                delete node;
-                continue;
-            }
-            DOMNode* child = pending.node->childAt(static_cast<int>(--pending.remaining));
-            const std::size_t grandchildren = static_cast<std::size_t>(child->childCount());
-            if (grandchildren > 0)
-                stack.push_back(Pending{child, grandchildren});
-            else
-                delete child;
+    stack.push_back(Pending{this, static_cast<std::size_t>(childCount())});
+    while (!stack.empty()) {
+        Pending& pending = stack.back();
+        if (pending.remaining == 0) {
+            DOMNode* node = pending.node;
+            stack.pop_back();
+            // Its children are destroyed already: the list only lets go of them.
+            NodeList::freeBlock(node->childNodes_.release());
+            if (node != this) delete node;
+            continue;
         }
+        DOMNode* child = pending.node->childAt(static_cast<int>(--pending.remaining));
+        if (child->childCount() > 0)
+            stack.push_back(Pending{child, static_cast<std::size_t>(child->childCount())});
+        else
+            delete child;
     }
-    container()->~Container();
-    detail::FixedPool<sizeof(Container)>::release(part_);
 }
 
 const StringObject& DOMNode::emptyString() noexcept {
@@ -64,13 +54,17 @@ const StringObject& DOMNode::emptyString() noexcept {
     return empty;
 }
 
-DOMNode::Names* DOMNode::makeLeafNames() {
-    part_ = new (detail::FixedPool<sizeof(Names)>::allocate()) Names();
-    return part_;
+DOMNode::More& DOMNode::more() {
+    if (!more_) more_ = new (detail::FixedPool<sizeof(More)>::allocate()) More();
+    return *more_;
+}
+
+void DOMNode::setOther(StringObject text) {
+    if (more_ || !text.empty()) more().other = std::move(text);
 }
 
 void DOMNode::setPrefix(const StringObject& prefix) {
-    if (part_ || !prefix.empty()) leafNames()->prefix = prefix;
+    if (more_ || !prefix.empty()) more().prefix = prefix;
 }
 
 StringObject DOMNode::path() const {
@@ -102,20 +96,18 @@ StringObject DOMNode::path() const {
 
 void DOMNode::prependChild(DOMNode* node) {
     if (!isContainer() || !node) return;
-    container()->childNodes.prepend(node);
+    childNodes_.prepend(node);
     node->parentNode_ = this;
 }
 
 void DOMNode::insertChildAt(int index, DOMNode* node) {
     if (!isContainer() || !node) return;
-    container()->childNodes.insertAt(index, node);
+    childNodes_.insertAt(index, node);
     node->parentNode_ = this;
 }
 
 bool DOMNode::detachChild(DOMNode* node) {
-    if (!isContainer()) return false;
-    NodeList& children = container()->childNodes;
-    return children.takeAt(children.indexOf(node)) != nullptr;
+    return childNodes_.takeAt(childNodes_.indexOf(node)) != nullptr;
 }
 
 bool DOMNode::removeChild(DOMNode* node) {
@@ -125,39 +117,38 @@ bool DOMNode::removeChild(DOMNode* node) {
 }
 
 DOMNode* DOMNode::textChild(int n) const noexcept {
-    const NodeList* children = childNodes();
-    if (!children || n < 0 || n >= children->textCount()) return nullptr;
-    for (DOMNode* child : *children)
+    if (n < 0 || n >= childNodes_.textCount()) return nullptr;
+    for (DOMNode* child : childNodes_)
         if (child->nodeType() == TEXT && n-- == 0) return child;
     return nullptr;
 }
 
 StringObject DOMNode::getText(int n) const {
     const DOMNode* text = textChild(n);
-    return text ? text->nodeValue_ : StringObject();
+    return text ? text->main_ : StringObject();
 }
 
 void DOMNode::setText(const StringObject& text, int n) {
     if (!isContainer()) return;
     if (DOMNode* existing = textChild(n)) {
-        existing->nodeValue_ = text;
+        existing->main_ = text;
         return;
     }
     auto* node = new DOMNode(TEXT, ownerDocument_);
-    node->nodeValue_ = text;
+    node->main_ = text;
     prependChild(node);
 }
 
 bool DOMNode::setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag) {
-    return isContainer() ? container()->attributes.set(name, value, flag) : false;
+    return isContainer() ? attributes_.set(name, value, flag) : false;
 }
 
 bool DOMNode::removeAttribute(const StringObject& name) {
-    return isContainer() ? container()->attributes.remove(name) : false;
+    return isContainer() ? attributes_.remove(name) : false;
 }
 
 void DOMNode::insertAttributeAt(int index, const Attr& attribute) {
-    if (isContainer()) container()->attributes.insertAt(index, attribute);
+    if (isContainer()) attributes_.insertAt(index, attribute);
 }
 
 }  // namespace corvantis

@@ -144,9 +144,36 @@ StringObject rawContent(const Token& token) {
 class Reader {
 public:
     Reader(DOM& dom, DOMList& index, DOMNode* start, DOMError& error)
-        : dom_(dom), index_(index), start_(start), current_(start), error_(error) {}
+        : dom_(dom), index_(index), start_(start), current_(start), error_(error), firstIndexEntry_(index.count()) {
+        levels_.push_back(Level{start, 0});
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    // Only an exception leaves nodes pending: they and their index entries
+    // go, and the read leaves the tree as it found it.
+    ~Reader() {
+        if (levels_.empty()) return;
+        for (DOMNode* node : pending_) delete node;
+        index_.truncate(firstIndexEntry_);
+    }
 
     int run(const char* bytes, std::size_t length) {
+        const int result = read(bytes, length);
+        while (!levels_.empty()) closeLevel();
+        return result;
+    }
+
+private:
+    // A container open in this read, and where its children start among
+    // the pending nodes. Children are gathered there and given to the
+    // container in one piece when it closes, so every child list is made
+    // once and exactly as long as it needs to be.
+    struct Level {
+        DOMNode* container;
+        std::size_t firstChild;
+    };
+
+    int read(const char* bytes, std::size_t length) {
         Tokens scanner(bytes, length);
         const char* const end = scanner.end();
         Token token;
@@ -170,9 +197,9 @@ public:
             if (end - p >= 4) {
                 const char next = p[1];
                 if (next == '/') {
-                    const char* gt = p + 2;
-                    while (gt < end && *gt != '>') ++gt;
-                    if (gt == end) return 1;
+                    const char* gt =
+                        static_cast<const char*>(std::memchr(p + 2, '>', static_cast<std::size_t>(end - p - 2)));
+                    if (!gt) return 1;
                     scanner.skipTo(gt + 1);
                     if (!endTag(scanner)) return 0;
                     continue;
@@ -187,13 +214,13 @@ public:
                     text(token);
                     break;
                 case TOKEN_COMMENT:
-                    dom_.createNode(COMMENT, current_)->setNodeValue(rawContent(token));
+                    add(COMMENT)->setNodeValue(rawContent(token));
                     break;
                 case TOKEN_CDATA:
-                    dom_.createNode(CDATA_SECTION, current_)->setNodeValue(rawContent(token));
+                    add(CDATA_SECTION)->setNodeValue(rawContent(token));
                     break;
                 case TOKEN_DECLARATION:
-                    dom_.createNode(DOCUMENT_TYPE, current_)->setNodeValue(rawContent(token));
+                    add(DOCUMENT_TYPE)->setNodeValue(rawContent(token));
                     break;
                 case TOKEN_PI:
                     processingInstruction(token);
@@ -209,7 +236,6 @@ public:
         }
     }
 
-private:
     // Any end tag closes the current element; one that would close the
     // start node itself ends the read, so nothing lands outside it.
     bool endTag(const Tokens& scanner) {
@@ -219,14 +245,44 @@ private:
             error_.code = DOMError::TooManyEndTags;
             return false;
         }
-        current_ = current_->parentNode();
-        --depth_;
+        closeLevel();
         return true;
     }
 
+    // A node of this read under the current container. It is pending, and
+    // so owned by the read, before anything else can fail.
+    DOMNode* add(NodeType type) {
+        pending_.push_back(nullptr);
+        auto* node = new DOMNode(type, &dom_);
+        pending_.back() = node;
+        node->setParentNode(current_);
+        return node;
+    }
+    DOMNode* addElement() {
+        DOMNode* node = add(ELEMENT);
+        index_.append(node);
+        node->setElementNumber(++counter_);
+        // The levels below the start node are the elements open in this
+        // read: the depth of the running path.
+        node->setPathDepth(static_cast<std::int32_t>(levels_.size()));
+        return node;
+    }
+    void openLevel(DOMNode* container) {
+        levels_.push_back(Level{container, pending_.size()});
+        current_ = container;
+    }
+    void closeLevel() {
+        const Level level = levels_.back();
+        level.container->childNodes()->appendAll(pending_.data() + level.firstChild,
+                                                  pending_.size() - level.firstChild);
+        pending_.resize(level.firstChild);
+        levels_.pop_back();
+        if (!levels_.empty()) current_ = levels_.back().container;
+    }
+
     // A start or empty-element tag at `lt` made only of a plain name and
-    // attributes with quoted values that need no decoding, read in one pass.
-    // Anything else (false) is left to the scanner and the general path.
+    // attributes with quoted values, read in one pass. Anything else (false)
+    // is left to the scanner and the general path.
     bool plainTag(const char* lt, const char* end, Tokens& scanner) {
         const char* p = lt + 1;
         const char* name = p;
@@ -235,6 +291,7 @@ private:
         const char* nameEnd = p;
         if (!isBlank(*p) && *p != '>' && *p != '/') return false;
         spans_.clear();
+        decoded_.clear();
         bool empty = false;
         for (;;) {
             while (p < end && isBlank(*p)) ++p;
@@ -260,53 +317,48 @@ private:
             if (p >= end || (*p != '"' && *p != '\'')) return false;
             const char quote = *p++;
             const char* close = findQuoteOrAmpersand(p, end, quote);
-            if (close == end || *close == '&') return false;
-            span.value = p;
-            span.valueLength = static_cast<std::size_t>(close - p);
+            if (close < end && *close == '&') {
+                // References to decode: the value ends at the quote.
+                close = static_cast<const char*>(std::memchr(close, quote, static_cast<std::size_t>(end - close)));
+                if (!close) return false;
+                span.decodedAt = decoded_.size();
+                Cursor(Token{p, close}, decoded_).takeRestDecoded();
+                span.valueLength = decoded_.size() - span.decodedAt;
+            } else {
+                if (close == end) return false;
+                span.value = p;
+                span.valueLength = static_cast<std::size_t>(close - p);
+            }
             spans_.push_back(span);
             p = close + 1;
         }
         scanner.skipTo(p + 1);
 
-        DOMNode* node = newElement();
+        DOMNode* node = addElement();
         node->setNodeName(StringObject(name, static_cast<std::size_t>(nameEnd - name)));
         if (!spans_.empty()) {
             AttributeList* list = node->attributes();
             list->reserve(spans_.size());
-            for (const AttributeSpan& span : spans_)
-                list->set(StringObject(span.name, span.nameLength),
-                          StringObject(span.value, span.valueLength), 0);
+            for (const AttributeSpan& span : spans_) {
+                const char* value = span.value ? span.value : decoded_.data() + span.decodedAt;
+                list->set(StringObject(span.name, span.nameLength), StringObject(value, span.valueLength), 0);
+            }
         }
-        if (!empty) {
-            current_ = node;
-            ++depth_;
-        }
+        if (!empty) openLevel(node);
         return true;
     }
 
-    // What createNode does, for the two kinds read most often.
-    DOMNode* newElement() {
-        auto* node = new DOMNode(ELEMENT, &dom_);
-        index_.append(node);
-        current_->appendChild(node);
-        node->setElementNumber(++counter_);
-        node->setPathDepth(depth_ + 1);
-        return node;
-    }
-    DOMNode* newText() {
-        auto* node = new DOMNode(TEXT, &dom_);
-        current_->appendChild(node);
-        return node;
-    }
-
     void text(const Token& token) {
-        DOMNode* node = newText();
+        DOMNode* node = add(TEXT);
         const std::size_t length = static_cast<std::size_t>(token.end - token.start);
         if (!std::memchr(token.start, '&', length)) {
             node->setNodeValue(StringObject(token.start, length));
             return;
         }
         buffer_.clear();
+        // Decoding only shortens: room for the whole token spares a long
+        // text the copies of a growing buffer.
+        buffer_.reserve(length);
         Cursor(token, buffer_).takeRestDecoded();
         node->setNodeValue(bytesOf(buffer_));
     }
@@ -314,7 +366,7 @@ private:
     // XML has no references inside a processing instruction: target and data
     // are kept byte for byte, so they are written back exactly as read.
     void processingInstruction(const Token& token) {
-        DOMNode* node = dom_.createNode(PROCESSING_INSTRUCTION, current_);
+        DOMNode* node = add(PROCESSING_INSTRUCTION);
         const char* targetEnd = token.start;
         while (targetEnd < token.end && !isSeparator(*targetEnd)) ++targetEnd;
         node->setNodeName(StringObject(token.start, static_cast<std::size_t>(targetEnd - token.start)));
@@ -323,7 +375,7 @@ private:
     }
 
     void element(const Token& token, bool empty) {
-        DOMNode* node = newElement();
+        DOMNode* node = addElement();
 
         Cursor cursor(token, buffer_);
         tagName(cursor, *node);
@@ -331,17 +383,13 @@ private:
         attributes_.clear();
         while (!cursor.atEnd()) attribute(cursor);
         if (!attributes_.empty()) {
-            node->attributes()->reserve(attributes_.size());
             AttributeList* list = node->attributes();
+            list->reserve(attributes_.size());
             for (Attr& attr : attributes_) list->set(std::move(attr.name), std::move(attr.value), 0);
         }
 
-        if (!empty) {
-            current_ = node;
-            ++depth_;
-        }
+        if (!empty) openLevel(node);
     }
-
     // The whole name up to the first separator, colons included; the prefix
     // is the segment before the last colon. An occurrence marker ('*', '?',
     // '+') is kept apart and, with the byte after it, left out of the name.
@@ -430,21 +478,25 @@ private:
     DOMNode* start_;
     DOMNode* current_;
     DOMError& error_;
+    const int firstIndexEntry_;
     std::int32_t counter_ = 0;
-    // Elements open in this read: the depth of the running path.
-    std::int32_t depth_ = 0;
+    std::vector<Level> levels_;
+    std::vector<DOMNode*> pending_;
     std::string buffer_;
     // The attributes of the tag being read, gathered first so the element's
     // list is allocated once.
     std::vector<Attr> attributes_;
-    // The attributes of a tag read by plainTag: places in the input.
+    // The attributes of a tag read by plainTag: places in the input, or in
+    // `decoded_` for a value with references.
     struct AttributeSpan {
         const char* name;
         std::size_t nameLength;
-        const char* value;
+        const char* value = nullptr;
+        std::size_t decodedAt = 0;
         std::size_t valueLength;
     };
     std::vector<AttributeSpan> spans_;
+    std::string decoded_;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "StringObject.h"
 
-#include "FixedPool.h"
+#include "Pools.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -39,6 +39,16 @@ namespace {
 constexpr unsigned char heapTag = 0x80;
 
 std::size_t roundUp(std::size_t n, std::size_t step) { return step == 0 ? n : (n + step - 1) / step * step; }
+
+// The room for a string made from `length` bytes. A small block is taken
+// whole: the pools hand out blocks in steps of 8 bytes anyway, and most
+// strings of a document are never changed, so rounding further up would
+// only cost memory.
+std::size_t capacityFor(std::size_t length) {
+    const std::size_t block = roundUp(repBytes(length), detail::smallBlockStep);
+    if (block <= detail::smallBlockLimit) return block - repBytes(0);
+    return roundUp(length, StringObject::defaultGrowthStep);
+}
 }  // namespace
 
 
@@ -88,7 +98,7 @@ StringObject::StringObject(const char* bytes, std::size_t length) {
         }
         high |= std::uint64_t{inlineCapacity - length} << 56;
     } else {
-        Rep* r = makeRep(roundUp(length, defaultGrowthStep), defaultGrowthStep);
+        Rep* r = makeRep(capacityFor(length), defaultGrowthStep);
         if (r) {
             std::memcpy(r->data, bytes, length);
             r->data[length] = '\0';
@@ -108,7 +118,7 @@ StringObject::StringObject(const char* bytes, std::size_t length) : StringObject
         setLength(length);
         return;
     }
-    Rep* r = makeRep(roundUp(length, defaultGrowthStep), defaultGrowthStep);
+    Rep* r = makeRep(capacityFor(length), defaultGrowthStep);
     setRep(r);
     if (!r) {
         setLength(0);

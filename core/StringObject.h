@@ -146,8 +146,10 @@ private:
 
     // Inline: bytes_[0..14] hold the text and its terminator, bytes_[15] holds
     // 15 - length (so a full inline string ends in a zero byte). Heap: bytes
-    // 0..7 a Rep pointer, 8..11 the length, and bytes_[15] = 0x80.
-    alignas(8) unsigned char bytes_[16];
+    // 0..7 a Rep pointer, 8..11 the length, and bytes_[15] = 0x80. Every
+    // access goes through memcpy, so the object needs no alignment and
+    // packs tightly into records.
+    unsigned char bytes_[16];
 };
 
 }  // namespace corvantis

@@ -11,21 +11,14 @@ namespace corvantis {
 // The numbers are copied as they stand: a copy is numbered once placed.
 DOMNode* DOM::copyFields(const DOMNode* source, DOM* owner) {
     auto* copy = new DOMNode(source->nodeType(), owner);
-    copy->setNodeName(source->nodeName());
-    copy->setNodeValue(source->nodeValue());
+    copy->main_ = source->main_;
+    if (source->more_) copy->more() = *source->more_;
     copy->setPathDepth(source->pathDepth_);
-    copy->setPrefix(source->prefix());
     copy->setOccurrence(source->occurrence());
     copy->setParentNode(source->parentNode());
     copy->setElementNumber(source->elementNumber_);
-    if (source->nodeType() == ELEMENT) {
-        AttributeList* attributes = copy->attributes();
-        attributes->reserve(static_cast<std::size_t>(source->attributeCount()));
-        for (int i = 0; i < source->attributeCount(); ++i) {
-            const Attr* attr = source->attributeAt(i);
-            attributes->set(attr->name, attr->value, attr->flag);
-        }
-    }
+    if (source->nodeType() == ELEMENT && source->attributeCount() > 0)
+        copy->attributes_.appendDistinct(source->attributeAt(0), static_cast<std::size_t>(source->attributeCount()));
     return copy;
 }
 

@@ -323,8 +323,8 @@ bool startsOtherMarkup(char first) { return first == '/' || first == '!' || firs
 // One container being written: its children are visited in order.
 struct Frame {
     const DOMNode* node;
-    NodeVector::const_iterator next;  // the next child to write
-    NodeVector::const_iterator end;
+    DOMNode* const* next;  // the next child to write
+    DOMNode* const* end;
     int level;       // the container's own level
     int childLevel;  // the level its children are written at
     bool isElement;

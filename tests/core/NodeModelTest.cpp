@@ -4,7 +4,10 @@
 
 #include <chrono>
 #include <memory>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TestSupport.h"
 #include "core/Dom.h"
@@ -155,6 +158,54 @@ TEST(NodeModel, AttributesReplaceInPlaceAndAreCaseSensitive) {
     EXPECT_EQ(Str(e->attributeAt(0)->name), "y");
     EXPECT_EQ(e->attributes()->indexOf(S("X")), 1);
     EXPECT_EQ(e->attributes()->indexOf(S("missing")), -1);
+}
+
+// Short lists are scanned, long ones looked up through an index by name:
+// lists that grow, shrink and are reserved across that boundary must always
+// answer as a plain list of pairs does.
+TEST(NodeModel, AttributeListsAgreeWithAPlainListAsTheyGrowAndShrink) {
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    const auto place = [](const Pairs& pairs, const std::string& name) {
+        for (std::size_t i = 0; i < pairs.size(); ++i)
+            if (pairs[i].first == name) return static_cast<int>(i);
+        return -1;
+    };
+    for (const int reserved : {0, 15, 16, 40}) {
+        DOM dom(S("d"));
+        DOMNode* e = dom.createNode(ELEMENT, dom.documentNode());
+        if (reserved > 0) e->attributes()->reserve(static_cast<std::size_t>(reserved));
+        Pairs expected;
+        std::mt19937 random(static_cast<unsigned>(reserved));
+        for (int step = 0; step < 4000; ++step) {
+            // Phases of growth up to 48 names and of shrinking towards none.
+            const bool growing = step / 400 % 2 == 0;
+            std::string name = "n" + std::to_string(random() % 48);
+            const std::string value = std::to_string(step);
+            const unsigned action = random() % 4;
+            if (!growing && action > 0 && !expected.empty()) {
+                name = expected[random() % expected.size()].first;
+                EXPECT_TRUE(e->removeAttribute(S(name)));
+                expected.erase(expected.begin() + place(expected, name));
+            } else if (action == 0 && place(expected, name) < 0) {
+                const int at = static_cast<int>(random() % (expected.size() + 1));
+                e->insertAttributeAt(at, Attr{S(name), S(value), 0});
+                expected.insert(expected.begin() + at, {name, value});
+            } else {
+                const int at = place(expected, name);
+                EXPECT_EQ(e->setAttribute(S(name), S(value)), at >= 0);
+                if (at >= 0) expected[static_cast<std::size_t>(at)].second = value;
+                else expected.emplace_back(name, value);
+            }
+            ASSERT_EQ(e->attributeCount(), static_cast<int>(expected.size()));
+            EXPECT_EQ(e->attributes()->indexOf(S(name)), place(expected, name));
+            const std::string other = "n" + std::to_string(random() % 48);
+            EXPECT_EQ(e->attributes()->indexOf(S(other)), place(expected, other));
+        }
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(Str(e->attributeAt(static_cast<int>(i))->name), expected[i].first);
+            EXPECT_EQ(Str(e->attributeAt(static_cast<int>(i))->value), expected[i].second);
+        }
+    }
 }
 
 TEST(NodeModel, ListsHandleOutOfRangeIndexes) {

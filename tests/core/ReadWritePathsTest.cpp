@@ -254,8 +254,11 @@ TEST(NodeStorage, LargeStringsGrowKeepingContentAndSharedCopies) {
 
 TEST(NodeStorage, StringsOfEveryShortLengthKeepTheirBytes) {
     // Bytes with the top bit set and zeros, read from buffers of exactly the
-    // string's size, across the inline limit.
-    for (std::size_t length = 0; length <= 40; ++length) {
+    // string's size, across the inline limit and the largest pooled block.
+    std::vector<std::size_t> lengths;
+    for (std::size_t length = 0; length <= 40; ++length) lengths.push_back(length);
+    for (std::size_t length = 236; length <= 252; ++length) lengths.push_back(length);
+    for (const std::size_t length : lengths) {
         std::string text;
         for (std::size_t i = 0; i < length; ++i) text += static_cast<char>(i % 3 == 1 ? 0 : 0xF0 + i);
         const auto buffer = ExactBuffer(text);

@@ -1,0 +1,55 @@
+#include "Pools.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <mutex>
+
+namespace corvantis::detail {
+
+namespace {
+
+// Regions are reserved in large steps and touched only as slabs are used.
+// Huge pages are 2 MiB; a region aligned to them can be backed by them.
+constexpr std::size_t hugePage = std::size_t{2} << 20;
+constexpr std::size_t regionBytes = std::size_t{64} << 20;
+
+struct Region {
+    char* next = nullptr;
+    char* end = nullptr;
+};
+
+char* mapRegion(std::size_t bytes) {
+    // Map one huge page more than needed and use the aligned part.
+    void* mapped = mmap(nullptr, bytes + hugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    const auto address = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (address + hugePage - 1) & ~(hugePage - 1);
+    if (aligned > address) munmap(mapped, aligned - address);
+    const std::uintptr_t tail = aligned + bytes;
+    munmap(reinterpret_cast<void*>(tail), address + bytes + hugePage - tail);
+#ifdef MADV_HUGEPAGE
+    // Only a request: where the system has no huge pages, normal ones serve.
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<char*>(aligned);
+}
+
+}  // namespace
+
+void* takeSlab(std::size_t bytes) {
+    static std::mutex mutex;
+    static Region region;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (static_cast<std::size_t>(region.end - region.next) < bytes) {
+        // The rest of the old region is never touched, so it costs no memory.
+        const std::size_t size = bytes > regionBytes ? (bytes + hugePage - 1) / hugePage * hugePage : regionBytes;
+        region.next = mapRegion(size);
+        region.end = region.next + size;
+    }
+    void* slab = region.next;
+    region.next += bytes;
+    return slab;
+}
+
+}  // namespace corvantis::detail
