@@ -1,5 +1,9 @@
 #include "Search.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 namespace corvantis {
 
 const StringObject& matchedText(const SearchMatch& match) {
@@ -37,24 +41,56 @@ TextMatcher::TextMatcher(std::string_view query, Encoding encoding, SearchOption
         options.matchCase ? std::vector<char32_t>{query_.front()} : caseVariants(query_.front());
     for (const char32_t c : firsts) {
         unsigned char byte = 0;
-        if (firstByteOf(encoding, c, byte)) starts_[byte] = true;
+        if (firstByteOf(encoding, c, byte) && std::find(starts_.begin(), starts_.end(), byte) == starts_.end())
+            starts_.push_back(byte);
     }
+    if (starts_.size() > MaxStartBytes) starts_.clear();
 }
+
+namespace {
+
+// Where `byte` next occurs in [from, end), or end. memchr looks at many
+// bytes a step, which makes the scan for a match's first byte the cheap
+// part of a search.
+const char* nextByte(const char* from, const char* end, unsigned char byte) {
+    const void* found = std::memchr(from, byte, static_cast<std::size_t>(end - from));
+    return found ? static_cast<const char*>(found) : end;
+}
+
+}  // namespace
 
 bool TextMatcher::find(std::string_view text, std::size_t from, std::size_t& offset,
                        std::size_t& length) const {
-    if (query_.empty()) return false;
+    // A match needs at least one byte from `from` on.
+    if (query_.empty() || from >= text.size()) return false;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
-    for (const char* at = begin + from; at < end; ++at) {
-        if (!starts_[static_cast<unsigned char>(*at)]) continue;
-        if (const std::size_t matched = matchAt(begin, at, end)) {
-            offset = static_cast<std::size_t>(at - begin);
-            length = matched;
-            return true;
-        }
+    if (starts_.empty()) {
+        for (const char* at = begin + from; at < end; ++at)
+            if (matched(begin, at, end, offset, length)) return true;
+        return false;
     }
-    return false;
+    // The next place of each possible first byte; the nearest is the next
+    // candidate, and only the places it used are looked for again.
+    std::array<const char*, MaxStartBytes> next;
+    const auto used = next.begin() + static_cast<std::ptrdiff_t>(starts_.size());
+    for (std::size_t i = 0; i < starts_.size(); ++i) next[i] = nextByte(begin + from, end, starts_[i]);
+    for (;;) {
+        const char* const at = *std::min_element(next.begin(), used);
+        if (at == end) return false;
+        if (matched(begin, at, end, offset, length)) return true;
+        for (std::size_t i = 0; i < starts_.size(); ++i)
+            if (next[i] == at) next[i] = nextByte(at + 1, end, starts_[i]);
+    }
+}
+
+bool TextMatcher::matched(const char* begin, const char* at, const char* end, std::size_t& offset,
+                          std::size_t& length) const {
+    const std::size_t bytes = matchAt(begin, at, end);
+    if (bytes == 0) return false;
+    offset = static_cast<std::size_t>(at - begin);
+    length = bytes;
+    return true;
 }
 
 std::size_t TextMatcher::matchAt(const char* begin, const char* at, const char* end) const {

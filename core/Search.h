@@ -70,14 +70,20 @@ public:
 private:
     // The match's length when the query matches at `at`, else 0.
     std::size_t matchAt(const char* begin, const char* at, const char* end) const;
+    // Whether the query matches at `at`; if so, sets `offset` and `length`.
+    bool matched(const char* begin, const char* at, const char* end, std::size_t& offset,
+                 std::size_t& length) const;
     bool standsAlone(const char* begin, const char* start, const char* stop, const char* end) const;
 
     Encoding encoding_;
     SearchOptions options_;
     // The query's characters, folded unless the case must match.
     std::vector<char32_t> query_;
-    // The bytes a match can start with.
-    bool starts_[256] = {};
+    // The distinct bytes a match can start with: one or two for most
+    // queries ("m" and "M"), three for "k" (the Kelvin sign). Empty when
+    // there would be more than fit: then a match may start anywhere.
+    static constexpr std::size_t MaxStartBytes = 4;
+    std::vector<unsigned char> starts_;
 };
 
 class SearchWalk {
