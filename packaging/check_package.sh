@@ -55,15 +55,27 @@ grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metain
 # The packaged program, started as the desktop entry starts it.
 home=$work/home
 mkdir -p -m 700 "$home"
-run() {
-    env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen "$@"
-}
-run "$root/usr/bin/corvantis" --version | grep -q "$version" || fail "corvantis --version does not name $version"
-status=0
-run timeout 5 "$root/usr/bin/corvantis" "$root/usr/lib/corvantis/Example.xml" 2>"$work/stderr" || status=$?
-[ "$status" -eq 124 ] || { cat "$work/stderr" >&2; fail "corvantis ended with status $status instead of running"; }
-# The first start remembers the example beside the real program, found
-# through the link in bin/.
-grep -q "MyFileName=$root/usr/lib/corvantis/Example.xml" "$home/.config/Velmora/MyBusiness.ini" \
+run=(env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen)
+"${run[@]}" "$root/usr/bin/corvantis" --version | grep -q "$version" || fail "corvantis --version does not name $version"
+# It keeps running; the first start remembers the example beside the real
+# program, found through the link in bin/. A busy machine may take a while
+# to get there, so wait for it rather than for a fixed time.
+settings="$home/.config/Velmora/MyBusiness.ini"
+# env runs the program in its own place, so the process started is the program.
+"${run[@]}" "$root/usr/bin/corvantis" "$root/usr/lib/corvantis/Example.xml" 2>"$work/stderr" &
+program=$!
+for _ in $(seq 300); do
+    grep -qs "MyFileName=$root/usr/lib/corvantis/Example.xml" "$settings" && break
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+if ! kill "$program" 2>/dev/null; then
+    status=0
+    wait "$program" || status=$?
+    cat "$work/stderr" >&2
+    fail "corvantis ended with status $status instead of running"
+fi
+wait "$program" || true
+grep -q "MyFileName=$root/usr/lib/corvantis/Example.xml" "$settings" \
     || fail "the started program did not find its own folder"
 echo "The packaged program starts"
