@@ -629,8 +629,9 @@ corvantis::DOMNode* addFolderOf(TVelmorant& window, std::size_t elements) {
     corvantis::DOMNode* folder = nullptr;
     for (int i = 0; i < fragment->childCount() && !folder; ++i)
         if (fragment->childAt(i)->nodeType() == corvantis::ELEMENT) folder = fragment->childAt(i);
-    document.push(new InsertFragment(document, document.dom().placeFor(top, corvantis::Under), std::move(fragment),
-                                     "folder"));
+    // First under the top element, so that a move-paste under it (to its
+    // end) really moves the folder.
+    document.push(new InsertFragment(document, corvantis::NodePlace{top, 0}, std::move(fragment), "folder"));
     return folder;
 }
 
@@ -661,8 +662,13 @@ void editBenchmark(benchmark::State& state, int megabytes) {
     std::map<std::string, std::vector<double>> times;
     for (auto _ : state) {
         double total = 0;
+        bool changed = true;
         const auto timedStep = [&](const char* name, auto work) {
+            const int before = document.history().index();
             const double seconds = step(work);
+            // A step the window refused would time nothing and leave the next
+            // undo to take back something else.
+            changed = changed && document.history().index() != before;
             times[name].push_back(seconds);
             total += seconds;
         };
@@ -679,6 +685,10 @@ void editBenchmark(benchmark::State& state, int megabytes) {
         window.TreeView()->setCurrentNode(target);
         timedStep("paste_move", [&] { window.Action("Under3")->trigger(); });
         timedStep("undo_paste_move", [&] { window.UndoMnuClick(); });
+        if (!changed) {
+            state.SkipWithError("a step changed nothing");
+            break;
+        }
         state.SetIterationTime(total);
     }
     for (const auto& [name, seconds] : times) state.counters[name + "_ms"] = median(seconds) * 1000;
