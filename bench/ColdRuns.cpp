@@ -43,10 +43,14 @@
 
 #include "bench/DocumentGenerator.h"
 #include "bench/Libraries.h"
+#include "bench/ProcessMemory.h"
 
 extern char** environ;
 
 namespace {
+
+using corvantis::bench::resetPeakResidentSize;
+using corvantis::bench::statusKiB;
 
 using corvantis::bench::Library;
 
@@ -58,23 +62,6 @@ struct Run {
 };
 
 // ---- the child ----------------------------------------------------------
-
-long statusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t length = std::strlen(field);
-    while (std::getline(status, line))
-        if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
-            return std::stol(line.substr(length + 1));
-    return -1;
-}
-
-bool resetPeak() {
-    std::ofstream clearRefs("/proc/self/clear_refs");
-    clearRefs << "5";
-    clearRefs.flush();
-    return static_cast<bool>(clearRefs);
-}
 
 double cpuSeconds() {
     timespec t{};
@@ -101,7 +88,7 @@ int child(const std::string& libraryName, const char* path) {
         if (library->name() != libraryName) continue;
         Run run;
         const long before = statusKiB("VmRSS");
-        if (before < 0 || !resetPeak()) return 1;
+        if (before < 0 || !resetPeakResidentSize()) return 1;
         const double start = cpuSeconds();
         if (!library->read(xml)) return 1;
         run.readSeconds = cpuSeconds() - start;

@@ -60,6 +60,7 @@
 #include "app/Program.h"
 #include "app/Treeorganizer.h"
 #include "bench/DocumentGenerator.h"
+#include "bench/ProcessMemory.h"
 #include "checks/DomChecks.h"
 #include "core/Dom.h"
 #include "document/Autosave.h"
@@ -78,6 +79,8 @@
 
 namespace {
 
+using corvantis::bench::statusKiB;
+
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
@@ -86,22 +89,11 @@ double secondsSince(Clock::time_point start) {
 
 // ---- Peak resident size ----
 
-long statusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t length = std::strlen(field);
-    while (std::getline(status, line))
-        if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
-            return std::stol(line.substr(length + 1));
-    return -1;
-}
-
 // Lowers the high-water mark to the present resident size, after handing
 // the memory earlier benchmarks freed back to the system.
 void resetPeakRss() {
     malloc_trim(0);
-    std::ofstream clearRefs("/proc/self/clear_refs");
-    clearRefs << "5";
+    corvantis::bench::resetPeakResidentSize();
 }
 
 // ---- The generated files ----
