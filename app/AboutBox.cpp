@@ -6,7 +6,7 @@
 
 #include "tree/TreeImages.h"
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutBox");
     setWindowTitle("About Corvantis");
     auto* icon = new QLabel(this);

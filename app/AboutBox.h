@@ -1,10 +1,10 @@
-// TAboutBox: the product's name, version and icon, with an OK button.
+// AboutBox: the product's name, version and icon, with an OK button.
 #pragma once
 
 #include <QDialog>
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 };

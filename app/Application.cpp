@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
-CorvantisApplication::CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs)
+CorvantisApplication::CorvantisApplication(int& argc, char** argv, UserQuestions& dialogs)
     : QApplication(argc, argv), dialogs_(dialogs) {
     nameApplication();
 }
@@ -29,5 +29,5 @@ bool CorvantisApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void CorvantisApplication::showException(const char* what) {
-    dialogs_.inform(activeWindow(), QString::fromLocal8Bit(what), applicationName());
+    dialogs_.inform(QString::fromLocal8Bit(what), applicationName());
 }

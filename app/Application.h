@@ -5,12 +5,12 @@
 
 #include <QApplication>
 
-class UserDialogs;
+class UserQuestions;
 
 class CorvantisApplication : public QApplication {
     Q_OBJECT
 public:
-    CorvantisApplication(int& argc, char** argv, UserDialogs& dialogs);
+    CorvantisApplication(int& argc, char** argv, UserQuestions& dialogs);
     // The names the program goes by, set before any application object is made.
     static void nameApplication();
 
@@ -19,5 +19,5 @@ public:
     void showException(const char* what);
 
 private:
-    UserDialogs& dialogs_;
+    UserQuestions& dialogs_;
 };

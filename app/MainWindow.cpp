@@ -1,4 +1,4 @@
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/AboutBox.h"
-#include "app/FileGuard.h"
+#include "document/FileGuard.h"
 #include "app/Shell.h"
 #include "app/Shortcuts.h"
 #include "core/Functions.h"
@@ -27,12 +27,12 @@
 #include "document/ReadFile.h"
 #include "document/SaveFile.h"
 #include "editors/DetailEditorContext.h"
-#include "editors/SaveAs.h"
-#include "editors/Showsource.h"
-#include "editors/Texteditor.h"
-#include "editors/Textframedocker.h"
+#include "document/SaveAs.h"
+#include "editors/SourceViewer.h"
+#include "editors/TextEditorWindow.h"
+#include "editors/TextFrame.h"
 #include "editors/TypedText.h"
-#include "editors/Xmlform.h"
+#include "editors/NodeDetailsWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
@@ -42,7 +42,7 @@
 #include "widgets/Hints.h"
 #include "widgets/RecentFiles.h"
 #include "widgets/SettingsStore.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 #include "widgets/WindowPlacement.h"
 
 using corvantis::DOMNode;
@@ -56,13 +56,13 @@ const char* const FirstStartDone = "FirstStartDone";
 
 }  // namespace
 
-QString TVelmorant::ProgramFolder() {
+QString MainWindow::ProgramFolder() {
     const StringObject folder =
         corvantis::ExtractDirectory(StringObject(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString()));
     return QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.length())));
 }
 
-TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& document,
+MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document& document,
                        const QString& programFolder, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
@@ -93,8 +93,8 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
     }
     WindowPlacement(this, "Organiser_", settings_).load();
 
-    xml_ = new TXML(DetailEditorContext{document_, dialogs_, settings_}, [this] { return SelectedNode(); });
-    connect(xml_, &TXML::EditorClosed, this, &TVelmorant::TreeViewClick);
+    xml_ = new NodeDetailsWindow(DetailEditorContext{document_, dialogs_, settings_}, [this] { return SelectedNode(); });
+    connect(xml_, &NodeDetailsWindow::EditorClosed, this, &MainWindow::TreeViewClick);
     treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
     guard_ = new FileGuard(document_, dialogs_, this);
     guard_->setActions([this] { reloadFromDisk(); }, [this] { SaveAsMnuClick(); });
@@ -111,7 +111,7 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
         [this](DOMNode* source, DOMNode* target, corvantis::InsertPosition position, bool copy) {
             treeCommands_->drop(source, target, position, copy);
         });
-    source_ = new TXMLSource(settings_, dialogs_, document_);
+    source_ = new SourceViewer(settings_, dialogs_, document_);
     sourceCommands_ = new SourceCommands(document_, *treeView_, dialogs_, *source_, this);
     treeCommands_->setClipboardPaste(
         [this](corvantis::InsertPosition position) { sourceCommands_->PasteFromClipboard(position); });
@@ -122,7 +122,7 @@ TVelmorant::TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& 
     updateUndoActions();
 }
 
-TVelmorant::~TVelmorant() {
+MainWindow::~MainWindow() {
     // A name still being edited would be committed while the windows go.
     treeView_->setRenaming(nullptr, nullptr);
     typedText_.reset();
@@ -133,11 +133,11 @@ TVelmorant::~TVelmorant() {
     if (positionsReset_) forgetStoredPlacements(settings_);
 }
 
-TTT* TVelmorant::TextEditor() const { return textEditor_; }
+TextEditorWindow* MainWindow::TextEditor() const { return textEditor_; }
 
-void TVelmorant::AttachTextEditor(TTT* textEditor) {
+void MainWindow::AttachTextEditor(TextEditorWindow* textEditor) {
     textEditor_ = textEditor;
-    typedText_ = std::make_unique<TypedText>(document_, textEditor_->TT(), dialogs_, this);
+    typedText_ = std::make_unique<TypedText>(document_, textEditor_->TT(), dialogs_);
     if (currentNode_) typedText_->show(currentNode_);
     applyShortcuts(*this);
     // Where the desktop places windows itself, the frame starts docked here.
@@ -145,14 +145,14 @@ void TVelmorant::AttachTextEditor(TTT* textEditor) {
                                               QGuiApplication::platformName().startsWith("wayland"));
 }
 
-void TVelmorant::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
+void MainWindow::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
 
-void TVelmorant::followDocument() {
+void MainWindow::followDocument() {
     connect(&document_, &Document::modifiedChanged, this, [this](bool modified) {
         setWindowModified(modified);
         updateUndoActions();
     });
-    connect(&document_.history(), &QUndoStack::indexChanged, this, &TVelmorant::updateUndoActions);
+    connect(&document_.history(), &QUndoStack::indexChanged, this, &MainWindow::updateUndoActions);
     connect(&document_, &Document::selectionRequested, this, [this](DOMNode* node) {
         if (node && document_.dom().contains(node)) treeView_->setCurrentNode(node);
     });
@@ -168,7 +168,7 @@ void TVelmorant::followDocument() {
     connect(&document_, &Document::replaced, this, [this] { lossesToldFor_.clear(); });
 }
 
-void TVelmorant::createControls() {
+void MainWindow::createControls() {
     // The tool panel keeps its height, so the splitter below it only marks
     // its edge. Panels docked in the window get the toolkit's own splitter.
     auto* central = new QSplitter(Qt::Vertical, this);
@@ -208,10 +208,10 @@ void TVelmorant::createControls() {
     statusBar1_->setPalette(palette);
     setStatusBar(statusBar1_);
 
-    connect(treeView_, &QAbstractItemView::clicked, this, &TVelmorant::TreeViewClick);
-    connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TVelmorant::selectionMoved);
-    connect(treeView_, &QWidget::customContextMenuRequested, this, &TVelmorant::TreeViewContextPopup);
-    connect(findBar_, &FindBar::matchShown, this, &TVelmorant::showMatchInText);
+    connect(treeView_, &QAbstractItemView::clicked, this, &MainWindow::TreeViewClick);
+    connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::selectionMoved);
+    connect(treeView_, &QWidget::customContextMenuRequested, this, &MainWindow::TreeViewContextPopup);
+    connect(findBar_, &FindBar::matchShown, this, &MainWindow::showMatchInText);
     connect(findBar_, &FindBar::wrapped, this, [this](bool forward) {
         statusBar1_->showMessage(forward ? tr("Passed the end of the document; continued from the top")
                                          : tr("Passed the top of the document; continued from the end"),
@@ -220,23 +220,23 @@ void TVelmorant::createControls() {
     connect(findBar_, &FindBar::closed, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
 }
 
-QAction* TVelmorant::addCommand(QMenu* menu, const QString& objectName, const QString& caption) {
+QAction* MainWindow::addCommand(QMenu* menu, const QString& objectName, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(objectName);
     return action;
 }
 
-void TVelmorant::createMenus() {
+void MainWindow::createMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMnu");
-    connect(addCommand(file, "OpenMnu", "&Open"), &QAction::triggered, this, &TVelmorant::OpenMnuClick);
-    connect(addCommand(file, "NewMnu", "&New"), &QAction::triggered, this, &TVelmorant::NewMnuClick);
-    connect(addCommand(file, "SaveMnu", "Save"), &QAction::triggered, this, &TVelmorant::SaveMnuClick);
-    connect(addCommand(file, "SaveAsMnu", "Save As"), &QAction::triggered, this, &TVelmorant::SaveAsMnuClick);
+    connect(addCommand(file, "OpenMnu", "&Open"), &QAction::triggered, this, &MainWindow::OpenMnuClick);
+    connect(addCommand(file, "NewMnu", "&New"), &QAction::triggered, this, &MainWindow::NewMnuClick);
+    connect(addCommand(file, "SaveMnu", "Save"), &QAction::triggered, this, &MainWindow::SaveMnuClick);
+    connect(addCommand(file, "SaveAsMnu", "Save As"), &QAction::triggered, this, &MainWindow::SaveAsMnuClick);
     recentMnu_ = file->addMenu(tr("Recent"));
     recentMnu_->setObjectName("RecentMnu");
     file->addSeparator();
-    connect(addCommand(file, "ExitMnu", "Exit"), &QAction::triggered, this, &TVelmorant::ExitMnuClick);
+    connect(addCommand(file, "ExitMnu", "Exit"), &QAction::triggered, this, &MainWindow::ExitMnuClick);
 
     QMenu* edit = menuBar()->addMenu("Edit");
     edit->setObjectName("EditMnu");
@@ -257,41 +257,41 @@ void TVelmorant::createMenus() {
     addCommand(edit, "MoveDownMnu", tr("Move Down"));
     edit->addSeparator();
     addCommand(edit, "EditNodeNameMnu", "Edit Node Name");
-    connect(addCommand(edit, "RefreshMnu", "Refresh"), &QAction::triggered, this, &TVelmorant::RefreshMnuClick);
+    connect(addCommand(edit, "RefreshMnu", "Refresh"), &QAction::triggered, this, &MainWindow::RefreshMnuClick);
     edit->addSeparator();
     undoMnu_ = addCommand(edit, "UndoMnu", "Undo");
-    connect(undoMnu_, &QAction::triggered, this, &TVelmorant::UndoMnuClick);
+    connect(undoMnu_, &QAction::triggered, this, &MainWindow::UndoMnuClick);
     redoMnu_ = addCommand(edit, "RedoMnu", "Redo");
-    connect(redoMnu_, &QAction::triggered, this, &TVelmorant::RedoMnuClick);
+    connect(redoMnu_, &QAction::triggered, this, &MainWindow::RedoMnuClick);
     edit->addSeparator();
-    connect(addCommand(edit, "FindMnu", tr("Find")), &QAction::triggered, this, &TVelmorant::FindMnuClick);
+    connect(addCommand(edit, "FindMnu", tr("Find")), &QAction::triggered, this, &MainWindow::FindMnuClick);
     connect(addCommand(edit, "FindNextMnu", tr("Find Next")), &QAction::triggered, this,
-            &TVelmorant::FindNextMnuClick);
+            &MainWindow::FindNextMnuClick);
     connect(addCommand(edit, "FindPreviousMnu", tr("Find Previous")), &QAction::triggered, this,
-            &TVelmorant::FindPreviousMnuClick);
+            &MainWindow::FindPreviousMnuClick);
 
     QMenu* options = menuBar()->addMenu("Options");
     options->setObjectName("OptionsMnu");
     options->setToolTipsVisible(true);
     useAsXMLEditorMnu_ = addCommand(options, "UseAsXMLEditorMnu", "Use As XML Editor");
     useAsXMLEditorMnu_->setCheckable(true);
-    connect(useAsXMLEditorMnu_, &QAction::triggered, this, &TVelmorant::UseAsXMLEditorMnuClick);
+    connect(useAsXMLEditorMnu_, &QAction::triggered, this, &MainWindow::UseAsXMLEditorMnuClick);
     viewSourceMnu_ = addCommand(options, "ViewSourceMnu", "View Source");
-    connect(viewSourceMnu_, &QAction::triggered, this, &TVelmorant::ViewSourceMnuClick);
+    connect(viewSourceMnu_, &QAction::triggered, this, &MainWindow::ViewSourceMnuClick);
     rememberFileNameMnu_ = addCommand(options, "RememberFileNameMnu", "Remember File Name");
     rememberFileNameMnu_->setCheckable(true);
     rememberFileNameMnu_->setChecked(true);
-    connect(rememberFileNameMnu_, &QAction::triggered, this, &TVelmorant::RememberFileNameMnuClick);
+    connect(rememberFileNameMnu_, &QAction::triggered, this, &MainWindow::RememberFileNameMnuClick);
     QAction* reset = addCommand(options, "ResetPositionsMnu", "Reset Memory  of Screen Positions");
     applyHint(reset, "Restart will be at default|All windows will be at default locations when the program is restarted");
-    connect(reset, &QAction::triggered, this, &TVelmorant::ResetPositionsMnuClick);
+    connect(reset, &QAction::triggered, this, &MainWindow::ResetPositionsMnuClick);
     addCommand(options, "InsertFromFile1", "Insert From File");
     addCommand(options, "SaveToShowSource1", "Save To Show Source");
 
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("HelpMenu");
-    connect(addCommand(help, "AboutMnu", "&About"), &QAction::triggered, this, &TVelmorant::AboutMnuClick);
-    connect(addCommand(help, "HelpMnu", "&Help"), &QAction::triggered, this, &TVelmorant::HelpMnuClick);
+    connect(addCommand(help, "AboutMnu", "&About"), &QAction::triggered, this, &MainWindow::AboutMnuClick);
+    connect(addCommand(help, "HelpMnu", "&Help"), &QAction::triggered, this, &MainWindow::HelpMnuClick);
 
     popupMenu1_ = new QMenu(this);
     popupMenu1_->setObjectName("PopupMenu1");
@@ -334,7 +334,7 @@ void TVelmorant::createMenus() {
     addCommand(pastePopup_, "PasteUnderMnu", "&Under");
 }
 
-void TVelmorant::createToolButtons() {
+void MainWindow::createToolButtons() {
     auto* panel1 = findChild<QWidget*>("Panel1");
     struct ButtonSpec {
         const char* name;
@@ -368,15 +368,15 @@ void TVelmorant::createToolButtons() {
         applyHint(button, spec.hint);
         left += 23;
     }
-    connect(Button("TreeExpandSpeed"), &QToolButton::clicked, this, &TVelmorant::TreeExpandSpeedClick);
-    connect(Button("TreeCollapseSpeed"), &QToolButton::clicked, this, &TVelmorant::TreeCollapseSpeedClick);
-    connect(Button("ExitSpeedButton"), &QToolButton::clicked, this, &TVelmorant::ExitMnuClick);
-    connect(Button("SpeedButton1"), &QToolButton::clicked, this, &TVelmorant::SpeedButton1Click);
-    connect(Button("PasteButton"), &QToolButton::clicked, this, &TVelmorant::PasteButtonClick);
+    connect(Button("TreeExpandSpeed"), &QToolButton::clicked, this, &MainWindow::TreeExpandSpeedClick);
+    connect(Button("TreeCollapseSpeed"), &QToolButton::clicked, this, &MainWindow::TreeCollapseSpeedClick);
+    connect(Button("ExitSpeedButton"), &QToolButton::clicked, this, &MainWindow::ExitMnuClick);
+    connect(Button("SpeedButton1"), &QToolButton::clicked, this, &MainWindow::SpeedButton1Click);
+    connect(Button("PasteButton"), &QToolButton::clicked, this, &MainWindow::PasteButtonClick);
 }
 
 
-void TVelmorant::connectCommands() {
+void MainWindow::connectCommands() {
     const auto onActions = [this](std::initializer_list<const char*> names, auto handler) {
         for (const char* name : names)
             if (QAction* action = Action(name)) connect(action, &QAction::triggered, this, handler);
@@ -408,46 +408,46 @@ void TVelmorant::connectCommands() {
     onButton("SaveToViewButton", [&source] { source.SaveToViewButtonClick(); });
 }
 
-QAction* TVelmorant::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
+QAction* MainWindow::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
-QToolButton* TVelmorant::Button(const QString& objectName) const { return findChild<QToolButton*>(objectName); }
+QToolButton* MainWindow::Button(const QString& objectName) const { return findChild<QToolButton*>(objectName); }
 
-void TVelmorant::SpeedButton1Click() { insertPopMenu_->popup(pos() + QPoint(50, 80)); }
+void MainWindow::SpeedButton1Click() { insertPopMenu_->popup(pos() + QPoint(50, 80)); }
 
-void TVelmorant::PasteButtonClick() { pastePopup_->popup(pos() + QPoint(100, 80)); }
+void MainWindow::PasteButtonClick() { pastePopup_->popup(pos() + QPoint(100, 80)); }
 
 // ---- State shared with the node details ----
 
-QString TVelmorant::CurrentFileName() const { return document_.fileName(); }
+QString MainWindow::CurrentFileName() const { return document_.fileName(); }
 
-bool TVelmorant::TextChanged() const { return typedText_ && typedText_->hasPendingEdit(); }
+bool MainWindow::TextChanged() const { return typedText_ && typedText_->hasPendingEdit(); }
 
-bool TVelmorant::DetailsChanged() const { return document_.hasUnsavedChanges(); }
+bool MainWindow::DetailsChanged() const { return document_.hasUnsavedChanges(); }
 
-bool TVelmorant::NewFile() const { return document_.isNew(); }
+bool MainWindow::NewFile() const { return document_.isNew(); }
 
-DOMNode* TVelmorant::SelectedNode() const { return treeView_->currentNode(); }
+DOMNode* MainWindow::SelectedNode() const { return treeView_->currentNode(); }
 
-std::pair<int, int> TVelmorant::TreeViewGetImageIndex(const DOMNode* node) const {
+std::pair<int, int> MainWindow::TreeViewGetImageIndex(const DOMNode* node) const {
     return treeCommands_->imagesOf(node);
 }
 
-void TVelmorant::DropCutMark() { treeCommands_->DropCutMark(); }
+void MainWindow::DropCutMark() { treeCommands_->DropCutMark(); }
 
 // ---- Start-up, options, help, close ----
 
-bool TVelmorant::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) FormActivate();
     return QMainWindow::event(event);
 }
 
-void TVelmorant::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     // Not every desktop activates a new window; the start-up load must run anyway.
-    if (!activated_) QMetaObject::invokeMethod(this, &TVelmorant::FormActivate, Qt::QueuedConnection);
+    if (!activated_) QMetaObject::invokeMethod(this, &MainWindow::FormActivate, Qt::QueuedConnection);
 }
 
-void TVelmorant::FormActivate() {
+void MainWindow::FormActivate() {
     if (activated_) return;
     activated_ = true;
     const bool fileNamed = !startupFile_.isEmpty();
@@ -467,66 +467,65 @@ void TVelmorant::FormActivate() {
     loadStartupFile(file, fileNamed);
 }
 
-void TVelmorant::applyXmlEditorOption() {
+void MainWindow::applyXmlEditorOption() {
     const bool use = useAsXMLEditorMnu_->isChecked();
     if (xml_) xml_->setVisible(use);
     viewSourceMnu_->setVisible(use);
 }
 
-void TVelmorant::UseAsXMLEditorMnuClick() {
+void MainWindow::UseAsXMLEditorMnuClick() {
     // The action toggles its own check mark before it triggers.
     settings_.writeBool("UseAsXML", useAsXMLEditorMnu_->isChecked());
     applyXmlEditorOption();
 }
 
-void TVelmorant::RememberFileNameMnuClick() {
+void MainWindow::RememberFileNameMnuClick() {
     settings_.writeBool("RememberFileName", rememberFileNameMnu_->isChecked());
 }
 
-void TVelmorant::ViewSourceMnuClick() {
+void MainWindow::ViewSourceMnuClick() {
     if (!StoreEditedText()) return;
     source_->ShowText([this] { return document_.dom().serialize(document_.documentNode()); });
 }
 
-void TVelmorant::ResetPositionsMnuClick() {
+void MainWindow::ResetPositionsMnuClick() {
     positionsReset_ = true;
     forgetStoredPlacements(settings_);
 }
 
-void TVelmorant::ExitMnuClick() { close(); }
+void MainWindow::ExitMnuClick() { close(); }
 
-void TVelmorant::AboutMnuClick() {
-    TAboutBox about(this);
+void MainWindow::AboutMnuClick() {
+    AboutBox about(this);
     about.exec();
 }
 
-void TVelmorant::HelpMnuClick() {
+void MainWindow::HelpMnuClick() {
     switch (RunProgram(programFolder_ + "CorvantisHelp.htm")) {
         case RunResult::Opened: break;
         case RunResult::Missing:
-            dialogs_.inform(this, "CorvantisHelp.htm is missing from program path", "File Error");
+            dialogs_.inform("CorvantisHelp.htm is missing from program path", "File Error");
             break;
         case RunResult::NoProgram:
-            dialogs_.inform(this,
-                            "CorvantisHelp.htm cannot be shown: the desktop has no web browser or other program "
+            dialogs_.inform("CorvantisHelp.htm cannot be shown: the desktop has no web browser or other program "
                             "that opens it.",
                             "Help Error");
             break;
     }
 }
 
-bool TVelmorant::maybeSave() {
+bool MainWindow::maybeSave() {
     if (!DetailsChanged()) return true;
-    switch (dialogs_.message(this, "File details have changed Save Changes?", "Details have changed",
-                             UserDialogs::Buttons::YesNoCancel)) {
+    switch (dialogs_.message("File details have changed Save Changes?", "Details have changed",
+                             UserQuestions::Buttons::YesNoCancel)) {
         // The changes must not be lost: a save that did not happen keeps everything as it was.
-        case UserDialogs::Answer::Yes: return SaveMnuClick();
-        case UserDialogs::Answer::No: document_.dropChanges(); return true;
+        case UserQuestions::Answer::Yes: return SaveMnuClick();
+        case UserQuestions::Answer::No: document_.dropChanges(); return true;
         default: return false;
     }
 }
 
-void TVelmorant::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!maybeSave()) {
         event->ignore();
         return;
@@ -540,12 +539,12 @@ void TVelmorant::closeEvent(QCloseEvent* event) {
     emit Closed();
 }
 
-void TVelmorant::moveEvent(QMoveEvent* event) {
+void MainWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     if (!positionsReset_ && isVisible()) WindowPlacement(this, "Organiser_", settings_).store();
 }
 
-void TVelmorant::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (!positionsReset_) {
         ++resizeCount_;
@@ -556,11 +555,11 @@ void TVelmorant::resizeEvent(QResizeEvent* event) {
 
 // ---- Undo and Redo ----
 
-void TVelmorant::UndoMnuClick() { document_.undo(); }
+void MainWindow::UndoMnuClick() { document_.undo(); }
 
-void TVelmorant::RedoMnuClick() { document_.redo(); }
+void MainWindow::RedoMnuClick() { document_.redo(); }
 
-void TVelmorant::updateUndoActions() {
+void MainWindow::updateUndoActions() {
     QUndoStack& history = document_.history();
     // Text being typed is undone first; it ends any redo.
     const bool typing = TextChanged();
@@ -572,19 +571,19 @@ void TVelmorant::updateUndoActions() {
 
 // ---- Tree view ----
 
-void TVelmorant::BuildTree() {
+void MainWindow::BuildTree() {
     model_->rebuild();
     if (xml_) xml_->WriteGridHeadings();
 }
 
-void TVelmorant::TreeExpandSpeedClick() { treeView_->expandEverything(); }
+void MainWindow::TreeExpandSpeedClick() { treeView_->expandEverything(); }
 
-void TVelmorant::TreeCollapseSpeedClick() { treeView_->collapseToTop(); }
+void MainWindow::TreeCollapseSpeedClick() { treeView_->collapseToTop(); }
 
 // ---- Keyboard focus among the panels ----
 
-void TVelmorant::cycleFocus(bool forward) {
-    TTextFrame* frame = textEditor_ ? textEditor_->TT() : nullptr;
+void MainWindow::cycleFocus(bool forward) {
+    TextFrame* frame = textEditor_ ? textEditor_->TT() : nullptr;
     const bool details = xml_ && useAsXMLEditorMnu_->isChecked();
     const QWidget* focused = QApplication::focusWidget();
     // 0 the tree (or anything else), 1 the text frame, 2 the details window.
@@ -612,17 +611,17 @@ void TVelmorant::cycleFocus(bool forward) {
 
 // ---- Find ----
 
-void TVelmorant::FindMnuClick() {
+void MainWindow::FindMnuClick() {
     // From the Text Editor too: the bar is in this window.
     activateWindow();
     findBar_->open();
 }
 
-void TVelmorant::FindNextMnuClick() { findBar_->findNext(); }
+void MainWindow::FindNextMnuClick() { findBar_->findNext(); }
 
-void TVelmorant::FindPreviousMnuClick() { findBar_->findPrevious(); }
+void MainWindow::FindPreviousMnuClick() { findBar_->findPrevious(); }
 
-void TVelmorant::showMatchInText(const corvantis::SearchMatch& match) {
+void MainWindow::showMatchInText(const corvantis::SearchMatch& match) {
     // The frame shows an element's first text.
     if (!textEditor_ || match.part != corvantis::SearchMatch::ValuePart) return;
     const DOMNode* folder = match.folder();
@@ -642,7 +641,7 @@ void TVelmorant::showMatchInText(const corvantis::SearchMatch& match) {
     memo->ensureCursorVisible();
 }
 
-void TVelmorant::RefreshMnuClick() {
+void MainWindow::RefreshMnuClick() {
     // Typed text is kept, never dropped by a redraw.
     if (!StoreEditedText()) return;
     treeCommands_->dropMark();
@@ -651,25 +650,25 @@ void TVelmorant::RefreshMnuClick() {
     treeView_->setCurrentNode(shown);
 }
 
-void TVelmorant::showPathOf(const DOMNode* node) {
+void MainWindow::showPathOf(const DOMNode* node) {
     if (!textEditor_ || !node || !node->parentNode()) return;
     textEditor_->TT()->PathLabel()->setText(document_.text().toText(node->path()));
 }
 
-void TVelmorant::showFileName(const QString& name) {
+void MainWindow::showFileName(const QString& name) {
     if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(name);
 }
 
-void TVelmorant::TreeViewContextPopup(const QPoint& position) {
+void MainWindow::TreeViewContextPopup(const QPoint& position) {
     showPathOf(SelectedNode());
     popupMenu1_->popup(treeView_->viewport()->mapToGlobal(position));
 }
 
 // ---- Node details ----
 
-bool TVelmorant::StoreEditedText() { return document_.commitPendingEdits(); }
+bool MainWindow::StoreEditedText() { return document_.commitPendingEdits(); }
 
-void TVelmorant::selectionMoved(const QModelIndex& current, const QModelIndex&) {
+void MainWindow::selectionMoved(const QModelIndex& current, const QModelIndex&) {
     DOMNode* node = treeView_->nodeAt(current);
     if (!node || node == currentNode_) return;
     if (!StoreEditedText()) {
@@ -680,14 +679,14 @@ void TVelmorant::selectionMoved(const QModelIndex& current, const QModelIndex&) 
     showDetails(node);
 }
 
-void TVelmorant::showDetails(DOMNode* node) {
+void MainWindow::showDetails(DOMNode* node) {
     currentNode_ = node;
     if (xml_) xml_->ShowNode(node);
     if (typedText_) typedText_->show(node);
     showPathOf(node);
 }
 
-void TVelmorant::TreeViewClick() {
+void MainWindow::TreeViewClick() {
     if (textEditor_) textEditor_->showFrame();
     applyXmlEditorOption();
     DOMNode* node = SelectedNode();
@@ -702,25 +701,25 @@ void TVelmorant::TreeViewClick() {
     if (node == currentNode_ && xml_) xml_->ShowNode(node);
 }
 
-void TVelmorant::ClearDetails() {
+void MainWindow::ClearDetails() {
     if (typedText_) typedText_->clear();
     if (xml_) xml_->ClearDetails();
 }
 
 // ---- Document files ----
 
-void TVelmorant::makeNewDocument() {
+void MainWindow::makeNewDocument() {
     guard_->released();
     document_.makeNew();
     treeView_->setCurrentIndex(model_->index(0, 0));
 }
 
-void TVelmorant::NewMnuClick() {
+void MainWindow::NewMnuClick() {
     if (!maybeSave()) return;
     makeNewDocument();
 }
 
-bool TVelmorant::openFile(const QString& file, const QByteArray& bytes, const QString& documentName) {
+bool MainWindow::openFile(const QString& file, const QByteArray& bytes, const QString& documentName) {
     bool readOnly = false;
     if (!guard_->claim(file, readOnly)) return false;
     document_.load(bytes, file, documentName);
@@ -729,12 +728,12 @@ bool TVelmorant::openFile(const QString& file, const QByteArray& bytes, const QS
     return true;
 }
 
-void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
+void MainWindow::loadStartupFile(const QString& file, bool namedByUser) {
     QByteArray bytes;
     FileError error;
     const ReadResult read = readWholeFile(file, bytes, error);
     if (read != ReadResult::Read) {
-        if (namedByUser || read == ReadResult::CannotRead) dialogs_.showFileError(this, error);
+        if (namedByUser || read == ReadResult::CannotRead) dialogs_.showFileError(error);
         makeNewDocument();
         if (read == ReadResult::CannotOpen) showFileName(NoFileOpened);
         return;
@@ -746,27 +745,26 @@ void TVelmorant::loadStartupFile(const QString& file, bool namedByUser) {
             return;
         }
     } catch (const std::exception& failure) {
-        dialogs_.showFileError(this, FileError::ofReading(file, failure));
+        dialogs_.showFileError(FileError::ofReading(file, failure));
     }
     makeNewDocument();
     showFileName(NoFileOpened);
 }
 
-void TVelmorant::OpenMnuClick() {
+void MainWindow::OpenMnuClick() {
     if (!maybeSave()) return;
     const QString chosen =
-        dialogs_.openFileName(this, {"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
+        dialogs_.openFileName({"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
                                      document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
     openChosenFile(chosen);
 }
 
-void TVelmorant::OpenRecentFile(const QString& file) {
+void MainWindow::OpenRecentFile(const QString& file) {
     if (!QFileInfo::exists(file)) {
         recentFiles_->remove(file);
         fillRecentMenu();
-        dialogs_.inform(
-            this, QString("%1 is no longer there. It has been removed from the recent files.").arg(file),
+        dialogs_.inform(QString("%1 is no longer there. It has been removed from the recent files.").arg(file),
             "File Error");
         return;
     }
@@ -774,19 +772,19 @@ void TVelmorant::OpenRecentFile(const QString& file) {
     openChosenFile(file);
 }
 
-void TVelmorant::openChosenFile(const QString& chosen) {
+void MainWindow::openChosenFile(const QString& chosen) {
     QByteArray bytes;
     FileError error;
     // The document keeps its file name until another file is really read, so
     // a later Save cannot write it over a file it never came from.
     if (readWholeFile(chosen, bytes, error) != ReadResult::Read) {
-        dialogs_.showFileError(this, error);
+        dialogs_.showFileError(error);
         return;
     }
     try {
         if (!openFile(chosen, bytes, Document::newDocumentName())) return;
     } catch (const std::exception& failure) {
-        dialogs_.showFileError(this, FileError::ofReading(chosen, failure));
+        dialogs_.showFileError(FileError::ofReading(chosen, failure));
         makeNewDocument();
         return;
     }
@@ -798,11 +796,11 @@ void TVelmorant::openChosenFile(const QString& chosen) {
     model_->setTopCaption(chosen);
 }
 
-void TVelmorant::reloadFromDisk() {
+void MainWindow::reloadFromDisk() {
     QByteArray bytes;
     FileError error;
     if (readWholeFile(document_.fileName(), bytes, error) != ReadResult::Read) {
-        dialogs_.showFileError(this, error);
+        dialogs_.showFileError(error);
         return;
     }
     // The selected folder is found again by its names and places among
@@ -821,7 +819,7 @@ void TVelmorant::reloadFromDisk() {
     try {
         document_.load(bytes, document_.fileName(), documentName);
     } catch (const std::exception& failure) {
-        dialogs_.showFileError(this, FileError::ofReading(document_.fileName(), failure));
+        dialogs_.showFileError(FileError::ofReading(document_.fileName(), failure));
         makeNewDocument();
         return;
     }
@@ -840,7 +838,7 @@ void TVelmorant::reloadFromDisk() {
     treeView_->setCurrentNode(found ? found : document_.documentNode());
 }
 
-bool TVelmorant::SaveMnuClick() {
+bool MainWindow::SaveMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     if (document_.isNew()) return SaveAsMnuClick();
@@ -853,9 +851,9 @@ bool TVelmorant::SaveMnuClick() {
                                  "\n\nSaving replaces this file by a new one, which cannot keep:\n- " +
                                  losses.join("\n- ") +
                                  "\n\nSave it anyway (Yes), or save under another name with Save As (No)?";
-            switch (dialogs_.message(this, text, "Save", UserDialogs::Buttons::YesNoCancel)) {
-                case UserDialogs::Answer::Yes: break;
-                case UserDialogs::Answer::No: return SaveAsMnuClick();
+            switch (dialogs_.message(text, "Save", UserQuestions::Buttons::YesNoCancel)) {
+                case UserQuestions::Answer::Yes: break;
+                case UserQuestions::Answer::No: return SaveAsMnuClick();
                 default: return false;
             }
         }
@@ -869,21 +867,21 @@ bool TVelmorant::SaveMnuClick() {
         return true;
     }
     if (outcome.status == SaveOutcome::Status::Failed && outcome.error.cannotWriteHere) {
-        if (dialogs_.askAfterFileError(this, outcome.error, "Save it under another name with Save As?"))
+        if (dialogs_.askAfterFileError(outcome.error, "Save it under another name with Save As?"))
             return SaveAsMnuClick();
         return false;
     }
-    dialogs_.showFileError(this, outcome.error);
+    dialogs_.showFileError(outcome.error);
     return false;
 }
 
-bool TVelmorant::SaveAsMnuClick() {
+bool MainWindow::SaveAsMnuClick() {
     if (!StoreEditedText()) return false;
     DropCutMark();
     const StringObject text = document_.dom().serialize(document_.documentNode());
     std::string converted;
     const SaveAsResult result =
-        saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), document_.fileBytes(text, converted));
+        saveAsWithBackup(dialogs_, fileDialogFolder(document_), document_.fileBytes(text, converted));
     if (result.status != SaveAsResult::Status::Saved && result.status != SaveAsResult::Status::NotConfirmed)
         return false;
 
@@ -902,12 +900,12 @@ bool TVelmorant::SaveAsMnuClick() {
     return result.status == SaveAsResult::Status::Saved;
 }
 
-void TVelmorant::rememberRecent(const QString& file) {
+void MainWindow::rememberRecent(const QString& file) {
     recentFiles_->add(file);
     fillRecentMenu();
 }
 
-void TVelmorant::fillRecentMenu() {
+void MainWindow::fillRecentMenu() {
     // The list may change while one of its items is being chosen.
     for (QAction* old : recentMnu_->actions()) {
         recentMnu_->removeAction(old);

@@ -1,4 +1,4 @@
-// TVelmorant: the main window. It shows the open document as a tree of
+// MainWindow: the main window. It shows the open document as a tree of
 // folders, carries the menus and tool buttons every command starts from,
 // keeps the user's settings and guards closing, New and Open with an
 // unsaved-changes prompt. The document itself belongs to the entry point.
@@ -28,13 +28,13 @@ class QToolButton;
 class SettingsStore;
 class SourceCommands;
 class TreeImages;
-class TTT;
-class TXML;
-class TXMLSource;
+class TextEditorWindow;
+class NodeDetailsWindow;
+class SourceViewer;
 class TypedText;
-class UserDialogs;
+class UserQuestions;
 
-class TVelmorant : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Where the program keeps its help page and its example document; ends
@@ -42,13 +42,13 @@ public:
     static QString ProgramFolder();
 
     // `programFolder` empty: the folder of the running program.
-    TVelmorant(SettingsStore& settings, UserDialogs& dialogs, Document& document,
+    MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document& document,
                const QString& programFolder = QString(), QWidget* parent = nullptr);
     // FormDestroy: the tool windows, and a pending placement reset.
-    ~TVelmorant() override;
+    ~MainWindow() override;
 
     // The floating text editor, which the entry point creates after this window.
-    void AttachTextEditor(TTT* textEditor);
+    void AttachTextEditor(TextEditorWindow* textEditor);
     // Where unsaved work is kept: the first activation offers what a program
     // that ended without saving left behind.
     void AttachRecovery(RecoveryStore& store, Autosave& autosave);
@@ -74,9 +74,9 @@ public:
     DocumentTreeView* TreeView() const { return treeView_; }
     FindBar* FindPanel() const { return findBar_; }
     QStatusBar* StatusBar1() const { return statusBar1_; }
-    TXML* XML() const { return xml_; }
-    TXMLSource* XMLSource() const { return source_; }
-    TTT* TextEditor() const;
+    NodeDetailsWindow* XML() const { return xml_; }
+    SourceViewer* XMLSource() const { return source_; }
+    TextEditorWindow* TextEditor() const;
     TypedText* Typing() const { return typedText_.get(); }
     QAction* Action(const QString& objectName) const;
     QToolButton* Button(const QString& objectName) const;
@@ -193,7 +193,7 @@ private:
     void showMatchInText(const corvantis::SearchMatch& match);
 
     SettingsStore& settings_;
-    UserDialogs& dialogs_;
+    UserQuestions& dialogs_;
     Document& document_;
     QString programFolder_;
 
@@ -225,9 +225,9 @@ private:
     QAction* rememberFileNameMnu_ = nullptr;
     QAction* undoMnu_ = nullptr;
     QAction* redoMnu_ = nullptr;
-    TXML* xml_ = nullptr;
-    TXMLSource* source_ = nullptr;
+    NodeDetailsWindow* xml_ = nullptr;
+    SourceViewer* source_ = nullptr;
     // The entry point owns the text editor and may end it first.
-    QPointer<TTT> textEditor_;
+    QPointer<TextEditorWindow> textEditor_;
     std::unique_ptr<TypedText> typedText_;
 };

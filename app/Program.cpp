@@ -2,23 +2,23 @@
 
 #include <QApplication>
 
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "document/Autosave.h"
 #include "document/Document.h"
 #include "document/RecoveryStore.h"
-#include "editors/Texteditor.h"
+#include "editors/TextEditorWindow.h"
 
-Program::Program(SettingsStore& settings, UserDialogs& dialogs, const QString& startupFile, const Places& places)
+Program::Program(SettingsStore& settings, UserQuestions& dialogs, const QString& startupFile, const Places& places)
     : document_(std::make_unique<Document>()),
       recovery_(places.recoveryFolder.isEmpty() ? std::make_unique<RecoveryStore>()
                                                 : std::make_unique<RecoveryStore>(places.recoveryFolder)),
       autosave_(std::make_unique<Autosave>(*document_, *recovery_)),
-      window_(std::make_unique<TVelmorant>(settings, dialogs, *document_, places.programFolder)),
-      textEditor_(std::make_unique<TTT>(settings)) {
+      window_(std::make_unique<MainWindow>(settings, dialogs, *document_, places.programFolder)),
+      textEditor_(std::make_unique<TextEditorWindow>(settings)) {
     window_->AttachTextEditor(textEditor_.get());
     window_->AttachRecovery(*recovery_, *autosave_);
     window_->OpenAtStartup(startupFile);
-    QObject::connect(window_.get(), &TVelmorant::Closed, qApp, &QCoreApplication::quit);
+    QObject::connect(window_.get(), &MainWindow::Closed, qApp, &QCoreApplication::quit);
 }
 
 Program::~Program() {

@@ -12,9 +12,9 @@ class Autosave;
 class Document;
 class RecoveryStore;
 class SettingsStore;
-class TTT;
-class TVelmorant;
-class UserDialogs;
+class TextEditorWindow;
+class MainWindow;
+class UserQuestions;
 
 class Program {
 public:
@@ -27,7 +27,7 @@ public:
     };
 
     // `startupFile` empty: the remembered file, as on a plain start.
-    Program(SettingsStore& settings, UserDialogs& dialogs, const QString& startupFile, const Places& places = {});
+    Program(SettingsStore& settings, UserQuestions& dialogs, const QString& startupFile, const Places& places = {});
     // The windows go as usual, settings and all, and so does unsaved work
     // the user chose to drop; work still unsaved stays for recovery. The
     // document's memory is left to the system, which takes a large document
@@ -39,8 +39,8 @@ public:
 
     // Shows the main window; its first activation opens the file.
     void show();
-    TVelmorant& window() { return *window_; }
-    TTT& textEditor() { return *textEditor_; }
+    MainWindow& window() { return *window_; }
+    TextEditorWindow& textEditor() { return *textEditor_; }
     Document& document() { return *document_; }
     Autosave& autosave() { return *autosave_; }
 
@@ -48,6 +48,6 @@ private:
     std::unique_ptr<Document> document_;
     std::unique_ptr<RecoveryStore> recovery_;
     std::unique_ptr<Autosave> autosave_;
-    std::unique_ptr<TVelmorant> window_;
-    std::unique_ptr<TTT> textEditor_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<TextEditorWindow> textEditor_;
 };

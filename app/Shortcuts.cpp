@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QShortcut>
 
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "tree/DocumentTreeView.h"
-#include "editors/Texteditor.h"
+#include "editors/TextEditorWindow.h"
 
 namespace {
 
@@ -68,14 +68,14 @@ QList<CommandShortcut> commandShortcuts() {
     };
 }
 
-void applyShortcuts(TVelmorant& window) {
+void applyShortcuts(MainWindow& window) {
     DocumentTreeView* tree = window.TreeView();
     for (const CommandShortcut& shortcut : commandShortcuts()) {
         QAction* action = window.Action(shortcut.action);
         if (!action) continue;
         action->setShortcuts(shortcut.keys);
         if (worksFromTextEditor(shortcut.action)) {
-            if (TTT* textEditor = window.TextEditor()) textEditor->addAction(action);
+            if (TextEditorWindow* textEditor = window.TextEditor()) textEditor->addAction(action);
         } else if (isHistoryCommand(shortcut.action)) {
             action->setShortcutContext(Qt::WindowShortcut);
         } else {
@@ -92,12 +92,12 @@ void applyShortcuts(TVelmorant& window) {
             new QShortcut(forward ? QKeySequence(Qt::Key_F6) : QKeySequence(Qt::SHIFT | Qt::Key_F6), &window);
         cycle->setContext(Qt::ApplicationShortcut);
         QObject::connect(cycle, &QShortcut::activated, &window,
-                         forward ? &TVelmorant::FocusNextPanel : &TVelmorant::FocusPreviousPanel);
+                         forward ? &MainWindow::FocusNextPanel : &MainWindow::FocusPreviousPanel);
     }
     // A node chosen with the arrow keys shows its details on Return, as a
     // click shows them.
     auto* showDetails = new QShortcut(tree);
     showDetails->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     showDetails->setContext(Qt::WidgetShortcut);
-    QObject::connect(showDetails, &QShortcut::activated, &window, &TVelmorant::TreeViewClick);
+    QObject::connect(showDetails, &QShortcut::activated, &window, &MainWindow::TreeViewClick);
 }

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-class TVelmorant;
+class MainWindow;
 
 struct CommandShortcut {
     const char* action;  // the object name of the main window's action
@@ -22,4 +22,4 @@ QList<CommandShortcut> commandShortcuts();
 // (rename, delete, copy, cut, paste, insert) only work while the tree has the
 // keyboard focus, so the same keys still edit text in a field. Return in the
 // tree shows the selected node's details. Needs the text editor attached.
-void applyShortcuts(TVelmorant& window);
+void applyShortcuts(MainWindow& window);

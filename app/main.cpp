@@ -5,9 +5,10 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/MainWindow.h"
 #include "app/Program.h"
 #include "widgets/SettingsStore.h"
-#include "widgets/UserDialogs.h"
+#include "app/UserDialogs.h"
 
 int main(int argc, char** argv) {
     if (asksForHelpOrVersion(argc, argv)) {
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
         startupFileArgument(QCoreApplication::arguments());
         return 0;
     }
-    QtUserDialogs dialogs;
+    UserDialogs dialogs;
     CorvantisApplication application(argc, argv, dialogs);
     // The program ends with its main window, not with the last tool window.
     application.setQuitOnLastWindowClosed(false);
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     try {
         SettingsStore settings;
         Program program(settings, dialogs, startupFile);
+        dialogs.setMainWindow(&program.window());
         program.show();
         return application.exec();
     } catch (const std::exception& error) {

@@ -1,17 +1,16 @@
-#include "app/FileGuard.h"
+#include "document/FileGuard.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QWidget>
 
 #include "document/Autosave.h"
 #include "document/Document.h"
 #include "document/RecoveryStore.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
-FileGuard::FileGuard(Document& document, UserDialogs& dialogs, QWidget* window)
-    : QObject(window), document_(document), dialogs_(dialogs), window_(window), watch_(document) {
+FileGuard::FileGuard(Document& document, UserQuestions& dialogs, QObject* parent)
+    : QObject(parent), document_(document), dialogs_(dialogs), watch_(document) {
     connect(&watch_, &FileWatch::changed, this, &FileGuard::changedOnDisk);
 }
 
@@ -49,7 +48,7 @@ bool FileGuard::offerRecovery() {
             for (qsizetype k = i + 1; k < entries.size(); ++k) text += "\n" + documentOf(entries.at(k));
         }
         text += "\n\nRestore the changes now, discard them, or decide at the next start?";
-        const int answer = dialogs_.choose(window_, text, "Unsaved Changes", {"Restore", "Discard", "Later"});
+        const int answer = dialogs_.choose(text, "Unsaved Changes", {"Restore", "Discard", "Later"});
         if (answer == 1) {
             store_->remove(entry);
             continue;
@@ -85,7 +84,7 @@ bool FileGuard::claim(const QString& path, bool& readOnly) {
     const QString text =
         QString("%1 is open in another Corvantis (%2).\n\nOpen it read-only, take it over, or cancel?")
             .arg(QFileInfo(path).fileName(), lock_.holder());
-    switch (dialogs_.choose(window_, text, "File In Use", {"Read-only", "Take Over", "Cancel"})) {
+    switch (dialogs_.choose(text, "File In Use", {"Read-only", "Take Over", "Cancel"})) {
         case 0: readOnly = true; return true;
         case 1: lock_.takeOver(path); return true;
         default: return false;
@@ -107,8 +106,7 @@ void FileGuard::opened(bool readOnly) {
 
 void FileGuard::warnIfNotXml() {
     if (document_.fileContent() == FileContent::Xml) return;
-    dialogs_.inform(window_,
-                    notXmlMessage(QDir::toNativeSeparators(document_.fileName()), document_.fileContent()) +
+    dialogs_.inform(notXmlMessage(QDir::toNativeSeparators(document_.fileName()), document_.fileContent()) +
                         "\n\nIt is shown as far as it could be read as XML; Save asks before writing over it.",
                     NotXmlCaption);
 }
@@ -117,8 +115,7 @@ void FileGuard::warnIfNotXml() {
 
 bool FileGuard::mayOverwrite() {
     if (document_.isReadOnly()) {
-        dialogs_.inform(window_,
-                        QString("%1 is open read-only: another Corvantis has it open. Use Save As to keep a copy.")
+        dialogs_.inform(QString("%1 is open read-only: another Corvantis has it open. Use Save As to keep a copy.")
                             .arg(QFileInfo(document_.fileName()).fileName()),
                         "Read-only");
         return false;
@@ -126,19 +123,19 @@ bool FileGuard::mayOverwrite() {
     if (document_.fileContent() != FileContent::Xml) {
         const QString text = notXmlMessage(QDir::toNativeSeparators(document_.fileName()), document_.fileContent()) +
                              "\n\nReplace it with this document?";
-        if (dialogs_.choose(window_, text, NotXmlCaption, {"No", "Yes"}) != 1) return false;
+        if (dialogs_.choose(text, NotXmlCaption, {"No", "Yes"}) != 1) return false;
     }
     if (!watch_.changedOnDisk() || !FileIdentity::of(document_.fileName()).exists) return true;
     const QString text = QString("%1 has been changed by another program since it was opened or saved here.\n\n"
                                  "Write your version over it?")
                              .arg(QFileInfo(document_.fileName()).fileName());
-    return dialogs_.choose(window_, text, "File Changed", {"Cancel", "Overwrite"}) == 1;
+    return dialogs_.choose(text, "File Changed", {"Cancel", "Overwrite"}) == 1;
 }
 
 void FileGuard::changedOnDisk(bool removed) {
     const QString name = QFileInfo(document_.fileName()).fileName();
     if (removed) {
-        dialogs_.inform(window_, QString("%1 has been removed by another program. Save writes it again.").arg(name),
+        dialogs_.inform(QString("%1 has been removed by another program. Save writes it again.").arg(name),
                         "File Removed");
         return;
     }
@@ -152,7 +149,7 @@ void FileGuard::changedOnDisk(bool removed) {
                                  "before writing over theirs), read theirs again and lose your changes, or save "
                                  "yours under another name?")
                              .arg(name);
-    switch (dialogs_.choose(window_, text, "File Changed", {"Keep Mine", "Reload Theirs", "Save As"})) {
+    switch (dialogs_.choose(text, "File Changed", {"Keep Mine", "Reload Theirs", "Save As"})) {
         case 1:
             if (reload_) reload_();
             break;

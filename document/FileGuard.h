@@ -15,13 +15,12 @@ class Autosave;
 class Document;
 struct RecoveryEntry;
 class RecoveryStore;
-class UserDialogs;
-class QWidget;
+class UserQuestions;
 
 class FileGuard : public QObject {
     Q_OBJECT
 public:
-    FileGuard(Document& document, UserDialogs& dialogs, QWidget* window);
+    FileGuard(Document& document, UserQuestions& dialogs, QObject* parent = nullptr);
 
     // Recovery of unsaved work; without it nothing is offered at start-up.
     void attachRecovery(RecoveryStore& store, Autosave& autosave);
@@ -60,8 +59,7 @@ private:
     bool restore(const RecoveryEntry& entry);
 
     Document& document_;
-    UserDialogs& dialogs_;
-    QWidget* window_;
+    UserQuestions& dialogs_;
     FileLock lock_;
     FileWatch watch_;
     RecoveryStore* store_ = nullptr;

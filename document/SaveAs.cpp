@@ -1,4 +1,4 @@
-#include "editors/SaveAs.h"
+#include "document/SaveAs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,43 +6,41 @@
 
 #include "document/Document.h"
 #include "document/SaveFile.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
-SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder,
+SaveAsResult saveAsWithBackup(UserQuestions& dialogs, const QString& startFolder,
                               std::string_view bytes) {
-    UserDialogs::FileRequest request{"Enter Corvantis  FileName",
+    UserQuestions::FileRequest request{"Enter Corvantis  FileName",
                                      " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(),
                                      startFolder};
     request.askBeforeReplacing = false;
-    const QString chosen = dialogs.saveFileName(parent, request);
+    const QString chosen = dialogs.saveFileName(request);
     if (chosen.isEmpty()) return {};
 
     const QString name = withXmlExtension(chosen);
     const SaveTarget target = SaveTarget::inspect(name);
     if (target.refusal.isError()) {
-        dialogs.showFileError(parent, target.refusal);
+        dialogs.showFileError(target.refusal);
         return {SaveAsResult::Status::Failed, QString()};
     }
     if (QFileInfo::exists(name)) {
         const QString backup = SaveAsBackup::backupName(name);
-        if (dialogs.message(parent,
-                            QString("%1 already exists.\nDo you want to replace it? It is kept as %2.")
+        if (dialogs.message(QString("%1 already exists.\nDo you want to replace it? It is kept as %2.")
                                 .arg(QDir::toNativeSeparators(name), backup),
-                            "Confirm Save As", UserDialogs::Buttons::YesNo) != UserDialogs::Answer::Yes)
+                            "Confirm Save As", UserQuestions::Buttons::YesNo) != UserQuestions::Answer::Yes)
             return {};
         FileError error;
         if (!SaveAsBackup::make(name, &error)) {
-            dialogs.showFileError(parent,
-                                  {name,
+            dialogs.showFileError({name,
                                    QString("Its backup %1 could not be made (%2), so it was not replaced.")
                                        .arg(backup, error.reason),
                                    false, false});
             return {SaveAsResult::Status::Failed, QString()};
         }
-        dialogs.inform(parent, backup, "Backup File Created");
+        dialogs.inform(backup, "Backup File Created");
     }
     const SaveOutcome outcome = saveFileAtomically(name, bytes);
-    if (outcome.status != SaveOutcome::Status::Saved) dialogs.showFileError(parent, outcome.error);
+    if (outcome.status != SaveOutcome::Status::Saved) dialogs.showFileError(outcome.error);
     switch (outcome.status) {
         case SaveOutcome::Status::Saved:
             return {SaveAsResult::Status::Saved, name};

@@ -10,8 +10,7 @@
 #include <string_view>
 
 class Document;
-class QWidget;
-class UserDialogs;
+class UserQuestions;
 
 struct SaveAsResult {
     enum class Status {
@@ -27,7 +26,7 @@ struct SaveAsResult {
     QString name;
 };
 
-SaveAsResult saveAsWithBackup(QWidget* parent, UserDialogs& dialogs, const QString& startFolder,
+SaveAsResult saveAsWithBackup(UserQuestions& dialogs, const QString& startFolder,
                               std::string_view bytes);
 
 // Where a file dialog about `document` starts: its file's folder, or the

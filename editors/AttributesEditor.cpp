@@ -1,4 +1,4 @@
-#include "editors/Attributeseditor.h"
+#include "editors/AttributesEditor.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -33,23 +33,23 @@ DetailEditorDesign design() {
 
 }  // namespace
 
-TAttribForm::TAttribForm(const DetailEditorContext& context, corvantis::DOMNode* node)
+AttributesEditor::AttributesEditor(const DetailEditorContext& context, corvantis::DOMNode* node)
     : NameValueEditorBase(context, node, design(), "Name:") {
     AttribStringGrid()->setObjectName("AttribStringGrid");
     AttribNameEdit()->setObjectName("AttribNameEdit");
     AttribNameMemo()->setObjectName("AttribNameMemo");
-    commandMenu()->addAction("Update", this, &TAttribForm::UpdateBitBtnClick);
-    commandMenu()->addAction("Delete", this, &TAttribForm::DeleteBitBtnClick);
-    commandMenu()->addAction("OK", this, &TAttribForm::OKBitBtnClick);
-    commandMenu()->addAction("Refresh", this, &TAttribForm::RefreshMnuClick);
+    commandMenu()->addAction("Update", this, &AttributesEditor::UpdateBitBtnClick);
+    commandMenu()->addAction("Delete", this, &AttributesEditor::DeleteBitBtnClick);
+    commandMenu()->addAction("OK", this, &AttributesEditor::OKBitBtnClick);
+    commandMenu()->addAction("Refresh", this, &AttributesEditor::RefreshMnuClick);
     startEditing();
 }
 
-void TAttribForm::RefreshMnuClick() {
+void AttributesEditor::RefreshMnuClick() {
     if (EditedNode()) showRows(DetailRows::attributes(*EditedNode(), documentText()));
 }
 
-void TAttribForm::UpdateBitBtnClick() {
+void AttributesEditor::UpdateBitBtnClick() {
     corvantis::StringObject name;
     // A character the document cannot store is no name character either.
     if (!documentText().toBytes(AttribNameEdit()->text(), name) ||
@@ -67,7 +67,7 @@ void TAttribForm::UpdateBitBtnClick() {
     RefreshMnuClick();
 }
 
-void TAttribForm::DeleteBitBtnClick() {
+void AttributesEditor::DeleteBitBtnClick() {
     corvantis::StringObject name;
     // A name the document cannot store is borne by no attribute; deleting a
     // name that is not there changes nothing.

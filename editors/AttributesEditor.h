@@ -1,4 +1,4 @@
-// TAttribForm: the modal editor of one element's attributes. Update sets the
+// AttributesEditor: the modal editor of one element's attributes. Update sets the
 // attribute named in the name field (replacing its value in place, or
 // appending it), Delete removes the attribute of that name; each change is in
 // the document at once.
@@ -6,10 +6,10 @@
 
 #include "editors/NameValueEditorBase.h"
 
-class TAttribForm : public NameValueEditorBase {
+class AttributesEditor : public NameValueEditorBase {
     Q_OBJECT
 public:
-    TAttribForm(const DetailEditorContext& context, corvantis::DOMNode* node);
+    AttributesEditor(const DetailEditorContext& context, corvantis::DOMNode* node);
 
     DetailStringGrid* AttribStringGrid() const { return grid(); }
     QLineEdit* AttribNameEdit() const { return nameEdit(); }

@@ -1,4 +1,4 @@
-#include "editors/Commentseditor.h"
+#include "editors/CommentsEditor.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -31,7 +31,7 @@ DetailEditorDesign design() {
 
 }  // namespace
 
-TCommentsEditorForm::TCommentsEditorForm(const DetailEditorContext& context, DOMNode* node)
+CommentsEditor::CommentsEditor(const DetailEditorContext& context, DOMNode* node)
     : DetailEditorBase(context, node, design()) {
     CommentStringGrid()->setObjectName("CommentStringGrid");
     CommentStringGrid()->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -54,29 +54,29 @@ TCommentsEditorForm::TCommentsEditorForm(const DetailEditorContext& context, DOM
     fieldsLayout()->setRowStretch(1, 1);
 
     addNewButton_ = addButtonBeforeOK("Add New");
-    connect(addNewButton_, &QPushButton::clicked, this, &TCommentsEditorForm::AddNewBitBtnClick);
+    connect(addNewButton_, &QPushButton::clicked, this, &CommentsEditor::AddNewBitBtnClick);
 
-    commandMenu()->addAction("Add New", this, &TCommentsEditorForm::AddNewBitBtnClick);
-    commandMenu()->addAction("Update", this, &TCommentsEditorForm::UpdateBitBtnClick);
-    commandMenu()->addAction("Delete", this, &TCommentsEditorForm::DeleteBitBtnClick);
-    commandMenu()->addAction("Refresh", this, &TCommentsEditorForm::RefreshMnuClick);
-    commandMenu()->addAction("OK", this, &TCommentsEditorForm::OKBitBtnClick);
+    commandMenu()->addAction("Add New", this, &CommentsEditor::AddNewBitBtnClick);
+    commandMenu()->addAction("Update", this, &CommentsEditor::UpdateBitBtnClick);
+    commandMenu()->addAction("Delete", this, &CommentsEditor::DeleteBitBtnClick);
+    commandMenu()->addAction("Refresh", this, &CommentsEditor::RefreshMnuClick);
+    commandMenu()->addAction("OK", this, &CommentsEditor::OKBitBtnClick);
     startEditing();
 }
 
-void TCommentsEditorForm::RefreshMnuClick() {
+void CommentsEditor::RefreshMnuClick() {
     if (EditedNode()) grid()->showRows(DetailRows::comments(*EditedNode(), documentText()));
 }
 
-void TCommentsEditorForm::GridClick() {
+void CommentsEditor::GridClick() {
     const int row = chosenRow();
     commentMemo_->setPlainText(grid()->cell(0, row));
     commentNoLabel_->setNum(row);
 }
 
-int TCommentsEditorForm::shownNumber() const { return commentNoLabel_->text().toInt(); }
+int CommentsEditor::shownNumber() const { return commentNoLabel_->text().toInt(); }
 
-bool TCommentsEditorForm::acceptableComment(corvantis::StringObject& bytes) {
+bool CommentsEditor::acceptableComment(corvantis::StringObject& bytes) {
     const QString text = commentMemo_->toPlainText();
     const char* why = nullptr;
     if (text.contains("-->"))
@@ -93,7 +93,7 @@ bool TCommentsEditorForm::acceptableComment(corvantis::StringObject& bytes) {
     return storableMultiLine(text, bytes);
 }
 
-void TCommentsEditorForm::UpdateBitBtnClick() {
+void CommentsEditor::UpdateBitBtnClick() {
     corvantis::StringObject text;
     if (!acceptableComment(text)) return;
     DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber());
@@ -103,7 +103,7 @@ void TCommentsEditorForm::UpdateBitBtnClick() {
     RefreshMnuClick();
 }
 
-void TCommentsEditorForm::AddNewBitBtnClick() {
+void CommentsEditor::AddNewBitBtnClick() {
     corvantis::StringObject text;
     if (!acceptableComment(text)) return;
     auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
@@ -113,7 +113,7 @@ void TCommentsEditorForm::AddNewBitBtnClick() {
     RefreshMnuClick();
 }
 
-void TCommentsEditorForm::DeleteBitBtnClick() {
+void CommentsEditor::DeleteBitBtnClick() {
     if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber()))
         document().push(new RemoveSubtree(document(), comment, tr("Delete Comment"), EditedNode()));
     commentNoLabel_->setNum(0);

@@ -1,4 +1,4 @@
-// TCommentsEditorForm: the modal editor of the comments among one node's
+// CommentsEditor: the modal editor of the comments among one node's
 // children. A comment is addressed by its number among the node's COMMENT
 // children (shown in CommentNoLabel); Update rewrites that comment, Add New
 // appends one, Delete removes it. Each change is in the document at once.
@@ -9,10 +9,10 @@
 class QLabel;
 class QPlainTextEdit;
 
-class TCommentsEditorForm : public DetailEditorBase {
+class CommentsEditor : public DetailEditorBase {
     Q_OBJECT
 public:
-    TCommentsEditorForm(const DetailEditorContext& context, corvantis::DOMNode* node);
+    CommentsEditor(const DetailEditorContext& context, corvantis::DOMNode* node);
 
     DetailStringGrid* CommentStringGrid() const { return grid(); }
     QPlainTextEdit* CommentMemo() const { return commentMemo_; }

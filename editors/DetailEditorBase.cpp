@@ -16,7 +16,7 @@
 #include "document/Document.h"
 #include "document/DocumentText.h"
 #include "widgets/Hints.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
 namespace {
 
@@ -136,12 +136,12 @@ QPushButton* DetailEditorBase::addButtonBeforeOK(const QString& caption) {
 }
 
 void DetailEditorBase::refuse(const QString& text, const QString& caption) {
-    context_.dialogs.message(this, text, caption, UserDialogs::Buttons::Ok);
+    context_.dialogs.message(text, caption, UserQuestions::Buttons::Ok);
 }
 
 bool DetailEditorBase::reportUnstorable(const QString& text) {
-    context_.dialogs.message(this, context_.document.text().unstorableMessage(text), "Text Error",
-                             UserDialogs::Buttons::Ok);
+    context_.dialogs.message(context_.document.text().unstorableMessage(text), "Text Error",
+                             UserQuestions::Buttons::Ok);
     return false;
 }
 

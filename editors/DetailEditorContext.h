@@ -6,10 +6,10 @@
 
 class Document;
 class SettingsStore;
-class UserDialogs;
+class UserQuestions;
 
 struct DetailEditorContext {
     Document& document;
-    UserDialogs& dialogs;
+    UserQuestions& dialogs;
     SettingsStore& settings;
 };

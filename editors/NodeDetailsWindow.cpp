@@ -1,4 +1,4 @@
-#include "editors/Xmlform.h"
+#include "editors/NodeDetailsWindow.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -14,12 +14,12 @@
 
 #include "core/Dom.h"
 #include "document/Document.h"
-#include "editors/Attributeseditor.h"
-#include "editors/Commentseditor.h"
+#include "editors/AttributesEditor.h"
+#include "editors/CommentsEditor.h"
 #include "editors/DetailRows.h"
 #include "widgets/DetailStringGrid.h"
 #include "widgets/Hints.h"
-#include "editors/Pieditor.h"
+#include "editors/ProcessingInstructionEditor.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ QPushButton* makeEditButton(const QString& caption, int width) {
 
 }  // namespace
 
-TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent)
+NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent)
     : QMainWindow(parent, Qt::Tool),
       context_(context),
       selectedNode_(std::move(selectedNode)),
@@ -57,9 +57,9 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     attribButton_ = makeEditButton("Edit Attributes", 81);
     commentButton_ = makeEditButton("Edit Comments", 85);
     piButton_ = makeEditButton("Edit P.I.", 65);
-    connect(attribButton_, &QPushButton::clicked, this, &TXML::AttribBitBtnClick);
-    connect(commentButton_, &QPushButton::clicked, this, &TXML::CommentBitBtnClick);
-    connect(piButton_, &QPushButton::clicked, this, &TXML::PIBitBtnClick);
+    connect(attribButton_, &QPushButton::clicked, this, &NodeDetailsWindow::AttribBitBtnClick);
+    connect(commentButton_, &QPushButton::clicked, this, &NodeDetailsWindow::CommentBitBtnClick);
+    connect(piButton_, &QPushButton::clicked, this, &NodeDetailsWindow::PIBitBtnClick);
 
     auto* panels = new QSplitter(Qt::Vertical);
     panels->setChildrenCollapsible(false);
@@ -87,11 +87,11 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     statusBar()->setSizeGripEnabled(false);
 
     QMenu* edit = menuBar()->addMenu("Edit");
-    edit->addAction("Edit Attributes", this, &TXML::AttribBitBtnClick);
-    edit->addAction("Edit Comments", this, &TXML::CommentBitBtnClick);
-    edit->addAction("Edit Processing Instructions", this, &TXML::PIBitBtnClick);
+    edit->addAction("Edit Attributes", this, &NodeDetailsWindow::AttribBitBtnClick);
+    edit->addAction("Edit Comments", this, &NodeDetailsWindow::CommentBitBtnClick);
+    edit->addAction("Edit Processing Instructions", this, &NodeDetailsWindow::PIBitBtnClick);
     edit->addSeparator();
-    edit->addAction("Close", this, &TXML::Close1Click);
+    edit->addAction("Close", this, &NodeDetailsWindow::Close1Click);
 
     // After a column border is dragged, the value column fills the rest.
     connect(attribGrid_, &DetailStringGrid::mouseReleased, this,
@@ -108,7 +108,7 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
             [this](corvantis::DOMNode* parent, int first, int last) {
                 if (shown_ && Document::isWithin(shown_, parent, first, last)) ClearDetails();
             });
-    connect(&context_.document, &Document::aboutToReplace, this, &TXML::ClearDetails);
+    connect(&context_.document, &Document::aboutToReplace, this, &NodeDetailsWindow::ClearDetails);
 
     // Below the Text Editor, leaving its path panel in view.
     move(370, 240);
@@ -117,7 +117,7 @@ TXML::TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, 
     placement_.load();
 }
 
-QWidget* TXML::makePanel(const QString& heading, QPushButton* button, DetailStringGrid* grid) {
+QWidget* NodeDetailsWindow::makePanel(const QString& heading, QPushButton* button, DetailStringGrid* grid) {
     auto* panel = new QWidget;
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -132,7 +132,7 @@ QWidget* TXML::makePanel(const QString& heading, QPushButton* button, DetailStri
     return panel;
 }
 
-void TXML::ShowNode(const corvantis::DOMNode* node) {
+void NodeDetailsWindow::ShowNode(const corvantis::DOMNode* node) {
     shown_ = node;
     if (!node) {
         ClearDetails();
@@ -147,7 +147,7 @@ void TXML::ShowNode(const corvantis::DOMNode* node) {
     WriteGridHeadings();
 }
 
-void TXML::ClearDetails() {
+void NodeDetailsWindow::ClearDetails() {
     shown_ = nullptr;
     attribGrid_->showRows({});
     piGrid_->showRows({});
@@ -155,13 +155,13 @@ void TXML::ClearDetails() {
     WriteGridHeadings();
 }
 
-void TXML::WriteGridHeadings() {
+void NodeDetailsWindow::WriteGridHeadings() {
     attribGrid_->setHeadings(attributeHeadings);
     piGrid_->setHeadings(instructionHeadings);
 }
 
 template <class Editor>
-void TXML::runEditor(corvantis::DOMNode* node) {
+void NodeDetailsWindow::runEditor(corvantis::DOMNode* node) {
     // Text typed for the node goes in first, as a step before the editor's.
     if (!context_.document.commitPendingEdits()) return;
     // Owned by this command, so it goes also when an error ends it.
@@ -170,45 +170,45 @@ void TXML::runEditor(corvantis::DOMNode* node) {
     emit EditorClosed();
 }
 
-void TXML::AttribBitBtnClick() {
+void NodeDetailsWindow::AttribBitBtnClick() {
     corvantis::DOMNode* node = selectedNode_();
-    if (node && node->parentNode()) runEditor<TAttribForm>(node);
+    if (node && node->parentNode()) runEditor<AttributesEditor>(node);
 }
 
-void TXML::CommentBitBtnClick() {
-    if (corvantis::DOMNode* node = selectedNode_()) runEditor<TCommentsEditorForm>(node);
+void NodeDetailsWindow::CommentBitBtnClick() {
+    if (corvantis::DOMNode* node = selectedNode_()) runEditor<CommentsEditor>(node);
 }
 
-void TXML::PIBitBtnClick() {
-    if (corvantis::DOMNode* node = selectedNode_()) runEditor<TPIEditorForm>(node);
+void NodeDetailsWindow::PIBitBtnClick() {
+    if (corvantis::DOMNode* node = selectedNode_()) runEditor<ProcessingInstructionEditor>(node);
 }
 
-void TXML::Close1Click() { close(); }
+void NodeDetailsWindow::Close1Click() { close(); }
 
-void TXML::closeEvent(QCloseEvent* event) {
+void NodeDetailsWindow::closeEvent(QCloseEvent* event) {
     // Shown again later, the window's first resize is not stored.
     placement_.resetCount();
     QMainWindow::closeEvent(event);
 }
 
-void TXML::resizeEvent(QResizeEvent* event) {
+void NodeDetailsWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     fitGridsToPanel();
     placement_.resized();
 }
 
-bool TXML::eventFilter(QObject* watched, QEvent* event) {
+bool NodeDetailsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == xmlPanel_ && event->type() == QEvent::Resize) fitGridsToPanel();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TXML::fitGridsToPanel() {
+void NodeDetailsWindow::fitGridsToPanel() {
     fitGridColumn(attribGrid_, 1, xmlPanel_->width());
     fitGridColumn(piGrid_, 1, xmlPanel_->width());
     fitGridColumn(commentGrid_, 0, commentGrid_->width());
 }
 
-void TXML::moveEvent(QMoveEvent* event) {
+void NodeDetailsWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     placement_.moved();
 }

@@ -1,4 +1,4 @@
-// TXML: the node details window. A non-modal tool window beside the main
+// NodeDetailsWindow: the node details window. A non-modal tool window beside the main
 // window that shows the attributes, comments and processing instructions of
 // the node selected in the tree, and opens the modal editor for each.
 //
@@ -22,7 +22,7 @@ namespace corvantis {
 class DOMNode;
 }
 
-class TXML : public QMainWindow {
+class NodeDetailsWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The node of the main window's current tree selection, or null when no
@@ -31,7 +31,7 @@ public:
 
     // Loads the placement "XMLForm_". The window starts hidden; the main
     // window shows or hides it by its "Use As XML Editor" option.
-    TXML(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent = nullptr);
+    NodeDetailsWindow(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent = nullptr);
 
     // Fills the three grids from `node`: one row per attribute, per COMMENT
     // child and per PROCESSING_INSTRUCTION child (direct children only), one

@@ -1,4 +1,4 @@
-#include "editors/Pieditor.h"
+#include "editors/ProcessingInstructionEditor.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -36,23 +36,23 @@ DetailEditorDesign design() {
 
 }  // namespace
 
-TPIEditorForm::TPIEditorForm(const DetailEditorContext& context, DOMNode* node)
+ProcessingInstructionEditor::ProcessingInstructionEditor(const DetailEditorContext& context, DOMNode* node)
     : NameValueEditorBase(context, node, design(), "Target:") {
     PIGrid()->setObjectName("PIGrid");
     TargetNameEdit()->setObjectName("TargetNameEdit");
     TargetNameMemo()->setObjectName("TargetNameMemo");
-    commandMenu()->addAction("Update", this, &TPIEditorForm::UpdateBitBtnClick);
-    commandMenu()->addAction("Delete", this, &TPIEditorForm::DeleteBitBtnClick);
-    commandMenu()->addAction("Refresh", this, &TPIEditorForm::RefreshMnuClick);
-    commandMenu()->addAction("OK", this, &TPIEditorForm::OKBitBtnClick);
+    commandMenu()->addAction("Update", this, &ProcessingInstructionEditor::UpdateBitBtnClick);
+    commandMenu()->addAction("Delete", this, &ProcessingInstructionEditor::DeleteBitBtnClick);
+    commandMenu()->addAction("Refresh", this, &ProcessingInstructionEditor::RefreshMnuClick);
+    commandMenu()->addAction("OK", this, &ProcessingInstructionEditor::OKBitBtnClick);
     startEditing();
 }
 
-void TPIEditorForm::RefreshMnuClick() {
+void ProcessingInstructionEditor::RefreshMnuClick() {
     if (EditedNode()) showRows(DetailRows::processingInstructions(*EditedNode(), documentText()));
 }
 
-void TPIEditorForm::UpdateBitBtnClick() {
+void ProcessingInstructionEditor::UpdateBitBtnClick() {
     corvantis::StringObject target;
     // A character the document cannot store is no name character either.
     if (!documentText().toBytes(TargetNameEdit()->text(), target) ||
@@ -89,7 +89,7 @@ void TPIEditorForm::UpdateBitBtnClick() {
     RefreshMnuClick();
 }
 
-std::unique_ptr<DocumentCommand> TPIEditorForm::placing(const corvantis::StringObject& target,
+std::unique_ptr<DocumentCommand> ProcessingInstructionEditor::placing(const corvantis::StringObject& target,
                                                         const corvantis::StringObject& value, int at) {
     auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
     instruction->setNodeName(target);
@@ -99,7 +99,7 @@ std::unique_ptr<DocumentCommand> TPIEditorForm::placing(const corvantis::StringO
                                           EditedNode());
 }
 
-void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
+void ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObject& value) {
     DOMNode* declaration = DetailRows::firstProcessingInstruction(*EditedNode(), "xml");
     if (declaration && declaration->nodeValue().equals(value)) return;
     const QString oldData = declaration ? documentText().toMultiLineText(declaration->nodeValue()) : QString();
@@ -117,7 +117,7 @@ void TPIEditorForm::updateDeclaration(const corvantis::StringObject& value) {
     document().push(step.release());
 }
 
-void TPIEditorForm::DeleteBitBtnClick() {
+void ProcessingInstructionEditor::DeleteBitBtnClick() {
     corvantis::StringObject target;
     if (TargetNameEdit()->text().isEmpty() || !documentText().toBytes(TargetNameEdit()->text(), target))
         return;

@@ -1,4 +1,4 @@
-// TPIEditorForm: the modal editor of the processing instructions among one
+// ProcessingInstructionEditor: the modal editor of the processing instructions among one
 // node's children, addressed by target. Update changes the first instruction
 // with the typed target or appends a new one; Delete removes the first one
 // with that target. Each change is in the document at once.
@@ -15,10 +15,10 @@
 
 class DocumentCommand;
 
-class TPIEditorForm : public NameValueEditorBase {
+class ProcessingInstructionEditor : public NameValueEditorBase {
     Q_OBJECT
 public:
-    TPIEditorForm(const DetailEditorContext& context, corvantis::DOMNode* node);
+    ProcessingInstructionEditor(const DetailEditorContext& context, corvantis::DOMNode* node);
 
     DetailStringGrid* PIGrid() const { return grid(); }
     QLineEdit* TargetNameEdit() const { return nameEdit(); }

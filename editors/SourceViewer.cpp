@@ -1,4 +1,4 @@
-#include "editors/Showsource.h"
+#include "editors/SourceViewer.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -7,11 +7,11 @@
 #include <QVBoxLayout>
 
 #include "document/Document.h"
-#include "editors/SaveAs.h"
+#include "document/SaveAs.h"
 #include "widgets/LargeTextEdit.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
-TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent)
+SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, const Document& document, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
       document_(document),
@@ -42,9 +42,9 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
 
     QMenu* file = menuBar()->addMenu("File");
     file->setObjectName("File1");
-    QAction* saveAs = file->addAction("Save As", this, &TXMLSource::SaveAs1Click);
+    QAction* saveAs = file->addAction("Save As", this, &SourceViewer::SaveAs1Click);
     saveAs->setObjectName("SaveAs1");
-    QAction* close = file->addAction("Close", this, &TXMLSource::Close1Click);
+    QAction* close = file->addAction("Close", this, &SourceViewer::Close1Click);
     close->setObjectName("Close1");
 
     move(73, 10);
@@ -52,7 +52,7 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     placement_.load();
 }
 
-void TXMLSource::ShowText(const std::function<corvantis::StringObject()>& make) {
+void SourceViewer::ShowText(const std::function<corvantis::StringObject()>& make) {
     viewSource_->clear();
     // The field shares the bytes made, without a copy.
     viewSource_->setBytes(make());
@@ -60,26 +60,26 @@ void TXMLSource::ShowText(const std::function<corvantis::StringObject()>& make) 
     raise();
 }
 
-bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
+bool SourceViewer::SourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
 
-void TXMLSource::SaveAs1Click() {
+void SourceViewer::SaveAs1Click() {
     corvantis::StringObject bytes;
     if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
+        dialogs_.inform(document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
     std::string converted;
-    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
+    saveAsWithBackup(dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
 }
 
-void TXMLSource::Close1Click() { hide(); }
+void SourceViewer::Close1Click() { hide(); }
 
-void TXMLSource::resizeEvent(QResizeEvent* event) {
+void SourceViewer::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placement_.resized();
 }
 
-void TXMLSource::moveEvent(QMoveEvent* event) {
+void SourceViewer::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     placement_.moved();
 }

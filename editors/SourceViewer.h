@@ -1,4 +1,4 @@
-// TXMLSource: the source viewer. A non-modal window that shows XML text in an
+// SourceViewer: the source viewer. A non-modal window that shows XML text in an
 // editable field made for large text, and saves that text, exactly as the
 // field holds it, under a name of the user's choice. Edits made here never
 // flow back into the document; the window says so.
@@ -15,15 +15,15 @@
 class Document;
 class LargeTextEdit;
 class SettingsStore;
-class UserDialogs;
+class UserQuestions;
 
-class TXMLSource : public QMainWindow {
+class SourceViewer : public QMainWindow {
     Q_OBJECT
 public:
     // Loads the placement "ShowSource_". The window starts hidden. The text
     // is kept in the open document's encoding, and Save As starts in the
     // document's folder.
-    TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Document& document, QWidget* parent = nullptr);
+    SourceViewer(SettingsStore& settings, UserQuestions& dialogs, const Document& document, QWidget* parent = nullptr);
 
     // Replaces the field's whole text by the XML `make` returns and shows the
     // window, or just refills it when it is already shown. The old text goes
@@ -49,7 +49,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
-    UserDialogs& dialogs_;
+    UserQuestions& dialogs_;
     const Document& document_;
     WindowPlacement placement_;
     LargeTextEdit* viewSource_ = nullptr;

@@ -1,15 +1,15 @@
-#include "editors/Texteditor.h"
+#include "editors/TextEditorWindow.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "widgets/Docking.h"
-#include "editors/Textframedocker.h"
+#include "editors/TextFrame.h"
 
-TTT::TTT(SettingsStore& settings, QWidget* parent)
+TextEditorWindow::TextEditorWindow(SettingsStore& settings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
-      frame_(new TTextFrame(this)),
+      frame_(new TextFrame(this)),
       placement_(this, "TextEdit_", settings) {
     setObjectName("TT");
     setWindowTitle("Text Editor");
@@ -21,24 +21,24 @@ TTT::TTT(SettingsStore& settings, QWidget* parent)
     move(370, 2);
     resize(258, 169);
     placement_.load();
-    connect(frame_, &TTextFrame::TextEdited, this, &TTT::TTTextMemoKeyPress);
+    connect(frame_, &TextFrame::TextEdited, this, &TextEditorWindow::TTTextMemoKeyPress);
     // Without its frame the window would stand empty.
     connect(frameDocking_, &DockablePanel::placeChanged, this,
             [this](DockablePanel::Place place) { setVisible(place == DockablePanel::Place::Home); });
 }
 
-TTextFrame* TTT::TT() const { return frame_; }
+TextFrame* TextEditorWindow::TT() const { return frame_; }
 
-void TTT::showFrame() { frameDocking_->showWindow(); }
+void TextEditorWindow::showFrame() { frameDocking_->showWindow(); }
 
-void TTT::TTTextMemoKeyPress() { emit TextTyped(); }
+void TextEditorWindow::TTTextMemoKeyPress() { emit TextTyped(); }
 
-void TTT::resizeEvent(QResizeEvent* event) {
+void TextEditorWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placement_.resized();
 }
 
-void TTT::moveEvent(QMoveEvent* event) {
+void TextEditorWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     placement_.moved();
 }

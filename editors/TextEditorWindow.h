@@ -1,4 +1,4 @@
-// TTT: the floating "Text Editor" window that hosts the text frame beside the
+// TextEditorWindow: the floating "Text Editor" window that hosts the text frame beside the
 // main window. It lives for the whole run; closing it only hides it.
 #pragma once
 
@@ -9,15 +9,15 @@
 
 class DockablePanel;
 class SettingsStore;
-class TTextFrame;
+class TextFrame;
 
-class TTT : public QWidget {
+class TextEditorWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TTT(SettingsStore& settings, QWidget* parent = nullptr);
+    explicit TextEditorWindow(SettingsStore& settings, QWidget* parent = nullptr);
 
     // Null only once the frame, docked elsewhere, went with that window.
-    TTextFrame* TT() const;
+    TextFrame* TT() const;
     // The frame can be dragged out of this window, docked into the main
     // window or left floating.
     DockablePanel* FrameDocking() const { return frameDocking_; }
@@ -36,7 +36,7 @@ protected:
 private:
     void TTTextMemoKeyPress();
 
-    QPointer<TTextFrame> frame_;
+    QPointer<TextFrame> frame_;
     DockablePanel* frameDocking_;
     WindowPlacement placement_;
 };

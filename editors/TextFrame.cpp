@@ -1,4 +1,4 @@
-#include "editors/Textframedocker.h"
+#include "editors/TextFrame.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -19,7 +19,7 @@ void useInfoBackground(QWidget* widget) {
 
 }  // namespace
 
-TTextFrame::TTextFrame(QWidget* parent) : QFrame(parent) {
+TextFrame::TextFrame(QWidget* parent) : QFrame(parent) {
     setObjectName("TT");
     resize(367, 259);
 
@@ -63,7 +63,7 @@ TTextFrame::TTextFrame(QWidget* parent) : QFrame(parent) {
     });
 }
 
-void TTextFrame::showText(const QString& text) {
+void TextFrame::showText(const QString& text) {
     showing_ = true;
     textMemo_->setPlainText(text);
     showing_ = false;

@@ -1,4 +1,4 @@
-// TTextFrame: the panel in which the selected element's text is typed. It
+// TextFrame: the panel in which the selected element's text is typed. It
 // shows the text, the element's path and the document's file name.
 #pragma once
 
@@ -8,10 +8,10 @@ class DockablePanel;
 class QLabel;
 class QPlainTextEdit;
 
-class TTextFrame : public QFrame {
+class TextFrame : public QFrame {
     Q_OBJECT
 public:
-    explicit TTextFrame(QWidget* parent = nullptr);
+    explicit TextFrame(QWidget* parent = nullptr);
 
     QLabel* Label2() const { return label2_; }
     QPlainTextEdit* TextMemo() const { return textMemo_; }

@@ -4,8 +4,8 @@
 #include <QPlainTextEdit>
 
 #include "document/Commands.h"
-#include "editors/Textframedocker.h"
-#include "widgets/UserDialogs.h"
+#include "editors/TextFrame.h"
+#include "document/UserQuestions.h"
 
 using corvantis::DOMNode;
 using corvantis::StringObject;
@@ -18,14 +18,14 @@ bool hasOwnText(const DOMNode* node) { return node && node->parentNode(); }
 
 }  // namespace
 
-TypedText::TypedText(Document& document, TTextFrame* frame, UserDialogs& dialogs, QWidget* dialogParent)
-    : document_(document), frame_(frame), dialogs_(dialogs), dialogParent_(dialogParent) {
+TypedText::TypedText(Document& document, TextFrame* frame, UserQuestions& dialogs)
+    : document_(document), frame_(frame), dialogs_(dialogs) {
     pause_.setSingleShot(true);
     pause_.setInterval(1000);
     connect(&pause_, &QTimer::timeout, this, [this] { commitPendingEdit(); });
     frame_->TextMemo()->setUndoRedoEnabled(false);
     frame_->TextMemo()->installEventFilter(this);
-    connect(frame_, &TTextFrame::TextEdited, this, &TypedText::typed);
+    connect(frame_, &TextFrame::TextEdited, this, &TypedText::typed);
     connect(&document_, &Document::detailsChanged, this, &TypedText::refreshFrom);
     connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
         if (node_ && Document::isWithin(node_, parent, first, last)) clear();
@@ -66,7 +66,7 @@ bool TypedText::commitPendingEdit() {
     const QString text = frame_->TextMemo()->toPlainText();
     StringObject bytes;
     if (!document_.text().toMultiLineBytes(text, bytes)) {
-        dialogs_.inform(dialogParent_, document_.text().unstorableMessage(text), "Text Error");
+        dialogs_.inform(document_.text().unstorableMessage(text), "Text Error");
         return false;
     }
     const bool unchanged = bytes.equals(node_->getText(0)) && (node_->hasTextChild() || bytes.empty());

@@ -11,14 +11,13 @@
 
 #include "document/Document.h"
 
-class TTextFrame;
-class UserDialogs;
-class QWidget;
+class TextFrame;
+class UserQuestions;
 
 class TypedText : public QObject, public PendingEdit {
     Q_OBJECT
 public:
-    TypedText(Document& document, TTextFrame* frame, UserDialogs& dialogs, QWidget* dialogParent);
+    TypedText(Document& document, TextFrame* frame, UserQuestions& dialogs);
     ~TypedText() override;
 
     // Shows the node's text; for no node or the document node the frame is
@@ -43,9 +42,8 @@ private:
     void setPending(bool pending);
 
     Document& document_;
-    QPointer<TTextFrame> frame_;
-    UserDialogs& dialogs_;
-    QWidget* dialogParent_;
+    QPointer<TextFrame> frame_;
+    UserQuestions& dialogs_;
     corvantis::DOMNode* node_ = nullptr;
     bool pending_ = false;
     QTimer pause_;

@@ -20,33 +20,33 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "core/Dom.h"
 #include "document/Document.h"
-#include "editors/Texteditor.h"
-#include "editors/Xmlform.h"
+#include "editors/TextEditorWindow.h"
+#include "editors/NodeDetailsWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "tree/FindBar.h"
 #include "widgets/Docking.h"
 #include "widgets/SettingsStore.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
 namespace {
 
 // A message box, which nobody could answer here, goes to the terminal; no
 // file dialog is ever needed.
-class TerminalDialogs : public UserDialogs {
+class TerminalDialogs : public UserQuestions {
 public:
-    Answer message(QWidget*, const QString& text, const QString& caption, Buttons) override {
+    Answer message(const QString& text, const QString& caption, Buttons) override {
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         return Answer::Ok;
     }
-    int choose(QWidget*, const QString& text, const QString& caption, const QStringList&) override {
+    int choose(const QString& text, const QString& caption, const QStringList&) override {
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         return -1;
     }
-    QString openFileName(QWidget*, const FileRequest&) override { return QString(); }
-    QString saveFileName(QWidget*, const FileRequest&) override { return QString(); }
+    QString openFileName(const FileRequest&) override { return QString(); }
+    QString saveFileName(const FileRequest&) override { return QString(); }
 };
 
 class Screenshots {
@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
     // The first start opens the example document beside the program.
     TerminalDialogs dialogs;
     Document document;
-    TVelmorant window(settings, dialogs, document, programFolder);
-    TTT textEditor(settings);
+    MainWindow window(settings, dialogs, document, programFolder);
+    TextEditorWindow textEditor(settings);
     window.AttachTextEditor(&textEditor);
     window.show();
     window.FormActivate();
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
 
     window.Action("ViewSourceMnu")->trigger();
     QApplication::processEvents();
-    screenshots.save(visibleTopLevel("TXMLSource"), "source-viewer");
+    screenshots.save(visibleTopLevel("SourceViewer"), "source-viewer");
 
     QMenu* edit = window.menuBar()->findChild<QMenu*>("EditMnu");
     edit->popup(window.mapToGlobal(QPoint(40, 20)));

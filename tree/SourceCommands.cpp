@@ -1,33 +1,31 @@
 #include "tree/SourceCommands.h"
 
 #include <QFileInfo>
-#include <QWidget>
 
 #include "document/Commands.h"
 #include "document/Document.h"
 #include "document/InsertedXml.h"
 #include "document/ReadFile.h"
-#include "editors/SaveAs.h"
-#include "editors/Showsource.h"
+#include "document/SaveAs.h"
+#include "editors/SourceViewer.h"
 #include "tree/TreeSelection.h"
 #include "tree/XmlClipboard.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
 using corvantis::DOMNode;
 
-SourceCommands::SourceCommands(Document& document, TreeSelection& selection, UserDialogs& dialogs, TXMLSource& viewer,
-                               QWidget* dialogParent)
-    : QObject(dialogParent),
+SourceCommands::SourceCommands(Document& document, TreeSelection& selection, UserQuestions& dialogs, SourceViewer& viewer,
+                               QObject* parent)
+    : QObject(parent),
       document_(document),
       selection_(selection),
       dialogs_(dialogs),
-      viewer_(viewer),
-      dialogParent_(dialogParent) {}
+      viewer_(viewer) {}
 
 void SourceCommands::LoadFromFileButtonClick() {
     DOMNode* target = selection_.selectedNode();
     if (!target || !target->parentNode() || !document_.commitPendingEdits()) return;
-    const QString chosen = dialogs_.openFileName(dialogParent_, {"Enter Velmora  FileName",
+    const QString chosen = dialogs_.openFileName({"Enter Velmora  FileName",
                                                                  "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
                                                                  document_.fileName(), fileDialogFolder(document_)});
     if (chosen.isEmpty()) return;
@@ -35,7 +33,7 @@ void SourceCommands::LoadFromFileButtonClick() {
     QByteArray bytes;
     FileError readFailure;
     if (readWholeFile(chosen, bytes, readFailure) != ReadResult::Read) {
-        dialogs_.showFileError(dialogParent_, readFailure);
+        dialogs_.showFileError(readFailure);
         return;
     }
 
@@ -43,7 +41,7 @@ void SourceCommands::LoadFromFileButtonClick() {
     try {
         inserted = readInsertedXml(document_, bytes, QFileInfo(chosen).fileName());
     } catch (const std::exception& failure) {
-        dialogs_.showFileError(dialogParent_, FileError::ofReading(chosen, failure));
+        dialogs_.showFileError(FileError::ofReading(chosen, failure));
         return;
     }
     bytes = QByteArray();
@@ -60,9 +58,7 @@ void SourceCommands::PasteFromClipboard(corvantis::InsertPosition position) {
         case ClipboardXml::Nothing:
             return;
         case ClipboardXml::TooLarge:
-            dialogs_.inform(
-                dialogParent_,
-                QString("The clipboard holds more than %1 MiB. Save it as a file and use Insert From File.")
+            dialogs_.inform(QString("The clipboard holds more than %1 MiB. Save it as a file and use Insert From File.")
                     .arg(ClipboardLimit >> 20),
                 "Paste Error");
             return;
@@ -80,7 +76,7 @@ void SourceCommands::PasteFromClipboard(corvantis::InsertPosition position) {
 DOMNode* SourceCommands::insert(InsertedXml inserted, corvantis::NodePlace place, const QString& step,
                                 const QString& source, const QString& caption) {
     if (!inserted.nodes) {
-        dialogs_.inform(dialogParent_, inserted.refusal, inserted.refusalCaption);
+        dialogs_.inform(inserted.refusal, inserted.refusalCaption);
         return nullptr;
     }
     DOMNode* first = nullptr;
@@ -91,8 +87,7 @@ DOMNode* SourceCommands::insert(InsertedXml inserted, corvantis::NodePlace place
     // As after a paste, the tree is shown whole.
     selection_.expandAll();
     if (const corvantis::DOMError& error = inserted.error; error.code == corvantis::DOMError::TooManyEndTags) {
-        dialogs_.inform(dialogParent_,
-                        QString("%1 has an end tag without a start tag at line %2, column %3. "
+        dialogs_.inform(QString("%1 has an end tag without a start tag at line %2, column %3. "
                                 "It was read up to there.")
                             .arg(source)
                             .arg(error.line)

@@ -11,15 +11,14 @@
 
 class Document;
 class TreeSelection;
-class TXMLSource;
-class UserDialogs;
-class QWidget;
+class SourceViewer;
+class UserQuestions;
 
 class SourceCommands : public QObject {
     Q_OBJECT
 public:
-    SourceCommands(Document& document, TreeSelection& selection, UserDialogs& dialogs, TXMLSource& viewer,
-                   QWidget* dialogParent);
+    SourceCommands(Document& document, TreeSelection& selection, UserQuestions& dialogs, SourceViewer& viewer,
+                   QObject* parent = nullptr);
 
 public slots:
     // Adds what the chosen file holds under the selected element, after its
@@ -42,7 +41,6 @@ private:
 
     Document& document_;
     TreeSelection& selection_;
-    UserDialogs& dialogs_;
-    TXMLSource& viewer_;
-    QWidget* dialogParent_;
+    UserQuestions& dialogs_;
+    SourceViewer& viewer_;
 };

@@ -1,6 +1,5 @@
 #include "tree/TreeCommands.h"
 
-#include <QWidget>
 #include <memory>
 
 #include "core/Functions.h"
@@ -8,7 +7,7 @@
 #include "document/Document.h"
 #include "tree/TreeSelection.h"
 #include "tree/XmlClipboard.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
 using corvantis::DOMNode;
 using corvantis::NodePlace;
@@ -35,8 +34,8 @@ DOMNode* elementSibling(const DOMNode* node, bool next) {
 
 }  // namespace
 
-TreeCommands::TreeCommands(Document& document, TreeSelection& selection, UserDialogs& dialogs, QWidget* dialogParent)
-    : QObject(dialogParent), document_(document), selection_(selection), dialogs_(dialogs), dialogParent_(dialogParent) {
+TreeCommands::TreeCommands(Document& document, TreeSelection& selection, UserQuestions& dialogs, QObject* parent)
+    : QObject(parent), document_(document), selection_(selection), dialogs_(dialogs) {
     // A mark never outlives the node it names in the document.
     connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
         if (marked_ && Document::isWithin(marked_, parent, first, last)) setMark(nullptr, Mark::None);
@@ -90,7 +89,7 @@ void TreeCommands::renamed(DOMNode* node, const QString& typed) {
     // A character the document cannot store is no name character either.
     if (!document_.text().toBytes(typed, name) ||
         !corvantis::IsValidName(name, document_.text().encoding())) {
-        dialogs_.inform(dialogParent_, "Not Valid Name", "Velmora");
+        dialogs_.inform("Not Valid Name", "Velmora");
         selection_.select(node);
         return;
     }
@@ -132,7 +131,7 @@ void TreeCommands::paste(corvantis::InsertPosition position) {
     if (!document_.dom().placeFor(target, position)) return;
     const bool move = mark_ == Mark::Cut;
     if (move && isWithin(target, source)) {
-        dialogs_.inform(dialogParent_, "Can not PASTE into CUT tree", "Paste Error");
+        dialogs_.inform("Can not PASTE into CUT tree", "Paste Error");
         return;
     }
     DOMNode* placed = place(source, target, position, move);

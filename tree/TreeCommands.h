@@ -15,16 +15,14 @@
 
 class Document;
 class TreeSelection;
-class UserDialogs;
-class QWidget;
+class UserQuestions;
 
 class TreeCommands : public QObject {
     Q_OBJECT
 public:
     enum class Mark { None, Cut, Copy };
 
-    // `dialogParent` is the window the command's messages belong to.
-    TreeCommands(Document& document, TreeSelection& selection, UserDialogs& dialogs, QWidget* dialogParent);
+    TreeCommands(Document& document, TreeSelection& selection, UserQuestions& dialogs, QObject* parent = nullptr);
 
     // Insert
     void BeforePOPMnuClick() { insert(corvantis::Before); }
@@ -87,8 +85,7 @@ private:
 
     Document& document_;
     TreeSelection& selection_;
-    UserDialogs& dialogs_;
-    QWidget* dialogParent_;
+    UserQuestions& dialogs_;
     corvantis::DOMNode* marked_ = nullptr;
     Mark mark_ = Mark::None;
     ClipboardPaste clipboardPaste_;

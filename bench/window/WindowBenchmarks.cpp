@@ -58,7 +58,7 @@
 #include <QTimer>
 
 #include "app/Program.h"
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "bench/DocumentGenerator.h"
 #include "bench/ProcessMemory.h"
 #include "checks/DomChecks.h"
@@ -70,12 +70,12 @@
 #include "document/DocumentText.h"
 #include "document/DocumentTreeModel.h"
 #include "document/SaveFile.h"
-#include "editors/Showsource.h"
-#include "editors/Texteditor.h"
+#include "editors/SourceViewer.h"
+#include "editors/TextEditorWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/LargeTextEdit.h"
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
 namespace {
 
@@ -127,24 +127,24 @@ NotesFiles* notesFiles = nullptr;
 
 // File dialogs answer with the file the benchmark names; any message box is
 // counted, since on these documents it can only be an error.
-class FixedDialogs : public UserDialogs {
+class FixedDialogs : public UserQuestions {
 public:
     QString file;
     int messages = 0;
     QString lastMessage;
 
-    Answer message(QWidget*, const QString& text, const QString&, Buttons) override {
+    Answer message(const QString& text, const QString&, Buttons) override {
         ++messages;
         lastMessage = text;
         return Answer::Cancel;
     }
-    int choose(QWidget*, const QString& text, const QString&, const QStringList&) override {
+    int choose(const QString& text, const QString&, const QStringList&) override {
         ++messages;
         lastMessage = text;
         return -1;
     }
-    QString openFileName(QWidget*, const FileRequest&) override { return file; }
-    QString saveFileName(QWidget*, const FileRequest&) override { return file; }
+    QString openFileName(const FileRequest&) override { return file; }
+    QString saveFileName(const FileRequest&) override { return file; }
 };
 
 // Counts the paints the tree's viewport receives.
@@ -176,7 +176,7 @@ public:
     }
     ~Windows() { window_.TreeView()->viewport()->removeEventFilter(&paints_); }
 
-    TVelmorant& window() { return window_; }
+    MainWindow& window() { return window_; }
     DocumentTreeView* tree() { return window_.TreeView(); }
 
     // Processes pending events until the tree's viewport has been painted,
@@ -204,8 +204,8 @@ private:
     QTemporaryDir store_;
     SettingsStore settings_;
     Document document_;
-    TVelmorant window_;
-    TTT textEditor_;
+    MainWindow window_;
+    TextEditorWindow textEditor_;
     PaintCounter paints_;
 };
 
@@ -612,7 +612,7 @@ void startBenchmark(benchmark::State& state, int megabytes) {
 
 // A folder of about `elements` elements, read in under the top element
 // from a generated notes document (the read is not timed).
-corvantis::DOMNode* addFolderOf(TVelmorant& window, std::size_t elements) {
+corvantis::DOMNode* addFolderOf(MainWindow& window, std::size_t elements) {
     Document& document = window.document();
     corvantis::DOMNode* top = document.dom().rootElement();
     // The notes documents hold about 12,500 elements per MiB.
@@ -644,7 +644,7 @@ void editBenchmark(benchmark::State& state, int megabytes) {
     state.counters["subtree_elements"] = static_cast<double>(corvantis::checks::elementCount(subtree));
     resetPeakRss();
     // Each step through the window's own commands, as the keys reach them.
-    TVelmorant& window = program.window();
+    MainWindow& window = program.window();
     const auto step = [&](auto work) {
         const Clock::time_point start = Clock::now();
         work();
@@ -744,10 +744,10 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
     if (!fileFor(state, megabytes, path, bytes)) return;
     Windows program;
     if (!openAndShow(state, program, path)) return;
-    TVelmorant& window = program.window();
+    MainWindow& window = program.window();
     window.Action("UseAsXMLEditorMnu")->trigger();
     program.settle();
-    TXMLSource* viewer = window.XMLSource();
+    SourceViewer* viewer = window.XMLSource();
     double total = 0;
     double growth = 0;
     for (auto _ : state) {

@@ -6,7 +6,7 @@
 #include <QDir>
 
 #include "core/Dom.h"
-#include "editors/Showsource.h"
+#include "editors/SourceViewer.h"
 #include "support/ProgramUnderTest.h"
 
 inline QByteArray bytesOf(const corvantis::StringObject& s) {
@@ -32,9 +32,9 @@ public:
         program.dialogs.clear();
     }
 
-    TVelmorant& window() { return program.window(); }
+    MainWindow& window() { return program.window(); }
     ScriptedDialogs& dialogs() { return program.dialogs; }
-    TXMLSource& viewer() { return *window().XMLSource(); }
+    SourceViewer& viewer() { return *window().XMLSource(); }
 
     void select(const QString& caption) { program.click(caption); }
     void viewSource() { window().Action("ViewSourceMnu")->trigger(); }

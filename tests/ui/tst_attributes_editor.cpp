@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "detail_editor_fixture.h"
-#include "editors/Attributeseditor.h"
+#include "editors/AttributesEditor.h"
 
 class AttributesEditorTest : public QObject {
     Q_OBJECT
@@ -26,7 +26,7 @@ private slots:
 
 void AttributesEditorTest::listsAttributesUnderTheirHeadings() {
     DetailFixture f("<a id=\"1\" kind=\"x &amp; y\"/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Element Node Attribributes Editor"));
     QCOMPARE(editor.AttribStringGrid()->heading(0), QString("Name"));
     QCOMPARE(editor.AttribStringGrid()->heading(1), QString("Value"));
@@ -35,7 +35,7 @@ void AttributesEditorTest::listsAttributesUnderTheirHeadings() {
 
 void AttributesEditorTest::theStatusBarExplainsTheControlUnderTheMouse() {
     DetailFixture f("<a/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     QCOMPARE(editor.AttribStringGrid()->toolTip(), QString("Click to Select and Edit Attributes"));
     QStatusTipEvent hover(editor.AttribStringGrid()->statusTip());
     QApplication::sendEvent(editor.AttribStringGrid(), &hover);
@@ -46,7 +46,7 @@ void AttributesEditorTest::theStatusBarExplainsTheControlUnderTheMouse() {
 
 void AttributesEditorTest::anElementWithoutAttributesShowsOneEmptyRow() {
     DetailFixture f("<a/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"="}));
     editor.AttribNameEdit()->setText("typed");
     emit editor.AttribStringGrid()->cellClicked(0, 1);
@@ -57,7 +57,7 @@ void AttributesEditorTest::anElementWithoutAttributesShowsOneEmptyRow() {
 void AttributesEditorTest::clickingARowFillsTheFieldsWithMultiLineValues() {
     DetailFixture f("<a first=\"1\"/>");
     f.root()->setAttribute("note", "line one\r\nline two");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribStringGrid()->setCurrentCell(1, 0);
     QCOMPARE(editor.AttribNameEdit()->text(), QString("note"));
     QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("line one\nline two"));
@@ -65,7 +65,7 @@ void AttributesEditorTest::clickingARowFillsTheFieldsWithMultiLineValues() {
 
 void AttributesEditorTest::updateReplacesAnExistingValueInPlace() {
     DetailFixture f("<a id=\"1\" kind=\"x\"/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribNameEdit()->setText("id");
     editor.AttribNameMemo()->setPlainText("2");
     editor.UpdateBitBtnClick();
@@ -77,7 +77,7 @@ void AttributesEditorTest::updateReplacesAnExistingValueInPlace() {
 
 void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
     DetailFixture f("<a id=\"1\"/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribNameEdit()->setText("ID");
     editor.AttribNameMemo()->setPlainText("2");
     editor.UpdateBitBtnClick();
@@ -86,7 +86,7 @@ void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
 
 void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() {
     DetailFixture f("<a/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribNameEdit()->setText("note");
     editor.AttribNameMemo()->setPlainText("one\ntwo");
     editor.UpdateBitBtnClick();
@@ -110,7 +110,7 @@ void AttributesEditorTest::updateRefusesInvalidNames_data() {
 void AttributesEditorTest::updateRefusesInvalidNames() {
     QFETCH(QString, name);
     DetailFixture f("<a id=\"1\"/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribNameEdit()->setText(name);
     editor.AttribNameMemo()->setPlainText("v");
     editor.UpdateBitBtnClick();
@@ -124,7 +124,7 @@ void AttributesEditorTest::updateRefusesInvalidNames() {
 
 void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
     DetailFixture f("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribNameEdit()->setText("price");
     editor.AttribNameMemo()->setPlainText(QString::fromUtf8("5 \u20AC"));
     editor.UpdateBitBtnClick();
@@ -135,7 +135,7 @@ void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
 
 void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothing() {
     DetailFixture f("<a id=\"1\" kind=\"x\" size=\"3\"/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     editor.AttribStringGrid()->setCurrentCell(2, 0);  // the selection plays no part
     editor.AttribNameEdit()->setText("kind");
     editor.DeleteBitBtnClick();
@@ -150,7 +150,7 @@ void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothin
 
 void AttributesEditorTest::resizingFitsTheValueColumnAndStoresFromTheSecondResize() {
     DetailFixture f("<a id=\"1\"/>");
-    TAttribForm editor(f.context, f.root());
+    AttributesEditor editor(f.context, f.root());
     QCOMPARE(editor.pos(), QPoint(85, 15));
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));

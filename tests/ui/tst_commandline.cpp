@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "app/CommandLine.h"
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "document/Document.h"
 #include "document/FileEncoding.h"
-#include "editors/Texteditor.h"
-#include "editors/Textframedocker.h"
+#include "editors/TextEditorWindow.h"
+#include "editors/TextFrame.h"
 #include "support/ScriptedDialogs.h"
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"
@@ -37,8 +37,8 @@ public:
     void start(const QString& namedFile) {
         stop();
         document_ = std::make_unique<Document>();
-        window_ = std::make_unique<TVelmorant>(settings_, dialogs, *document_, folder_.filePath("program/"));
-        textEditor_ = std::make_unique<TTT>(settings_);
+        window_ = std::make_unique<MainWindow>(settings_, dialogs, *document_, folder_.filePath("program/"));
+        textEditor_ = std::make_unique<TextEditorWindow>(settings_);
         window_->AttachTextEditor(textEditor_.get());
         window_->OpenAtStartup(namedFile);
         window_->show();
@@ -51,7 +51,7 @@ public:
     }
 
     SettingsStore& settings() { return settings_; }
-    TVelmorant& window() { return *window_; }
+    MainWindow& window() { return *window_; }
     QString topCaption() const { return window_->TreeView()->model()->index(0, 0).data().toString(); }
     QString fileNameLabel() const { return textEditor_->TT()->FileNameLabel()->text(); }
     ScriptedDialogs dialogs;
@@ -60,8 +60,8 @@ private:
     QTemporaryDir folder_;
     SettingsStore settings_;
     std::unique_ptr<Document> document_;
-    std::unique_ptr<TVelmorant> window_;
-    std::unique_ptr<TTT> textEditor_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<TextEditorWindow> textEditor_;
 };
 
 }  // namespace

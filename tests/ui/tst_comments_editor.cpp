@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "detail_editor_fixture.h"
-#include "editors/Commentseditor.h"
+#include "editors/CommentsEditor.h"
 
 using corvantis::COMMENT;
 
@@ -23,7 +23,7 @@ private slots:
 
 void CommentsEditorTest::listsOnlyTheNodesOwnCommentsInChildOrder() {
     DetailFixture f("<a><b><!--inner--></b><!--one--><c/><!--two\r\nlines--></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Comments Editor"));
     QVERIFY(!editor.CommentStringGrid()->hasHeadingRow());
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "two\nlines"}));
@@ -32,7 +32,7 @@ void CommentsEditorTest::listsOnlyTheNodesOwnCommentsInChildOrder() {
 
 void CommentsEditorTest::updateRewritesTheCommentWithTheShownNumber() {
     DetailFixture f("<a><b/><!--one--><c/><!--two--></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     editor.CommentStringGrid()->setCurrentCell(1, 0);
     QCOMPARE(editor.CommentNoLabel()->text(), QString("1"));
     QCOMPARE(editor.CommentMemo()->toPlainText(), QString("two"));
@@ -46,7 +46,7 @@ void CommentsEditorTest::updateRewritesTheCommentWithTheShownNumber() {
 
 void CommentsEditorTest::updateWithoutChoosingARowRewritesTheFirstComment() {
     DetailFixture f("<a><!--one--><!--two--></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     editor.CommentMemo()->setPlainText("typed");
     editor.UpdateBitBtnClick();
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"typed", "two"}));
@@ -54,7 +54,7 @@ void CommentsEditorTest::updateWithoutChoosingARowRewritesTheFirstComment() {
 
 void CommentsEditorTest::updateWithNoCommentsChangesNothing() {
     DetailFixture f("<a><b/></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({""}));
     editor.CommentMemo()->setPlainText("typed");
     emit editor.CommentStringGrid()->cellClicked(0, 0);
@@ -68,7 +68,7 @@ void CommentsEditorTest::updateWithNoCommentsChangesNothing() {
 
 void CommentsEditorTest::addNewAppendsAfterEveryOtherChildAndKeepsTheFields() {
     DetailFixture f("<a><!--one--><b/>text</a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     editor.CommentMemo()->setPlainText("new");
     editor.AddNewBitBtnClick();
     QCOMPARE(f.root()->childCount(), 4);
@@ -82,7 +82,7 @@ void CommentsEditorTest::addNewAppendsAfterEveryOtherChildAndKeepsTheFields() {
 
 void CommentsEditorTest::addNewWithAnEmptyFieldAddsAnEmptyComment() {
     DetailFixture f("<a><!--one--></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     editor.AddNewBitBtnClick();
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", ""}));
 }
@@ -97,7 +97,7 @@ void CommentsEditorTest::commentTextsXmlDoesNotAllowAreRefused_data() {
 void CommentsEditorTest::commentTextsXmlDoesNotAllowAreRefused() {
     QFETCH(QString, text);
     DetailFixture f("<a><!--one--></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     editor.CommentMemo()->setPlainText(text);
     editor.UpdateBitBtnClick();
     editor.AddNewBitBtnClick();
@@ -112,7 +112,7 @@ void CommentsEditorTest::commentTextsXmlDoesNotAllowAreRefused() {
 
 void CommentsEditorTest::deleteRemovesTheShownCommentAndResetsTheFields() {
     DetailFixture f("<a><!--zero--><!--one--><!--two--></a>");
-    TCommentsEditorForm editor(f.context, f.root());
+    CommentsEditor editor(f.context, f.root());
     editor.CommentStringGrid()->setCurrentCell(1, 0);
     editor.DeleteBitBtnClick();
     QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"zero", "two"}));

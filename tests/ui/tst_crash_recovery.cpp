@@ -12,11 +12,11 @@
 #include <QTest>
 
 #include "app/Program.h"
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "document/Autosave.h"
 #include "document/Document.h"
-#include "editors/Texteditor.h"
-#include "editors/Textframedocker.h"
+#include "editors/TextEditorWindow.h"
+#include "editors/TextFrame.h"
 #include "support/ScriptedDialogs.h"
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"

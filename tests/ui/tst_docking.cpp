@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "editors/Textframedocker.h"
+#include "editors/TextFrame.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/Docking.h"
 #include "widgets/DragRunner.h"
@@ -63,7 +63,7 @@ public:
         settings().writeBool("FirstStartDone", true);
         start();
     }
-    TTextFrame* frame() { return textEditor().TT(); }
+    TextFrame* frame() { return textEditor().TT(); }
     QPointF nearBottomOfWindow() { return QPointF(window().width() / 2, window().height() - 3); }
 };
 
@@ -106,7 +106,7 @@ private slots:
         QVERIFY(!program.textEditor().isVisible());
         program.type(" and trees");
         QVERIFY(program.window().DetailsChanged());
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.close());
         QVERIFY(program.readFile("notes.xml").contains("<Home>garden and trees</Home>"));
         // The next run starts with the frame where it was.

@@ -6,7 +6,7 @@
 
 #include "../document/FaultyFileSystem.h"
 #include "support/ProgramUnderTest.h"
-#include "editors/Textframedocker.h"
+#include "editors/TextFrame.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ private slots:
         openDiary(program);
         program.window().OpenMnuClick();
         QCOMPARE(program.dialogs.openRequests.size(), 1);
-        const UserDialogs::FileRequest request = program.dialogs.openRequests[0];
+        const UserQuestions::FileRequest request = program.dialogs.openRequests[0];
         QCOMPARE(request.title, QString("Enter Velmora  FileName"));
         QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, program.pathOf("Diary.XML"));
@@ -85,7 +85,7 @@ private slots:
         program.window().OpenMnuClick();  // Cancel: nothing happens
         QCOMPARE(program.dialogs.captions(), QStringList{"Details have changed"});
         QCOMPARE(program.memo()->toPlainText(), QString("office more"));
-        program.dialogs.answer(UserDialogs::Answer::No);
+        program.dialogs.answer(UserQuestions::Answer::No);
         program.dialogs.chooseFile(program.pathOf("Diary.XML"));
         program.window().OpenMnuClick();
         QVERIFY(!program.window().DetailsChanged());
@@ -132,7 +132,7 @@ private slots:
         program.dialogs.chooseFile(program.pathOf("One"));
         QVERIFY(program.window().SaveMnuClick());
         QCOMPARE(program.dialogs.saveRequests.size(), 1);
-        const UserDialogs::FileRequest request = program.dialogs.saveRequests[0];
+        const UserQuestions::FileRequest request = program.dialogs.saveRequests[0];
         QCOMPARE(request.title, QString("Enter Corvantis  FileName"));
         QCOMPARE(request.filter, QString(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, QString());
@@ -221,7 +221,7 @@ private slots:
         program.dialogs.cancelFileDialog();
         QVERIFY(!program.window().SaveAsMnuClick());
         QVERIFY(program.window().DetailsChanged());
-        program.dialogs.answer(UserDialogs::Answer::Cancel);
+        program.dialogs.answer(UserQuestions::Answer::Cancel);
         QVERIFY2(!program.close(), "closing still asks");
     }
 
@@ -230,7 +230,7 @@ private slots:
         openDiary(program);
         program.writeFile("Target.XML", "old target");
         program.dialogs.chooseFile(program.pathOf("Target.XML"));
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.window().SaveAsMnuClick());
         QCOMPARE(program.dialogs.captions(), QStringList({"Confirm Save As", "Backup File Created"}));
         QCOMPARE(program.dialogs.messages[1].text, QString("Target.BAK"));
@@ -258,7 +258,7 @@ private slots:
         program.writeFile(typed, "typed");
         program.writeFile(written, "older");
         program.dialogs.chooseFile(program.pathOf(typed));
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.window().SaveAsMnuClick());
         QCOMPARE(program.dialogs.captions(), QStringList({"Confirm Save As", "Backup File Created"}));
         QVERIFY(program.dialogs.messages[0].text.contains(program.pathOf(written)));
@@ -273,7 +273,7 @@ private slots:
         program.writeFile("Target.XML", "second");
         program.writeFile("Target.BAK", "first");
         program.dialogs.chooseFile(program.pathOf("Target.XML"));
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.window().SaveAsMnuClick());
         QCOMPARE(program.readFile("Target.BAK"), QByteArray("second"));
         QVERIFY(program.readFile("Target.XML").contains("<Notes>"));
@@ -287,7 +287,7 @@ private slots:
         program.click("Home");
         program.type("x");
         program.dialogs.chooseFile(program.pathOf("Target.XML"));
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(!program.window().SaveAsMnuClick());
         QCOMPARE(program.dialogs.captions(), QStringList({"Confirm Save As", "File Error"}));
         QCOMPARE(program.readFile("Target.XML"), QByteArray("precious"));
@@ -327,11 +327,11 @@ private slots:
         system.fault = FaultyFileSystem::Fault(fault);
         system.code = code;
         FileSystem::Replacement seam(system);
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         program.dialogs.cancelFileDialog();
         QVERIFY(!program.window().SaveMnuClick());
         QVERIFY(program.dialogs.showedFileError(program.pathOf("Diary.XML"), reason));
-        QCOMPARE(program.dialogs.messages[0].buttons == UserDialogs::Buttons::YesNo, offersSaveAs);
+        QCOMPARE(program.dialogs.messages[0].buttons == UserQuestions::Buttons::YesNo, offersSaveAs);
         QCOMPARE(program.dialogs.saveRequests.size(), offersSaveAs ? 1 : 0);
         QVERIFY(program.window().DetailsChanged());
         QVERIFY(program.readFile("Diary.XML").contains(left));
@@ -345,10 +345,10 @@ private slots:
         FileSystem::Replacement seam(system);
         program.click("Home");
         program.type("x");
-        program.dialogs.answer(UserDialogs::Answer::No);  // Save As instead, cancelled
+        program.dialogs.answer(UserQuestions::Answer::No);  // Save As instead, cancelled
         QVERIFY(!program.window().SaveMnuClick());
         QCOMPARE(program.dialogs.saveRequests.size(), 1);
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.window().SaveMnuClick());
         program.type("y");
         QVERIFY(program.window().SaveMnuClick());

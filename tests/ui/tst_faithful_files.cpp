@@ -12,10 +12,10 @@
 #include "../document/Utf16Text.h"
 #include "detail_editor_fixture.h"
 #include "document/Autosave.h"
-#include "editors/Commentseditor.h"
-#include "editors/Pieditor.h"
-#include "editors/Showsource.h"
-#include "editors/Xmlform.h"
+#include "editors/CommentsEditor.h"
+#include "editors/ProcessingInstructionEditor.h"
+#include "editors/SourceViewer.h"
+#include "editors/NodeDetailsWindow.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {
@@ -37,7 +37,7 @@ void saveViewerAs(ProgramUnderTest& program, const QString& name) {
 // top row.
 void declare(ProgramUnderTest& program, const QString& data) {
     program.clickTop();
-    whenOpened<TPIEditorForm>([data](TPIEditorForm* editor) {
+    whenOpened<ProcessingInstructionEditor>([data](ProcessingInstructionEditor* editor) {
         editor->TargetNameEdit()->setText("xml");
         editor->TargetNameMemo()->setPlainText(data);
         editor->UpdateBitBtnClick();
@@ -157,12 +157,12 @@ private slots:
         program.dialogs.clear();
         program.window().Action("UseAsXMLEditorMnu")->trigger();
         program.click("Home");
-        whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
+        whenOpened<CommentsEditor>([](CommentsEditor* editor) {
             editor->CommentMemo()->setPlainText("milk -- eggs");
             editor->AddNewBitBtnClick();
         });
         program.window().XML()->CommentBitBtnClick();
-        whenOpened<TPIEditorForm>([](TPIEditorForm* editor) {
+        whenOpened<ProcessingInstructionEditor>([](ProcessingInstructionEditor* editor) {
             editor->TargetNameEdit()->setText("XmL");
             editor->TargetNameMemo()->setPlainText("version=\"1.0\"");
             editor->UpdateBitBtnClick();

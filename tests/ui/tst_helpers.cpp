@@ -9,7 +9,7 @@
 #include "document/DocumentText.h"
 #include "widgets/Hints.h"
 #include "document/SaveFile.h"
-#include "widgets/UserDialogs.h"
+#include "app/UserDialogs.h"
 
 using corvantis::StringObject;
 
@@ -34,7 +34,7 @@ private slots:
     }
 
     void fileFiltersKeepTheirLabels() {
-        QCOMPARE(QtUserDialogs::toQtFilter(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"),
+        QCOMPARE(UserDialogs::toQtFilter(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"),
                  QString(" Corvantis files (*.XML);;All Files (*.*)"));
     }
 

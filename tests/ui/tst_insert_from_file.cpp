@@ -88,7 +88,7 @@ private slots:
         const QByteArray before = bytesOf(source.window().document().dom().serialize());
         source.select("Home");
         source.cancelInsertFromFile();
-        const UserDialogs::FileRequest request = source.dialogs().openRequests.value(0);
+        const UserQuestions::FileRequest request = source.dialogs().openRequests.value(0);
         QCOMPARE(request.title, QString("Enter Velmora  FileName"));
         QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, source.program.pathOf("Diary.XML"));

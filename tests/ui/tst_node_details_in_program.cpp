@@ -7,10 +7,10 @@
 #include <QtTest>
 
 #include "detail_editor_fixture.h"
-#include "editors/Attributeseditor.h"
-#include "editors/Commentseditor.h"
-#include "editors/Pieditor.h"
-#include "editors/Xmlform.h"
+#include "editors/AttributesEditor.h"
+#include "editors/CommentsEditor.h"
+#include "editors/ProcessingInstructionEditor.h"
+#include "editors/NodeDetailsWindow.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {
@@ -39,7 +39,7 @@ void XMLFormInProgramTest::clickingAnElementShowsItsDetails() {
     ProgramUnderTest program;
     openNotes(program);
     program.click("Work");
-    TXML* xml = program.window().XML();
+    NodeDetailsWindow* xml = program.window().XML();
     QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=me"}));
     QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent"}));
     QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"todo=first"}));
@@ -52,20 +52,20 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     ProgramUnderTest program;
     openNotes(program);
     program.click("Work");
-    TXML* xml = program.window().XML();
-    whenOpened<TAttribForm>([](TAttribForm* editor) {
+    NodeDetailsWindow* xml = program.window().XML();
+    whenOpened<AttributesEditor>([](AttributesEditor* editor) {
         editor->AttribNameEdit()->setText("owner");
         editor->AttribNameMemo()->setPlainText("you");
         editor->UpdateBitBtnClick();
     });
     xml->AttribBitBtnClick();
     QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
-    whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
+    whenOpened<CommentsEditor>([](CommentsEditor* editor) {
         editor->CommentMemo()->setPlainText("call back\nsoon");
         editor->AddNewBitBtnClick();
     });
     xml->CommentBitBtnClick();
-    whenOpened<TPIEditorForm>([](TPIEditorForm* editor) {
+    whenOpened<ProcessingInstructionEditor>([](ProcessingInstructionEditor* editor) {
         editor->TargetNameEdit()->setText("todo");
         editor->DeleteBitBtnClick();
     });
@@ -91,7 +91,7 @@ void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
     openNotes(program);
     program.click("Home");
     program.type("garden");
-    whenOpened<TCommentsEditorForm>([](TCommentsEditorForm* editor) {
+    whenOpened<CommentsEditor>([](CommentsEditor* editor) {
         editor->CommentMemo()->setPlainText("weekend");
         editor->AddNewBitBtnClick();
     });
@@ -105,4 +105,4 @@ void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
 }
 
 QTEST_MAIN(XMLFormInProgramTest)
-#include "tst_xmlform_in_program.moc"
+#include "tst_node_details_in_program.moc"

@@ -7,11 +7,11 @@
 #include <QtTest>
 
 #include "detail_editor_fixture.h"
-#include "editors/Attributeseditor.h"
-#include "editors/Commentseditor.h"
+#include "editors/AttributesEditor.h"
+#include "editors/CommentsEditor.h"
 #include "widgets/DetailStringGrid.h"
-#include "editors/Pieditor.h"
-#include "editors/Xmlform.h"
+#include "editors/ProcessingInstructionEditor.h"
+#include "editors/NodeDetailsWindow.h"
 
 using corvantis::DOMNode;
 
@@ -32,7 +32,7 @@ private slots:
 
 void XMLFormTest::showsTheDetailsOfAnElement() {
     DetailFixture f("<a id=\"1\" kind=\"x\"><!--note\r\ntwo--><b><!--inner--><?inner x?></b><?app go?></a>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     xml.ShowNode(f.root());
     QCOMPARE(xml.windowTitle(), QString("XML Attributes, Comments, Processing Instructions"));
     QCOMPARE(xml.AttribStringGrid()->heading(0), QString("Name"));
@@ -44,7 +44,7 @@ void XMLFormTest::showsTheDetailsOfAnElement() {
 
 void XMLFormTest::anElementWithoutDetailsShowsOneEmptyRowInEachGrid() {
     DetailFixture f("<a id=\"1\"><!--c--><b/></a>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     xml.ShowNode(f.root());
     xml.ShowNode(f.root()->childAt(1));
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
@@ -54,7 +54,7 @@ void XMLFormTest::anElementWithoutDetailsShowsOneEmptyRowInEachGrid() {
 
 void XMLFormTest::theDocumentNodeShowsItsInstructionsButNoAttributes() {
     DetailFixture f("<?xml version = \"1.0\" encoding=\"ISO-8859-1\"?><!--top--><a id=\"1\"/>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     xml.ShowNode(f.root());
     xml.ShowNode(f.documentNode());
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
@@ -64,7 +64,7 @@ void XMLFormTest::theDocumentNodeShowsItsInstructionsButNoAttributes() {
 
 void XMLFormTest::noNodeShowsEmptyGrids() {
     DetailFixture f("<a id=\"1\"><!--c--><?p v?></a>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     xml.ShowNode(f.root());
     xml.ShowNode(nullptr);
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
@@ -79,15 +79,15 @@ void XMLFormTest::noNodeShowsEmptyGrids() {
 void XMLFormTest::editAttributesOpensForElementsOnly() {
     DetailFixture f("<a/>");
     DOMNode* selected = nullptr;
-    TXML xml(f.context, [&] { return selected; });
-    QSignalSpy closed(&xml, &TXML::EditorClosed);
+    NodeDetailsWindow xml(f.context, [&] { return selected; });
+    QSignalSpy closed(&xml, &NodeDetailsWindow::EditorClosed);
     xml.AttribBitBtnClick();  // nothing selected
     selected = f.documentNode();
     xml.AttribBitBtnClick();
     QCOMPARE(closed.count(), 0);
 
     selected = f.root();
-    whenOpened<TAttribForm>([&](TAttribForm* editor) { QCOMPARE(editor->EditedNode(), f.root()); });
+    whenOpened<AttributesEditor>([&](AttributesEditor* editor) { QCOMPARE(editor->EditedNode(), f.root()); });
     xml.AttribBitBtnClick();
     QCOMPARE(closed.count(), 1);
 }
@@ -95,15 +95,15 @@ void XMLFormTest::editAttributesOpensForElementsOnly() {
 void XMLFormTest::editCommentsAndEditPIOpenForTheDocumentNode() {
     DetailFixture f("<?xml version=\"1.0\"?><a/>");
     DOMNode* selected = f.documentNode();
-    TXML xml(f.context, [&] { return selected; });
-    QSignalSpy closed(&xml, &TXML::EditorClosed);
-    whenOpened<TCommentsEditorForm>([&](TCommentsEditorForm* editor) {
+    NodeDetailsWindow xml(f.context, [&] { return selected; });
+    QSignalSpy closed(&xml, &NodeDetailsWindow::EditorClosed);
+    whenOpened<CommentsEditor>([&](CommentsEditor* editor) {
         editor->CommentMemo()->setPlainText("about the file");
         editor->AddNewBitBtnClick();
     });
     xml.CommentBitBtnClick();
-    whenOpened<TPIEditorForm>(
-        [&](TPIEditorForm* editor) { QCOMPARE(editor->EditedNode(), f.documentNode()); });
+    whenOpened<ProcessingInstructionEditor>(
+        [&](ProcessingInstructionEditor* editor) { QCOMPARE(editor->EditedNode(), f.documentNode()); });
     xml.PIBitBtnClick();
     QCOMPARE(closed.count(), 2);
     QVERIFY(f.saved().contains("<!--about the file-->"));
@@ -116,11 +116,11 @@ void XMLFormTest::editCommentsAndEditPIOpenForTheDocumentNode() {
 
 void XMLFormTest::anAttributeAddedInTheEditorShowsAfterItCloses() {
     DetailFixture f("<a/>");
-    TXML xml(f.context, [&] { return f.root(); });
+    NodeDetailsWindow xml(f.context, [&] { return f.root(); });
     // What the main window does when an editor closes.
-    connect(&xml, &TXML::EditorClosed, &xml, [&] { xml.ShowNode(f.root()); });
+    connect(&xml, &NodeDetailsWindow::EditorClosed, &xml, [&] { xml.ShowNode(f.root()); });
     xml.ShowNode(f.root());
-    whenOpened<TAttribForm>([](TAttribForm* editor) {
+    whenOpened<AttributesEditor>([](AttributesEditor* editor) {
         editor->AttribNameEdit()->setText("id");
         editor->AttribNameMemo()->setPlainText("7");
         editor->UpdateBitBtnClick();
@@ -132,7 +132,7 @@ void XMLFormTest::anAttributeAddedInTheEditorShowsAfterItCloses() {
 
 void XMLFormTest::headingsAreRewrittenOnRequest() {
     DetailFixture f("<a/>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     xml.AttribStringGrid()->setHeadings({"x", "y"});
     xml.PIStringGrid()->setHeadings({"x", "y"});
     xml.WriteGridHeadings();
@@ -142,7 +142,7 @@ void XMLFormTest::headingsAreRewrittenOnRequest() {
 
 void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
     DetailFixture f("<a/>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     xml.show();
     QVERIFY(QTest::qWaitForWindowExposed(&xml));
     xml.resize(420, 360);
@@ -160,7 +160,7 @@ void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
 
 void XMLFormTest::aClosedWindowDoesNotStoreItsFirstResizeWhenShownAgain() {
     DetailFixture f("<a/>");
-    TXML xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context, [] { return nullptr; });
     QCOMPARE(xml.pos(), QPoint(370, 240));
     xml.show();
     QVERIFY(QTest::qWaitForWindowExposed(&xml));
@@ -172,4 +172,4 @@ void XMLFormTest::aClosedWindowDoesNotStoreItsFirstResizeWhenShownAgain() {
 }
 
 QTEST_MAIN(XMLFormTest)
-#include "tst_xmlform.moc"
+#include "tst_node_details_window.moc"

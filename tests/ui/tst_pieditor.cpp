@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "detail_editor_fixture.h"
-#include "editors/Pieditor.h"
+#include "editors/ProcessingInstructionEditor.h"
 
 using corvantis::PROCESSING_INSTRUCTION;
 
@@ -26,7 +26,7 @@ private slots:
 
 void PIEditorTest::aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow() {
     DetailFixture f("<a><b/></a>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Processing Instructions Editor"));
     QCOMPARE(editor.PIGrid()->heading(0), QString("PI Targer"));
     QCOMPARE(editor.PIGrid()->heading(1), QString("PI Value"));
@@ -35,7 +35,7 @@ void PIEditorTest::aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow() {
 
 void PIEditorTest::editsTheDocumentLevelInstructions() {
     DetailFixture f("<?xml version=\"1.0\"?><a><?inner x?></a>");
-    TPIEditorForm editor(f.context, f.documentNode());
+    ProcessingInstructionEditor editor(f.context, f.documentNode());
     QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"xml=version=\"1.0\""}));
     editor.PIGrid()->setCurrentCell(0, 1);
     QCOMPARE(editor.TargetNameEdit()->text(), QString("xml"));
@@ -46,7 +46,7 @@ void PIEditorTest::editsTheDocumentLevelInstructions() {
 
 void PIEditorTest::updateChangesOnlyTheFirstInstructionWithTheTarget() {
     DetailFixture f("<a><?app one?><b/><?app two?></a>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     editor.TargetNameEdit()->setText("app");
     editor.TargetNameMemo()->setPlainText("new\nvalue");
     editor.UpdateBitBtnClick();
@@ -59,7 +59,7 @@ void PIEditorTest::updateChangesOnlyTheFirstInstructionWithTheTarget() {
 
 void PIEditorTest::updateAppendsATargetThatDiffersOnlyInCase() {
     DetailFixture f("<a><?xsl one?><b/></a>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     editor.TargetNameEdit()->setText("Xsl");
     editor.TargetNameMemo()->setPlainText("two");
     editor.UpdateBitBtnClick();
@@ -79,7 +79,7 @@ void PIEditorTest::updateRefusesInvalidTargets_data() {
 void PIEditorTest::updateRefusesInvalidTargets() {
     QFETCH(QString, target);
     DetailFixture f("<a/>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     editor.TargetNameEdit()->setText(target);
     editor.TargetNameMemo()->setPlainText("value");
     editor.UpdateBitBtnClick();
@@ -98,7 +98,7 @@ void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction_data() 
 void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
     QFETCH(QString, value);
     DetailFixture f("<a/>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     editor.TargetNameEdit()->setText("app");
     editor.TargetNameMemo()->setPlainText(value);
     editor.UpdateBitBtnClick();
@@ -130,7 +130,7 @@ void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone() {
     QFETCH(QString, target);
     QFETCH(QByteArray, saved);
     DetailFixture f(xml.constData());
-    TPIEditorForm editor(f.context, onTheDocument ? f.documentNode() : f.root());
+    ProcessingInstructionEditor editor(f.context, onTheDocument ? f.documentNode() : f.root());
     editor.TargetNameEdit()->setText(target);
     editor.TargetNameMemo()->setPlainText("new");
     editor.UpdateBitBtnClick();
@@ -141,7 +141,7 @@ void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone() {
 
 void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {
     DetailFixture f("<a><?app one?><?app two?></a>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     editor.PIGrid()->setCurrentCell(1, 0);
     QCOMPARE(editor.TargetNameMemo()->toPlainText(), QString("two"));
     editor.DeleteBitBtnClick();
@@ -151,7 +151,7 @@ void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {
 
 void PIEditorTest::deleteOfAnUnknownOrEmptyTargetChangesNothing() {
     DetailFixture f("<a><?app one?></a>");
-    TPIEditorForm editor(f.context, f.root());
+    ProcessingInstructionEditor editor(f.context, f.root());
     editor.TargetNameEdit()->setText("other");
     editor.DeleteBitBtnClick();
     QCOMPARE(editor.TargetNameEdit()->text(), QString("other"));

@@ -2,7 +2,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "editors/Xmlform.h"
+#include "editors/NodeDetailsWindow.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/WindowPlacement.h"
 

@@ -92,7 +92,7 @@ private slots:
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Notes);
         typeAndAutosave(program, " roses");
-        program.dialogs.answer(UserDialogs::Answer::No);
+        program.dialogs.answer(UserQuestions::Answer::No);
         QVERIFY(program.close());
         QVERIFY(recoveryFiles(program).isEmpty());
     }

@@ -12,11 +12,11 @@
 
 #include "app/Shortcuts.h"
 #include "detail_editor_fixture.h"
-#include "editors/Attributeseditor.h"
-#include "editors/Commentseditor.h"
-#include "editors/Texteditor.h"
-#include "editors/Textframedocker.h"
-#include "editors/Xmlform.h"
+#include "editors/AttributesEditor.h"
+#include "editors/CommentsEditor.h"
+#include "editors/TextEditorWindow.h"
+#include "editors/TextFrame.h"
+#include "editors/NodeDetailsWindow.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/DetailStringGrid.h"
 
@@ -26,7 +26,7 @@ namespace {
 // key can be tried without its command changing the document.
 class ShortcutRecorder : public QObject {
 public:
-    explicit ShortcutRecorder(TVelmorant& window) {
+    explicit ShortcutRecorder(MainWindow& window) {
         for (QAction* action : window.findChildren<QAction*>()) action->installEventFilter(this);
     }
     QStringList reached;
@@ -156,7 +156,7 @@ private slots:
 
     void escapeClosesAnEditorAsOkDoes() {
         DetailFixture fixture("<Notes><Work/></Notes>");
-        TAttribForm editor(fixture.context, fixture.root());
+        AttributesEditor editor(fixture.context, fixture.root());
         editor.show();
         activate(&editor, editor.grid());
         QTest::keyClick(&editor, Qt::Key_Escape);
@@ -166,7 +166,7 @@ private slots:
 
     void tabGoesFromTheGridThroughTheFieldsToTheButtons() {
         DetailFixture fixture("<Notes><!--one--></Notes>");
-        TCommentsEditorForm editor(fixture.context, fixture.root());
+        CommentsEditor editor(fixture.context, fixture.root());
         editor.show();
         activate(&editor, editor.grid());
         QList<QWidget*> visited;
@@ -184,7 +184,7 @@ private slots:
     void f6GoesRoundTheTreeTheTextFrameAndTheDetailsWindow() {
         ProgramUnderTest program;
         program.start();
-        TVelmorant& window = program.window();
+        MainWindow& window = program.window();
         window.Action("UseAsXMLEditorMnu")->trigger();
         QVERIFY(program.focusTree());
         const auto pressF6 = [](Qt::KeyboardModifiers keys) {
@@ -208,7 +208,7 @@ private slots:
 
     void tabReachesEveryButtonOfTheDetailsWindow() {
         DetailFixture fixture("<Notes/>");
-        TXML xml(fixture.context, [] { return nullptr; });
+        NodeDetailsWindow xml(fixture.context, [] { return nullptr; });
         xml.show();
         activate(&xml, xml.AttribBitBtn());
         QList<QWidget*> visited;

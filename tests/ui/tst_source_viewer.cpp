@@ -70,7 +70,7 @@ private slots:
         source.start();
         setViewerText(source, "<notes/>");
         source.saveViewerAs("notes");
-        const UserDialogs::FileRequest request = source.dialogs().saveRequests.value(0);
+        const UserQuestions::FileRequest request = source.dialogs().saveRequests.value(0);
         QCOMPARE(request.title, QString("Enter Corvantis  FileName"));
         QCOMPARE(request.filter, QString(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, QString());
@@ -93,7 +93,7 @@ private slots:
         source.start();
         source.program.writeFile("diary.XML", "old diary");
         setViewerText(source, "<new/>");
-        source.dialogs().answer(UserDialogs::Answer::Yes);
+        source.dialogs().answer(UserQuestions::Answer::Yes);
         source.saveViewerAs("diary.XML");
         QCOMPARE(source.dialogs().captions(), QStringList({"Confirm Save As", "Backup File Created"}));
         QCOMPARE(source.dialogs().messages[1].text, QString("diary.BAK"));

@@ -11,8 +11,8 @@
 #include <QTreeWidget>
 
 #include "support/ProgramUnderTest.h"
-#include "editors/Textframedocker.h"
-#include "editors/Xmlform.h"
+#include "editors/TextFrame.h"
+#include "editors/NodeDetailsWindow.h"
 
 namespace {
 
@@ -102,13 +102,13 @@ private slots:
     }
 };
 
-class MainWindow : public QObject {
+class MainWindowCommands : public QObject {
     Q_OBJECT
 private slots:
     void showsItsMenusAndCaptionsAsWritten() {
         ProgramUnderTest program;
         program.start();
-        TVelmorant& window = program.window();
+        MainWindow& window = program.window();
         // Exactly the caption, with the desktop's marker while changes are unsaved.
         QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser"));
         program.select("NewDocument");
@@ -233,11 +233,11 @@ private slots:
         program.type("x");
         QVERIFY(program.window().TextChanged());
         QVERIFY(program.window().DetailsChanged());
-        program.dialogs.answer(UserDialogs::Answer::No);
+        program.dialogs.answer(UserQuestions::Answer::No);
         QVERIFY(program.close());
         QCOMPARE(program.dialogs.messages[0].text, QString("File details have changed Save Changes?"));
         QCOMPARE(program.dialogs.messages[0].caption, QString("Details have changed"));
-        QCOMPARE(program.dialogs.messages[0].buttons, UserDialogs::Buttons::YesNoCancel);
+        QCOMPARE(program.dialogs.messages[0].buttons, UserQuestions::Buttons::YesNoCancel);
     }
 
     void cancelKeepsTheWindowAndTheDocument() {
@@ -245,7 +245,7 @@ private slots:
         program.start();
         program.click("NewFolder");
         program.type("kept");
-        program.dialogs.answer(UserDialogs::Answer::Cancel);
+        program.dialogs.answer(UserQuestions::Answer::Cancel);
         QVERIFY(!program.close());
         QCOMPARE(program.memo()->toPlainText(), QString("kept"));
         QVERIFY(program.window().DetailsChanged());
@@ -256,7 +256,7 @@ private slots:
         program.startAndOpen("Diary.XML", Notes);
         program.click("Home");
         program.type("garden");
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.close());
         QVERIFY(program.readFile("Diary.XML").contains("<Home>garden</Home>"));
     }
@@ -266,7 +266,7 @@ private slots:
         program.start();
         program.click("NewFolder");
         program.type("unsaved");
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         program.dialogs.cancelFileDialog();
         QVERIFY(!program.close());
         QVERIFY(program.window().DetailsChanged());
@@ -280,7 +280,7 @@ private slots:
         QVERIFY(QDir(program.folder()).mkdir("Diary.XML"));  // the file cannot be written any more
         program.click("Home");
         program.type("garden");
-        program.dialogs.answer(UserDialogs::Answer::Yes);
+        program.dialogs.answer(UserQuestions::Answer::Yes);
         program.dialogs.choose(1);  // write over what took the file's place
         QVERIFY(!program.close());
         QVERIFY(program.dialogs.captions().contains("File Error"));
@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     StartUp startUp;
     failures += QTest::qExec(&startUp, argc, argv);
-    MainWindow mainWindow;
+    MainWindowCommands mainWindow;
     failures += QTest::qExec(&mainWindow, argc, argv);
     ClosePrompt closePrompt;
     failures += QTest::qExec(&closePrompt, argc, argv);

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "editors/Textframedocker.h"
+#include "editors/TextFrame.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {
@@ -481,7 +481,7 @@ private slots:
         program.window().NewMnuClick();  // unanswered: Cancel
         QCOMPARE(program.dialogs.captions(), QStringList{"Details have changed"});
         QVERIFY(program.shows("Notes"));
-        program.dialogs.answer(UserDialogs::Answer::No);
+        program.dialogs.answer(UserQuestions::Answer::No);
         program.window().NewMnuClick();
         QVERIFY(program.shows("NewDocument"));
         QVERIFY(!program.window().DetailsChanged());

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "document/DocumentTreeModel.h"
-#include "editors/Textframedocker.h"
+#include "editors/TextFrame.h"
 #include "tree/DocumentTreeView.h"
 
 ProgramUnderTest::ProgramUnderTest(const QString& programFolder)

@@ -8,9 +8,9 @@
 
 #include "ScriptedDialogs.h"
 #include "app/Program.h"
-#include "app/Treeorganizer.h"
+#include "app/MainWindow.h"
 #include "document/Document.h"
-#include "editors/Texteditor.h"
+#include "editors/TextEditorWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"
 
@@ -43,13 +43,13 @@ public:
     void writeFile(const QString& name, const QByteArray& bytes) const;
     QByteArray readFile(const QString& name) const;
 
-    TVelmorant& window() const { return program_->window(); }
+    MainWindow& window() const { return program_->window(); }
     Document& document() const { return program_->document(); }
     Autosave& autosave() { return program_->autosave(); }
     QString recoveryFolder() const { return files_.filePath("recovery"); }
     // The document as Save would write it.
     QByteArray written() const;
-    TTT& textEditor() const { return program_->textEditor(); }
+    TextEditorWindow& textEditor() const { return program_->textEditor(); }
     QPlainTextEdit* memo() const;
     ScriptedDialogs dialogs;
     SettingsStore& settings() { return *settings_; }

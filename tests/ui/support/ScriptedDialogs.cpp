@@ -21,23 +21,23 @@ void ScriptedDialogs::clear() {
     saveRequests.clear();
 }
 
-UserDialogs::Answer ScriptedDialogs::message(QWidget*, const QString& text, const QString& caption, Buttons buttons) {
+UserQuestions::Answer ScriptedDialogs::message(const QString& text, const QString& caption, Buttons buttons) {
     messages.append({text, caption, buttons, {}});
     if (buttons == Buttons::Ok) return Answer::Ok;
     return answers_.isEmpty() ? Answer::Cancel : answers_.dequeue();
 }
 
-int ScriptedDialogs::choose(QWidget*, const QString& text, const QString& caption, const QStringList& answers) {
+int ScriptedDialogs::choose(const QString& text, const QString& caption, const QStringList& answers) {
     messages.append({text, caption, Buttons::Ok, answers});
     return choices_.isEmpty() ? -1 : choices_.dequeue();
 }
 
-QString ScriptedDialogs::openFileName(QWidget*, const FileRequest& request) {
+QString ScriptedDialogs::openFileName(const FileRequest& request) {
     openRequests.append(request);
     return files_.isEmpty() ? QString() : files_.dequeue();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget*, const FileRequest& request) {
+QString ScriptedDialogs::saveFileName(const FileRequest& request) {
     saveRequests.append(request);
     return files_.isEmpty() ? QString() : files_.dequeue();
 }

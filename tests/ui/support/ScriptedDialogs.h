@@ -1,4 +1,4 @@
-// UserDialogs for tests: answers come from a script, every prompt is recorded.
+// The questions of UserQuestions for tests: answers come from a script, every prompt is recorded.
 // A prompt nobody scripted is answered with Cancel (or an empty file name)
 // and recorded, so a test sees it instead of hanging on a modal box.
 #pragma once
@@ -7,9 +7,9 @@
 #include <QQueue>
 #include <QString>
 
-#include "widgets/UserDialogs.h"
+#include "document/UserQuestions.h"
 
-class ScriptedDialogs : public UserDialogs {
+class ScriptedDialogs : public UserQuestions {
 public:
     struct Message {
         QString text;
@@ -35,10 +35,10 @@ public:
     bool showedFileError(const QString& path, const QString& reason) const;
     void clear();
 
-    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons) override;
-    int choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& answers) override;
-    QString openFileName(QWidget* parent, const FileRequest& request) override;
-    QString saveFileName(QWidget* parent, const FileRequest& request) override;
+    Answer message(const QString& text, const QString& caption, Buttons buttons) override;
+    int choose(const QString& text, const QString& caption, const QStringList& answers) override;
+    QString openFileName(const FileRequest& request) override;
+    QString saveFileName(const FileRequest& request) override;
 
 private:
     QQueue<Answer> answers_;
