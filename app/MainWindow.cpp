@@ -24,6 +24,7 @@
 #include "core/Functions.h"
 #include "document/Document.h"
 #include "document/DocumentTreeModel.h"
+#include "document/HistoryActions.h"
 #include "document/ReadFile.h"
 #include "document/SaveFile.h"
 #include "editors/DetailEditorContext.h"
@@ -119,7 +120,6 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     connectCommands();
     followDocument();
     applyXmlEditorOption();
-    updateUndoActions();
 }
 
 MainWindow::~MainWindow() {
@@ -148,11 +148,7 @@ void MainWindow::AttachTextEditor(TextEditorWindow* textEditor) {
 void MainWindow::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
 
 void MainWindow::followDocument() {
-    connect(&document_, &Document::modifiedChanged, this, [this](bool modified) {
-        setWindowModified(modified);
-        updateUndoActions();
-    });
-    connect(&document_.history(), &QUndoStack::indexChanged, this, &MainWindow::updateUndoActions);
+    connect(&document_, &Document::modifiedChanged, this, &MainWindow::setWindowModified);
     connect(&document_, &Document::selectionRequested, this, [this](DOMNode* node) {
         if (node && document_.dom().contains(node)) treeView_->setCurrentNode(node);
     });
@@ -259,10 +255,11 @@ void MainWindow::createMenus() {
     addCommand(edit, "EditNodeNameMnu", "Edit Node Name");
     connect(addCommand(edit, "RefreshMnu", "Refresh"), &QAction::triggered, this, &MainWindow::RefreshMnuClick);
     edit->addSeparator();
-    undoMnu_ = addCommand(edit, "UndoMnu", "Undo");
-    connect(undoMnu_, &QAction::triggered, this, &MainWindow::UndoMnuClick);
-    redoMnu_ = addCommand(edit, "RedoMnu", "Redo");
-    connect(redoMnu_, &QAction::triggered, this, &MainWindow::RedoMnuClick);
+    auto* history = new HistoryActions(document_, this);
+    history->undo()->setObjectName("UndoMnu");
+    history->redo()->setObjectName("RedoMnu");
+    edit->addAction(history->undo());
+    edit->addAction(history->redo());
     edit->addSeparator();
     connect(addCommand(edit, "FindMnu", tr("Find")), &QAction::triggered, this, &MainWindow::FindMnuClick);
     connect(addCommand(edit, "FindNextMnu", tr("Find Next")), &QAction::triggered, this,
@@ -558,16 +555,6 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::UndoMnuClick() { document_.undo(); }
 
 void MainWindow::RedoMnuClick() { document_.redo(); }
-
-void MainWindow::updateUndoActions() {
-    QUndoStack& history = document_.history();
-    // Text being typed is undone first; it ends any redo.
-    const bool typing = TextChanged();
-    undoMnu_->setEnabled(typing || history.canUndo());
-    undoMnu_->setText(typing ? tr("Undo Typing") : history.canUndo() ? tr("Undo %1").arg(history.undoText()) : tr("Undo"));
-    redoMnu_->setEnabled(!typing && history.canRedo());
-    redoMnu_->setText(history.canRedo() && !typing ? tr("Redo %1").arg(history.redoText()) : tr("Redo"));
-}
 
 // ---- Tree view ----
 

@@ -167,7 +167,6 @@ private:
     void TreeViewContextPopup(const QPoint& position);
     void showPathOf(const corvantis::DOMNode* node);
     void applyXmlEditorOption();
-    void updateUndoActions();
     // The unsaved-changes question, for close, New and Open: true when the
     // caller may go on (saved, or the user chose to discard the changes).
     bool maybeSave();
@@ -223,8 +222,6 @@ private:
     QAction* useAsXMLEditorMnu_ = nullptr;
     QAction* viewSourceMnu_ = nullptr;
     QAction* rememberFileNameMnu_ = nullptr;
-    QAction* undoMnu_ = nullptr;
-    QAction* redoMnu_ = nullptr;
     NodeDetailsWindow* xml_ = nullptr;
     SourceViewer* source_ = nullptr;
     // The entry point owns the text editor and may end it first.

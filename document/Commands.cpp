@@ -6,6 +6,32 @@ using corvantis::DOMNode;
 using corvantis::NodePlace;
 using corvantis::StringObject;
 
+NodePlace DocumentCommand::detach(DOMNode* node) { return document_.detach(node); }
+
+void DocumentCommand::attach(DOMNode* node, NodePlace place) { document_.attach(node, place); }
+
+void DocumentCommand::moveChildren(DOMNode* from, int first, int count, DOMNode* to, int at) {
+    document_.moveChildren(from, first, count, to, at);
+}
+
+void DocumentCommand::setName(DOMNode* node, const StringObject& name) { document_.setName(node, name); }
+
+void DocumentCommand::setValue(DOMNode* node, const StringObject& value) { document_.setValue(node, value); }
+
+void DocumentCommand::setAttribute(DOMNode* element, const StringObject& name, const StringObject& value) {
+    document_.setAttribute(element, name, value);
+}
+
+void DocumentCommand::removeAttribute(DOMNode* element, const StringObject& name) {
+    document_.removeAttribute(element, name);
+}
+
+void DocumentCommand::insertAttributeAt(DOMNode* element, int index, const corvantis::Attr& attribute) {
+    document_.insertAttributeAt(element, index, attribute);
+}
+
+void DocumentCommand::convertText(const FileEncoding& encoding) { document_.convertText(encoding); }
+
 PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree, NodePlace place,
                            const QString& text, DOMNode* selectedBefore)
     : DocumentCommand(document, text),
@@ -19,10 +45,10 @@ PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree,
 
 PlaceSubtree::~PlaceSubtree() = default;
 
-void PlaceSubtree::redo() { document_.attach(owned_.release(), place_); }
+void PlaceSubtree::redo() { attach(owned_.release(), place_); }
 
 void PlaceSubtree::undo() {
-    document_.detach(node_);
+    detach(node_);
     owned_.reset(node_);
 }
 
@@ -32,18 +58,18 @@ RemoveSubtree::RemoveSubtree(Document& document, DOMNode* node, const QString& t
 RemoveSubtree::~RemoveSubtree() = default;
 
 void RemoveSubtree::redo() {
-    place_ = document_.detach(node_);
+    place_ = detach(node_);
     owned_.reset(node_);
 }
 
-void RemoveSubtree::undo() { document_.attach(owned_.release(), place_); }
+void RemoveSubtree::undo() { attach(owned_.release(), place_); }
 
 MoveSubtree::MoveSubtree(Document& document, DOMNode* node, DOMNode* target, corvantis::InsertPosition position,
                          const QString& text)
     : DocumentCommand(document, text, node), node_(node), target_(target), position_(position) {}
 
 void MoveSubtree::redo() {
-    from_ = document_.detach(node_);
+    from_ = detach(node_);
     // The place is found with the node out of the tree, so a move within
     // one parent lands exactly before the target or at the end.
     NodePlace to = document_.dom().placeFor(target_, position_);
@@ -51,12 +77,12 @@ void MoveSubtree::redo() {
         to = from_;
         setObsolete(true);
     }
-    document_.attach(node_, to);
+    attach(node_, to);
 }
 
 void MoveSubtree::undo() {
-    document_.detach(node_);
-    document_.attach(node_, from_);
+    detach(node_);
+    attach(node_, from_);
 }
 
 InsertFragment::InsertFragment(Document& document, NodePlace place, std::unique_ptr<DOMNode> fragment,
@@ -67,11 +93,11 @@ InsertFragment::InsertFragment(Document& document, NodePlace place, std::unique_
       count_(fragment_->childCount()) {}
 
 void InsertFragment::redo() {
-    document_.moveChildren(fragment_.get(), 0, count_, place_.parent, place_.index);
+    moveChildren(fragment_.get(), 0, count_, place_.parent, place_.index);
 }
 
 void InsertFragment::undo() {
-    document_.moveChildren(place_.parent, place_.index, count_, fragment_.get(), 0);
+    moveChildren(place_.parent, place_.index, count_, fragment_.get(), 0);
 }
 
 SwapElements::SwapElements(Document& document, DOMNode* moved, DOMNode* other, const QString& text)
@@ -86,25 +112,25 @@ void SwapElements::swap() {
     DOMNode* second = movedFirst ? other_ : moved_;
     const NodePlace firstAt = movedFirst ? movedAt : otherAt;
     const NodePlace secondAt = movedFirst ? otherAt : movedAt;
-    document_.detach(second);
-    document_.detach(first);
-    document_.attach(second, firstAt);
-    document_.attach(first, secondAt);
+    detach(second);
+    detach(first);
+    attach(second, firstAt);
+    attach(first, secondAt);
 }
 
 RenameElement::RenameElement(Document& document, DOMNode* element, const StringObject& name, const QString& text)
     : DocumentCommand(document, text, element), element_(element), oldName_(element->nodeName()), newName_(name) {}
 
-void RenameElement::redo() { document_.setName(element_, newName_); }
+void RenameElement::redo() { setName(element_, newName_); }
 
-void RenameElement::undo() { document_.setName(element_, oldName_); }
+void RenameElement::undo() { setName(element_, oldName_); }
 
 SetNodeValue::SetNodeValue(Document& document, DOMNode* node, const StringObject& value, const QString& text)
     : DocumentCommand(document, text, node->parentNode()), node_(node), oldValue_(node->nodeValue()), newValue_(value) {}
 
-void SetNodeValue::redo() { document_.setValue(node_, newValue_); }
+void SetNodeValue::redo() { setValue(node_, newValue_); }
 
-void SetNodeValue::undo() { document_.setValue(node_, oldValue_); }
+void SetNodeValue::undo() { setValue(node_, oldValue_); }
 
 SetElementText::SetElementText(Document& document, DOMNode* element, const StringObject& text, const QString& label)
     : DocumentCommand(document, label, element),
@@ -132,7 +158,7 @@ bool SetElementText::mergeWith(const QUndoCommand* other) {
     // Typed back to what was there: the step changes nothing, and the
     // history drops it without undoing it, so a text it made goes now.
     if (made_ && newValue_.empty()) {
-        document_.detach(textNode_);
+        detach(textNode_);
         madeText_.reset(textNode_);
         setObsolete(true);
     } else if (!made_ && newValue_.equals(oldValue_)) {
@@ -144,18 +170,18 @@ bool SetElementText::mergeWith(const QUndoCommand* other) {
 void SetElementText::redo() {
     if (made_) {
         textNode_->setNodeValue(newValue_);
-        document_.attach(madeText_.release(), NodePlace{element_, 0});
+        attach(madeText_.release(), NodePlace{element_, 0});
     } else {
-        document_.setValue(textNode_, newValue_);
+        setValue(textNode_, newValue_);
     }
 }
 
 void SetElementText::undo() {
     if (made_) {
-        document_.detach(textNode_);
+        detach(textNode_);
         madeText_.reset(textNode_);
     } else {
-        document_.setValue(textNode_, oldValue_);
+        setValue(textNode_, oldValue_);
     }
 }
 
@@ -167,13 +193,13 @@ SetAttribute::SetAttribute(Document& document, DOMNode* element, const StringObj
     if (existed_) oldValue_ = element->attributeAt(index)->value;
 }
 
-void SetAttribute::redo() { document_.setAttribute(element_, name_, value_); }
+void SetAttribute::redo() { setAttribute(element_, name_, value_); }
 
 void SetAttribute::undo() {
     if (existed_)
-        document_.setAttribute(element_, name_, oldValue_);
+        setAttribute(element_, name_, oldValue_);
     else
-        document_.removeAttribute(element_, name_);
+        removeAttribute(element_, name_);
 }
 
 RemoveAttribute::RemoveAttribute(Document& document, DOMNode* element, int index, const QString& text)
@@ -182,9 +208,9 @@ RemoveAttribute::RemoveAttribute(Document& document, DOMNode* element, int index
       index_(index),
       attribute_(*element->attributeAt(index)) {}
 
-void RemoveAttribute::redo() { document_.removeAttribute(element_, attribute_.name); }
+void RemoveAttribute::redo() { removeAttribute(element_, attribute_.name); }
 
-void RemoveAttribute::undo() { document_.insertAttributeAt(element_, index_, attribute_); }
+void RemoveAttribute::undo() { insertAttributeAt(element_, index_, attribute_); }
 
 ChangeEncoding::ChangeEncoding(Document& document, std::unique_ptr<DocumentCommand> declarationStep,
                                const FileEncoding& encoding, const QString& text)
@@ -197,11 +223,11 @@ ChangeEncoding::ChangeEncoding(Document& document, std::unique_ptr<DocumentComma
 void ChangeEncoding::redo() {
     // The declaration's new data is in the old encoding, converted with the rest.
     declarationStep_->redo();
-    document_.convertText(after_);
+    convertText(after_);
 }
 
 void ChangeEncoding::undo() {
-    document_.convertText(before_);
-    document_.setName(document_.documentNode(), documentName_);
+    convertText(before_);
+    setName(document_.documentNode(), documentName_);
     declarationStep_->undo();
 }

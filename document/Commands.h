@@ -25,6 +25,18 @@ protected:
     DocumentCommand(Document& document, const QString& text, corvantis::DOMNode* concerns = nullptr)
         : QUndoCommand(text), document_(document), concerns_(concerns) {}
 
+    // The changes of the document's tree, which only commands make.
+    corvantis::NodePlace detach(corvantis::DOMNode* node);
+    void attach(corvantis::DOMNode* node, corvantis::NodePlace place);
+    void moveChildren(corvantis::DOMNode* from, int first, int count, corvantis::DOMNode* to, int at);
+    void setName(corvantis::DOMNode* node, const corvantis::StringObject& name);
+    void setValue(corvantis::DOMNode* node, const corvantis::StringObject& value);
+    void setAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name,
+                      const corvantis::StringObject& value);
+    void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
+    void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
+    void convertText(const FileEncoding& encoding);
+
     Document& document_;
     corvantis::DOMNode* concerns_;
 };

@@ -129,6 +129,13 @@ void Document::read(const QByteArray& bytes, const FileEncoding& encoding, FileC
     endReplacing(fileName, isNew);
 }
 
+Document::FileBytes Document::fileBytes() const {
+    FileBytes bytes;
+    bytes.text_ = dom_->serialize(documentNode());
+    bytes.converted_ = encoding_.toFile(bytes.text_.view(), bytes.storage_).data() != bytes.text_.data();
+    return bytes;
+}
+
 void Document::saved(const QString& fileName) {
     fileName_ = fileName;
     content_ = FileContent::Xml;
@@ -167,13 +174,26 @@ private:
     bool& flag_;
 };
 
-bool Document::push(DocumentCommand* command) {
-    std::unique_ptr<DocumentCommand> owned(command);
+bool Document::push(std::unique_ptr<DocumentCommand> command) {
     if (running_ || readOnly_) return false;
     changing();
     const Running running(running_);
-    history_.push(owned.release());
+    history_.push(command.release());
     return true;
+}
+
+std::unique_ptr<DOMNode> Document::newNode(corvantis::NodeType type) {
+    return std::make_unique<DOMNode>(type, dom_.get());
+}
+
+std::unique_ptr<DOMNode> Document::copyOf(const DOMNode* source) {
+    return std::unique_ptr<DOMNode>(dom_->copySubtree(source));
+}
+
+std::unique_ptr<DOMNode> Document::readFragment(const char* bytes, std::size_t length, corvantis::DOMError& error) {
+    std::unique_ptr<DOMNode> fragment = dom_->parseFragment(bytes, length);
+    error = dom_->error();
+    return fragment;
 }
 
 void Document::undo() {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include <QObject>
 #include <QString>
@@ -36,7 +38,6 @@ public:
     explicit Document(QObject* parent = nullptr);
     ~Document() override;
 
-    corvantis::DOM& dom() { return *dom_; }
     const corvantis::DOM& dom() const { return *dom_; }
     corvantis::DOMNode* documentNode() const { return dom_->documentNode(); }
     // How the model's bytes read as characters.
@@ -48,6 +49,9 @@ public:
     std::string_view fileBytes(const corvantis::StringObject& text, std::string& storage) const {
         return encoding_.toFile(text.view(), storage);
     }
+    // The whole document as its file holds it: what every save writes.
+    class FileBytes;
+    FileBytes fileBytes() const;
     // What the document's file held when it was read: not Xml when it is
     // plainly no XML document, which no save has replaced since.
     FileContent fileContent() const { return content_; }
@@ -63,8 +67,10 @@ public:
     // Counts every change: equal counts mean an unchanged document.
     quint64 generation() const { return generation_; }
 
-    QUndoStack& history() { return history_; }
+    const QUndoStack& history() const { return history_; }
     bool hasUnsavedChanges() const;
+    // Text typed into a view that is not a step of the history yet.
+    bool isTyping() const { return pendingEdit_ && pendingEdit_->hasPendingEdit(); }
 
     // True when `node` is one of the children first to last of `parent` or
     // lies below one of them.
@@ -107,29 +113,22 @@ public:
     // Tells the views that typed text came or went (the modified state).
     void pendingEditChanged();
     // Runs `command` and puts it on the history; false (and the command
-    // dropped) while another command runs, which it would interleave with.
-    bool push(DocumentCommand* command);
+    // dropped) while another command runs, which it would interleave with,
+    // or while the document is read-only.
+    bool push(std::unique_ptr<DocumentCommand> command);
     // Undo and Redo, after committing typed text. Each asks the views to
     // select the node the step concerns.
     void undo();
     void redo();
 
-    // What the commands change the tree with; each tells the views.
-    corvantis::NodePlace detach(corvantis::DOMNode* node);
-    void attach(corvantis::DOMNode* node, corvantis::NodePlace place);
-    // Moves `count` children of `from` from position `first` on to position
-    // `at` among `to`'s children; one of the two is in no tree.
-    void moveChildren(corvantis::DOMNode* from, int first, int count, corvantis::DOMNode* to, int at);
-    void setName(corvantis::DOMNode* node, const corvantis::StringObject& name);
-    void setValue(corvantis::DOMNode* node, const corvantis::StringObject& value);
-    void setAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name,
-                      const corvantis::StringObject& value);
-    void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
-    void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
-    // Holds the text in `encoding` from now on, every stored string
-    // converted; each must be one it can hold (TextConversion tells). The
-    // document node takes its name anew from the characters it had.
-    void convertText(const FileEncoding& encoding);
+    // Nodes of this document that are in no tree yet, for a command to
+    // place: a new node of `type`, a copy of `source` with its subtree, or
+    // what XML `bytes` hold, as the children of a new element (`error`
+    // tells whether the read stopped early).
+    std::unique_ptr<corvantis::DOMNode> newNode(corvantis::NodeType type);
+    std::unique_ptr<corvantis::DOMNode> copyOf(const corvantis::DOMNode* source);
+    std::unique_ptr<corvantis::DOMNode> readFragment(const char* bytes, std::size_t length,
+                                                     corvantis::DOMError& error);
 
 signals:
     // The tree is about to change: whoever reads it on another thread stops.
@@ -156,6 +155,25 @@ signals:
     void selectionRequested(corvantis::DOMNode* node);
 
 private:
+    // What the commands change the tree with, and nothing else does; each
+    // tells the views.
+    friend class DocumentCommand;
+    corvantis::NodePlace detach(corvantis::DOMNode* node);
+    void attach(corvantis::DOMNode* node, corvantis::NodePlace place);
+    // Moves `count` children of `from` from position `first` on to position
+    // `at` among `to`'s children; one of the two is in no tree.
+    void moveChildren(corvantis::DOMNode* from, int first, int count, corvantis::DOMNode* to, int at);
+    void setName(corvantis::DOMNode* node, const corvantis::StringObject& name);
+    void setValue(corvantis::DOMNode* node, const corvantis::StringObject& value);
+    void setAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name,
+                      const corvantis::StringObject& value);
+    void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
+    void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
+    // Holds the text in `encoding` from now on, every stored string
+    // converted; each must be one it can hold (TextConversion tells). The
+    // document node takes its name anew from the characters it had.
+    void convertText(const FileEncoding& encoding);
+
     // Empties the history and the tree before a new one is read.
     void beginReplacing();
     void changing();
@@ -180,4 +198,17 @@ private:
     QUndoStack history_;
     PendingEdit* pendingEdit_ = nullptr;
     bool running_ = false;
+};
+
+// The bytes a save writes: the writer's text, converted when the file keeps
+// another encoding than the document holds its text in.
+class Document::FileBytes {
+public:
+    std::string_view view() const { return converted_ ? std::string_view(storage_) : text_.view(); }
+
+private:
+    friend class Document;
+    corvantis::StringObject text_;
+    std::string storage_;
+    bool converted_ = false;
 };

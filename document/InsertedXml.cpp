@@ -35,8 +35,7 @@ InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const Q
         }
         text = QByteArray(converted.data(), static_cast<qsizetype>(converted.length()));
     }
-    inserted.nodes = document.dom().parseFragment(text.constData(), static_cast<std::size_t>(text.size()));
-    inserted.error = document.dom().error();
+    inserted.nodes = document.readFragment(text.constData(), static_cast<std::size_t>(text.size()), inserted.error);
     // Only a document's top may hold them, and these nodes go under an element.
     DOMNode* top = inserted.nodes.get();
     for (DOMNode* node : top->childNodes()->takeAll()) {

@@ -62,7 +62,7 @@ void AttributesEditor::UpdateBitBtnClick() {
     const int existing = EditedNode()->attributes()->indexOf(name);
     // Setting an attribute to the value it has changes nothing.
     if (existing < 0 || !EditedNode()->attributeAt(existing)->value.equals(value))
-        document().push(new SetAttribute(document(), EditedNode(), name, value,
+        document().push(std::make_unique<SetAttribute>(document(), EditedNode(), name, value,
                                          tr("Set Attribute '%1'").arg(AttribNameEdit()->text())));
     RefreshMnuClick();
 }
@@ -74,6 +74,6 @@ void AttributesEditor::DeleteBitBtnClick() {
     const int index = documentText().toBytes(AttribNameEdit()->text(), name) ? EditedNode()->attributes()->indexOf(name) : -1;
     if (index >= 0)
         document().push(
-            new RemoveAttribute(document(), EditedNode(), index, tr("Delete Attribute '%1'").arg(AttribNameEdit()->text())));
+            std::make_unique<RemoveAttribute>(document(), EditedNode(), index, tr("Delete Attribute '%1'").arg(AttribNameEdit()->text())));
     RefreshMnuClick();
 }

@@ -99,7 +99,7 @@ void CommentsEditor::UpdateBitBtnClick() {
     DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber());
     // A number that names no comment, or the text it has, changes nothing.
     if (!comment || comment->nodeValue().equals(text)) return;
-    document().push(new SetNodeValue(document(), comment, text, tr("Update Comment")));
+    document().push(std::make_unique<SetNodeValue>(document(), comment, text, tr("Update Comment")));
     RefreshMnuClick();
 }
 
@@ -109,13 +109,13 @@ void CommentsEditor::AddNewBitBtnClick() {
     auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
     comment->setNodeValue(text);
     const corvantis::NodePlace end{EditedNode(), EditedNode()->childCount()};
-    document().push(new PlaceSubtree(document(), std::move(comment), end, tr("Add Comment"), EditedNode()));
+    document().push(std::make_unique<PlaceSubtree>(document(), std::move(comment), end, tr("Add Comment"), EditedNode()));
     RefreshMnuClick();
 }
 
 void CommentsEditor::DeleteBitBtnClick() {
     if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber()))
-        document().push(new RemoveSubtree(document(), comment, tr("Delete Comment"), EditedNode()));
+        document().push(std::make_unique<RemoveSubtree>(document(), comment, tr("Delete Comment"), EditedNode()));
     commentNoLabel_->setNum(0);
     commentMemo_->clear();
     RefreshMnuClick();

@@ -82,9 +82,9 @@ void ProcessingInstructionEditor::UpdateBitBtnClick() {
     if (DOMNode* existing = DetailRows::firstProcessingInstruction(*EditedNode(), target)) {
         // The value it has already changes nothing.
         if (!existing->nodeValue().equals(value))
-            document().push(new SetNodeValue(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
+            document().push(std::make_unique<SetNodeValue>(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
     } else {
-        document().push(placing(target, value, EditedNode()->childCount()).release());
+        document().push(placing(target, value, EditedNode()->childCount()));
     }
     RefreshMnuClick();
 }
@@ -114,7 +114,7 @@ void ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObjec
     if (encoding.convertTo)
         step = std::make_unique<ChangeEncoding>(document(), std::move(step), *encoding.convertTo,
                                                 tr("Change Encoding to %1").arg(encoding.convertTo->text.encodingName()));
-    document().push(step.release());
+    document().push(std::move(step));
 }
 
 void ProcessingInstructionEditor::DeleteBitBtnClick() {
@@ -123,7 +123,7 @@ void ProcessingInstructionEditor::DeleteBitBtnClick() {
         return;
     DOMNode* instruction = DetailRows::firstProcessingInstruction(*EditedNode(), target);
     if (!instruction) return;
-    document().push(new RemoveSubtree(document(), instruction,
+    document().push(std::make_unique<RemoveSubtree>(document(), instruction,
                                       tr("Delete Processing Instruction '%1'").arg(TargetNameEdit()->text()), EditedNode()));
     RefreshMnuClick();
 }

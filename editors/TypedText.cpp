@@ -72,7 +72,7 @@ bool TypedText::commitPendingEdit() {
     const bool unchanged = bytes.equals(node_->getText(0)) && (node_->hasTextChild() || bytes.empty());
     if (!unchanged) {
         const QString name = document_.text().toText(node_->nodeName());
-        if (!document_.push(new SetElementText(document_, node_, bytes, tr("Typing in '%1'").arg(name)))) return false;
+        if (!document_.push(std::make_unique<SetElementText>(document_, node_, bytes, tr("Typing in '%1'").arg(name)))) return false;
     }
     setPending(false);
     return true;

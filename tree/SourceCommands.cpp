@@ -83,7 +83,7 @@ DOMNode* SourceCommands::insert(InsertedXml inserted, corvantis::NodePlace place
     for (int i = 0; i < inserted.nodes->childCount() && !first; ++i)
         if (inserted.nodes->childAt(i)->nodeType() == corvantis::ELEMENT) first = inserted.nodes->childAt(i);
     if (inserted.nodes->childCount() > 0)
-        document_.push(new InsertFragment(document_, place, std::move(inserted.nodes), step));
+        document_.push(std::make_unique<InsertFragment>(document_, place, std::move(inserted.nodes), step));
     // As after a paste, the tree is shown whole.
     selection_.expandAll();
     if (const corvantis::DOMError& error = inserted.error; error.code == corvantis::DOMError::TooManyEndTags) {

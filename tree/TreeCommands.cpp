@@ -56,10 +56,10 @@ void TreeCommands::insert(corvantis::InsertPosition position) {
     if (!document_.dom().placeFor(target, position) || !document_.commitPendingEdits()) return;
     const NodePlace place = document_.dom().placeFor(target, position);
 
-    auto folder = std::make_unique<DOMNode>(corvantis::ELEMENT, &document_.dom());
+    auto folder = document_.newNode(corvantis::ELEMENT);
     folder->setNodeName("NewFolder");
     DOMNode* added = folder.get();
-    if (!document_.push(new PlaceSubtree(document_, std::move(folder), place, tr("Insert Folder"), target))) return;
+    if (!document_.push(std::make_unique<PlaceSubtree>(document_, std::move(folder), place, tr("Insert Folder"), target))) return;
     if (position == corvantis::Under) selection_.expandSelected();
     selection_.select(added);
     selection_.editSelectedName();
@@ -69,7 +69,7 @@ void TreeCommands::DeletePOPMnuClick() {
     DOMNode* node = selection_.selectedNode();
     if (!node || !node->parentNode() || !document_.commitPendingEdits()) return;
     // The view moves its selection off the rows that go, and the details follow it.
-    document_.push(new RemoveSubtree(document_, node, tr("Delete Folder '%1'").arg(nameOf(node))));
+    document_.push(std::make_unique<RemoveSubtree>(document_, node, tr("Delete Folder '%1'").arg(nameOf(node))));
 }
 
 // ---- Rename ----
@@ -94,7 +94,7 @@ void TreeCommands::renamed(DOMNode* node, const QString& typed) {
         return;
     }
     if (name.equals(node->nodeName()) || !document_.commitPendingEdits()) return;
-    document_.push(new RenameElement(document_, node, name, tr("Rename Folder '%1' to '%2'").arg(nameOf(node), typed)));
+    document_.push(std::make_unique<RenameElement>(document_, node, name, tr("Rename Folder '%1' to '%2'").arg(nameOf(node), typed)));
 }
 
 // ---- Copy, cut and paste ----
@@ -157,14 +157,14 @@ DOMNode* TreeCommands::place(DOMNode* source, DOMNode* target, corvantis::Insert
     if (move) {
         if (landsWhereItIs(source, target, position)) return source;
         const bool pushed = document_.push(
-            new MoveSubtree(document_, source, target, position, tr("Move Folder '%1'").arg(nameOf(source))));
+            std::make_unique<MoveSubtree>(document_, source, target, position, tr("Move Folder '%1'").arg(nameOf(source))));
         return pushed ? source : nullptr;
     }
     // The copy is taken before it is placed, so a subtree can take a copy of itself.
-    std::unique_ptr<DOMNode> copy(document_.dom().copySubtree(source));
+    std::unique_ptr<DOMNode> copy = document_.copyOf(source);
     DOMNode* placed = copy.get();
     const NodePlace place = document_.dom().placeFor(target, position);
-    const bool pushed = document_.push(new PlaceSubtree(
+    const bool pushed = document_.push(std::make_unique<PlaceSubtree>(
         document_, std::move(copy), place, tr("Paste Copy of '%1'").arg(nameOf(source)), target));
     return pushed ? placed : nullptr;
 }
@@ -180,7 +180,7 @@ void TreeCommands::moveAmongSiblings(bool down) {
     const bool nodeFolded = selection_.isFolded(node);
     const bool otherFolded = selection_.isFolded(other);
     const QString step = down ? tr("Move Folder '%1' Down") : tr("Move Folder '%1' Up");
-    if (!document_.push(new SwapElements(document_, node, other, step.arg(nameOf(node))))) return;
+    if (!document_.push(std::make_unique<SwapElements>(document_, node, other, step.arg(nameOf(node))))) return;
     selection_.setFolded(node, nodeFolded);
     selection_.setFolded(other, otherFolded);
     selection_.select(node);

@@ -617,13 +617,14 @@ corvantis::DOMNode* addFolderOf(MainWindow& window, std::size_t elements) {
     corvantis::DOMNode* top = document.dom().rootElement();
     // The notes documents hold about 12,500 elements per MiB.
     const std::string xml = corvantis::bench::notesDocument(elements * 84);
-    std::unique_ptr<corvantis::DOMNode> fragment = document.dom().parseFragment(xml.data(), xml.size());
+    corvantis::DOMError error;
+    std::unique_ptr<corvantis::DOMNode> fragment = document.readFragment(xml.data(), xml.size(), error);
     corvantis::DOMNode* folder = nullptr;
     for (int i = 0; i < fragment->childCount() && !folder; ++i)
         if (fragment->childAt(i)->nodeType() == corvantis::ELEMENT) folder = fragment->childAt(i);
     // First under the top element, so that a move-paste under it (to its
     // end) really moves the folder.
-    document.push(new InsertFragment(document, corvantis::NodePlace{top, 0}, std::move(fragment), "folder"));
+    document.push(std::make_unique<InsertFragment>(document, corvantis::NodePlace{top, 0}, std::move(fragment), "folder"));
     return folder;
 }
 
@@ -717,7 +718,7 @@ void autosaveBenchmark(benchmark::State& state, int megabytes) {
         QEventLoop loop;
         const auto connection = QObject::connect(&autosave, &Autosave::written, &loop, &QEventLoop::quit);
         corvantis::DOMNode* top = document.dom().rootElement();
-        document.push(new RenameElement(document, top, corvantis::StringObject(round++ % 2 ? "Notes" : "Notes2"), "rename"));
+        document.push(std::make_unique<RenameElement>(document, top, corvantis::StringObject(round++ % 2 ? "Notes" : "Notes2"), "rename"));
         const double cpu = threadCpuSeconds();
         const Clock::time_point start = Clock::now();
         loop.exec();

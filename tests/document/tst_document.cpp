@@ -5,6 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QRegularExpression>
 #include <QTest>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -48,8 +49,14 @@ DOMNode* find(const Document& document, const char* name) {
     return nullptr;
 }
 
+// What XML text holds, as the children of a node in no tree.
+std::unique_ptr<DOMNode> fragmentOf(Document& document, const char* xml) {
+    corvantis::DOMError error;
+    return document.readFragment(xml, std::strlen(xml), error);
+}
+
 std::unique_ptr<DOMNode> newFolder(Document& document) {
-    auto folder = std::make_unique<DOMNode>(corvantis::ELEMENT, &document.dom());
+    std::unique_ptr<DOMNode> folder = document.newNode(corvantis::ELEMENT);
     folder->setNodeName("NewFolder");
     return folder;
 }
@@ -93,62 +100,62 @@ private:
 
     void top() {
         const NodePlace place = document_.dom().placeFor(document_.documentNode(), corvantis::Under);
-        document_.push(new PlaceSubtree(document_, newFolder(document_), place, "top"));
+        document_.push(std::make_unique<PlaceSubtree>(document_, newFolder(document_), place, "top"));
     }
     void insert(DOMNode* target) {
         if (const NodePlace place = document_.dom().placeFor(target, position()))
-            document_.push(new PlaceSubtree(document_, newFolder(document_), place, "insert", target));
+            document_.push(std::make_unique<PlaceSubtree>(document_, newFolder(document_), place, "insert", target));
     }
     void copy(DOMNode* source, DOMNode* target) {
         const NodePlace place = document_.dom().placeFor(target, position());
         if (!place || !source->parentNode() || corvantis::checks::elementCount(document_.documentNode()) > 300) return;
-        std::unique_ptr<DOMNode> copy(document_.dom().copySubtree(source));
-        document_.push(new PlaceSubtree(document_, std::move(copy), place, "copy", target));
+        std::unique_ptr<DOMNode> copy = document_.copyOf(source);
+        document_.push(std::make_unique<PlaceSubtree>(document_, std::move(copy), place, "copy", target));
     }
     void move(DOMNode* source, DOMNode* target) {
         const corvantis::InsertPosition at = position();
         if (!source->parentNode() || !document_.dom().placeFor(target, at)) return;
         for (const DOMNode* up = target; up; up = up->parentNode())
             if (up == source) return;
-        document_.push(new MoveSubtree(document_, source, target, at, "move"));
+        document_.push(std::make_unique<MoveSubtree>(document_, source, target, at, "move"));
     }
-    void remove(DOMNode* node) { document_.push(new RemoveSubtree(document_, node, "delete")); }
-    void rename(DOMNode* node) { document_.push(new RenameElement(document_, node, StringObject("R"), "rename")); }
-    void type(DOMNode* node) { document_.push(new SetElementText(document_, node, text(), "typing")); }
+    void remove(DOMNode* node) { document_.push(std::make_unique<RemoveSubtree>(document_, node, "delete")); }
+    void rename(DOMNode* node) { document_.push(std::make_unique<RenameElement>(document_, node, StringObject("R"), "rename")); }
+    void type(DOMNode* node) { document_.push(std::make_unique<SetElementText>(document_, node, text(), "typing")); }
     void attribute(DOMNode* node) {
         const StringObject name(pick(2) ? "a" : "z");
         const int at = node->attributes()->indexOf(name);
         if (at >= 0 && pick(2))
-            document_.push(new RemoveAttribute(document_, node, at, "remove attribute"));
+            document_.push(std::make_unique<RemoveAttribute>(document_, node, at, "remove attribute"));
         else
-            document_.push(new SetAttribute(document_, node, name, text(), "set attribute"));
+            document_.push(std::make_unique<SetAttribute>(document_, node, name, text(), "set attribute"));
     }
     void leaf(DOMNode* node) {
         for (int i = 0; i < node->childCount(); ++i) {
             DOMNode* child = node->childAt(i);
             if (child->nodeType() != corvantis::COMMENT) continue;
             if (pick(2))
-                document_.push(new SetNodeValue(document_, child, text(), "update comment"));
+                document_.push(std::make_unique<SetNodeValue>(document_, child, text(), "update comment"));
             else
-                document_.push(new RemoveSubtree(document_, child, "delete comment", node));
+                document_.push(std::make_unique<RemoveSubtree>(document_, child, "delete comment", node));
             return;
         }
         auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
         comment->setNodeValue(text());
-        document_.push(new PlaceSubtree(document_, std::move(comment), NodePlace{node, node->childCount()}, "comment"));
+        document_.push(std::make_unique<PlaceSubtree>(document_, std::move(comment), NodePlace{node, node->childCount()}, "comment"));
     }
     void fragment(DOMNode* node) {
         const char xml[] = "<?q r?><In><Deep/></In><!--x-->";
         if (const NodePlace place = document_.dom().placeFor(node, position()))
-            document_.push(new InsertFragment(document_, place,
-                                              document_.dom().parseFragment(xml, sizeof xml - 1), "file"));
+            document_.push(std::make_unique<InsertFragment>(document_, place,
+                                              fragmentOf(document_, xml), "file"));
     }
     // With the next element sibling, whatever stands between them.
     void swap(DOMNode* node) {
         DOMNode* parent = node->parentNode();
         for (int i = parent->childNodes()->indexOf(node) + 1; i < parent->childCount(); ++i) {
             if (parent->childAt(i)->nodeType() != corvantis::ELEMENT) continue;
-            document_.push(new SwapElements(document_, node, parent->childAt(i), "swap"));
+            document_.push(std::make_unique<SwapElements>(document_, node, parent->childAt(i), "swap"));
             return;
         }
     }
@@ -206,17 +213,17 @@ private slots:
         Document document;
         document.load(Notes, "Notes.XML", "Notes.XML");
         DOMNode* garden = find(document, "Garden");
-        document.push(new SetElementText(document, garden, StringObject("roses and"), "typing"));
-        document.push(new SetElementText(document, garden, StringObject("roses and tulips"), "typing"));
+        document.push(std::make_unique<SetElementText>(document, garden, StringObject("roses and"), "typing"));
+        document.push(std::make_unique<SetElementText>(document, garden, StringObject("roses and tulips"), "typing"));
         QCOMPARE(document.history().count(), 1);
-        document.push(new SetElementText(document, garden, StringObject("roses"), "typing"));
+        document.push(std::make_unique<SetElementText>(document, garden, StringObject("roses"), "typing"));
         QCOMPARE(document.history().count(), 0);
         QVERIFY(!document.hasUnsavedChanges());
         // Typed into a folder that had no text, and emptied again: no empty text is left behind.
         DOMNode* shelf = find(document, "Shelf");
         const QByteArray before = written(document);
-        document.push(new SetElementText(document, shelf, StringObject("x"), "typing"));
-        document.push(new SetElementText(document, shelf, StringObject(""), "typing"));
+        document.push(std::make_unique<SetElementText>(document, shelf, StringObject("x"), "typing"));
+        document.push(std::make_unique<SetElementText>(document, shelf, StringObject(""), "typing"));
         QCOMPARE(shelf->childCount(), 0);
         QCOMPARE(written(document), before);
     }
@@ -225,9 +232,9 @@ private slots:
         Document document;
         document.load(Notes, "Notes.XML", "Notes.XML");
         DOMNode* garden = find(document, "Garden");
-        document.push(new SetElementText(document, garden, StringObject("a"), "typing"));
+        document.push(std::make_unique<SetElementText>(document, garden, StringObject("a"), "typing"));
         document.saved("Notes.XML");
-        document.push(new SetElementText(document, garden, StringObject("ab"), "typing"));
+        document.push(std::make_unique<SetElementText>(document, garden, StringObject("ab"), "typing"));
         QCOMPARE(document.history().count(), 2);
         QVERIFY(document.hasUnsavedChanges());
         document.undo();
@@ -239,7 +246,7 @@ private slots:
         document.load(Notes, "Notes.XML", "Notes.XML");
         const QByteArray before = written(document);
         DOMNode* work = find(document, "Work");
-        document.push(new RemoveAttribute(document, work, 0, "delete"));
+        document.push(std::make_unique<RemoveAttribute>(document, work, 0, "delete"));
         QVERIFY(compact(document).contains("<Work b=\"2\">"));
         document.undo();
         QCOMPARE(written(document), before);
@@ -249,7 +256,7 @@ private slots:
         Document document;
         document.load(Notes, "Notes.XML", "Notes.XML");
         const QByteArray before = written(document);
-        document.push(new MoveSubtree(document, find(document, "Meeting"), find(document, "Task"), corvantis::Before, "move"));
+        document.push(std::make_unique<MoveSubtree>(document, find(document, "Meeting"), find(document, "Task"), corvantis::Before, "move"));
         QVERIFY(compact(document).contains("office<Meeting/><Task>"));
         document.undo();
         QCOMPARE(written(document), before);
@@ -260,18 +267,18 @@ private slots:
         DocumentTreeModel model(document);
         document.load(Notes, "Notes.XML", "Notes.XML");
         const QByteArray before = written(document);
-        document.push(new SwapElements(document, find(document, "Meeting"), find(document, "Task"), "up"));
+        document.push(std::make_unique<SwapElements>(document, find(document, "Meeting"), find(document, "Task"), "up"));
         QVERIFY(compact(document).contains("office<Meeting/><!--c--><?p d?><Task>call</Task></Work>"));
         QCOMPARE(model.nodeAt(model.index(3, 0)), find(document, "Meeting"));
         document.undo();
         QCOMPARE(written(document), before);
         // After and a fragment placed beside a folder, as a drop or a paste puts them.
-        document.push(new MoveSubtree(document, find(document, "Task"), find(document, "Meeting"),
+        document.push(std::make_unique<MoveSubtree>(document, find(document, "Task"), find(document, "Meeting"),
                                       corvantis::After, "drop"));
         const char xml[] = "<Clip/><!--k-->";
-        document.push(new InsertFragment(document,
+        document.push(std::make_unique<InsertFragment>(document,
                                          document.dom().placeFor(find(document, "Garden"), corvantis::Before),
-                                         document.dom().parseFragment(xml, sizeof xml - 1), "paste"));
+                                         fragmentOf(document, xml), "paste"));
         QVERIFY(
             compact(document).contains("<Meeting/><Task>call</Task></Work><Home><Clip/><!--k--><Garden>"));
         document.undo();
@@ -285,7 +292,7 @@ private slots:
         DOMNode* garden = find(document, "Garden");
         std::vector<DOMNode*> selected;
         connect(&document, &Document::selectionRequested, this, [&](DOMNode* node) { selected.push_back(node); });
-        document.push(new RemoveSubtree(document, garden, "delete"));
+        document.push(std::make_unique<RemoveSubtree>(document, garden, "delete"));
         document.undo();
         QCOMPARE(selected, std::vector<DOMNode*>{garden});
         QVERIFY(document.dom().contains(garden));
@@ -300,7 +307,7 @@ private slots:
         model.setExpanded(home, false);
         QCOMPARE(model.rowCount(), all - 3);
         // A change inside the folded folder adds no row.
-        document.push(new PlaceSubtree(document, newFolder(document), NodePlace{find(document, "Kitchen"), 1}, "insert"));
+        document.push(std::make_unique<PlaceSubtree>(document, newFolder(document), NodePlace{find(document, "Kitchen"), 1}, "insert"));
         QCOMPARE(model.rowCount(), all - 3);
         const QModelIndex shelf = model.reveal(find(document, "Shelf"));
         QCOMPARE(model.nodeAt(shelf), find(document, "Shelf"));
@@ -418,14 +425,14 @@ private slots:
         finding.go(Forward);
         QCOMPARE(finding.position(), QString("5 of 5"));
         // Home moves before Work: its matches come first now.
-        finding.document.push(new SwapElements(finding.document, find(finding.document, "Home"),
+        finding.document.push(std::make_unique<SwapElements>(finding.document, find(finding.document, "Home"),
                                                find(finding.document, "Work"), "up"));
         QCOMPARE(finding.search.count(), 0);
         finding.finish();
         QCOMPARE(finding.position(), QString("2 of 5"));
         QCOMPARE(finding.go(Forward), QString("Work"));
         // The current match's folder goes: the search goes on from the selection.
-        finding.document.push(new RemoveSubtree(finding.document, find(finding.document, "Work"), "delete"));
+        finding.document.push(std::make_unique<RemoveSubtree>(finding.document, find(finding.document, "Work"), "delete"));
         finding.finish();
         QCOMPARE(finding.position(), QString("0 of 2"));
         finding.select("Garden");
@@ -440,7 +447,7 @@ private slots:
         finding.search.go(Backward, find(finding.document, "Work"));
         QVERIFY(finding.reached.isEmpty());
         // Renamed while the walk is under way: the renamed text is not counted twice.
-        finding.document.push(new RenameElement(finding.document, find(finding.document, "Garden"),
+        finding.document.push(std::make_unique<RenameElement>(finding.document, find(finding.document, "Garden"),
                                                 StringObject("Office"), "rename"));
         finding.finish();
         QCOMPARE(finding.search.count(), 6);

@@ -127,7 +127,7 @@ private slots:
         const QByteArray name = bytesOf(document.documentNode()->nodeName());
         corvantis::DOMNode* declaration = document.documentNode()->childAt(0);
         auto step = std::make_unique<SetNodeValue>(document, declaration, "version=\"1.0\" encoding=\"UTF-8\"", "");
-        document.push(new ChangeEncoding(document, std::move(step), *FileEncoding::fromKey("UTF-8"), ""));
+        document.push(std::make_unique<ChangeEncoding>(document, std::move(step), *FileEncoding::fromKey("UTF-8"), ""));
 
         QByteArray expected = QString::fromLatin1(before).toUtf8();
         expected.replace("version=\"1.0\" encoding=\"ISO-8859-1\"", "version=\"1.0\" encoding=\"UTF-8\"");
@@ -194,7 +194,10 @@ private slots:
                       "f.xml", "f.xml");
         const DocumentText utf8(DocumentText::Encoding::Utf8);
         QVERIFY(TextConversion::unconvertible(*document.documentNode(), document.text(), utf8).characters.isEmpty());
-        document.convertText(*FileEncoding::fromKey("UTF-8"));
+        auto declaration = std::make_unique<SetNodeValue>(document, document.documentNode()->childAt(0),
+                                                          "version=\"1.0\" encoding=\"UTF-8\"", "");
+        QVERIFY(document.push(
+            std::make_unique<ChangeEncoding>(document, std::move(declaration), *FileEncoding::fromKey("UTF-8"), "")));
         const corvantis::DOMList& elements = document.dom().elementIndex();
         QCOMPARE(elements.count(), depth);
         QCOMPARE(bytesOf(elements.at(depth - 1)->nodeName()), QByteArray("\xC3\xA9"));

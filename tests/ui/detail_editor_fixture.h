@@ -21,7 +21,7 @@ struct DetailFixture {
     ScriptedDialogs dialogs;
     Document document;
     DetailEditorContext context{document, dialogs, settings};
-    corvantis::DOM& dom = document.dom();
+    const corvantis::DOM& dom = document.dom();
 
     explicit DetailFixture(const char* xml) { document.load(QByteArray(xml), "Notes.XML", "Corvantis"); }
     bool changed() const { return document.hasUnsavedChanges(); }

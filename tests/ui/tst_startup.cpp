@@ -124,7 +124,7 @@ private slots:
                  QStringList({"&Open", "&New", "Save", "Save As", "Recent", "-", "Exit"}));
         QCOMPARE(captions(menus[1]->menu()),
                  QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "Move Up", "Move Down", "-",
-                              "Edit Node Name", "Refresh", "-", "Undo", "Redo Insert Folder", "-", "Find",
+                              "Edit Node Name", "Refresh", "-", "&Undo", "&Redo Insert Folder", "-", "Find",
                               "Find Next", "Find Previous"}));
         QCOMPARE(captions(menus[2]->menu()),
                  QStringList({"Use As XML Editor", "View Source", "Remember File Name",

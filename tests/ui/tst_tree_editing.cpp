@@ -435,7 +435,7 @@ private slots:
         QVERIFY(program.focusTree());
         QTest::keyClick(program.window().TreeView(), Qt::Key_Delete);
         QVERIFY(!program.shows("Task"));
-        QCOMPARE(program.window().Action("UndoMnu")->text(), QString("Undo Delete Folder 'Work'"));
+        QCOMPARE(program.window().Action("UndoMnu")->text(), QString("&Undo Delete Folder 'Work'"));
         QTest::keySequence(program.window().TreeView(), QKeySequence("Ctrl+Z"));
         QCOMPARE(written(program), before);
         QCOMPARE(program.currentCaption(), QString("Work"));
