@@ -231,19 +231,19 @@ public:
     // Appends `text` with the markup characters written as entity references.
     static void escapeText(const StringObject& text, StringObject& output);
 
-    // Tree operations. Each refuses (none/false, nothing changed) a target
-    // without a parent, and Before/AtEnd beside a top-level node.
+    // A copy of `source` and its whole subtree, owned by this DOM and in no
+    // tree: it names the source's parent until it is placed.
     DOMNode* copySubtree(const DOMNode* source);
-    DOMNode* insertNewElement(NodeType type, DOMNode* target, InsertPosition position);
-    DOMNode* pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition position, bool move);
-    bool deleteNode(DOMNode* node);
     // Rebuilds the element index, element numbers, paths and parent links.
     // Every change of shape leaves this to be done when the numbering is
     // next read, so an edit costs in proportion to what it changes.
     void renumberElements();
 
-    // Reversible changes of shape, for an undo history. A node taken out
-    // keeps its whole subtree and can be put back where it stood.
+    // The changes of shape, each reversible, as an undo history makes them:
+    // a new or copied subtree is attached where placeFor says, a moved one
+    // is detached and attached again, a deleted one detached (and kept or
+    // freed by the caller). A node taken out keeps its whole subtree and can
+    // be put back where it stood.
     //
     // Where `position` relative to `target` puts a new or pasted element;
     // no place when the tree operations would refuse it. A document left

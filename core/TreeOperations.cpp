@@ -1,5 +1,6 @@
 // The operations that change the tree's shape on behalf of the editing
-// commands. Each one renumbers the elements when it has changed something.
+// commands. Each leaves the numbering to be brought up to date when it is
+// next read.
 #include <utility>
 #include <vector>
 
@@ -36,31 +37,6 @@ bool isTopLevel(const DOMNode* node) {
     return node->parentNode() && node->parentNode()->nodeType() == DOCUMENT;
 }
 
-bool isSelfOrAncestorOf(const DOMNode* node, const DOMNode* other) {
-    for (const DOMNode* n = other; n; n = n->parentNode())
-        if (n == node) return true;
-    return false;
-}
-
-// Puts `node` at `position` relative to `target`; false when the position is
-// refused (then nothing changed).
-bool place(DOMNode* node, DOMNode* target, InsertPosition position) {
-    if (position == Under) {
-        if (!target->isContainer()) return false;
-        target->appendChild(node);
-        return true;
-    }
-    if (isTopLevel(target)) return false;
-    DOMNode* parent = target->parentNode();
-    if (position == Before)
-        parent->insertChildAt(indexInParent(target), node);
-    else if (position == After)
-        parent->insertChildAt(indexInParent(target) + 1, node);
-    else
-        parent->appendChild(node);
-    return true;
-}
-
 }  // namespace
 
 DOMNode* DOM::copySubtree(const DOMNode* source) {
@@ -80,50 +56,6 @@ DOMNode* DOM::copySubtree(const DOMNode* source) {
         }
     }
     return root;
-}
-
-DOMNode* DOM::insertNewElement(NodeType type, DOMNode* target, InsertPosition position) {
-    if (!target || !target->parentNode()) return nullptr;
-    auto node = std::make_unique<DOMNode>(type, this);
-    node->setNodeName("NewFolder");
-    if (!place(node.get(), target, position)) return nullptr;
-    numberingChanged();
-    return node.release();
-}
-
-DOMNode* DOM::pasteSubtree(DOMNode* target, DOMNode* source, InsertPosition position, bool move) {
-    if (!target || !source || !source->parentNode() || !target->parentNode()) return nullptr;
-    // Moving a subtree into itself would cut it loose from the document.
-    if (move && isSelfOrAncestorOf(source, target)) return nullptr;
-    DOMNode* formerParent = source->parentNode();
-    const int formerIndex = formerParent->childNodes()->indexOf(source);
-
-    std::unique_ptr<DOMNode> copy;
-    DOMNode* node = source;
-    if (!move) {
-        copy.reset(copySubtree(source));
-        node = copy.get();
-    }
-    if (!place(node, target, position)) return nullptr;
-    copy.release();
-
-    if (move && formerIndex >= 0) {
-        // Take out the entry at the former position, never the one just
-        // placed: if it went in before it, the old entry moved one on.
-        const DOMNode* receiver = node->parentNode();
-        int stale = formerIndex;
-        if (receiver == formerParent && formerParent->childNodes()->at(formerIndex) != source) ++stale;
-        formerParent->childNodes()->takeAt(stale);
-    }
-    numberingChanged();
-    return node;
-}
-
-bool DOM::deleteNode(DOMNode* node) {
-    if (!node || !node->parentNode()) return false;
-    if (!node->parentNode()->removeChild(node)) return false;
-    numberingChanged();
-    return true;
 }
 
 void DOM::renumberElements() {

@@ -80,14 +80,20 @@ void Document::makeNew() {
     encoding_ = FileEncoding();
     content_ = FileContent::Xml;
     try {
+        // Put together as the commands put nodes in: each made apart, then
+        // attached at its place.
         DOMNode* documentNode = dom_->documentNode();
-        DOMNode* newDocument = dom_->createNode(corvantis::ELEMENT, documentNode);
-        newDocument->setNodeName("NewDocument");
-        dom_->insertNewElement(corvantis::ELEMENT, newDocument, corvantis::Under);
         auto declaration = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
         declaration->setNodeName("xml");
         declaration->setNodeValue(NewDeclaration);
-        documentNode->prependChild(declaration.release());
+        dom_->attach(declaration.release(), corvantis::NodePlace{documentNode, 0});
+        std::unique_ptr<DOMNode> top = newNode(corvantis::ELEMENT);
+        top->setNodeName("NewDocument");
+        DOMNode* newDocument = top.get();
+        dom_->attach(top.release(), dom_->placeFor(documentNode, corvantis::Under));
+        std::unique_ptr<DOMNode> folder = newNode(corvantis::ELEMENT);
+        folder->setNodeName("NewFolder");
+        dom_->attach(folder.release(), dom_->placeFor(newDocument, corvantis::Under));
     } catch (...) {
         endReplacing(NewDocumentName, true);
         throw;

@@ -75,13 +75,13 @@ TEST(Depth, RenumberCopyPasteAndDeleteAMillionLevels) {
         EXPECT_EQ(ChainLength(copy.get()), kDepth);
     }  // an unplaced deep copy destroyed on its own
 
-    DOMNode* pasted = dom.pasteSubtree(top, top->childAt(0), Under, false);
+    DOMNode* pasted = PasteCopy(dom, top->childAt(0), top, Under);
     ASSERT_NE(pasted, nullptr);
     EXPECT_EQ(ChainLength(pasted), kDepth - 1);
     EXPECT_EQ(dom.elementIndex().count(), 2 * kDepth - 1);
-    EXPECT_TRUE(dom.deleteNode(pasted));
+    EXPECT_TRUE(DeleteNode(dom, pasted));
     EXPECT_EQ(dom.elementIndex().count(), kDepth);
-    EXPECT_TRUE(dom.deleteNode(top));
+    EXPECT_TRUE(DeleteNode(dom, top));
     EXPECT_EQ(dom.elementIndex().count(), 0);
 
     // A chain that belongs to no document at all.

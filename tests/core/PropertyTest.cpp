@@ -129,11 +129,11 @@ private:
         const auto position = static_cast<InsertPosition>(Pick(3));
         if (TopLevel(target) && position != Under) {
             const std::string before = Str(dom_.serialize());
-            return ExpectRefused(dom_.insertNewElement(ELEMENT, target, position), before);
+            return ExpectRefused(InsertNewFolder(dom_, target, position), before);
         }
         DOMNode* receiving = position == Under ? target : target->parentNode();
         if (!mixed_ && receiving->hasTextChild()) return false;
-        DOMNode* made = dom_.insertNewElement(ELEMENT, target, position);
+        DOMNode* made = InsertNewFolder(dom_, target, position);
         ExpectPlaced(made, receiving, target, position);
         if (made != nullptr) {
             EXPECT_EQ(Str(made->nodeName()), "NewFolder");
@@ -148,14 +148,14 @@ private:
         if (TopLevel(source)) return false;  // the top-level element is never moved or copied here
         if (TopLevel(target) && position != Under) {
             const std::string before = Str(dom_.serialize());
-            return ExpectRefused(dom_.pasteSubtree(target, source, position, move), before);
+            return ExpectRefused((move ? PasteMoved(dom_, source, target, position) : PasteCopy(dom_, source, target, position)), before);
         }
         DOMNode* receiving = position == Under ? target : target->parentNode();
         if (!mixed_ && receiving->hasTextChild()) return false;
         if (move && Inside(target, source)) return false;  // callers refuse this
         const std::string shape = Shape(source);
         const int count = dom_.elementIndex().count();
-        DOMNode* placed = dom_.pasteSubtree(target, source, position, move);
+        DOMNode* placed = (move ? PasteMoved(dom_, source, target, position) : PasteCopy(dom_, source, target, position));
         ExpectPlaced(placed, receiving, target, position);
         if (placed == nullptr) return true;
         EXPECT_EQ(Shape(placed), shape);
@@ -178,7 +178,7 @@ private:
             victim = target->childAt(static_cast<int>(Pick(target->childCount())));
         DOMNode* parent = victim->parentNode();
         const int children = parent->childCount();
-        EXPECT_TRUE(dom_.deleteNode(victim));
+        EXPECT_TRUE(DeleteNode(dom_, victim));
         EXPECT_EQ(parent->childCount(), children - 1);
         return true;
     }

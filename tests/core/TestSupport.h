@@ -60,6 +60,52 @@ inline DOMNode* MakeChild(DOM& dom, DOMNode* parent, NodeType type, std::string_
     return node;
 }
 
+// The edits the program's commands make, with the tree operations the core
+// offers for them. Each returns null (false) and changes nothing where
+// placeFor refuses the place.
+
+// A new empty "NewFolder" element at `position` relative to `target`.
+inline DOMNode* InsertNewFolder(DOM& dom, DOMNode* target, InsertPosition position) {
+    const NodePlace place = dom.placeFor(target, position);
+    if (!place) return nullptr;
+    auto folder = std::make_unique<DOMNode>(ELEMENT, &dom);
+    folder->setNodeName(S("NewFolder"));
+    DOMNode* made = folder.get();
+    dom.attach(folder.release(), place);
+    return made;
+}
+
+// A copy of `source` (taken before it is placed) at `position` relative to `target`.
+inline DOMNode* PasteCopy(DOM& dom, const DOMNode* source, DOMNode* target, InsertPosition position) {
+    const NodePlace place = dom.placeFor(target, position);
+    if (!place || !source) return nullptr;
+    std::unique_ptr<DOMNode> copy(dom.copySubtree(source));
+    copy->setParentNode(nullptr);
+    DOMNode* placed = copy.get();
+    dom.attach(copy.release(), place);
+    return placed;
+}
+
+// `source` itself at `position` relative to `target`; the place is found
+// with the source out of the tree. A target within the source is refused,
+// as the commands refuse it.
+inline DOMNode* PasteMoved(DOM& dom, DOMNode* source, DOMNode* target, InsertPosition position) {
+    for (const DOMNode* up = target; up; up = up->parentNode())
+        if (up == source) return nullptr;
+    const NodePlace from = dom.detach(source);
+    if (!from) return nullptr;
+    const NodePlace to = dom.placeFor(target, position);
+    dom.attach(source, to ? to : from);
+    return to ? source : nullptr;
+}
+
+// Takes `node` with its subtree out of the tree and frees it.
+inline bool DeleteNode(DOM& dom, DOMNode* node) {
+    if (!dom.detach(node)) return false;
+    delete node;
+    return true;
+}
+
 // The elements and texts of a document in document order, with attributes.
 inline std::string Outline(const DOM& dom) {
     std::string out;

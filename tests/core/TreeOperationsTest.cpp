@@ -1,4 +1,4 @@
-// Node tree operations and renumbering.
+// The tree operations the editing commands use, and renumbering.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -45,8 +45,8 @@ TEST_F(TreeOps, RenumberingGivesDocumentOrderNumbersPathsAndParents) {
     EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
-TEST_F(TreeOps, InsertNewElementPositions) {
-    DOMNode* under = dom.insertNewElement(ELEMENT, root, Under);
+TEST_F(TreeOps, ANewFolderGoesWherePlaceForPutsIt) {
+    DOMNode* under = InsertNewFolder(dom, root, Under);
     ASSERT_NE(under, nullptr);
     EXPECT_EQ(Str(under->nodeName()), "NewFolder");
     EXPECT_EQ(under->occurrence(), ' ');
@@ -54,22 +54,22 @@ TEST_F(TreeOps, InsertNewElementPositions) {
     EXPECT_EQ(Str(under->path()), "root/NewFolder");
     EXPECT_EQ(under->elementNumber(), 5);
 
-    DOMNode* before = dom.insertNewElement(ELEMENT, a, Before);
+    DOMNode* before = InsertNewFolder(dom, a, Before);
     EXPECT_EQ(root->childAt(0), before);
     EXPECT_EQ(before->elementNumber(), 1);
     EXPECT_EQ(a->elementNumber(), 2);
 
-    DOMNode* atEnd = dom.insertNewElement(ELEMENT, a->childAt(0), AtEnd);  // after the comment too
+    DOMNode* atEnd = InsertNewFolder(dom, a->childAt(0), AtEnd);  // after the comment too
     EXPECT_EQ(a->childAt(2), atEnd);
     EXPECT_EQ(Str(atEnd->path()), "root/a/NewFolder");
     EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
-TEST_F(TreeOps, InsertNewElementRefusals) {
+TEST_F(TreeOps, ANewFolderIsRefusedBesideTheTopElement) {
     const std::string before = Str(dom.serialize());
-    EXPECT_EQ(dom.insertNewElement(ELEMENT, root, Before), nullptr);
-    EXPECT_EQ(dom.insertNewElement(ELEMENT, root, AtEnd), nullptr);
-    EXPECT_EQ(dom.insertNewElement(ELEMENT, dom.documentNode(), Under), nullptr);
+    EXPECT_EQ(InsertNewFolder(dom, root, Before), nullptr);
+    EXPECT_EQ(InsertNewFolder(dom, root, AtEnd), nullptr);
+    EXPECT_EQ(InsertNewFolder(dom, dom.documentNode(), Under), nullptr);
     EXPECT_EQ(Str(dom.serialize()), before);
     EXPECT_EQ(dom.documentNode()->childCount(), 1);
     EXPECT_EQ(checks::treeProblem(dom), "");
@@ -102,8 +102,8 @@ TEST_F(TreeOps, CopySubtreeIsDeepAndUnplaced) {
 
 TEST_F(TreeOps, PasteCopyLeavesSourceAndMakesIndependentCopies) {
     const std::string source = Str(dom.serialize(a));
-    DOMNode* first = dom.pasteSubtree(c, a, Under, false);
-    DOMNode* second = dom.pasteSubtree(c, a, Under, false);
+    DOMNode* first = PasteCopy(dom, a, c, Under);
+    DOMNode* second = PasteCopy(dom, a, c, Under);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
@@ -118,7 +118,7 @@ TEST_F(TreeOps, PasteCopyLeavesSourceAndMakesIndependentCopies) {
 }
 
 TEST_F(TreeOps, PasteCopyIntoItsOwnSubtreeCopiesTheOldState) {
-    DOMNode* pasted = dom.pasteSubtree(a->childAt(0), a, Under, false);
+    DOMNode* pasted = PasteCopy(dom, a, a->childAt(0), Under);
     ASSERT_NE(pasted, nullptr);
     EXPECT_EQ(Str(dom.serialize(pasted)), "\r\n <a x=\"1\">\r\n      <a1/><!--note-->\r\n      \r\n </a>");
     EXPECT_EQ(Str(pasted->path()), "root/a/a1/a");
@@ -126,20 +126,20 @@ TEST_F(TreeOps, PasteCopyIntoItsOwnSubtreeCopiesTheOldState) {
 }
 
 TEST_F(TreeOps, PasteMoveKeepsIdentity) {
-    EXPECT_EQ(dom.pasteSubtree(a, c, Before, true), c);  // before a preceding sibling
+    EXPECT_EQ(PasteMoved(dom, c, a, Before), c);  // before a preceding sibling
     EXPECT_EQ(Names(root), "c,a,b,");
-    EXPECT_EQ(dom.pasteSubtree(b, c, AtEnd, true), c);  // to the end of the same parent
+    EXPECT_EQ(PasteMoved(dom, c, b, AtEnd), c);  // to the end of the same parent
     EXPECT_EQ(Names(root), "a,b,c,");
-    EXPECT_EQ(dom.pasteSubtree(a, c, AtEnd, true), c);  // already last: stays last
+    EXPECT_EQ(PasteMoved(dom, c, a, AtEnd), c);  // already last: stays last
     EXPECT_EQ(Names(root), "a,b,c,");
-    EXPECT_EQ(dom.pasteSubtree(b, a, Under, true), a);  // elsewhere
+    EXPECT_EQ(PasteMoved(dom, a, b, Under), a);  // elsewhere
     EXPECT_EQ(Names(root), "b,c,");
     EXPECT_EQ(Names(b), "a,");
     EXPECT_EQ(a->parentNode(), b);
     EXPECT_EQ(Str(a->childAt(0)->path()), "root/b/a/a1");
-    EXPECT_EQ(dom.pasteSubtree(a->childAt(0), c, Before, true), c);  // before a first child
+    EXPECT_EQ(PasteMoved(dom, c, a->childAt(0), Before), c);  // before a first child
     EXPECT_EQ(Names(a), "c,a1,,");
-    EXPECT_EQ(dom.pasteSubtree(a->childAt(1), c, After, true), c);  // after its next sibling
+    EXPECT_EQ(PasteMoved(dom, c, a->childAt(1), After), c);  // after its next sibling
     EXPECT_EQ(Names(a), "a1,c,,");
     EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(dom.elementIndex().count(), 5);
@@ -147,26 +147,24 @@ TEST_F(TreeOps, PasteMoveKeepsIdentity) {
 
 TEST_F(TreeOps, PasteRefusals) {
     const std::string before = Str(dom.serialize());
-    EXPECT_EQ(dom.pasteSubtree(root, a, Before, false), nullptr);
-    EXPECT_EQ(dom.pasteSubtree(root, a, AtEnd, true), nullptr);  // moved source stays where it was
-    EXPECT_EQ(dom.pasteSubtree(dom.documentNode(), a, Under, false), nullptr);
-    DOMNode loose(ELEMENT, &dom);
-    EXPECT_EQ(dom.pasteSubtree(b, &loose, Under, false), nullptr);  // source without a parent
+    EXPECT_EQ(PasteCopy(dom, a, root, Before), nullptr);
+    EXPECT_EQ(PasteMoved(dom, a, root, AtEnd), nullptr);  // moved source stays where it was
+    EXPECT_EQ(PasteCopy(dom, a, dom.documentNode(), Under), nullptr);
     EXPECT_EQ(Str(dom.serialize()), before);
     EXPECT_EQ(a->parentNode(), root);
     EXPECT_EQ(checks::treeProblem(dom), "");
 }
 
-TEST_F(TreeOps, DeleteNode) {
-    EXPECT_FALSE(dom.deleteNode(dom.documentNode()));
-    DOMNode loose(ELEMENT, &dom);
-    EXPECT_FALSE(dom.deleteNode(&loose));
-    EXPECT_TRUE(dom.deleteNode(a->childAt(1)));  // a comment
-    EXPECT_TRUE(dom.deleteNode(a));
+TEST_F(TreeOps, ADeletedSubtreeLeavesTheNumbering) {
+    EXPECT_FALSE(DeleteNode(dom, dom.documentNode()));
+    const auto loose = std::make_unique<DOMNode>(ELEMENT, &dom);
+    EXPECT_FALSE(DeleteNode(dom, loose.get()));  // in no tree: left to its owner
+    EXPECT_TRUE(DeleteNode(dom, a->childAt(1)));  // a comment
+    EXPECT_TRUE(DeleteNode(dom, a));
     EXPECT_EQ(Names(root), "b,c,");
     EXPECT_EQ(checks::treeProblem(dom), "");
     EXPECT_EQ(b->elementNumber(), 1);
-    EXPECT_TRUE(dom.deleteNode(root));  // the top-level element may go too
+    EXPECT_TRUE(DeleteNode(dom, root));  // the top-level element may go too
     EXPECT_EQ(dom.rootElement(), nullptr);
     EXPECT_EQ(dom.elementIndex().count(), 0);
     EXPECT_EQ(checks::treeProblem(dom), "");
@@ -192,7 +190,7 @@ TEST_F(TreeOps, PlacesForNewAndPastedElementsFollowTheRules) {
         EXPECT_FALSE(dom.placeFor(dom.documentNode(), any));
     EXPECT_FALSE(dom.placeFor(nullptr, Under));
     // A document left without an element takes a new top element, and only one.
-    ASSERT_TRUE(dom.deleteNode(root));
+    ASSERT_TRUE(DeleteNode(dom, root));
     const NodePlace top = dom.placeFor(dom.documentNode(), Under);
     EXPECT_EQ(top.parent, dom.documentNode());
     EXPECT_FALSE(dom.placeFor(dom.documentNode(), Before));
