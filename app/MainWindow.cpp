@@ -1,65 +1,53 @@
 #include "app/MainWindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/AboutBox.h"
-#include "document/FileGuard.h"
-#include "app/Shell.h"
-#include "app/Shortcuts.h"
+#include "app/OptionCommands.h"
 #include "core/Functions.h"
 #include "document/Document.h"
+#include "document/DocumentFiles.h"
 #include "document/DocumentTreeModel.h"
 #include "document/HistoryActions.h"
-#include "document/ReadFile.h"
-#include "document/SaveFile.h"
+#include "document/Selection.h"
 #include "editors/DetailEditorContext.h"
-#include "document/SaveAs.h"
+#include "editors/NodeDetailsWindow.h"
 #include "editors/SourceViewer.h"
 #include "editors/TextEditorWindow.h"
 #include "editors/TextFrame.h"
-#include "editors/TypedText.h"
-#include "editors/NodeDetailsWindow.h"
+#include "editors/TextFrameView.h"
 #include "tree/DocumentTreeView.h"
 #include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
+#include "tree/TreeCommands.h"
 #include "tree/TreeImages.h"
 #include "widgets/DetailStringGrid.h"
 #include "widgets/Docking.h"
 #include "widgets/Hints.h"
 #include "widgets/RecentFiles.h"
 #include "widgets/SettingsStore.h"
-#include "document/UserQuestions.h"
 #include "widgets/WindowPlacement.h"
-
-using corvantis::DOMNode;
-using corvantis::StringObject;
 
 namespace {
 
-const char* const NoFileOpened = "No File Opened";
 // Recognises the first start of the program for this user.
 const char* const FirstStartDone = "FirstStartDone";
 
 }  // namespace
 
-QString MainWindow::ProgramFolder() {
-    const StringObject folder =
-        corvantis::ExtractDirectory(StringObject(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString()));
+QString MainWindow::programFolder() {
+    const corvantis::StringObject folder = corvantis::ExtractDirectory(
+        corvantis::StringObject(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString()));
     return QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.length())));
 }
 
@@ -69,24 +57,19 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
       settings_(settings),
       dialogs_(dialogs),
       document_(document),
-      programFolder_(programFolder.isEmpty() ? ProgramFolder() : programFolder),
+      programFolder_(programFolder.isEmpty() ? MainWindow::programFolder() : programFolder),
       images_(std::make_unique<TreeImages>()),
       recentFiles_(std::make_unique<RecentFiles>(settings)) {
-    setObjectName("Velmorant");
     setWindowTitle("Corvantis (XML Editor) Personal Organiser[*]");
     setWindowIcon(QIcon(images_->image(2)));
     setDockNestingEnabled(true);
-    createControls();
+    createTree();
     // The text frame and its file and path panel can be docked in here.
     new DockSite(this);
-    createMenus();
-    createToolButtons();
     move(5, 2);
     resize(324, 439);
 
     rememberedFile_ = settings_.readText("MyFileName", QString());
-    useAsXMLEditorMnu_->setChecked(settings_.readBool("UseAsXML", false));
-    rememberFileNameMnu_->setChecked(settings_.readBool("RememberFileName", rememberFileNameMnu_->isChecked()));
     if (!settings_.contains(FirstStartDone)) {
         rememberedFile_ = programFolder_ + "Example.xml";
         settings_.writeText("MyFileName", rememberedFile_);
@@ -94,488 +77,176 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     }
     WindowPlacement(this, "Organiser_", settings_).load();
 
-    xml_ = new NodeDetailsWindow(DetailEditorContext{document_, dialogs_, settings_}, [this] { return SelectedNode(); });
-    connect(xml_, &NodeDetailsWindow::EditorClosed, this, &MainWindow::TreeViewClick);
-    treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
-    guard_ = new FileGuard(document_, dialogs_, this);
-    guard_->setActions([this] { reloadFromDisk(); }, [this] { SaveAsMnuClick(); });
-    connect(guard_, &FileGuard::note, this, [this](const QString& text) { statusBar1_->showMessage(text); });
-    treeView_->setImages({images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2), images_->icon(0, 2),
-                          images_->icon(4, 5), images_->icon(4, 5), images_->icon(6, 7), images_->icon(6, 7)},
-                         [this](const DOMNode* node) { return treeCommands_->imagesOf(node); });
-    treeView_->setRenaming([this](DOMNode* node) { return treeCommands_->mayRename(node); },
-                           [this](DOMNode* node, const QString& typed) { treeCommands_->renamed(node, typed); });
-    treeView_->setDropping(
-        [this](DOMNode* source, DOMNode* target, corvantis::InsertPosition position, bool copy) {
-            return treeCommands_->mayDrop(source, target, position, copy);
-        },
-        [this](DOMNode* source, DOMNode* target, corvantis::InsertPosition position, bool copy) {
-            treeCommands_->drop(source, target, position, copy);
-        });
+    details_ = new NodeDetailsWindow(DetailEditorContext{document_, *selection_, dialogs_, settings_});
+    connect(details_, &NodeDetailsWindow::EditorClosed, this, &MainWindow::showDetailWindows);
     source_ = new SourceViewer(settings_, dialogs_, document_);
-    sourceCommands_ = new SourceCommands(document_, *treeView_, dialogs_, *source_, this);
+    files_ = new DocumentFiles(document_, *selection_, dialogs_, this);
+    treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
+    sourceCommands_ = new SourceCommands(document_, *selection_, dialogs_, *source_, this);
     treeCommands_->setClipboardPaste(
-        [this](corvantis::InsertPosition position) { sourceCommands_->PasteFromClipboard(position); });
-    fillRecentMenu();
-    connectCommands();
-    followDocument();
-    applyXmlEditorOption();
+        [this](corvantis::InsertPosition position) { sourceCommands_->pasteFromClipboard(position); });
+    options_ = new OptionCommands(settings_, dialogs_, document_, *source_, programFolder_, this);
+    createCommands();
+    followFiles();
+    connect(&document_, &Document::modifiedChanged, this, &MainWindow::setWindowModified);
+    connect(options_, &OptionCommands::xmlEditorChanged, this, &MainWindow::applyXmlEditorOption);
+    applyXmlEditorOption(options_->usesXmlEditor());
 }
 
 MainWindow::~MainWindow() {
-    // A name still being edited would be committed while the windows go.
-    treeView_->setRenaming(nullptr, nullptr);
-    typedText_.reset();
-    delete xml_;
-    xml_ = nullptr;
+    textFrameView_.reset();
+    delete details_;
     delete source_;
-    source_ = nullptr;
-    if (positionsReset_) forgetStoredPlacements(settings_);
+    if (options_->positionsReset()) forgetStoredPlacements(settings_);
 }
 
-TextEditorWindow* MainWindow::TextEditor() const { return textEditor_; }
-
-void MainWindow::AttachTextEditor(TextEditorWindow* textEditor) {
-    textEditor_ = textEditor;
-    typedText_ = std::make_unique<TypedText>(document_, textEditor_->TT(), dialogs_);
-    if (currentNode_) typedText_->show(currentNode_);
-    applyShortcuts(*this);
-    // Where the desktop places windows itself, the frame starts docked here.
-    textEditor_->FrameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
-                                              QGuiApplication::platformName().startsWith("wayland"));
-}
-
-void MainWindow::AttachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
-
-void MainWindow::followDocument() {
-    connect(&document_, &Document::modifiedChanged, this, &MainWindow::setWindowModified);
-    connect(&document_, &Document::selectionRequested, this, [this](DOMNode* node) {
-        if (node && document_.dom().contains(node)) treeView_->setCurrentNode(node);
-    });
-    connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
-        if (currentNode_ && Document::isWithin(currentNode_, parent, first, last)) currentNode_ = nullptr;
-    });
-    // A new name shows in the path of every folder below it.
-    connect(&document_, &Document::renamed, this, [this] { showPathOf(currentNode_); });
-    connect(&document_, &Document::aboutToReplace, this, [this] {
-        currentNode_ = nullptr;
-        ClearDetails();
-    });
-    connect(&document_, &Document::replaced, this, [this] { lossesToldFor_.clear(); });
-}
-
-void MainWindow::createControls() {
+void MainWindow::createTree() {
     // The tool panel keeps its height, so the splitter below it only marks
     // its edge. Panels docked in the window get the toolkit's own splitter.
     auto* central = new QSplitter(Qt::Vertical, this);
     central->setHandleWidth(5);
     central->setChildrenCollapsible(false);
-
-    auto* panel1 = new QWidget(central);
-    panel1->setObjectName("Panel1");
-    panel1->setFixedHeight(33);
-    central->addWidget(panel1);
+    toolPanel_ = new QWidget(central);
+    toolPanel_->setFixedHeight(33);
+    central->addWidget(toolPanel_);
 
     // The tree with the find bar below it.
     auto* treePanel = new QWidget(central);
     auto* treeLayout = new QVBoxLayout(treePanel);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(0);
-    model_ = new DocumentTreeModel(document_, this);
+    rows_ = new DocumentTreeModel(document_, this);
+    images_->giveTo(*rows_);
+    selection_ = new Selection(*rows_, this);
     treeView_ = new DocumentTreeView(treePanel);
-    treeView_->setObjectName("TreeView");
-    treeView_->setDocumentModel(model_);
+    treeView_->setSelection(*selection_);
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
     applyHint(treeView_, "|An XML Tree of fields can be edited");
     treeLayout->addWidget(treeView_, 1);
-    findBar_ = new FindBar(document_, *treeView_, treePanel);
+    findBar_ = new FindBar(document_, *selection_, treePanel);
     treeLayout->addWidget(findBar_);
     central->addWidget(treePanel);
     central->setStretchFactor(1, 1);
-    central->handle(1)->setObjectName("Splitter1");
     setCentralWidget(central);
 
-    statusBar1_ = new QStatusBar(this);
-    statusBar1_->setObjectName("StatusBar1");
-    statusBar1_->setAutoFillBackground(true);
-    QPalette palette = statusBar1_->palette();
+    auto* status = statusBar();
+    status->setAutoFillBackground(true);
+    QPalette palette = status->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
     palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
-    statusBar1_->setPalette(palette);
-    setStatusBar(statusBar1_);
+    status->setPalette(palette);
 
-    connect(treeView_, &QAbstractItemView::clicked, this, &MainWindow::TreeViewClick);
-    connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::selectionMoved);
-    connect(treeView_, &QWidget::customContextMenuRequested, this, &MainWindow::TreeViewContextPopup);
-    connect(findBar_, &FindBar::matchShown, this, &MainWindow::showMatchInText);
+    connect(treeView_, &QAbstractItemView::clicked, this, &MainWindow::showDetailWindows);
+    connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        menu(Menu::TreePopup)->popup(treeView_->viewport()->mapToGlobal(position));
+    });
     connect(findBar_, &FindBar::wrapped, this, [this](bool forward) {
-        statusBar1_->showMessage(forward ? tr("Passed the end of the document; continued from the top")
+        statusBar()->showMessage(forward ? tr("Passed the end of the document; continued from the top")
                                          : tr("Passed the top of the document; continued from the end"),
                                  5000);
     });
     connect(findBar_, &FindBar::closed, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
 }
 
-QAction* MainWindow::addCommand(QMenu* menu, const QString& objectName, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(objectName);
-    return action;
-}
-
-void MainWindow::createMenus() {
-    QMenu* file = menuBar()->addMenu("&File");
-    file->setObjectName("FileMnu");
-    connect(addCommand(file, "OpenMnu", "&Open"), &QAction::triggered, this, &MainWindow::OpenMnuClick);
-    connect(addCommand(file, "NewMnu", "&New"), &QAction::triggered, this, &MainWindow::NewMnuClick);
-    connect(addCommand(file, "SaveMnu", "Save"), &QAction::triggered, this, &MainWindow::SaveMnuClick);
-    connect(addCommand(file, "SaveAsMnu", "Save As"), &QAction::triggered, this, &MainWindow::SaveAsMnuClick);
-    recentMnu_ = file->addMenu(tr("Recent"));
-    recentMnu_->setObjectName("RecentMnu");
-    file->addSeparator();
-    connect(addCommand(file, "ExitMnu", "Exit"), &QAction::triggered, this, &MainWindow::ExitMnuClick);
-
-    QMenu* edit = menuBar()->addMenu("Edit");
-    edit->setObjectName("EditMnu");
-    QMenu* add = edit->addMenu("Add");
-    add->setObjectName("AddMnu");
-    addCommand(add, "BeforeMnu", "Before");
-    addCommand(add, "AtEndMnu", "At End");
-    addCommand(add, "UnderMnu", "Under");
-    addCommand(edit, "DeleteMnu", "Delete");
-    addCommand(edit, "Copy1", "Copy");
-    addCommand(edit, "Cot1", "Cut");
-    QMenu* paste = edit->addMenu("Paste");
-    paste->setObjectName("PasteMnu");
-    addCommand(paste, "Before3", "Before");
-    addCommand(paste, "AtEnd3", "At End");
-    addCommand(paste, "Under3", "Under");
-    addCommand(edit, "MoveUpMnu", tr("Move Up"));
-    addCommand(edit, "MoveDownMnu", tr("Move Down"));
-    edit->addSeparator();
-    addCommand(edit, "EditNodeNameMnu", "Edit Node Name");
-    connect(addCommand(edit, "RefreshMnu", "Refresh"), &QAction::triggered, this, &MainWindow::RefreshMnuClick);
-    edit->addSeparator();
+void MainWindow::createCommands() {
     auto* history = new HistoryActions(document_, this);
-    history->undo()->setObjectName("UndoMnu");
-    history->redo()->setObjectName("RedoMnu");
-    edit->addAction(history->undo());
-    edit->addAction(history->redo());
-    edit->addSeparator();
-    connect(addCommand(edit, "FindMnu", tr("Find")), &QAction::triggered, this, &MainWindow::FindMnuClick);
-    connect(addCommand(edit, "FindNextMnu", tr("Find Next")), &QAction::triggered, this,
-            &MainWindow::FindNextMnuClick);
-    connect(addCommand(edit, "FindPreviousMnu", tr("Find Previous")), &QAction::triggered, this,
-            &MainWindow::FindPreviousMnuClick);
-
-    QMenu* options = menuBar()->addMenu("Options");
-    options->setObjectName("OptionsMnu");
-    options->setToolTipsVisible(true);
-    useAsXMLEditorMnu_ = addCommand(options, "UseAsXMLEditorMnu", "Use As XML Editor");
-    useAsXMLEditorMnu_->setCheckable(true);
-    connect(useAsXMLEditorMnu_, &QAction::triggered, this, &MainWindow::UseAsXMLEditorMnuClick);
-    viewSourceMnu_ = addCommand(options, "ViewSourceMnu", "View Source");
-    connect(viewSourceMnu_, &QAction::triggered, this, &MainWindow::ViewSourceMnuClick);
-    rememberFileNameMnu_ = addCommand(options, "RememberFileNameMnu", "Remember File Name");
-    rememberFileNameMnu_->setCheckable(true);
-    rememberFileNameMnu_->setChecked(true);
-    connect(rememberFileNameMnu_, &QAction::triggered, this, &MainWindow::RememberFileNameMnuClick);
-    QAction* reset = addCommand(options, "ResetPositionsMnu", "Reset Memory  of Screen Positions");
-    applyHint(reset, "Restart will be at default|All windows will be at default locations when the program is restarted");
-    connect(reset, &QAction::triggered, this, &MainWindow::ResetPositionsMnuClick);
-    addCommand(options, "InsertFromFile1", "Insert From File");
-    addCommand(options, "SaveToShowSource1", "Save To Show Source");
-
-    QMenu* help = menuBar()->addMenu("Help");
-    help->setObjectName("HelpMenu");
-    connect(addCommand(help, "AboutMnu", "&About"), &QAction::triggered, this, &MainWindow::AboutMnuClick);
-    connect(addCommand(help, "HelpMnu", "&Help"), &QAction::triggered, this, &MainWindow::HelpMnuClick);
-
-    popupMenu1_ = new QMenu(this);
-    popupMenu1_->setObjectName("PopupMenu1");
-    popupMenu1_->setToolTipsVisible(true);
-    QMenu* insert = popupMenu1_->addMenu("Insert New Node");
-    insert->setObjectName("InsertNewNodePOPMnu");
-    addCommand(insert, "BeforePOPMnu", "&Before");
-    addCommand(insert, "AtEndPOPMnu", "&At End");
-    addCommand(insert, "UnderPOPMnu", "&Under");
-    addCommand(popupMenu1_, "DeletePOPMnu", "Delete Node");
-    popupMenu1_->addSeparator();
-    addCommand(popupMenu1_, "EditNodeNamePOPMnu", "Edit Node Name");
-    applyHint(addCommand(popupMenu1_, "CopyPOPMnu", "Copy Tree"),
-              "Mark Node then Paste Copy|Select Node to Copy then Paste to where node should go");
-    applyHint(addCommand(popupMenu1_, "CutPOPMnu", "Cut Tree"),
-              "Mark Node then Paste Move to|Select Node to be moved then paste it to where you want it to go");
-    QMenu* pasteTree = popupMenu1_->addMenu("Paste Tree");
-    pasteTree->setObjectName("PasteTreePOPMnu");
-    pasteTree->menuAction()->setObjectName("PasteTreePOPMnuItem");
-    applyHint(pasteTree->menuAction(), "Moves or Copies Nodes|Moves or copies selected nodes to another Node");
-    addCommand(pasteTree, "Before2", "Before");
-    addCommand(pasteTree, "AtEnd2", "At End");
-    addCommand(pasteTree, "Under2", "Under");
-    addCommand(popupMenu1_, "MoveUpPOPMnu", tr("Move Up"));
-    addCommand(popupMenu1_, "MoveDownPOPMnu", tr("Move Down"));
-    popupMenu1_->addSeparator();
-    addCommand(popupMenu1_, "InsertFromFileMnu", "Insert From File");
-    addCommand(popupMenu1_, "SaveToViewMnu", "Save To Show Source");
-
-    insertPopMenu_ = new QMenu(this);
-    insertPopMenu_->setObjectName("InsertPopMenu");
-    addCommand(insertPopMenu_, "InsertBeforeMnu", "&Before");
-    addCommand(insertPopMenu_, "InsertAtEndMnu", "&At End");
-    addCommand(insertPopMenu_, "InsertUnderMnu", "&Under");
-
-    pastePopup_ = new QMenu(this);
-    pastePopup_->setObjectName("PastePopup");
-    addCommand(pastePopup_, "PasteBeforeMnu", "&Before");
-    addCommand(pastePopup_, "PasteAtEndMnu", "&At End");
-    addCommand(pastePopup_, "PasteUnderMnu", "&Under");
-}
-
-void MainWindow::createToolButtons() {
-    auto* panel1 = findChild<QWidget*>("Panel1");
-    struct ButtonSpec {
-        const char* name;
-        const char* hint;
-        QIcon icon;
-    };
-    QStyle* style = this->style();
-    const ButtonSpec buttons[] = {
-        {"TreeExpandSpeed", "Expand the Tree fully|Expands the tree of Keys fully", style->standardIcon(QStyle::SP_ArrowDown)},
-        {"TreeCollapseSpeed", "Collapse the tree|The tree collapses down to only 1 Key, the Root Key",
-         style->standardIcon(QStyle::SP_ArrowUp)},
-        {"ExitSpeedButton", "Close and Exit Corvantis", style->standardIcon(QStyle::SP_DialogCloseButton)},
-        {"SpeedButton1", "Insert node ", style->standardIcon(QStyle::SP_FileDialogNewFolder)},
-        {"SpeedButton4", "mark a Node for Copy then Past to selected Node", QIcon(images_->image(4))},
-        {"SpeedButton5", "Mark a Node for Cut, then past to selected Node", QIcon(images_->image(6))},
-        {"PasteButton", "Paste Selected Node To Selected Node", style->standardIcon(QStyle::SP_DialogApplyButton)},
-        {"LoadFromFileButton", "Load an XML File to this node}Open and parse an XML File into this node",
-         style->standardIcon(QStyle::SP_DialogOpenButton)},
-        {"SaveToViewButton",
-         "Save this Tree as XML text to Show Source|Unparse selected subtree into Show Source and then save as file "
-         "from there",
-         style->standardIcon(QStyle::SP_FileDialogDetailedView)},
-    };
-    int left = 2;
-    for (const ButtonSpec& spec : buttons) {
-        auto* button = new QToolButton(panel1);
-        button->setObjectName(spec.name);
-        button->setGeometry(left, 5, 23, 22);
-        button->setIcon(spec.icon);
-        button->setAutoRaise(true);
-        applyHint(button, spec.hint);
-        left += 23;
+    actions_ = new ActionTable({*files_, *treeCommands_, *sourceCommands_, *options_, *findBar_, *treeView_, *images_, *this},
+                               *history, this);
+    actions_->fillMenuBar(menuBar());
+    actions_->addToolButtons(toolPanel_);
+    action(Command::UseAsXmlEditor)->setChecked(options_->usesXmlEditor());
+    action(Command::RememberFileName)->setChecked(options_->remembersFileName());
+    fillRecentMenu();
+    // F6 and Shift+F6 move between the tree, the text frame and the details
+    // window, from whichever of them has the keyboard.
+    for (const bool forward : {true, false}) {
+        auto* cycle = new QShortcut(forward ? QKeySequence(Qt::Key_F6) : QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+        cycle->setContext(Qt::ApplicationShortcut);
+        connect(cycle, &QShortcut::activated, this, [this, forward] { cycleFocus(forward); });
     }
-    connect(Button("TreeExpandSpeed"), &QToolButton::clicked, this, &MainWindow::TreeExpandSpeedClick);
-    connect(Button("TreeCollapseSpeed"), &QToolButton::clicked, this, &MainWindow::TreeCollapseSpeedClick);
-    connect(Button("ExitSpeedButton"), &QToolButton::clicked, this, &MainWindow::ExitMnuClick);
-    connect(Button("SpeedButton1"), &QToolButton::clicked, this, &MainWindow::SpeedButton1Click);
-    connect(Button("PasteButton"), &QToolButton::clicked, this, &MainWindow::PasteButtonClick);
+    // A folder chosen with the arrow keys shows its details on Return, as a
+    // click shows them.
+    auto* showDetails = new QShortcut(treeView_);
+    showDetails->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    showDetails->setContext(Qt::WidgetShortcut);
+    connect(showDetails, &QShortcut::activated, this, &MainWindow::showDetailWindows);
 }
 
-
-void MainWindow::connectCommands() {
-    const auto onActions = [this](std::initializer_list<const char*> names, auto handler) {
-        for (const char* name : names)
-            if (QAction* action = Action(name)) connect(action, &QAction::triggered, this, handler);
-    };
-    const auto onButton = [this](const char* name, auto handler) {
-        if (QToolButton* button = Button(name)) connect(button, &QToolButton::clicked, this, handler);
-    };
-    TreeCommands& tree = *treeCommands_;
-    // The Edit menu's "Delete" inserts before the selection, as it always has.
-    onActions({"BeforeMnu", "DeleteMnu", "BeforePOPMnu", "InsertBeforeMnu"}, [&tree] { tree.BeforePOPMnuClick(); });
-    onActions({"AtEndMnu", "AtEndPOPMnu", "InsertAtEndMnu"}, [&tree] { tree.AtEndPOPMnuClick(); });
-    onActions({"UnderMnu", "UnderPOPMnu", "InsertUnderMnu"}, [&tree] { tree.UnderPOPMnuClick(); });
-    onActions({"DeletePOPMnu"}, [&tree] { tree.DeletePOPMnuClick(); });
-    onActions({"EditNodeNameMnu", "EditNodeNamePOPMnu"}, [&tree] { tree.EditNodeNamePOPMnuClick(); });
-    onActions({"Copy1", "CopyPOPMnu"}, [&tree] { tree.CopyPOPMnuClick(); });
-    onButton("SpeedButton4", [&tree] { tree.CopyPOPMnuClick(); });
-    onActions({"Cot1", "CutPOPMnu"}, [&tree] { tree.CutPOPMnuClick(); });
-    onButton("SpeedButton5", [&tree] { tree.CutPOPMnuClick(); });
-    onActions({"Before3", "Before2", "PasteBeforeMnu"}, [&tree] { tree.Before2Click(); });
-    onActions({"AtEnd3", "AtEnd2", "PasteAtEndMnu"}, [&tree] { tree.AtEnd2Click(); });
-    onActions({"Under3", "Under2", "PasteUnderMnu"}, [&tree] { tree.Under2Click(); });
-    onActions({"MoveUpMnu", "MoveUpPOPMnu"}, [&tree] { tree.MoveUpMnuClick(); });
-    onActions({"MoveDownMnu", "MoveDownPOPMnu"}, [&tree] { tree.MoveDownMnuClick(); });
-
-    SourceCommands& source = *sourceCommands_;
-    onActions({"InsertFromFile1", "InsertFromFileMnu"}, [&source] { source.LoadFromFileButtonClick(); });
-    onButton("LoadFromFileButton", [&source] { source.LoadFromFileButtonClick(); });
-    onActions({"SaveToShowSource1", "SaveToViewMnu"}, [&source] { source.SaveToViewButtonClick(); });
-    onButton("SaveToViewButton", [&source] { source.SaveToViewButtonClick(); });
+void MainWindow::followFiles() {
+    connect(files_, &DocumentFiles::remembered, this, &MainWindow::remember);
+    connect(files_, &DocumentFiles::recentGone, this, [this](const QString& file) {
+        recentFiles_->remove(file);
+        fillRecentMenu();
+    });
+    connect(files_, &DocumentFiles::note, this, [this](const QString& text) { statusBar()->showMessage(text); });
 }
 
-QAction* MainWindow::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
-
-QToolButton* MainWindow::Button(const QString& objectName) const { return findChild<QToolButton*>(objectName); }
-
-void MainWindow::SpeedButton1Click() { insertPopMenu_->popup(pos() + QPoint(50, 80)); }
-
-void MainWindow::PasteButtonClick() { pastePopup_->popup(pos() + QPoint(100, 80)); }
-
-// ---- State shared with the node details ----
-
-QString MainWindow::CurrentFileName() const { return document_.fileName(); }
-
-bool MainWindow::TextChanged() const { return typedText_ && typedText_->hasPendingEdit(); }
-
-bool MainWindow::DetailsChanged() const { return document_.hasUnsavedChanges(); }
-
-bool MainWindow::NewFile() const { return document_.isNew(); }
-
-DOMNode* MainWindow::SelectedNode() const { return treeView_->currentNode(); }
-
-std::pair<int, int> MainWindow::TreeViewGetImageIndex(const DOMNode* node) const {
-    return treeCommands_->imagesOf(node);
+void MainWindow::attachTextEditor(TextEditorWindow* textEditor) {
+    textEditor_ = textEditor;
+    textFrameView_ = std::make_unique<TextFrameView>(document_, *selection_, textEditor_->TT(), dialogs_);
+    connect(findBar_, &FindBar::matchShown, textFrameView_.get(), &TextFrameView::showMatch);
+    actions_->reachKeys(treeView_, textEditor_);
+    // Where the desktop places windows itself, the frame starts docked here.
+    textEditor_->FrameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
+                                              QGuiApplication::platformName().startsWith("wayland"));
 }
 
-void MainWindow::DropCutMark() { treeCommands_->DropCutMark(); }
+TextEditorWindow* MainWindow::textEditor() const { return textEditor_; }
 
-// ---- Start-up, options, help, close ----
+void MainWindow::attachRecovery(RecoveryStore& store, Autosave& autosave) { files_->attachRecovery(store, autosave); }
 
-bool MainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) FormActivate();
-    return QMainWindow::event(event);
-}
+// ---- The files ----
 
-void MainWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    // Not every desktop activates a new window; the start-up load must run anyway.
-    if (!activated_) QMetaObject::invokeMethod(this, &MainWindow::FormActivate, Qt::QueuedConnection);
-}
-
-void MainWindow::FormActivate() {
+void MainWindow::startUp() {
     if (activated_) return;
     activated_ = true;
-    const bool fileNamed = !startupFile_.isEmpty();
-    const QString file = fileNamed ? startupFile_ : rememberedFile_;
     if (textEditor_) textEditor_->showFrame();
-    if (guard_->offerRecovery()) {
-        showFileName(document_.fileName());
-        treeView_->setCurrentIndex(model_->index(0, 0));
-        return;
+    files_->startUp({startupFile_, rememberedFile_, options_->remembersFileName()});
+}
+
+void MainWindow::remember(const QString& file) {
+    settings_.writeText("MyFileName", file);
+    recentFiles_->add(file);
+    fillRecentMenu();
+}
+
+void MainWindow::fillRecentMenu() {
+    QMenu* recent = menu(Menu::Recent);
+    // The list may change while one of its items is being chosen.
+    for (QAction* old : recent->actions()) {
+        recent->removeAction(old);
+        old->deleteLater();
     }
-    showFileName(file);
-    if (!fileNamed && (file.isEmpty() || !rememberFileNameMnu_->isChecked())) {
-        makeNewDocument();
-        showFileName(NoFileOpened);
-        return;
+    const QStringList files = recentFiles_->files();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString file = files[i];
+        // An "&" in the path is shown as it is, not taken for a shortcut key.
+        const QString shown = QString(file).replace("&", "&&");
+        connect(recent->addAction(QString("&%1 %2").arg(QString::number(i + 1), shown)), &QAction::triggered, this,
+                [this, file] { files_->openRecent(file); });
     }
-    loadStartupFile(file, fileNamed);
+    recent->menuAction()->setEnabled(!files.isEmpty());
 }
 
-void MainWindow::applyXmlEditorOption() {
-    const bool use = useAsXMLEditorMnu_->isChecked();
-    if (xml_) xml_->setVisible(use);
-    viewSourceMnu_->setVisible(use);
+// ---- The details ----
+
+void MainWindow::showDetailWindows() {
+    if (textEditor_) textEditor_->showFrame();
+    applyXmlEditorOption(options_->usesXmlEditor());
 }
 
-void MainWindow::UseAsXMLEditorMnuClick() {
-    // The action toggles its own check mark before it triggers.
-    settings_.writeBool("UseAsXML", useAsXMLEditorMnu_->isChecked());
-    applyXmlEditorOption();
+void MainWindow::applyXmlEditorOption(bool use) {
+    details_->setVisible(use);
+    action(Command::ViewSource)->setVisible(use);
 }
-
-void MainWindow::RememberFileNameMnuClick() {
-    settings_.writeBool("RememberFileName", rememberFileNameMnu_->isChecked());
-}
-
-void MainWindow::ViewSourceMnuClick() {
-    if (!StoreEditedText()) return;
-    source_->ShowText([this] { return document_.dom().serialize(document_.documentNode()); });
-}
-
-void MainWindow::ResetPositionsMnuClick() {
-    positionsReset_ = true;
-    forgetStoredPlacements(settings_);
-}
-
-void MainWindow::ExitMnuClick() { close(); }
-
-void MainWindow::AboutMnuClick() {
-    AboutBox about(this);
-    about.exec();
-}
-
-void MainWindow::HelpMnuClick() {
-    switch (RunProgram(programFolder_ + "CorvantisHelp.htm")) {
-        case RunResult::Opened: break;
-        case RunResult::Missing:
-            dialogs_.inform("CorvantisHelp.htm is missing from program path", "File Error");
-            break;
-        case RunResult::NoProgram:
-            dialogs_.inform("CorvantisHelp.htm cannot be shown: the desktop has no web browser or other program "
-                            "that opens it.",
-                            "Help Error");
-            break;
-    }
-}
-
-bool MainWindow::maybeSave() {
-    if (!DetailsChanged()) return true;
-    switch (dialogs_.message("File details have changed Save Changes?", "Details have changed",
-                             UserQuestions::Buttons::YesNoCancel)) {
-        // The changes must not be lost: a save that did not happen keeps everything as it was.
-        case UserQuestions::Answer::Yes: return SaveMnuClick();
-        case UserQuestions::Answer::No: document_.dropChanges(); return true;
-        default: return false;
-    }
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!maybeSave()) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    if (textEditor_ && !positionsReset_)
-        textEditor_->FrameDocking()->storePlace(settings_, TextFramePlacePrefix);
-    if (textEditor_) textEditor_->hide();
-    if (xml_) xml_->hide();
-    if (source_) source_->hide();
-    emit Closed();
-}
-
-void MainWindow::moveEvent(QMoveEvent* event) {
-    QMainWindow::moveEvent(event);
-    if (!positionsReset_ && isVisible()) WindowPlacement(this, "Organiser_", settings_).store();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    if (!positionsReset_) {
-        ++resizeCount_;
-        if (resizeCount_ > 1) WindowPlacement(this, "Organiser_", settings_).store();
-    }
-    if (xml_) xml_->WriteGridHeadings();
-}
-
-// ---- Undo and Redo ----
-
-void MainWindow::UndoMnuClick() { document_.undo(); }
-
-void MainWindow::RedoMnuClick() { document_.redo(); }
-
-// ---- Tree view ----
-
-void MainWindow::BuildTree() {
-    model_->rebuild();
-    if (xml_) xml_->WriteGridHeadings();
-}
-
-void MainWindow::TreeExpandSpeedClick() { treeView_->expandEverything(); }
-
-void MainWindow::TreeCollapseSpeedClick() { treeView_->collapseToTop(); }
-
-// ---- Keyboard focus among the panels ----
 
 void MainWindow::cycleFocus(bool forward) {
     TextFrame* frame = textEditor_ ? textEditor_->TT() : nullptr;
-    const bool details = xml_ && useAsXMLEditorMnu_->isChecked();
+    const bool details = options_->usesXmlEditor();
     const QWidget* focused = QApplication::focusWidget();
     // 0 the tree (or anything else), 1 the text frame, 2 the details window.
     int panel = 0;
-    if (focused && details && focused->window() == xml_)
+    if (focused && details && focused->window() == details_)
         panel = 2;
     else if (focused && frame && (focused == frame || frame->isAncestorOf(focused)))
         panel = 1;
@@ -588,325 +259,51 @@ void MainWindow::cycleFocus(bool forward) {
         textEditor_->showFrame();
         target = frame->TextMemo();
     } else if (panel == 2) {
-        xml_->show();
-        target = xml_->AttribStringGrid();
+        details_->show();
+        target = details_->AttribStringGrid();
     }
     target->window()->raise();
     target->window()->activateWindow();
     target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
-// ---- Find ----
+// ---- The window ----
 
-void MainWindow::FindMnuClick() {
-    // From the Text Editor too: the bar is in this window.
-    activateWindow();
-    findBar_->open();
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) startUp();
+    return QMainWindow::event(event);
 }
 
-void MainWindow::FindNextMnuClick() { findBar_->findNext(); }
-
-void MainWindow::FindPreviousMnuClick() { findBar_->findPrevious(); }
-
-void MainWindow::showMatchInText(const corvantis::SearchMatch& match) {
-    // The frame shows an element's first text.
-    if (!textEditor_ || match.part != corvantis::SearchMatch::ValuePart) return;
-    const DOMNode* folder = match.folder();
-    if (folder != currentNode_ || folder->textChild(0) != match.node || TextChanged()) return;
-    const StringObject& text = match.node->nodeValue();
-    // Counted in the frame's characters: the model's CR LF is one line break there.
-    const auto characters = [this, &text](std::size_t from, std::size_t length) {
-        return static_cast<int>(
-            document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
-    };
-    const int start = characters(0, match.offset);
-    QPlainTextEdit* memo = textEditor_->TT()->TextMemo();
-    QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
-    memo->setTextCursor(cursor);
-    memo->ensureCursorVisible();
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Not every desktop activates a new window; the start-up load must run anyway.
+    if (!activated_) QMetaObject::invokeMethod(this, &MainWindow::startUp, Qt::QueuedConnection);
 }
 
-void MainWindow::RefreshMnuClick() {
-    // Typed text is kept, never dropped by a redraw.
-    if (!StoreEditedText()) return;
-    treeCommands_->dropMark();
-    DOMNode* shown = currentNode_;
-    BuildTree();
-    treeView_->setCurrentNode(shown);
-}
-
-void MainWindow::showPathOf(const DOMNode* node) {
-    if (!textEditor_ || !node || !node->parentNode()) return;
-    textEditor_->TT()->PathLabel()->setText(document_.text().toText(node->path()));
-}
-
-void MainWindow::showFileName(const QString& name) {
-    if (textEditor_) textEditor_->TT()->FileNameLabel()->setText(name);
-}
-
-void MainWindow::TreeViewContextPopup(const QPoint& position) {
-    showPathOf(SelectedNode());
-    popupMenu1_->popup(treeView_->viewport()->mapToGlobal(position));
-}
-
-// ---- Node details ----
-
-bool MainWindow::StoreEditedText() { return document_.commitPendingEdits(); }
-
-void MainWindow::selectionMoved(const QModelIndex& current, const QModelIndex&) {
-    DOMNode* node = treeView_->nodeAt(current);
-    if (!node || node == currentNode_) return;
-    if (!StoreEditedText()) {
-        // The text stays with the node it was typed for.
-        QMetaObject::invokeMethod(this, [this] { treeView_->setCurrentNode(currentNode_); }, Qt::QueuedConnection);
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!files_->maySetAside()) {
+        event->ignore();
         return;
     }
-    showDetails(node);
+    event->accept();
+    if (textEditor_ && !options_->positionsReset())
+        textEditor_->FrameDocking()->storePlace(settings_, TextFramePlacePrefix);
+    if (textEditor_) textEditor_->hide();
+    details_->hide();
+    source_->hide();
+    emit closed();
 }
 
-void MainWindow::showDetails(DOMNode* node) {
-    currentNode_ = node;
-    if (xml_) xml_->ShowNode(node);
-    if (typedText_) typedText_->show(node);
-    showPathOf(node);
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (options_ && !options_->positionsReset() && isVisible()) WindowPlacement(this, "Organiser_", settings_).store();
 }
 
-void MainWindow::TreeViewClick() {
-    if (textEditor_) textEditor_->showFrame();
-    applyXmlEditorOption();
-    DOMNode* node = SelectedNode();
-    if (!node) return;
-    if (!currentNode_) {
-        showDetails(node);
-        return;
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (options_ && !options_->positionsReset()) {
+        ++resizeCount_;
+        if (resizeCount_ > 1) WindowPlacement(this, "Organiser_", settings_).store();
     }
-    // A move of the selection has shown its node already, or is being taken
-    // back because the text typed before could not be stored; the text
-    // being typed stays as it is.
-    if (node == currentNode_ && xml_) xml_->ShowNode(node);
-}
-
-void MainWindow::ClearDetails() {
-    if (typedText_) typedText_->clear();
-    if (xml_) xml_->ClearDetails();
-}
-
-// ---- Document files ----
-
-void MainWindow::makeNewDocument() {
-    guard_->released();
-    document_.makeNew();
-    treeView_->setCurrentIndex(model_->index(0, 0));
-}
-
-void MainWindow::NewMnuClick() {
-    if (!maybeSave()) return;
-    makeNewDocument();
-}
-
-bool MainWindow::openFile(const QString& file, const QByteArray& bytes, const QString& documentName) {
-    bool readOnly = false;
-    if (!guard_->claim(file, readOnly)) return false;
-    document_.load(bytes, file, documentName);
-    guard_->opened(readOnly);
-    treeView_->setCurrentIndex(model_->index(0, 0));
-    return true;
-}
-
-void MainWindow::loadStartupFile(const QString& file, bool namedByUser) {
-    QByteArray bytes;
-    FileError error;
-    const ReadResult read = readWholeFile(file, bytes, error);
-    if (read != ReadResult::Read) {
-        if (namedByUser || read == ReadResult::CannotRead) dialogs_.showFileError(error);
-        makeNewDocument();
-        if (read == ReadResult::CannotOpen) showFileName(NoFileOpened);
-        return;
-    }
-    try {
-        // The top row shows the file's path: the document node is named after it.
-        if (openFile(file, bytes, file)) {
-            rememberRecent(file);
-            return;
-        }
-    } catch (const std::exception& failure) {
-        dialogs_.showFileError(FileError::ofReading(file, failure));
-    }
-    makeNewDocument();
-    showFileName(NoFileOpened);
-}
-
-void MainWindow::OpenMnuClick() {
-    if (!maybeSave()) return;
-    const QString chosen =
-        dialogs_.openFileName({"Enter Velmora  FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
-                                     document_.fileName(), fileDialogFolder(document_)});
-    if (chosen.isEmpty()) return;
-    openChosenFile(chosen);
-}
-
-void MainWindow::OpenRecentFile(const QString& file) {
-    if (!QFileInfo::exists(file)) {
-        recentFiles_->remove(file);
-        fillRecentMenu();
-        dialogs_.inform(QString("%1 is no longer there. It has been removed from the recent files.").arg(file),
-            "File Error");
-        return;
-    }
-    if (!maybeSave()) return;
-    openChosenFile(file);
-}
-
-void MainWindow::openChosenFile(const QString& chosen) {
-    QByteArray bytes;
-    FileError error;
-    // The document keeps its file name until another file is really read, so
-    // a later Save cannot write it over a file it never came from.
-    if (readWholeFile(chosen, bytes, error) != ReadResult::Read) {
-        dialogs_.showFileError(error);
-        return;
-    }
-    try {
-        if (!openFile(chosen, bytes, Document::newDocumentName())) return;
-    } catch (const std::exception& failure) {
-        dialogs_.showFileError(FileError::ofReading(chosen, failure));
-        makeNewDocument();
-        return;
-    }
-    bytes = QByteArray();
-    settings_.writeText("MyFileName", chosen);
-    rememberRecent(chosen);
-    showFileName(chosen);
-    // The top row shows the file; the document node keeps its own name.
-    model_->setTopCaption(chosen);
-}
-
-void MainWindow::reloadFromDisk() {
-    QByteArray bytes;
-    FileError error;
-    if (readWholeFile(document_.fileName(), bytes, error) != ReadResult::Read) {
-        dialogs_.showFileError(error);
-        return;
-    }
-    // The selected folder is found again by its names and places among
-    // siblings of the same name.
-    std::vector<std::pair<StringObject, int>> route;
-    for (const DOMNode* node = currentNode_; node && node->parentNode(); node = node->parentNode()) {
-        int same = 0;
-        const DOMNode* parent = node->parentNode();
-        for (int i = 0; i < parent->childCount() && parent->childAt(i) != node; ++i)
-            same += parent->childAt(i)->nodeType() == corvantis::ELEMENT && parent->childAt(i)->nodeName() == node->nodeName();
-        route.emplace_back(node->nodeName(), same);
-    }
-    const QString topCaption = model_->index(0, 0).data().toString();
-    const bool captionOverridden = topCaption != document_.text().toText(document_.documentNode()->nodeName());
-    const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
-    try {
-        document_.load(bytes, document_.fileName(), documentName);
-    } catch (const std::exception& failure) {
-        dialogs_.showFileError(FileError::ofReading(document_.fileName(), failure));
-        makeNewDocument();
-        return;
-    }
-    guard_->warnIfNotXml();
-    if (captionOverridden) model_->setTopCaption(topCaption);
-    DOMNode* found = document_.documentNode();
-    for (auto step = route.rbegin(); step != route.rend() && found; ++step) {
-        DOMNode* next = nullptr;
-        for (int i = 0, same = 0; i < found->childCount() && !next; ++i) {
-            DOMNode* child = found->childAt(i);
-            if (child->nodeType() != corvantis::ELEMENT || child->nodeName() != step->first) continue;
-            if (same++ == step->second) next = child;
-        }
-        found = next;
-    }
-    treeView_->setCurrentNode(found ? found : document_.documentNode());
-}
-
-bool MainWindow::SaveMnuClick() {
-    if (!StoreEditedText()) return false;
-    DropCutMark();
-    if (document_.isNew()) return SaveAsMnuClick();
-    if (!guard_->mayOverwrite()) return false;
-    const QString file = document_.fileName();
-    if (lossesToldFor_ != file) {
-        const QStringList losses = SaveTarget::inspect(file).losses;
-        if (!losses.isEmpty()) {
-            const QString text = QDir::toNativeSeparators(file) +
-                                 "\n\nSaving replaces this file by a new one, which cannot keep:\n- " +
-                                 losses.join("\n- ") +
-                                 "\n\nSave it anyway (Yes), or save under another name with Save As (No)?";
-            switch (dialogs_.message(text, "Save", UserQuestions::Buttons::YesNoCancel)) {
-                case UserQuestions::Answer::Yes: break;
-                case UserQuestions::Answer::No: return SaveAsMnuClick();
-                default: return false;
-            }
-        }
-        lossesToldFor_ = file;
-    }
-    const StringObject text = document_.dom().serialize(document_.documentNode());
-    std::string converted;
-    const SaveOutcome outcome = saveFileAtomically(file, document_.fileBytes(text, converted));
-    if (outcome.status == SaveOutcome::Status::Saved) {
-        document_.saved(file);
-        return true;
-    }
-    if (outcome.status == SaveOutcome::Status::Failed && outcome.error.cannotWriteHere) {
-        if (dialogs_.askAfterFileError(outcome.error, "Save it under another name with Save As?"))
-            return SaveAsMnuClick();
-        return false;
-    }
-    dialogs_.showFileError(outcome.error);
-    return false;
-}
-
-bool MainWindow::SaveAsMnuClick() {
-    if (!StoreEditedText()) return false;
-    DropCutMark();
-    const StringObject text = document_.dom().serialize(document_.documentNode());
-    std::string converted;
-    const SaveAsResult result =
-        saveAsWithBackup(dialogs_, fileDialogFolder(document_), document_.fileBytes(text, converted));
-    if (result.status != SaveAsResult::Status::Saved && result.status != SaveAsResult::Status::NotConfirmed)
-        return false;
-
-    // The document belongs to the file written, even when that write is not
-    // confirmed: a later Save goes there, without another backup.
-    settings_.writeText("MyFileName", result.name);
-    rememberRecent(result.name);
-    document_.setDocumentName(result.name);
-    if (result.status == SaveAsResult::Status::Saved)
-        document_.saved(result.name);
-    else
-        document_.writtenTo(result.name);
-    guard_->savedAs(result.name);
-    model_->setTopCaption(QString());
-    treeView_->setCurrentIndex(model_->index(0, 0));
-    return result.status == SaveAsResult::Status::Saved;
-}
-
-void MainWindow::rememberRecent(const QString& file) {
-    recentFiles_->add(file);
-    fillRecentMenu();
-}
-
-void MainWindow::fillRecentMenu() {
-    // The list may change while one of its items is being chosen.
-    for (QAction* old : recentMnu_->actions()) {
-        recentMnu_->removeAction(old);
-        old->setObjectName(QString());
-        old->deleteLater();
-    }
-    const QStringList files = recentFiles_->files();
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString file = files[i];
-        // An "&" in the path is shown as it is, not taken for a shortcut key.
-        const QString shown = QString(file).replace("&", "&&");
-        QAction* action = addCommand(recentMnu_, QString("RecentFile%1").arg(i + 1),
-                                     QString("&%1 %2").arg(QString::number(i + 1), shown));
-        connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
-    }
-    recentMnu_->menuAction()->setEnabled(!files.isEmpty());
+    if (details_) details_->WriteGridHeadings();
 }

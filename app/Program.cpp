@@ -15,10 +15,10 @@ Program::Program(SettingsStore& settings, UserQuestions& dialogs, const QString&
       autosave_(std::make_unique<Autosave>(*document_, *recovery_)),
       window_(std::make_unique<MainWindow>(settings, dialogs, *document_, places.programFolder)),
       textEditor_(std::make_unique<TextEditorWindow>(settings)) {
-    window_->AttachTextEditor(textEditor_.get());
-    window_->AttachRecovery(*recovery_, *autosave_);
-    window_->OpenAtStartup(startupFile);
-    QObject::connect(window_.get(), &MainWindow::Closed, qApp, &QCoreApplication::quit);
+    window_->attachTextEditor(textEditor_.get());
+    window_->attachRecovery(*recovery_, *autosave_);
+    window_->openAtStartup(startupFile);
+    QObject::connect(window_.get(), &MainWindow::closed, qApp, &QCoreApplication::quit);
 }
 
 Program::~Program() {

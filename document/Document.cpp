@@ -151,6 +151,14 @@ void Document::saved(const QString& fileName) {
     emit modifiedChanged(hasUnsavedChanges());
 }
 
+void Document::writtenTo(const QString& fileName) {
+    fileName_ = fileName;
+    content_ = FileContent::Xml;
+    // What is there now is this document's own writing, not another program's.
+    fileIdentity_ = FileIdentity::of(fileName);
+    emit fileSet();
+}
+
 void Document::setDocumentName(const QString& name) {
     changing();
     dom_->documentNode()->setNodeName(documentNameBytes(text(), name));

@@ -99,10 +99,7 @@ public:
     void dropChanges() { emit changesDropped(); }
     // The document's file is now `fileName`, though its save is not
     // confirmed on disk: the changes stay unsaved.
-    void writtenTo(const QString& fileName) {
-        fileName_ = fileName;
-        content_ = FileContent::Xml;
-    }
+    void writtenTo(const QString& fileName);
     // Names the document node, the top row's caption.
     void setDocumentName(const QString& name);
 

@@ -1,12 +1,21 @@
 #include "document/DocumentTreeModel.h"
 
+#include <QCoreApplication>
+#include <QMimeData>
 #include <algorithm>
 
+#include "core/Functions.h"
+#include "document/Commands.h"
 #include "document/Document.h"
+#include "document/FolderPlacing.h"
 
 using corvantis::DOMNode;
 
 namespace {
+
+// A folder dragged in the tree: this process, this model and the node, so
+// that nothing from outside is taken for one.
+const char* const FolderFormat = "application/x-corvantis-folder";
 
 bool isElement(const DOMNode* node) { return node && node->nodeType() == corvantis::ELEMENT; }
 
@@ -18,7 +27,7 @@ bool hasElementChild(const DOMNode* node) {
 
 }  // namespace
 
-DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbstractItemModel(parent), document_(document) {
+DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbstractListModel(parent), document_(document) {
     connect(&document_, &Document::aboutToReplace, this, [this] {
         beginResetModel();
         // Nothing may reach the nodes about to go.
@@ -26,10 +35,17 @@ DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbs
         depths_.clear();
     });
     connect(&document_, &Document::replaced, this, [this] {
-        topCaption_.clear();
+        showsNodeName_ = false;
+        marked_ = nullptr;
+        mark_ = Mark::None;
+        // A new document opens fully, and no folding of the old one stays.
+        openByDefault_ = true;
+        exceptions_.clear();
         resetRows();
         endResetModel();
     });
+    // Save As gives the document another file, which the top row names.
+    connect(&document_, &Document::fileSet, this, [this] { updateRow(rows_.empty() ? -1 : 0); });
     connect(&document_, &Document::childrenAboutToLeave, this, &DocumentTreeModel::childrenAboutToLeave);
     connect(&document_, &Document::childrenArrived, this, &DocumentTreeModel::childrenArrived);
     connect(&document_, &Document::renamed, this, &DocumentTreeModel::renamed);
@@ -38,18 +54,9 @@ DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbs
 
 // ---- The model ----
 
-QModelIndex DocumentTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || column != 0 || row < 0 || row >= static_cast<int>(rows_.size())) return QModelIndex();
-    return createIndex(row, column);
-}
-
-QModelIndex DocumentTreeModel::parent(const QModelIndex&) const { return QModelIndex(); }
-
 int DocumentTreeModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
-
-int DocumentTreeModel::columnCount(const QModelIndex&) const { return 1; }
 
 QVariant DocumentTreeModel::data(const QModelIndex& index, int role) const {
     const DOMNode* node = nodeAt(index);
@@ -57,8 +64,10 @@ QVariant DocumentTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            if (index.row() == 0 && !topCaption_.isEmpty()) return topCaption_;
+            if (index.row() == 0 && !showsNodeName_) return document_.fileName();
             return document_.text().toText(node->nodeName());
+        case Qt::DecorationRole:
+            return icons_[static_cast<int>(node == marked_ ? mark_ : Mark::None)];
         case Qt::AccessibleDescriptionRole: {
             // Screen readers learn the folder's level and folding here: the
             // rows themselves are a flat list.
@@ -69,6 +78,7 @@ QVariant DocumentTreeModel::data(const QModelIndex& index, int role) const {
         case DepthRole: return depthAt(index);
         case HasChildrenRole: return hasChildElements(index);
         case ExpandedRole: return isExpanded(index);
+        case MarkRole: return QVariant::fromValue(static_cast<int>(node == marked_ ? mark_ : Mark::None));
         default: return QVariant();
     }
 }
@@ -81,6 +91,107 @@ Qt::ItemFlags DocumentTreeModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.row() > 0) flags |= Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
     return flags;
+}
+
+bool DocumentTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    DOMNode* element = nodeAt(index);
+    if (role != Qt::EditRole || !element || !isElement(element)) return false;
+    const QString typed = value.toString();
+    corvantis::StringObject name;
+    // A character the document cannot store is no name character either.
+    if (!document_.text().toBytes(typed, name) || !corvantis::IsValidName(name, document_.text().encoding())) {
+        emit nameRefused(index);
+        return false;
+    }
+    if (name.equals(element->nodeName())) return true;
+    if (!document_.commitPendingEdits()) return false;
+    const QString step = QCoreApplication::translate("DocumentTreeModel", "Rename Folder '%1' to '%2'")
+                             .arg(document_.text().toText(element->nodeName()), typed);
+    return document_.push(std::make_unique<RenameElement>(document_, element, name, step));
+}
+
+// ---- Drag and drop ----
+
+QStringList DocumentTreeModel::mimeTypes() const { return {FolderFormat}; }
+
+Qt::DropActions DocumentTreeModel::supportedDragActions() const { return Qt::MoveAction | Qt::CopyAction; }
+
+Qt::DropActions DocumentTreeModel::supportedDropActions() const { return Qt::MoveAction | Qt::CopyAction; }
+
+QMimeData* DocumentTreeModel::mimeData(const QModelIndexList& indexes) const {
+    const DOMNode* folder = indexes.size() == 1 ? nodeAt(indexes.first()) : nullptr;
+    if (!FolderPlacing::mayPlace(document_, folder, nullptr, corvantis::Under, false)) return nullptr;
+    auto* data = new QMimeData;
+    data->setData(FolderFormat, QString("%1 %2 %3")
+                                    .arg(QCoreApplication::applicationPid())
+                                    .arg(reinterpret_cast<quintptr>(this))
+                                    .arg(reinterpret_cast<quintptr>(folder))
+                                    .toLatin1());
+    return data;
+}
+
+DOMNode* DocumentTreeModel::draggedFolder(const QMimeData* data) const {
+    if (!data || !data->hasFormat(FolderFormat)) return nullptr;
+    const QList<QByteArray> fields = data->data(FolderFormat).split(' ');
+    if (fields.size() != 3 || fields[0].toLongLong() != QCoreApplication::applicationPid() ||
+        fields[1].toULongLong() != reinterpret_cast<quintptr>(this))
+        return nullptr;
+    // Found among the shown rows, so a node that has gone is never touched.
+    const auto folder = reinterpret_cast<const DOMNode*>(static_cast<quintptr>(fields[2].toULongLong()));
+    const int row = rowOf(folder);
+    return row < 0 ? nullptr : rows_[static_cast<std::size_t>(row)];
+}
+
+namespace {
+
+corvantis::InsertPosition dropPosition(int row) {
+    return row < 0 ? corvantis::Under : row == 0 ? corvantis::Before : corvantis::After;
+}
+
+}  // namespace
+
+bool DocumentTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                        const QModelIndex& parent) const {
+    const DOMNode* target = nodeAt(parent);
+    return target && (action == Qt::MoveAction || action == Qt::CopyAction) &&
+           FolderPlacing::mayPlace(document_, draggedFolder(data), target, dropPosition(row),
+                                   action == Qt::CopyAction);
+}
+
+bool DocumentTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                     const QModelIndex& parent) {
+    if (!canDropMimeData(data, action, row, column, parent)) return false;
+    DOMNode* source = draggedFolder(data);
+    const QModelIndex sourceRow = indexOf(source);
+    // The folder keeps its folding where it lands.
+    const bool folded = hasChildElements(sourceRow) && !isExpanded(sourceRow);
+    DOMNode* placed =
+        FolderPlacing::place(document_, source, nodeAt(parent), dropPosition(row), action == Qt::MoveAction);
+    if (!placed) return false;
+    setFolded(placed, folded);
+    emit folderDropped(placed);
+    return true;
+}
+
+// ---- Marks ----
+
+void DocumentTreeModel::setMark(DOMNode* node, Mark mark) {
+    const DOMNode* before = marked_;
+    marked_ = mark == Mark::None ? nullptr : node;
+    mark_ = marked_ ? mark : Mark::None;
+    updateRow(rowOf(before));
+    updateRow(rowOf(marked_));
+}
+
+void DocumentTreeModel::dropCutMark() {
+    if (mark_ == Mark::Cut) setMark(nullptr, Mark::None);
+}
+
+void DocumentTreeModel::setIcons(const QIcon& unmarked, const QIcon& copy, const QIcon& cut) {
+    icons_[static_cast<int>(Mark::None)] = unmarked;
+    icons_[static_cast<int>(Mark::Copy)] = copy;
+    icons_[static_cast<int>(Mark::Cut)] = cut;
+    if (!rows_.empty()) emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0), {Qt::DecorationRole});
 }
 
 // ---- Rows ----
@@ -180,7 +291,7 @@ void DocumentTreeModel::collect(DOMNode* top, int depth, std::vector<DOMNode*>& 
     }
 }
 
-void DocumentTreeModel::insertRows(int at, const std::vector<DOMNode*>& rows, const std::vector<std::int32_t>& depths) {
+void DocumentTreeModel::insertShown(int at, const std::vector<DOMNode*>& rows, const std::vector<std::int32_t>& depths) {
     if (rows.empty()) return;
     beginInsertRows(QModelIndex(), at, at + static_cast<int>(rows.size()) - 1);
     rows_.insert(rows_.begin() + at, rows.begin(), rows.end());
@@ -188,7 +299,7 @@ void DocumentTreeModel::insertRows(int at, const std::vector<DOMNode*>& rows, co
     endInsertRows();
 }
 
-void DocumentTreeModel::removeRows(int first, int end) {
+void DocumentTreeModel::removeShown(int first, int end) {
     if (end <= first) return;
     beginRemoveRows(QModelIndex(), first, end - 1);
     rows_.erase(rows_.begin() + first, rows_.begin() + end);
@@ -212,7 +323,7 @@ void DocumentTreeModel::open(int row) {
     collect(node, depth, rows, depths);
     rows.erase(rows.begin());
     depths.erase(depths.begin());
-    insertRows(row + 1, rows, depths);
+    insertShown(row + 1, rows, depths);
     updateRow(row);
 }
 
@@ -221,7 +332,7 @@ void DocumentTreeModel::close(int row) {
     const int depth = depths_[static_cast<std::size_t>(row)];
     if (!isOpen(node, depth)) return;
     setOpen(node, depth, false);
-    removeRows(row + 1, endOfSubtree(row));
+    removeShown(row + 1, endOfSubtree(row));
     updateRow(row);
 }
 
@@ -252,12 +363,14 @@ void DocumentTreeModel::expandSubtree(const QModelIndex& index) {
     collect(top, depth, rows, depths);
     rows.erase(rows.begin());
     depths.erase(depths.begin());
-    removeRows(row + 1, endOfSubtree(row));
-    insertRows(row + 1, rows, depths);
+    removeShown(row + 1, endOfSubtree(row));
+    insertShown(row + 1, rows, depths);
     updateRow(row);
 }
 
-void DocumentTreeModel::expandAll() { refold(true); }
+void DocumentTreeModel::expandAll() {
+    if (!isFullyExpanded()) refold(true);
+}
 
 void DocumentTreeModel::collapseAll() { refold(false); }
 
@@ -267,6 +380,16 @@ void DocumentTreeModel::refold(bool openByDefault) {
     exceptions_.clear();
     resetRows();
     endResetModel();
+}
+
+bool DocumentTreeModel::isFolded(const DOMNode* node) const {
+    const QModelIndex row = indexOf(node);
+    return row.isValid() && hasChildElements(row) && !isExpanded(row);
+}
+
+void DocumentTreeModel::setFolded(const DOMNode* node, bool folded) {
+    const QModelIndex row = indexOf(node);
+    if (row.isValid() && hasChildElements(row)) setExpanded(row, !folded);
 }
 
 QModelIndex DocumentTreeModel::reveal(const DOMNode* node) {
@@ -282,13 +405,8 @@ QModelIndex DocumentTreeModel::reveal(const DOMNode* node) {
     return indexOf(node);
 }
 
-void DocumentTreeModel::setTopCaption(const QString& caption) {
-    topCaption_ = caption;
-    updateRow(rows_.empty() ? -1 : 0);
-}
-
 void DocumentTreeModel::rebuild() {
-    topCaption_.clear();
+    showsNodeName_ = true;
     refold(true);
 }
 
@@ -301,6 +419,12 @@ void DocumentTreeModel::resetRows() {
 // ---- Following the document ----
 
 void DocumentTreeModel::childrenAboutToLeave(DOMNode* parent, int first, int last) {
+    // The one place that lets go of nodes about to leave: the mark and the
+    // folding kept for them.
+    if (marked_ && Document::isWithin(marked_, parent, first, last)) {
+        marked_ = nullptr;
+        mark_ = Mark::None;
+    }
     if (!exceptions_.empty()) {
         for (auto it = exceptions_.begin(); it != exceptions_.end();)
             it = Document::isWithin(*it, parent, first, last) ? exceptions_.erase(it) : std::next(it);
@@ -311,7 +435,7 @@ void DocumentTreeModel::childrenAboutToLeave(DOMNode* parent, int first, int las
     if (!isOpen(parent, depths_[static_cast<std::size_t>(parentRow)])) return;
     const int start = rowOfNextChild(parentRow, parent, first);
     const int end = rowOfNextChild(parentRow, parent, last + 1);
-    removeRows(start, end);
+    removeShown(start, end);
 }
 
 void DocumentTreeModel::childrenArrived(DOMNode* parent, int first, int last) {
@@ -324,7 +448,7 @@ void DocumentTreeModel::childrenArrived(DOMNode* parent, int first, int last) {
     std::vector<std::int32_t> depths;
     for (int i = first; i <= last; ++i)
         if (DOMNode* child = parent->childAt(i); isElement(child)) collect(child, depth + 1, rows, depths);
-    insertRows(rowOfNextChild(parentRow, parent, last + 1), rows, depths);
+    insertShown(rowOfNextChild(parentRow, parent, last + 1), rows, depths);
 }
 
 void DocumentTreeModel::renamed(DOMNode* element) { updateRow(rowOf(element)); }

@@ -2,25 +2,29 @@
 // first, then one row per shown element, in document order. A row's depth
 // says how far it is indented; a folded element hides the rows of its
 // subtree, which always follow it as one run. Rows are read straight from
-// the document: the model keeps only the list of shown nodes and which
-// elements are folded, and follows every change the document announces.
+// the document: the model keeps only the list of shown nodes, which
+// elements are folded and which folder is marked for copy or cut, and
+// follows every change the document announces. A name is edited through
+// setData and a folder dragged through the mime-data calls, each as a
+// command of the document's history.
 //
-// The rows form a flat list because a view lays out a flat list of a
+// The rows form a flat list, because a view lays out a flat list of a
 // million rows many times faster, and in a fraction of the memory, than the
-// same rows nested.
+// same rows nested; the depth role tells how deep each stands.
 #pragma once
 
 #include <cstdint>
 #include <unordered_set>
 #include <vector>
 
-#include <QAbstractItemModel>
+#include <QAbstractListModel>
+#include <QIcon>
 
 #include "core/Dom.h"
 
 class Document;
 
-class DocumentTreeModel : public QAbstractItemModel {
+class DocumentTreeModel : public QAbstractListModel {
     Q_OBJECT
 public:
     enum Role {
@@ -29,18 +33,38 @@ public:
         // The row's element has child elements.
         HasChildrenRole,
         ExpandedRole,
+        // The row's Mark.
+        MarkRole,
     };
+    // A folder marked to be pasted elsewhere: copied, or moved (cut).
+    enum class Mark { None, Copy, Cut };
     // Opening the whole tree stops at this depth; deeper rows open on demand.
     static constexpr int DeepestExpandedLevel = 2000;
 
     explicit DocumentTreeModel(Document& document, QObject* parent = nullptr);
 
-    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
-    QModelIndex parent(const QModelIndex& index) const override;
+    Document& document() const { return document_; }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A new name for the row's element, as a step of the history; a name
+    // that is no XML name (or one the document's encoding cannot hold) is
+    // refused with nameRefused.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Drag and drop of a folder within this document, under the rules of a
+    // paste. A drop names the row it is dropped on as `parent` and where
+    // relative to it as `row`: -1 onto it (under, as its last child), 0
+    // before it, 1 after it; a copy is asked for with Qt::CopyAction.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
 
     corvantis::DOMNode* nodeAt(const QModelIndex& index) const;
     // The row of `node`; invalid when it is not shown.
@@ -55,18 +79,38 @@ public:
     void setExpanded(const QModelIndex& index, bool expanded);
     // Opens the row and every row below it.
     void expandSubtree(const QModelIndex& index);
-    // Every row open (down to DeepestExpandedLevel) / only the top row shown.
+    // Every row open (down to DeepestExpandedLevel; nothing to do when they
+    // are) / only the top row shown.
     bool isFullyExpanded() const { return openByDefault_ && exceptions_.empty(); }
     void expandAll();
     void collapseAll();
+    // A shown folder whose rows below are hidden; folding or opening a
+    // folder that has child elements.
+    bool isFolded(const corvantis::DOMNode* node) const;
+    void setFolded(const corvantis::DOMNode* node, bool folded);
     // Opens the folded elements above `node` and returns its row.
     QModelIndex reveal(const corvantis::DOMNode* node);
 
-    // The top row's caption instead of the document node's name, until the
-    // rows are rebuilt; empty for none.
-    void setTopCaption(const QString& caption);
-    // Rows built anew from the document, every row open.
+    // Rows built anew from the document, every row open; the top row shows
+    // the document node's name from then on instead of the file's.
     void rebuild();
+
+    // The folder marked for copy or cut; none when `node` is null.
+    void setMark(corvantis::DOMNode* node, Mark mark);
+    corvantis::DOMNode* markedNode() const { return marked_; }
+    Mark mark() const { return mark_; }
+    // A cut mark ends; a copy mark stays.
+    void dropCutMark();
+    // The image of a row, by its Mark.
+    void setIcons(const QIcon& unmarked, const QIcon& copy, const QIcon& cut);
+
+signals:
+    // The typed name was refused: no XML name, or not one the document's
+    // encoding can hold. The row keeps its name.
+    void nameRefused(const QModelIndex& index);
+    // A dragged folder was dropped; `placed` is where it now stands (a copy
+    // of it when copied).
+    void folderDropped(corvantis::DOMNode* placed);
 
 private:
     bool opensByDefault(int depth) const { return openByDefault_ && depth < DeepestExpandedLevel; }
@@ -82,8 +126,10 @@ private:
     // `after` on start: the row of the first such child that is shown, or
     // the end of the parent's rows.
     int rowOfNextChild(int parentRow, const corvantis::DOMNode* parent, int after) const;
-    void insertRows(int at, const std::vector<corvantis::DOMNode*>& rows, const std::vector<std::int32_t>& depths);
-    void removeRows(int first, int end);
+    void insertShown(int at, const std::vector<corvantis::DOMNode*>& rows, const std::vector<std::int32_t>& depths);
+    void removeShown(int first, int end);
+    // The dragged folder `data` names, while it is still in this document.
+    corvantis::DOMNode* draggedFolder(const QMimeData* data) const;
     void open(int row);
     void close(int row);
     void resetRows();
@@ -102,5 +148,10 @@ private:
     // none is; the elements listed here are the exceptions.
     bool openByDefault_ = true;
     std::unordered_set<const corvantis::DOMNode*> exceptions_;
-    QString topCaption_;
+    // The top row shows the document node's name (after a rebuild) rather
+    // than the name of the document's file.
+    bool showsNodeName_ = false;
+    corvantis::DOMNode* marked_ = nullptr;
+    Mark mark_ = Mark::None;
+    QIcon icons_[3];
 };

@@ -11,17 +11,12 @@
 
 FileGuard::FileGuard(Document& document, UserQuestions& dialogs, QObject* parent)
     : QObject(parent), document_(document), dialogs_(dialogs), watch_(document) {
-    connect(&watch_, &FileWatch::changed, this, &FileGuard::changedOnDisk);
+    connect(&watch_, &FileWatch::changed, this, &FileGuard::outsideChange);
 }
 
 void FileGuard::attachRecovery(RecoveryStore& store, Autosave& autosave) {
     store_ = &store;
     autosave_ = &autosave;
-}
-
-void FileGuard::setActions(std::function<void()> reload, std::function<void()> saveAs) {
-    reload_ = std::move(reload);
-    saveAs_ = std::move(saveAs);
 }
 
 // ---- Work left behind ----
@@ -132,7 +127,7 @@ bool FileGuard::mayOverwrite() {
     return dialogs_.choose(text, "File Changed", {"Cancel", "Overwrite"}) == 1;
 }
 
-void FileGuard::changedOnDisk(bool removed) {
+void FileGuard::outsideChange(bool removed) {
     const QString name = QFileInfo(document_.fileName()).fileName();
     if (removed) {
         dialogs_.inform(QString("%1 has been removed by another program. Save writes it again.").arg(name),
@@ -140,7 +135,7 @@ void FileGuard::changedOnDisk(bool removed) {
         return;
     }
     if (!document_.hasUnsavedChanges()) {
-        if (reload_) reload_();
+        emit reloadWanted();
         emit note(QString("%1 was changed by another program and has been read again; earlier steps cannot be undone.")
                       .arg(name));
         return;
@@ -150,12 +145,8 @@ void FileGuard::changedOnDisk(bool removed) {
                                  "yours under another name?")
                              .arg(name);
     switch (dialogs_.choose(text, "File Changed", {"Keep Mine", "Reload Theirs", "Save As"})) {
-        case 1:
-            if (reload_) reload_();
-            break;
-        case 2:
-            if (saveAs_) saveAs_();
-            break;
+        case 1: emit reloadWanted(); break;
+        case 2: emit saveAsWanted(); break;
         default: break;
     }
 }

@@ -4,8 +4,6 @@
 // behind when it ended without saving.
 #pragma once
 
-#include <functional>
-
 #include <QObject>
 
 #include "document/FileLock.h"
@@ -45,17 +43,19 @@ public:
     // Before Save writes the document's file: false when it must not, the
     // user having been told why or asked (the default answer keeps the file).
     bool mayOverwrite();
-
-    // How the window reads the file again and saves elsewhere, for the
-    // answers to a change made by another program.
-    void setActions(std::function<void()> reload, std::function<void()> saveAs);
+    // The file is no longer as it was last read or written here.
+    bool changedOnDisk() const { return watch_.changedOnDisk(); }
 
 signals:
     // A line for the status bar.
     void note(const QString& text);
+    // The answers to a change another program made: read the file again,
+    // or save the document under another name.
+    void reloadWanted();
+    void saveAsWanted();
 
 private:
-    void changedOnDisk(bool removed);
+    void outsideChange(bool removed);
     bool restore(const RecoveryEntry& entry);
 
     Document& document_;
@@ -64,6 +64,4 @@ private:
     FileWatch watch_;
     RecoveryStore* store_ = nullptr;
     Autosave* autosave_ = nullptr;
-    std::function<void()> reload_;
-    std::function<void()> saveAs_;
 };

@@ -27,6 +27,7 @@ int FileSystem::fsync(int fd) { return ::fsync(fd); }
 int FileSystem::fstat(int fd, struct stat* status) { return ::fstat(fd, status); }
 int FileSystem::stat(const char* path, struct stat* status) { return ::stat(path, status); }
 int FileSystem::lstat(const char* path, struct stat* status) { return ::lstat(path, status); }
+int FileSystem::access(const char* path, int mode) { return ::access(path, mode); }
 ssize_t FileSystem::readlink(const char* path, char* target, size_t size) {
     return ::readlink(path, target, size);
 }

@@ -20,6 +20,7 @@ public:
     virtual int fstat(int fd, struct stat* status);
     virtual int stat(const char* path, struct stat* status);
     virtual int lstat(const char* path, struct stat* status);
+    virtual int access(const char* path, int mode);
     virtual ssize_t readlink(const char* path, char* target, size_t size);
     virtual int fchmod(int fd, mode_t mode);
     virtual int fchown(int fd, uid_t owner, gid_t group);

@@ -8,8 +8,11 @@
 #include "document/SaveFile.h"
 #include "document/UserQuestions.h"
 
-SaveAsResult saveAsWithBackup(UserQuestions& dialogs, const QString& startFolder,
-                              std::string_view bytes) {
+QString withXmlExtension(const QString& name) {
+    return name.endsWith(".xml", Qt::CaseInsensitive) ? name : name + ".XML";
+}
+
+SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::string_view bytes) {
     UserQuestions::FileRequest request{"Enter Corvantis  FileName",
                                      " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(),
                                      startFolder};
@@ -39,7 +42,7 @@ SaveAsResult saveAsWithBackup(UserQuestions& dialogs, const QString& startFolder
         }
         dialogs.inform(backup, "Backup File Created");
     }
-    const SaveOutcome outcome = saveFileAtomically(name, bytes);
+    const SaveOutcome outcome = saveFileAtomically(target, bytes);
     if (outcome.status != SaveOutcome::Status::Saved) dialogs.showFileError(outcome.error);
     switch (outcome.status) {
         case SaveOutcome::Status::Saved:

@@ -1,9 +1,10 @@
-// Save As, as the main window and the source viewer both offer it. The user
-// chooses a name; ".XML" is appended unless the name holds it (exact case),
-// and everything after concerns that final name: the program (not the
-// dialog, which knows only the name typed) asks before replacing a file of
-// that name, keeps it first as its ".BAK" backup beside it, never replaces it
-// without one, and writes the bytes atomically.
+// Save As, as the document and the source viewer's text both take it. The
+// user chooses a name; ".XML" is added unless the name already ends in
+// ".xml" (in any case), and everything after concerns that final name: the
+// program (not the dialog, which knows only the name typed) asks before
+// replacing a file of that name, keeps it first as its ".BAK" backup beside
+// it, never replaces it without one, and writes the bytes through the one
+// save routine.
 #pragma once
 
 #include <QString>
@@ -24,10 +25,14 @@ struct SaveAsResult {
     Status status = Status::Cancelled;
     // The name written (Saved, NotConfirmed).
     QString name;
+
+    bool written() const { return status == Status::Saved || status == Status::NotConfirmed; }
 };
 
-SaveAsResult saveAsWithBackup(UserQuestions& dialogs, const QString& startFolder,
-                              std::string_view bytes);
+// The name Save As writes for the name chosen.
+QString withXmlExtension(const QString& name);
+
+SaveAsResult saveAs(UserQuestions& questions, const QString& startFolder, std::string_view bytes);
 
 // Where a file dialog about `document` starts: its file's folder, or the
 // user's documents folder while it has no file.

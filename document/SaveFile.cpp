@@ -256,12 +256,20 @@ QString groupName(gid_t group) {
 
 SaveTarget SaveTarget::inspect(const QString& path) {
     SaveTarget target;
+    target.path = path;
     if (!isFaithfulName(path)) {
         target.refusal = FileError::ofUnfaithfulName(path);
         return target;
     }
     FileSystem& system = FileSystem::current();
     const QByteArray name = QFile::encodeName(path);
+    // Said first: nothing else about the file matters while no file can be
+    // made beside it (a missing folder shows when it is written).
+    const QByteArray folder = folderOf(name);
+    if (system.access(folder.constData(), W_OK) != 0 && errno != ENOENT) {
+        target.refusal = {path, "Its folder cannot be written: " + systemReason(errno) + ".", false, true};
+        return target;
+    }
     struct stat entry, status;
     // Nothing there: a new file (a missing folder shows when it is written).
     if (system.lstat(name.constData(), &entry) != 0) return target;
@@ -301,8 +309,12 @@ SaveTarget SaveTarget::inspect(const QString& path) {
 }
 
 SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes) {
-    const SaveTarget check = SaveTarget::inspect(path);
+    return saveFileAtomically(SaveTarget::inspect(path), bytes);
+}
+
+SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes) {
     if (check.refusal.isError()) return failed(check.refusal);
+    const QString& path = check.path;
     FileSystem& system = FileSystem::current();
     QByteArray target = QFile::encodeName(path);
     Keep keep = keepForNewFile();
@@ -371,6 +383,3 @@ bool SaveAsBackup::make(const QString& chosenPath, FileError* error) {
     return true;
 }
 
-QString withXmlExtension(const QString& name) {
-    return name.contains(".XML", Qt::CaseSensitive) ? name : name + ".XML";
-}

@@ -31,9 +31,10 @@ struct SaveOutcome {
 
 // What a save over `path` meets before anything is written.
 struct SaveTarget {
-    // Set when saving there is refused: a read-only file, a link whose target
-    // has gone, something other than an ordinary file, a name that does not
-    // stand for the file's own bytes.
+    QString path;
+    // Set when saving there is refused: a folder that cannot be written, a
+    // read-only file, a link whose target has gone, something other than an
+    // ordinary file, a name that does not stand for the file's own bytes.
     FileError refusal;
     // What the new file that replaces the old one cannot keep (another
     // user's ownership, a group the user is not in, other hard links), one
@@ -46,6 +47,8 @@ struct SaveTarget {
 // Writes `bytes` as the file `path`; a link there keeps pointing at the file
 // it names, which is the one replaced.
 SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes);
+// The same over a target inspected just before (and asked about).
+SaveOutcome saveFileAtomically(const SaveTarget& target, std::string_view bytes);
 
 // Save As keeps the file it replaces: "Diary.XML" in any folder is backed up
 // as "Diary.BAK" beside it (the name without folder and extension + ".BAK").
@@ -62,6 +65,3 @@ struct SaveAsBackup {
     static bool make(const QString& chosenPath, FileError* error = nullptr);
 };
 
-// The name Save As writes: `name` with ".XML" appended unless it already
-// contains ".XML" anywhere (exact case).
-QString withXmlExtension(const QString& name);

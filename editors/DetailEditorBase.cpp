@@ -15,6 +15,7 @@
 #include "core/StringObject.h"
 #include "document/Document.h"
 #include "document/DocumentText.h"
+#include "document/Selection.h"
 #include "widgets/Hints.h"
 #include "document/UserQuestions.h"
 
@@ -33,7 +34,6 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
                                    const DetailEditorDesign& design)
     : QDialog(nullptr),
       context_(context),
-      editedNode_(node),
       placement_(this, design.placementPrefix, context.settings) {
     setWindowTitle(design.caption);
     setModal(true);
@@ -89,13 +89,11 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
     move(design.geometry.topLeft());
     resize(design.geometry.size());
 
-    connect(&context_.document, &Document::childrenAboutToLeave, this, [this](corvantis::DOMNode* parent, int first, int last) {
-        if (editedNode_ && Document::isWithin(editedNode_, parent, first, last)) {
-            editedNode_ = nullptr;
-            accept();
-        }
-    });
+    context_.selection.select(node);
+    connect(&context_.selection, &Selection::currentNodeChanged, this, &DetailEditorBase::accept);
 }
+
+corvantis::DOMNode* DetailEditorBase::EditedNode() const { return context_.selection.currentNode(); }
 
 const DocumentText& DetailEditorBase::documentText() const { return context_.document.text(); }
 

@@ -1,11 +1,12 @@
 // The frame the three modal node editors share: a menu, a centred heading,
 // the grid that lists what the node holds, a splitter, a lower panel with the
 // editor's own fields above its row of buttons, and a status bar with the
-// long hint of the control under the mouse. The editor works on one node of
-// the document (EditedNode, not owned); each Update or Delete is one
-// undoable step of the document's history, and OK only closes it. It keeps
-// its own placement and fits its grid's last column to the grid on every
-// resize. Should its node leave the document, the editor closes.
+// long hint of the control under the mouse. The editor works on the
+// selected folder (EditedNode); each Update or Delete is one undoable step
+// of the document's history, and OK only closes it. It keeps its own
+// placement and fits its grid's last column to the grid on every resize.
+// Should another folder become the selected one (its folder left the
+// document, or the document was read again), the editor closes.
 #pragma once
 
 #include <QDialog>
@@ -49,7 +50,7 @@ struct DetailEditorDesign {
 class DetailEditorBase : public QDialog {
     Q_OBJECT
 public:
-    corvantis::DOMNode* EditedNode() const { return editedNode_; }
+    corvantis::DOMNode* EditedNode() const;
     DetailStringGrid* grid() const { return grid_; }
     QPushButton* UpdateBitBtn() const { return updateButton_; }
     QPushButton* DeleteBitBtn() const { return deleteButton_; }
@@ -69,6 +70,7 @@ public slots:
     void reject() override;
 
 protected:
+    // Selects `node`, the folder it edits.
     DetailEditorBase(const DetailEditorContext& context, corvantis::DOMNode* node,
                      const DetailEditorDesign& design);
 
@@ -107,7 +109,6 @@ private:
     bool reportUnstorable(const QString& text);
 
     DetailEditorContext context_;
-    corvantis::DOMNode* editedNode_;
     WindowPlacement placement_;
     QMenu* menu_ = nullptr;
     DetailStringGrid* grid_ = nullptr;

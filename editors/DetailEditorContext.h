@@ -1,15 +1,17 @@
 // What the node details window and its modal editors need from the main
 // window: the open document (whose history every change goes onto), the
-// message boxes and the settings store that keeps window placements. All
-// outlive every editor.
+// selection they show and edit, the message boxes and the settings store
+// that keeps window placements. All outlive every editor.
 #pragma once
 
 class Document;
+class Selection;
 class SettingsStore;
 class UserQuestions;
 
 struct DetailEditorContext {
     Document& document;
+    Selection& selection;
     UserQuestions& dialogs;
     SettingsStore& settings;
 };

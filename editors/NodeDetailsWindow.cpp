@@ -14,6 +14,7 @@
 
 #include "core/Dom.h"
 #include "document/Document.h"
+#include "document/Selection.h"
 #include "editors/AttributesEditor.h"
 #include "editors/CommentsEditor.h"
 #include "editors/DetailRows.h"
@@ -35,10 +36,9 @@ QPushButton* makeEditButton(const QString& caption, int width) {
 
 }  // namespace
 
-NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent)
+NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget* parent)
     : QMainWindow(parent, Qt::Tool),
       context_(context),
-      selectedNode_(std::move(selectedNode)),
       placement_(this, "XMLForm_", context.settings) {
     setWindowTitle("XML Attributes, Comments, Processing Instructions");
 
@@ -101,13 +101,11 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, Selecte
 
     // The grids follow every change to the node they show: an editor's
     // step, an undo or a redo.
+    connect(&context_.selection, &Selection::currentNodeChanged, this,
+            [this](corvantis::DOMNode* current) { ShowNode(current); });
     connect(&context_.document, &Document::detailsChanged, this, [this](corvantis::DOMNode* node) {
-        if (node && node == shown_) ShowNode(node);
+        if (node && node == context_.selection.currentNode()) ShowNode(node);
     });
-    connect(&context_.document, &Document::childrenAboutToLeave, this,
-            [this](corvantis::DOMNode* parent, int first, int last) {
-                if (shown_ && Document::isWithin(shown_, parent, first, last)) ClearDetails();
-            });
     connect(&context_.document, &Document::aboutToReplace, this, &NodeDetailsWindow::ClearDetails);
 
     // Below the Text Editor, leaving its path panel in view.
@@ -133,7 +131,6 @@ QWidget* NodeDetailsWindow::makePanel(const QString& heading, QPushButton* butto
 }
 
 void NodeDetailsWindow::ShowNode(const corvantis::DOMNode* node) {
-    shown_ = node;
     if (!node) {
         ClearDetails();
         return;
@@ -148,7 +145,6 @@ void NodeDetailsWindow::ShowNode(const corvantis::DOMNode* node) {
 }
 
 void NodeDetailsWindow::ClearDetails() {
-    shown_ = nullptr;
     attribGrid_->showRows({});
     piGrid_->showRows({});
     commentGrid_->showRows({});
@@ -171,16 +167,16 @@ void NodeDetailsWindow::runEditor(corvantis::DOMNode* node) {
 }
 
 void NodeDetailsWindow::AttribBitBtnClick() {
-    corvantis::DOMNode* node = selectedNode_();
+    corvantis::DOMNode* node = context_.selection.currentNode();
     if (node && node->parentNode()) runEditor<AttributesEditor>(node);
 }
 
 void NodeDetailsWindow::CommentBitBtnClick() {
-    if (corvantis::DOMNode* node = selectedNode_()) runEditor<CommentsEditor>(node);
+    if (corvantis::DOMNode* node = context_.selection.currentNode()) runEditor<CommentsEditor>(node);
 }
 
 void NodeDetailsWindow::PIBitBtnClick() {
-    if (corvantis::DOMNode* node = selectedNode_()) runEditor<ProcessingInstructionEditor>(node);
+    if (corvantis::DOMNode* node = context_.selection.currentNode()) runEditor<ProcessingInstructionEditor>(node);
 }
 
 void NodeDetailsWindow::Close1Click() { close(); }

@@ -2,12 +2,11 @@
 // window that shows the attributes, comments and processing instructions of
 // the node selected in the tree, and opens the modal editor for each.
 //
-// The window holds no document data: the grids are a display of one node,
-// rewritten by the main window at every tree selection (ShowNode / ClearDetails).
+// The window holds no document data: the grids show the selected folder and
+// follow the selection and every change to what they show.
 #pragma once
 
 #include <QMainWindow>
-#include <functional>
 
 #include "editors/DetailEditorContext.h"
 #include "widgets/WindowPlacement.h"
@@ -25,13 +24,9 @@ class DOMNode;
 class NodeDetailsWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The node of the main window's current tree selection, or null when no
-    // item is selected or the item carries no node.
-    using SelectedNodeSource = std::function<corvantis::DOMNode*()>;
-
     // Loads the placement "XMLForm_". The window starts hidden; the main
     // window shows or hides it by its "Use As XML Editor" option.
-    NodeDetailsWindow(const DetailEditorContext& context, SelectedNodeSource selectedNode, QWidget* parent = nullptr);
+    explicit NodeDetailsWindow(const DetailEditorContext& context, QWidget* parent = nullptr);
 
     // Fills the three grids from `node`: one row per attribute, per COMMENT
     // child and per PROCESSING_INSTRUCTION child (direct children only), one
@@ -84,9 +79,6 @@ private:
     void fitGridsToPanel();
 
     DetailEditorContext context_;
-    SelectedNodeSource selectedNode_;
-    // The node the grids show, or null.
-    const corvantis::DOMNode* shown_ = nullptr;
     WindowPlacement placement_;
     QWidget* xmlPanel_ = nullptr;
     DetailStringGrid* attribGrid_ = nullptr;

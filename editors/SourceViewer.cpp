@@ -69,7 +69,7 @@ void SourceViewer::SaveAs1Click() {
         return;
     }
     std::string converted;
-    saveAsWithBackup(dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
+    saveAs(dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
 }
 
 void SourceViewer::Close1Click() { hide(); }

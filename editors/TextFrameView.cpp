@@ -1,16 +1,22 @@
-#include "editors/TypedText.h"
+#include "editors/TextFrameView.h"
 
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 
 #include "document/Commands.h"
-#include "editors/TextFrame.h"
+#include "document/DocumentTreeModel.h"
+#include "document/Selection.h"
 #include "document/UserQuestions.h"
+#include "editors/TextFrame.h"
 
 using corvantis::DOMNode;
 using corvantis::StringObject;
 
 namespace {
+
+const char* const NoFileOpened = "No File Opened";
 
 // Only an element has text of its own to edit: text put into the document
 // node would land before the XML declaration.
@@ -18,74 +24,131 @@ bool hasOwnText(const DOMNode* node) { return node && node->parentNode(); }
 
 }  // namespace
 
-TypedText::TypedText(Document& document, TextFrame* frame, UserQuestions& dialogs)
-    : document_(document), frame_(frame), dialogs_(dialogs) {
+TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame* frame, UserQuestions& dialogs)
+    : document_(document), selection_(selection), frame_(frame), dialogs_(dialogs) {
     pause_.setSingleShot(true);
     pause_.setInterval(1000);
     connect(&pause_, &QTimer::timeout, this, [this] { commitPendingEdit(); });
     frame_->TextMemo()->setUndoRedoEnabled(false);
     frame_->TextMemo()->installEventFilter(this);
-    connect(frame_, &TextFrame::TextEdited, this, &TypedText::typed);
-    connect(&document_, &Document::detailsChanged, this, &TypedText::refreshFrom);
-    connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
-        if (node_ && Document::isWithin(node_, parent, first, last)) clear();
-    });
-    connect(&document_, &Document::aboutToReplace, this, &TypedText::clear);
+    connect(frame_, &TextFrame::TextEdited, this, &TextFrameView::typed);
+    connect(&selection_, &Selection::currentNodeChanged, this, &TextFrameView::currentChanged);
+    connect(&document_, &Document::detailsChanged, this, &TextFrameView::refreshFrom);
+    // A new name shows in the path of every folder below it.
+    connect(&document_, &Document::renamed, this, [this] { showPath(selection_.currentNode()); });
+    connect(&document_, &Document::aboutToReplace, this, [this] { show(nullptr); });
+    connect(&document_, &Document::fileSet, this, &TextFrameView::showFileName);
     document_.setPendingEdit(this);
-    show(nullptr);
+    show(selection_.currentNode());
+    showFileName();
 }
 
-TypedText::~TypedText() { document_.setPendingEdit(nullptr); }
+TextFrameView::~TextFrameView() { document_.setPendingEdit(nullptr); }
 
-void TypedText::setPending(bool pending) {
+void TextFrameView::setPending(bool pending) {
     if (pending_ == pending) return;
     pending_ = pending;
     document_.pendingEditChanged();
 }
 
-void TypedText::show(DOMNode* node) {
-    node_ = node;
+void TextFrameView::currentChanged(DOMNode* current, DOMNode* previous) {
+    if (returning_) {
+        // Back at the folder the text was typed for; the text is still there.
+        returning_ = false;
+        return;
+    }
+    if (pending_ && !commitTo(previous)) {
+        // The text stays with the folder it was typed for.
+        returning_ = true;
+        const QPersistentModelIndex back(selection_.rows().indexOf(previous));
+        QMetaObject::invokeMethod(
+            this,
+            [this, back] {
+                if (back.isValid()) {
+                    selection_.setCurrentIndex(back, QItemSelectionModel::ClearAndSelect);
+                    return;
+                }
+                // The folder has gone meanwhile, and with it what was typed.
+                returning_ = false;
+                show(selection_.currentNode());
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    show(current);
+}
+
+void TextFrameView::show(DOMNode* node) {
     setPending(false);
     pause_.stop();
     if (!frame_) return;
     frame_->showText(hasOwnText(node) ? document_.text().toMultiLineText(node->getText(0)) : QString());
     frame_->TextMemo()->setReadOnly(!hasOwnText(node));
+    showPath(node);
 }
 
-void TypedText::clear() { show(nullptr); }
+void TextFrameView::showPath(const DOMNode* node) {
+    if (frame_) frame_->PathLabel()->setText(hasOwnText(node) ? document_.text().toText(node->path()) : QString());
+}
 
-void TypedText::typed() {
-    if (!hasOwnText(node_)) return;
+void TextFrameView::showFileName() {
+    if (frame_) frame_->FileNameLabel()->setText(document_.isNew() ? QString(NoFileOpened) : document_.fileName());
+}
+
+void TextFrameView::typed() {
+    if (!hasOwnText(selection_.currentNode())) return;
     setPending(true);
     pause_.start();
 }
 
-bool TypedText::commitPendingEdit() {
+bool TextFrameView::commitPendingEdit() { return commitTo(selection_.currentNode()); }
+
+bool TextFrameView::commitTo(DOMNode* node) {
     pause_.stop();
-    if (!pending_ || !frame_ || !hasOwnText(node_)) return true;
+    if (!pending_ || !frame_ || !hasOwnText(node)) return true;
     const QString text = frame_->TextMemo()->toPlainText();
     StringObject bytes;
     if (!document_.text().toMultiLineBytes(text, bytes)) {
         dialogs_.inform(document_.text().unstorableMessage(text), "Text Error");
         return false;
     }
-    const bool unchanged = bytes.equals(node_->getText(0)) && (node_->hasTextChild() || bytes.empty());
+    const bool unchanged = bytes.equals(node->getText(0)) && (node->hasTextChild() || bytes.empty());
     if (!unchanged) {
-        const QString name = document_.text().toText(node_->nodeName());
-        if (!document_.push(std::make_unique<SetElementText>(document_, node_, bytes, tr("Typing in '%1'").arg(name)))) return false;
+        const QString name = document_.text().toText(node->nodeName());
+        if (!document_.push(std::make_unique<SetElementText>(document_, node, bytes, tr("Typing in '%1'").arg(name))))
+            return false;
     }
     setPending(false);
     return true;
 }
 
-void TypedText::refreshFrom(DOMNode* node) {
+void TextFrameView::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
-    if (node != node_ || pending_ || !frame_ || !hasOwnText(node)) return;
+    if (node != selection_.currentNode() || pending_ || !frame_ || !hasOwnText(node)) return;
     const QString text = document_.text().toMultiLineText(node->getText(0));
     if (frame_->TextMemo()->toPlainText() != text) frame_->showText(text);
 }
 
-bool TypedText::eventFilter(QObject* watched, QEvent* event) {
+void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
+    // The frame shows an element's first text.
+    if (!frame_ || match.part != corvantis::SearchMatch::ValuePart) return;
+    const DOMNode* folder = match.folder();
+    if (folder != selection_.currentNode() || folder->textChild(0) != match.node || pending_) return;
+    const StringObject& text = match.node->nodeValue();
+    // Counted in the frame's characters: the model's CR LF is one line break there.
+    const auto characters = [this, &text](std::size_t from, std::size_t length) {
+        return static_cast<int>(document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
+    };
+    const int start = characters(0, match.offset);
+    QPlainTextEdit* memo = frame_->TextMemo();
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+    memo->ensureCursorVisible();
+}
+
+bool TextFrameView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Undo)) {

@@ -23,6 +23,7 @@
 #include "app/MainWindow.h"
 #include "core/Dom.h"
 #include "document/Document.h"
+#include "document/Selection.h"
 #include "editors/TextEditorWindow.h"
 #include "editors/NodeDetailsWindow.h"
 #include "tree/DocumentTreeView.h"
@@ -156,29 +157,28 @@ int main(int argc, char** argv) {
     Document document;
     MainWindow window(settings, dialogs, document, programFolder);
     TextEditorWindow textEditor(settings);
-    window.AttachTextEditor(&textEditor);
+    window.attachTextEditor(&textEditor);
     window.show();
-    window.FormActivate();
+    window.startUp();
     window.resize(380, 520);
 
-    DocumentTreeView* tree = window.TreeView();
+    DocumentTreeView* tree = window.treeView();
     const corvantis::DOMNode* chosen = richestElement(tree);
     if (!chosen) {
         std::fprintf(stderr, "Example.xml has no element to show\n");
         return 1;
     }
-    tree->setCurrentNode(chosen);
-    window.TreeViewClick();
+    window.selection().select(chosen);
     QApplication::processEvents();
 
     screenshots.save(&window, "main-window");
     screenshots.save(&textEditor, "text-editor");
-    screenshots.save(window.XML(), "node-details");
-    screenshots.saveModal(window.XML()->AttribBitBtn(), "attributes-editor");
-    screenshots.saveModal(window.XML()->CommentBitBtn(), "comments-editor");
-    screenshots.saveModal(window.XML()->PIBitBtn(), "pi-editor");
+    screenshots.save(window.detailsWindow(), "node-details");
+    screenshots.saveModal(window.detailsWindow()->AttribBitBtn(), "attributes-editor");
+    screenshots.saveModal(window.detailsWindow()->CommentBitBtn(), "comments-editor");
+    screenshots.saveModal(window.detailsWindow()->PIBitBtn(), "pi-editor");
 
-    window.Action("ViewSourceMnu")->trigger();
+    window.action(Command::ViewSource)->trigger();
     QApplication::processEvents();
     screenshots.save(visibleTopLevel("SourceViewer"), "source-viewer");
 
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
     QMenu* file = window.menuBar()->findChild<QMenu*>("FileMnu");
     file->popup(window.mapToGlobal(QPoint(4, 20)));
     QApplication::processEvents();
-    QMenu* recent = window.RecentMenu();
+    QMenu* recent = window.menu(Menu::Recent);
     const QRect item = file->actionGeometry(recent->menuAction());
     recent->popup(file->mapToGlobal(QPoint(file->width() - 4, item.top())));
     QApplication::processEvents();
@@ -200,18 +200,18 @@ int main(int argc, char** argv) {
     file->hide();
 
     // A word typed into the find bar: its first match is selected.
-    window.Action("FindMnu")->trigger();
+    window.action(Command::Find)->trigger();
     for (const QChar letter : QString("plan")) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(letter));
-        QCoreApplication::sendEvent(window.FindPanel()->FindEdit(), &press);
+        QCoreApplication::sendEvent(window.findBar()->FindEdit(), &press);
     }
     QElapsedTimer searching;
     searching.start();
-    while (!window.FindPanel()->search().isFinished() && searching.elapsed() < 5000)
+    while (!window.findBar()->search().isFinished() && searching.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     QApplication::processEvents();
     screenshots.save(&window, "find-bar");
-    window.FindPanel()->closeBar();
+    window.findBar()->closeBar();
 
     // The text frame dragged into the main window.
     textEditor.FrameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include "document/DocumentTreeModel.h"
+#include "document/Selection.h"
 #include "tree/TreeRowDelegate.h"
 #include "widgets/DragRunner.h"
 
@@ -16,13 +17,17 @@ using corvantis::DOMNode;
 
 namespace {
 
-// A folder dragged in the tree; the view keeps which one, so nothing from
-// outside can be dropped as one.
-const char* const FolderFormat = "application/x-corvantis-folder";
 // How near the edge a drag scrolls the rows.
 constexpr int ScrollMargin = 16;
 
-bool copies(const QDropEvent* event) { return event->modifiers().testFlag(Qt::ControlModifier); }
+Qt::DropAction actionOf(const QDropEvent* event) {
+    return event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
+}
+
+// Where a drop goes relative to its row, as the model reads it.
+int dropCode(corvantis::InsertPosition position) {
+    return position == corvantis::Under ? -1 : position == corvantis::Before ? 0 : 1;
+}
 
 }  // namespace
 
@@ -44,79 +49,37 @@ DocumentTreeView::DocumentTreeView(QWidget* parent) : QTreeView(parent), rows_(n
     header()->setResizeContentsPrecision(0);
 }
 
-void DocumentTreeView::setDocumentModel(DocumentTreeModel* model) {
-    model_ = model;
-    setModel(model);
-}
-
-void DocumentTreeView::setImages(const QList<QIcon>& icons, ImagesOf imagesOf) {
-    rows_->setImages(icons, std::move(imagesOf));
-    viewport()->update();
-}
-
-void DocumentTreeView::setRenaming(MayRename mayRename, Renamed renamed) {
-    rows_->setRenaming(std::move(mayRename), std::move(renamed));
-}
-
-void DocumentTreeView::setDropping(MayDrop mayDrop, Dropped dropped) {
-    mayDrop_ = std::move(mayDrop);
-    dropped_ = std::move(dropped);
-    const bool dropping = mayDrop_ && dropped_;
-    setDragEnabled(dropping);
-    setAcceptDrops(dropping);
-    viewport()->setAcceptDrops(dropping);
+void DocumentTreeView::setSelection(Selection& selection) {
+    model_ = &selection.rows();
+    selection_ = &selection;
+    setModel(model_);
+    setSelectionModel(&selection);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     // The view draws where a folder goes, with its depth: the rows are flat.
     setDropIndicatorShown(false);
 }
 
 DOMNode* DocumentTreeView::nodeAt(const QModelIndex& index) const { return model_ ? model_->nodeAt(index) : nullptr; }
 
-DOMNode* DocumentTreeView::currentNode() const { return nodeAt(currentIndex()); }
-
-void DocumentTreeView::setCurrentNode(const DOMNode* node) {
-    if (!model_) return;
-    const QModelIndex row = model_->reveal(node);
-    setCurrentIndex(row);
-    if (row.isValid()) scrollTo(row);
-}
-
 void DocumentTreeView::editCurrentName() {
     if (currentIndex().isValid()) edit(currentIndex());
 }
 
 void DocumentTreeView::expandEverything() {
-    if (!model_ || model_->isFullyExpanded()) return;
-    // The rows are made anew; the current node stays current.
-    const DOMNode* current = currentNode();
-    model_->expandAll();
-    setCurrentNode(current);
+    if (model_) model_->expandAll();
 }
 
 void DocumentTreeView::collapseToTop() {
-    if (!model_) return;
-    const bool topWasCurrent = currentIndex().row() == 0;
-    model_->collapseAll();
-    // The current row may be folded away: the top row, which stays, takes over.
-    if (topWasCurrent || !currentIndex().isValid()) setCurrentIndex(model_->index(0, 0));
+    if (model_) model_->collapseAll();
 }
 
 void DocumentTreeView::expandCurrentSubtree() {
     if (!model_) return;
-    const DOMNode* current = currentNode();
+    const DOMNode* current = selection_->currentNode();
     model_->expandSubtree(currentIndex());
-    setCurrentNode(current);
-}
-
-void DocumentTreeView::showMarks() { viewport()->update(); }
-
-bool DocumentTreeView::isFolded(const DOMNode* node) const {
-    const QModelIndex row = model_ ? model_->indexOf(node) : QModelIndex();
-    return row.isValid() && model_->hasChildElements(row) && !model_->isExpanded(row);
-}
-
-void DocumentTreeView::setFolded(const DOMNode* node, bool folded) {
-    const QModelIndex row = model_ ? model_->indexOf(node) : QModelIndex();
-    if (row.isValid() && model_->hasChildElements(row)) model_->setExpanded(row, !folded);
+    selection_->select(current);
 }
 
 QRect DocumentTreeView::arrowRect(const QModelIndex& index) const {
@@ -184,17 +147,13 @@ void DocumentTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
 // ---- Drag and drop ----
 
 void DocumentTreeView::startDrag(Qt::DropActions) {
-    DOMNode* source = currentNode();
-    if (!source || !mayDrop_ || !mayDrop_(source, nullptr, corvantis::Under, false)) return;
+    QMimeData* data = model_ ? model_->mimeData({currentIndex()}) : nullptr;
+    if (!data) return;
     auto* drag = new QDrag(this);
-    auto* data = new QMimeData;
-    data->setData(FolderFormat, QByteArray());
     drag->setMimeData(data);
     drag->setPixmap(viewport()->grab(visualRect(currentIndex())));
-    dragged_ = source;
     // A drag that ends anywhere else changes nothing.
     runDrag(drag, Qt::MoveAction | Qt::CopyAction);
-    dragged_ = nullptr;
     showDropPlace({});
 }
 
@@ -213,9 +172,9 @@ DocumentTreeView::DropPlace DocumentTreeView::placeAt(const QPoint& point) const
 }
 
 DocumentTreeView::DropPlace DocumentTreeView::acceptedPlace(const QDropEvent* event) const {
-    if (!dragged_ || !mayDrop_ || !event->mimeData()->hasFormat(FolderFormat)) return {};
     const DropPlace place = placeAt(event->position().toPoint());
-    if (!place.row.isValid() || !mayDrop_(dragged_, nodeAt(place.row), place.position, copies(event)))
+    if (!place.row.isValid() ||
+        !model_->canDropMimeData(event->mimeData(), actionOf(event), dropCode(place.position), 0, place.row))
         return {};
     return place;
 }
@@ -235,7 +194,7 @@ void DocumentTreeView::scrollWhileDragging(const QPoint& point) {
 }
 
 void DocumentTreeView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!dragged_ || !event->mimeData()->hasFormat(FolderFormat)) {
+    if (!model_ || !event->mimeData()->hasFormat(model_->mimeTypes().first())) {
         event->ignore();
         return;
     }
@@ -251,7 +210,7 @@ void DocumentTreeView::dragMoveEvent(QDragMoveEvent* event) {
         event->ignore();
         return;
     }
-    event->setDropAction(copies(event) ? Qt::CopyAction : Qt::MoveAction);
+    event->setDropAction(actionOf(event));
     event->accept();
 }
 
@@ -267,10 +226,9 @@ void DocumentTreeView::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    const bool copy = copies(event);
-    event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+    event->setDropAction(actionOf(event));
     event->accept();
-    dropped_(dragged_, nodeAt(place.row), place.position, copy);
+    model_->dropMimeData(event->mimeData(), actionOf(event), dropCode(place.position), 0, place.row);
 }
 
 void DocumentTreeView::paintEvent(QPaintEvent* event) {

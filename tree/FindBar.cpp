@@ -10,7 +10,8 @@
 #include <QVBoxLayout>
 
 #include "document/Document.h"
-#include "tree/TreeSelection.h"
+#include "document/DocumentTreeModel.h"
+#include "document/Selection.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ QToolButton* makeButton(QWidget* parent, const char* name, QStyle::StandardPixma
 
 }  // namespace
 
-FindBar::FindBar(Document& document, TreeSelection& selection, QWidget* parent)
+FindBar::FindBar(Document& document, Selection& selection, QWidget* parent)
     : QWidget(parent),
       document_(document),
       selection_(selection),
@@ -88,6 +89,8 @@ corvantis::SearchOptions FindBar::options() const {
 }
 
 void FindBar::open() {
+    // From the Text Editor too: the bar is in the main window.
+    window()->activateWindow();
     show();
     search_.setQuery(edit_->text(), options());
     edit_->setFocus(Qt::ShortcutFocusReason);
@@ -110,7 +113,7 @@ void FindBar::find(DocumentSearch::Direction direction) {
     // Text typed for a folder goes in before the selection moves to another.
     if (edit_->text().isEmpty() || !document_.commitPendingEdits()) return;
     direction_ = direction;
-    search_.go(direction, selection_.selectedNode());
+    search_.go(direction, selection_.currentNode());
 }
 
 void FindBar::reached(const corvantis::SearchMatch& match, bool wrapped) {

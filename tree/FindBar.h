@@ -13,12 +13,12 @@ class Document;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class TreeSelection;
+class Selection;
 
 class FindBar : public QWidget {
     Q_OBJECT
 public:
-    FindBar(Document& document, TreeSelection& selection, QWidget* parent = nullptr);
+    FindBar(Document& document, Selection& selection, QWidget* parent = nullptr);
 
     // Shows the bar with its text selected for typing over, and searches
     // for that text again.
@@ -55,7 +55,7 @@ private:
     corvantis::SearchOptions options() const;
 
     Document& document_;
-    TreeSelection& selection_;
+    Selection& selection_;
     DocumentSearch search_;
     DocumentSearch::Direction direction_ = DocumentSearch::Direction::Forward;
     QLineEdit* edit_;

@@ -4,17 +4,18 @@
 
 #include "document/Commands.h"
 #include "document/Document.h"
+#include "document/DocumentTreeModel.h"
 #include "document/InsertedXml.h"
 #include "document/ReadFile.h"
 #include "document/SaveAs.h"
-#include "editors/SourceViewer.h"
-#include "tree/TreeSelection.h"
-#include "tree/XmlClipboard.h"
+#include "document/Selection.h"
 #include "document/UserQuestions.h"
+#include "editors/SourceViewer.h"
+#include "tree/XmlClipboard.h"
 
 using corvantis::DOMNode;
 
-SourceCommands::SourceCommands(Document& document, TreeSelection& selection, UserQuestions& dialogs, SourceViewer& viewer,
+SourceCommands::SourceCommands(Document& document, Selection& selection, UserQuestions& dialogs, SourceViewer& viewer,
                                QObject* parent)
     : QObject(parent),
       document_(document),
@@ -22,8 +23,8 @@ SourceCommands::SourceCommands(Document& document, TreeSelection& selection, Use
       dialogs_(dialogs),
       viewer_(viewer) {}
 
-void SourceCommands::LoadFromFileButtonClick() {
-    DOMNode* target = selection_.selectedNode();
+void SourceCommands::insertFromFile() {
+    DOMNode* target = selection_.currentNode();
     if (!target || !target->parentNode() || !document_.commitPendingEdits()) return;
     const QString chosen = dialogs_.openFileName({"Enter Velmora  FileName",
                                                                  "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
@@ -50,8 +51,8 @@ void SourceCommands::LoadFromFileButtonClick() {
     selection_.select(target);
 }
 
-void SourceCommands::PasteFromClipboard(corvantis::InsertPosition position) {
-    DOMNode* target = selection_.selectedNode();
+void SourceCommands::pasteFromClipboard(corvantis::InsertPosition position) {
+    DOMNode* target = selection_.currentNode();
     if (!document_.dom().placeFor(target, position)) return;
     QByteArray bytes;
     switch (xmlFromClipboard(bytes)) {
@@ -85,7 +86,7 @@ DOMNode* SourceCommands::insert(InsertedXml inserted, corvantis::NodePlace place
     if (inserted.nodes->childCount() > 0)
         document_.push(std::make_unique<InsertFragment>(document_, place, std::move(inserted.nodes), step));
     // As after a paste, the tree is shown whole.
-    selection_.expandAll();
+    selection_.rows().expandAll();
     if (const corvantis::DOMError& error = inserted.error; error.code == corvantis::DOMError::TooManyEndTags) {
         dialogs_.inform(QString("%1 has an end tag without a start tag at line %2, column %3. "
                                 "It was read up to there.")
@@ -97,8 +98,8 @@ DOMNode* SourceCommands::insert(InsertedXml inserted, corvantis::NodePlace place
     return first;
 }
 
-void SourceCommands::SaveToViewButtonClick() {
-    const DOMNode* node = selection_.selectedNode();
+void SourceCommands::showSubtreeSource() {
+    const DOMNode* node = selection_.currentNode();
     if (!node || !node->parentNode() || !document_.commitPendingEdits()) return;
     viewer_.ShowText([this, node] { return document_.dom().serialize(node); });
 }

@@ -10,26 +10,26 @@
 #include "document/InsertedXml.h"
 
 class Document;
-class TreeSelection;
+class Selection;
 class SourceViewer;
 class UserQuestions;
 
 class SourceCommands : public QObject {
     Q_OBJECT
 public:
-    SourceCommands(Document& document, TreeSelection& selection, UserQuestions& dialogs, SourceViewer& viewer,
+    SourceCommands(Document& document, Selection& selection, UserQuestions& dialogs, SourceViewer& viewer,
                    QObject* parent = nullptr);
 
 public slots:
     // Adds what the chosen file holds under the selected element, after its
     // children, as readInsertedXml (InsertedXml.h) makes it ready. Nothing
     // for no selection or the document node.
-    void LoadFromFileButtonClick();
+    void insertFromFile();
     // Shows the selected element and its subtree as XML in the viewer.
-    void SaveToViewButtonClick();
+    void showSubtreeSource();
     // Puts what the clipboard's XML holds at `position` relative to the
     // selected folder, under the rules of a paste.
-    void PasteFromClipboard(corvantis::InsertPosition position);
+    void pasteFromClipboard(corvantis::InsertPosition position);
 
 private:
     // Puts what `inserted` holds at `place` as one step named `step`,
@@ -40,7 +40,7 @@ private:
                                const QString& source, const QString& caption);
 
     Document& document_;
-    TreeSelection& selection_;
+    Selection& selection_;
     UserQuestions& dialogs_;
     SourceViewer& viewer_;
 };

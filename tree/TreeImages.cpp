@@ -65,3 +65,21 @@ QIcon TreeImages::icon(int image, int selectedImage) const {
     icon.addPixmap(this->image(selectedImage), QIcon::Selected);
     return icon;
 }
+
+std::pair<int, int> TreeImages::imagesOf(DocumentTreeModel::Mark mark) {
+    switch (mark) {
+        case DocumentTreeModel::Mark::Copy: return {4, 5};
+        case DocumentTreeModel::Mark::Cut: return {6, 7};
+        case DocumentTreeModel::Mark::None: break;
+    }
+    return {0, 2};
+}
+
+void TreeImages::giveTo(DocumentTreeModel& rows) const {
+    const auto iconFor = [this](DocumentTreeModel::Mark mark) {
+        const auto [image, selected] = imagesOf(mark);
+        return icon(image, selected);
+    };
+    rows.setIcons(iconFor(DocumentTreeModel::Mark::None), iconFor(DocumentTreeModel::Mark::Copy),
+                  iconFor(DocumentTreeModel::Mark::Cut));
+}

@@ -6,7 +6,10 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <utility>
 #include <vector>
+
+#include "document/DocumentTreeModel.h"
 
 class TreeImages {
 public:
@@ -16,6 +19,12 @@ public:
     int count() const { return static_cast<int>(images_.size()); }
     // An icon showing `image` normally and `selectedImage` when selected.
     QIcon icon(int image, int selectedImage) const;
+
+    // The image and selected image of a row: 0/2, 4/5 marked for copy, 6/7
+    // marked for cut.
+    static std::pair<int, int> imagesOf(DocumentTreeModel::Mark mark);
+    // Gives the rows their images, by their marks.
+    void giveTo(DocumentTreeModel& rows) const;
 
 private:
     std::vector<QPixmap> images_;

@@ -1,6 +1,5 @@
 #include "tree/TreeRowDelegate.h"
 
-#include <QLineEdit>
 #include <QPainter>
 #include <QScopedValueRollback>
 
@@ -8,26 +7,12 @@
 
 TreeRowDelegate::TreeRowDelegate(DocumentTreeView* view) : QStyledItemDelegate(view), view_(view) {}
 
-void TreeRowDelegate::setImages(const QList<QIcon>& icons, DocumentTreeView::ImagesOf imagesOf) {
-    icons_ = icons;
-    imagesOf_ = std::move(imagesOf);
-}
-
-void TreeRowDelegate::setRenaming(DocumentTreeView::MayRename mayRename, DocumentTreeView::Renamed renamed) {
-    mayRename_ = std::move(mayRename);
-    renamed_ = std::move(renamed);
-}
-
 int TreeRowDelegate::indentOf(const QModelIndex& index) {
     return (index.data(DocumentTreeModel::DepthRole).toInt() + 1) * DocumentTreeView::Indent;
 }
 
 void TreeRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
-    if (!imagesOf_ || icons_.isEmpty()) return;
-    const int image = imagesOf_(view_->nodeAt(index)).first;
-    option->icon = icons_.value(image, icons_.first());
-    option->features |= QStyleOptionViewItem::HasDecoration;
     option->decorationSize = QSize(16, 16);
 }
 
@@ -50,12 +35,6 @@ QSize TreeRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModel
     return {size.width() + indentOf(index), size.height()};
 }
 
-QWidget* TreeRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                                       const QModelIndex& index) const {
-    if (!mayRename_ || !renamed_ || !mayRename_(view_->nodeAt(index))) return nullptr;
-    return QStyledItemDelegate::createEditor(parent, option, index);
-}
-
 void TreeRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                            const QModelIndex& index) const {
     QStyleOptionViewItem row(option);
@@ -63,10 +42,8 @@ void TreeRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionVi
     QStyledItemDelegate::updateEditorGeometry(editor, row, index);
 }
 
-void TreeRowDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const {
-    auto* line = qobject_cast<QLineEdit*>(editor);
-    if (ending_ || !line || !renamed_) return;
+void TreeRowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+    if (ending_) return;
     const QScopedValueRollback<bool> ending(ending_, true);
-    // The name goes into the document as a command; the row follows it.
-    renamed_(view_->nodeAt(index), line->text());
+    QStyledItemDelegate::setModelData(editor, model, index);
 }

@@ -67,6 +67,8 @@
 #include "document/Commands.h"
 #include "document/RecoveryStore.h"
 #include "document/Document.h"
+#include "document/DocumentFiles.h"
+#include "document/Selection.h"
 #include "document/DocumentText.h"
 #include "document/DocumentTreeModel.h"
 #include "document/SaveFile.h"
@@ -167,17 +169,18 @@ public:
         : settings_(store_.filePath("MyBusiness.ini")),
           window_(settings_, dialogs, document_, store_.path() + "/"),
           textEditor_(settings_) {
-        window_.AttachTextEditor(&textEditor_);
-        window_.TreeView()->viewport()->installEventFilter(&paints_);
+        window_.attachTextEditor(&textEditor_);
+        window_.treeView()->viewport()->installEventFilter(&paints_);
         window_.show();
         // The first activation finds no remembered file and starts a new document.
-        window_.FormActivate();
+        window_.startUp();
         settle();
     }
-    ~Windows() { window_.TreeView()->viewport()->removeEventFilter(&paints_); }
+    ~Windows() { window_.treeView()->viewport()->removeEventFilter(&paints_); }
 
     MainWindow& window() { return window_; }
-    DocumentTreeView* tree() { return window_.TreeView(); }
+    Document& document() { return document_; }
+    DocumentTreeView* tree() { return window_.treeView(); }
 
     // Processes pending events until the tree's viewport has been painted,
     // as the user sees it. Should no paint come within about 100 ms, the
@@ -229,7 +232,7 @@ TreeShape shapeOf(DocumentTreeView* tree) {
 // Opens `path` with File>Open. False (with the state told why) on failure.
 bool openFile(benchmark::State& state, Windows& program, const QString& path) {
     program.dialogs.file = path;
-    program.window().OpenMnuClick();
+    program.window().files().open();
     if (program.dialogs.messages > 0) {
         state.SkipWithError(("the window reported: " + program.dialogs.lastMessage.toStdString()).c_str());
         return false;
@@ -285,7 +288,7 @@ void openBenchmark(benchmark::State& state, int megabytes) {
     double total = 0;
     for (auto _ : state) {
         // Start from the window's new document, as after File>New.
-        program.window().NewMnuClick();
+        program.window().files().newDocument();
         program.settle();
 
         if (!timed(state, total, [&] { return openAndShow(state, program, path); })) break;
@@ -327,7 +330,7 @@ void dropBenchmark(benchmark::State& state, int megabytes) {
         program.settle();
 
         timed(state, total, [&] {
-            program.window().NewMnuClick();
+            program.window().files().newDocument();
             program.showUntilPainted();
             return true;
         });
@@ -352,7 +355,7 @@ void saveBenchmark(benchmark::State& state, int megabytes) {
     double total = 0;
     for (auto _ : state) {
         const bool saved = timed(state, total, [&] {
-            const bool written = program.window().SaveMnuClick();
+            const bool written = program.window().files().save();
             program.settle();
             return written && program.dialogs.messages == 0;
         });
@@ -403,7 +406,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
             content = QByteArray();
         }  // freeing the document is not counted
 
-        program.window().NewMnuClick();
+        program.window().files().newDocument();
         program.settle();
         start = Clock::now();
         if (!openFile(state, program, path)) break;
@@ -412,7 +415,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
         // The tree again from the same document: the open's items dropped,
         // new ones made and expanded, with updates off as the window has it.
         start = Clock::now();
-        program.window().BuildTree();
+        program.window().treeView()->documentModel()->rebuild();
         rebuild += secondsSince(start);
 
         program.tree()->collapseToTop();
@@ -425,7 +428,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
         paint += secondsSince(start);
 
         start = Clock::now();
-        const corvantis::StringObject saved = program.window().document().dom().serialize();
+        const corvantis::StringObject saved = program.document().dom().serialize();
         serialize += secondsSince(start);
         start = Clock::now();
         if (!saveFileAtomically(savePath, saved.view())) {
@@ -440,7 +443,7 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
         program.tree()->collapseToTop();
         collapse += secondsSince(start);
         start = Clock::now();
-        program.window().NewMnuClick();
+        program.window().files().newDocument();
         dropCollapsed += secondsSince(start);
         program.settle();
         state.SetIterationTime(read + parse + openCommand + rebuild + expand + paint + serialize + write + collapse + dropCollapsed - before);
@@ -546,7 +549,7 @@ int runProgramChild(int argc, char** argv) {
     SettingsStore settings(store.filePath("MyBusiness.ini"));
     FixedDialogs dialogs;
     auto program = std::make_unique<Program>(settings, dialogs, QString::fromLocal8Bit(argv[2]));
-    DocumentTreeView* tree = program->window().TreeView();
+    DocumentTreeView* tree = program->window().treeView();
     class FirstPaint : public QObject {
     public:
         FirstPaint(DocumentTreeView* tree, Program& program) : tree_(tree), program_(program) {}
@@ -612,8 +615,7 @@ void startBenchmark(benchmark::State& state, int megabytes) {
 
 // A folder of about `elements` elements, read in under the top element
 // from a generated notes document (the read is not timed).
-corvantis::DOMNode* addFolderOf(MainWindow& window, std::size_t elements) {
-    Document& document = window.document();
+corvantis::DOMNode* addFolderOf(Document& document, std::size_t elements) {
     corvantis::DOMNode* top = document.dom().rootElement();
     // The notes documents hold about 12,500 elements per MiB.
     const std::string xml = corvantis::bench::notesDocument(elements * 84);
@@ -634,8 +636,8 @@ void editBenchmark(benchmark::State& state, int megabytes) {
     if (!fileFor(state, megabytes, path, bytes)) return;
     Windows program;
     if (!openAndShow(state, program, path)) return;
-    Document& document = program.window().document();
-    corvantis::DOMNode* subtree = addFolderOf(program.window(), 10'000);
+    Document& document = program.document();
+    corvantis::DOMNode* subtree = addFolderOf(program.document(), 10'000);
     program.showUntilPainted();
     corvantis::DOMNode* target = document.dom().rootElement();
     if (!subtree || !target) {
@@ -665,19 +667,19 @@ void editBenchmark(benchmark::State& state, int megabytes) {
             times[name].push_back(seconds);
             total += seconds;
         };
-        window.TreeView()->setCurrentNode(subtree);
-        timedStep("delete", [&] { window.Action("DeletePOPMnu")->trigger(); });
-        timedStep("undo_delete", [&] { window.UndoMnuClick(); });
-        window.TreeView()->setCurrentNode(subtree);
-        window.Action("Copy1")->trigger();
-        window.TreeView()->setCurrentNode(target);
-        timedStep("paste_copy", [&] { window.Action("Under3")->trigger(); });
-        timedStep("undo_paste_copy", [&] { window.UndoMnuClick(); });
-        window.TreeView()->setCurrentNode(subtree);
-        window.Action("Cot1")->trigger();
-        window.TreeView()->setCurrentNode(target);
-        timedStep("paste_move", [&] { window.Action("Under3")->trigger(); });
-        timedStep("undo_paste_move", [&] { window.UndoMnuClick(); });
+        window.selection().select(subtree);
+        timedStep("delete", [&] { window.action(Command::DeleteFolder)->trigger(); });
+        timedStep("undo_delete", [&] { window.action(Command::Undo)->trigger(); });
+        window.selection().select(subtree);
+        window.action(Command::Copy)->trigger();
+        window.selection().select(target);
+        timedStep("paste_copy", [&] { window.action(Command::PasteUnder)->trigger(); });
+        timedStep("undo_paste_copy", [&] { window.action(Command::Undo)->trigger(); });
+        window.selection().select(subtree);
+        window.action(Command::Cut)->trigger();
+        window.selection().select(target);
+        timedStep("paste_move", [&] { window.action(Command::PasteUnder)->trigger(); });
+        timedStep("undo_paste_move", [&] { window.action(Command::Undo)->trigger(); });
         if (!changed) {
             state.SkipWithError("a step changed nothing");
             break;
@@ -705,7 +707,7 @@ void autosaveBenchmark(benchmark::State& state, int megabytes) {
     if (!fileFor(state, megabytes, path, bytes)) return;
     Windows program;
     if (!openAndShow(state, program, path)) return;
-    Document& document = program.window().document();
+    Document& document = program.document();
     QTemporaryDir folder;
     RecoveryStore store(folder.path());
     Autosave autosave(document, store);
@@ -746,9 +748,9 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
     Windows program;
     if (!openAndShow(state, program, path)) return;
     MainWindow& window = program.window();
-    window.Action("UseAsXMLEditorMnu")->trigger();
+    window.action(Command::UseAsXmlEditor)->trigger();
     program.settle();
-    SourceViewer* viewer = window.XMLSource();
+    SourceViewer* viewer = window.sourceViewer();
     double total = 0;
     double growth = 0;
     for (auto _ : state) {
@@ -757,7 +759,7 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
         resetPeakRss();
         const long before = statusKiB("VmRSS");
         if (!timed(state, total, [&] {
-                window.Action("ViewSourceMnu")->trigger();
+                window.action(Command::ViewSource)->trigger();
                 QCoreApplication::processEvents(QEventLoop::AllEvents);
                 QPixmap picture = viewer->ViewSource()->viewport()->grab();
                 benchmark::DoNotOptimize(picture);

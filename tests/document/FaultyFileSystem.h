@@ -36,6 +36,10 @@ public:
         const bool folder = FileSystem::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
         return folder && fault == Fault::SyncFolder ? fail() : FileSystem::fsync(fd);
     }
+    // A folder in which no file can be made cannot be written either.
+    int access(const char* path, int mode) override {
+        return (mode & W_OK) && fault == Fault::CreateFile ? fail() : FileSystem::access(path, mode);
+    }
     uid_t effectiveUser() override { return user; }
 
 private:

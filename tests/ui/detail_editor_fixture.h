@@ -11,6 +11,8 @@
 
 #include "core/Dom.h"
 #include "document/Document.h"
+#include "document/DocumentTreeModel.h"
+#include "document/Selection.h"
 #include "editors/DetailEditorContext.h"
 #include "support/ScriptedDialogs.h"
 #include "widgets/SettingsStore.h"
@@ -20,7 +22,9 @@ struct DetailFixture {
     SettingsStore settings{folder.filePath("settings.ini")};
     ScriptedDialogs dialogs;
     Document document;
-    DetailEditorContext context{document, dialogs, settings};
+    DocumentTreeModel rows{document};
+    Selection selection{rows};
+    DetailEditorContext context{document, selection, dialogs, settings};
     const corvantis::DOM& dom = document.dom();
 
     explicit DetailFixture(const char* xml) { document.load(QByteArray(xml), "Notes.XML", "Corvantis"); }

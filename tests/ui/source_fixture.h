@@ -28,24 +28,25 @@ public:
         program.writeFile(name, bytes);
         start();
         program.dialogs.chooseFile(program.pathOf(name));
-        program.window().OpenMnuClick();
+        program.window().files().open();
         program.dialogs.clear();
     }
 
     MainWindow& window() { return program.window(); }
+    Document& document() { return program.document(); }
     ScriptedDialogs& dialogs() { return program.dialogs; }
-    SourceViewer& viewer() { return *window().XMLSource(); }
+    SourceViewer& viewer() { return *window().sourceViewer(); }
 
     void select(const QString& caption) { program.click(caption); }
-    void viewSource() { window().Action("ViewSourceMnu")->trigger(); }
-    void saveToShowSource() { window().Action("SaveToViewMnu")->trigger(); }
+    void viewSource() { window().action(Command::ViewSource)->trigger(); }
+    void saveToShowSource() { window().action(Command::SaveToShowSource)->trigger(); }
     void insertFromFile(const QString& name) {
         program.dialogs.chooseFile(program.pathOf(name));
-        window().Action("InsertFromFileMnu")->trigger();
+        window().action(Command::InsertFromFile)->trigger();
     }
     void cancelInsertFromFile() {
         program.dialogs.cancelFileDialog();
-        window().Action("InsertFromFileMnu")->trigger();
+        window().action(Command::InsertFromFile)->trigger();
     }
     // The viewer's Save As to `name` in the test folder.
     void saveViewerAs(const QString& name) {
@@ -55,7 +56,7 @@ public:
     // The main window's Save As to `name` in the test folder.
     bool saveDocumentAs(const QString& name) {
         program.dialogs.chooseFile(program.pathOf(name));
-        return window().SaveAsMnuClick();
+        return window().files().saveAs();
     }
     QStringList children(const QString& caption) { return program.childCaptions(caption); }
 };

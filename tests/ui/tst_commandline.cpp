@@ -39,10 +39,10 @@ public:
         document_ = std::make_unique<Document>();
         window_ = std::make_unique<MainWindow>(settings_, dialogs, *document_, folder_.filePath("program/"));
         textEditor_ = std::make_unique<TextEditorWindow>(settings_);
-        window_->AttachTextEditor(textEditor_.get());
-        window_->OpenAtStartup(namedFile);
+        window_->attachTextEditor(textEditor_.get());
+        window_->openAtStartup(namedFile);
         window_->show();
-        window_->FormActivate();
+        window_->startUp();
     }
     void stop() {
         textEditor_.reset();
@@ -52,7 +52,8 @@ public:
 
     SettingsStore& settings() { return settings_; }
     MainWindow& window() { return *window_; }
-    QString topCaption() const { return window_->TreeView()->model()->index(0, 0).data().toString(); }
+    Document& document() { return *document_; }
+    QString topCaption() const { return window_->treeView()->model()->index(0, 0).data().toString(); }
     QString fileNameLabel() const { return textEditor_->TT()->FileNameLabel()->text(); }
     ScriptedDialogs dialogs;
 
@@ -77,7 +78,7 @@ private slots:
         QCOMPARE(startupFileArgument({"corvantis", "--", "-notes.xml"}), QDir::current().absoluteFilePath("-notes.xml"));
     }
 
-    void theNamedFileOpensInsteadOfTheRememberedOne() {
+    void theNamedFileOpensInsteadOfTheRememberedOneAndIsRememberedInstead() {
         StartedWithFile program;
         const QString remembered = program.write("remembered.xml", "<Remembered><Old/></Remembered>");
         const QString named = program.write("named.xml", "<Named><Shopping/></Named>");
@@ -87,16 +88,16 @@ private slots:
         program.start(named);
         QCOMPARE(program.topCaption(), named);
         QCOMPARE(program.fileNameLabel(), named);
-        QCOMPARE(program.window().CurrentFileName(), named);
-        QAbstractItemModel* rows = program.window().TreeView()->model();
+        QCOMPARE(program.document().fileName(), named);
+        QAbstractItemModel* rows = program.window().treeView()->model();
         QCOMPARE(rows->match(rows->index(0, 0), Qt::DisplayRole, "Shopping", -1, Qt::MatchExactly | Qt::MatchRecursive).size(), 1);
         QVERIFY(program.dialogs.messages.isEmpty());
-        QVERIFY(!program.window().DetailsChanged());
-        QVERIFY(!program.window().NewFile());
-        // A plain start still opens the remembered file.
-        QCOMPARE(program.settings().readText("MyFileName", QString()), remembered);
+        QVERIFY(!program.document().hasUnsavedChanges());
+        QVERIFY(!program.document().isNew());
+        // Opened from the command line as from File > Open, it is the file the next start opens.
+        QCOMPARE(program.settings().readText("MyFileName", QString()), named);
         program.start(QString());
-        QCOMPARE(program.topCaption(), remembered);
+        QCOMPARE(program.topCaption(), named);
     }
 
     void theNamedFileOpensAlsoWhenFileNamesAreNotRemembered() {
@@ -116,7 +117,7 @@ private slots:
         QVERIFY(program.dialogs.showedFileError(missing, "No such file or directory"));
         QCOMPARE(program.topCaption(), QString("My FileName"));
         QCOMPARE(program.fileNameLabel(), QString("No File Opened"));
-        QVERIFY(program.window().NewFile());
+        QVERIFY(program.document().isNew());
     }
 
     void aNamedFileThatIsNoXmlOpensWithAWarning() {
@@ -124,7 +125,7 @@ private slots:
         const QString named = program.write("program.xml", QByteArray("\x7F" "ELF\x02\0\0<", 8));
         program.start(named);
         QCOMPARE(program.dialogs.captions(), QStringList{NotXmlCaption});
-        QCOMPARE(program.window().CurrentFileName(), named);
+        QCOMPARE(program.document().fileName(), named);
     }
 
     // Without any display to open: the answer needs none.

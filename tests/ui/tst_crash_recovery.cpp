@@ -13,6 +13,7 @@
 
 #include "app/Program.h"
 #include "app/MainWindow.h"
+#include "document/DocumentFiles.h"
 #include "document/Autosave.h"
 #include "document/Document.h"
 #include "editors/TextEditorWindow.h"
@@ -32,11 +33,11 @@ int runChild(const QString& step, const QString& folder) {
     if (step == "restore") dialogs.choose(0);
     Program program(settings, dialogs, folder + "/Diary.XML", Program::Places{folder + "/program/", folder + "/recovery"});
     program.show();
-    program.window().FormActivate();
+    program.window().startUp();
     if (step == "type") {
         program.autosave().setIntervals(50, 1000);
         QSignalSpy written(&program.autosave(), &Autosave::written);
-        DocumentTreeView* tree = program.window().TreeView();
+        DocumentTreeView* tree = program.window().treeView();
         tree->setCurrentIndex(tree->model()->index(2, 0));  // Home
         QPlainTextEdit* memo = program.textEditor().TT()->TextMemo();
         memo->moveCursor(QTextCursor::End);
@@ -48,7 +49,7 @@ int runChild(const QString& step, const QString& folder) {
         QTest::qWait(60000);
         return 2;
     }
-    if (!program.window().DetailsChanged() || !program.window().SaveMnuClick()) return 3;
+    if (!program.document().hasUnsavedChanges() || !program.window().files().save()) return 3;
     return 0;
 }
 

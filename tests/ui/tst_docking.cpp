@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(program.memo()->toPlainText(), QString("garden"));
         QVERIFY(!program.textEditor().isVisible());
         program.type(" and trees");
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
         program.dialogs.answer(UserQuestions::Answer::Yes);
         QVERIFY(program.close());
         QVERIFY(program.readFile("notes.xml").contains("<Home>garden and trees</Home>"));

@@ -16,6 +16,7 @@
 #include "editors/ProcessingInstructionEditor.h"
 #include "editors/SourceViewer.h"
 #include "editors/NodeDetailsWindow.h"
+#include "document/Commands.h"
 #include "support/ProgramUnderTest.h"
 
 namespace {
@@ -28,9 +29,9 @@ QString asWritten(const QByteArray& utf8) {
 }
 
 void saveViewerAs(ProgramUnderTest& program, const QString& name) {
-    program.window().Action("ViewSourceMnu")->trigger();
+    program.window().action(Command::ViewSource)->trigger();
     program.dialogs.chooseFile(program.pathOf(name));
-    program.window().XMLSource()->findChild<QAction*>("SaveAs1")->trigger();
+    program.window().sourceViewer()->findChild<QAction*>("SaveAs1")->trigger();
 }
 
 // Gives the declaration `data` in the processing-instruction editor of the
@@ -42,7 +43,7 @@ void declare(ProgramUnderTest& program, const QString& data) {
         editor->TargetNameMemo()->setPlainText(data);
         editor->UpdateBitBtnClick();
     });
-    program.window().XML()->PIBitBtnClick();
+    program.window().detailsWindow()->PIBitBtnClick();
 }
 
 const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Notes><Home>caf\xE9</Home></Notes>";
@@ -70,7 +71,7 @@ private slots:
         program.startAndOpen("Diary.XML", file);
         program.click("Home");
         QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC"));
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QCOMPARE(program.readFile("Diary.XML"), file);
         saveViewerAs(program, "Copy.XML");
         QCOMPARE(program.readFile("Copy.XML"), file);
@@ -83,7 +84,7 @@ private slots:
         QVERIFY(written.wait(5000));
         program.dialogs.choose(0);  // Restore
         program.restart();
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QString edited = text;
         edited.replace(QString::fromUtf8("\xE2\x82\xAC"), QString::fromUtf8("\xE2\x82\xAC \xE2\x9C\x93"));
         QCOMPARE(program.readFile("Diary.XML"), utf16(edited, bigEndian, mark));
@@ -110,78 +111,80 @@ private slots:
         QCOMPARE(program.dialogs.captions(), warning);
         program.dialogs.clear();
 
+        // A change to save: a comment under the document node.
+        auto comment = std::make_unique<corvantis::DOMNode>(corvantis::COMMENT, nullptr);
+        comment->setNodeValue("kept");
+        corvantis::DOMNode* top = program.document().documentNode();
+        QVERIFY(program.document().push(
+            std::make_unique<PlaceSubtree>(program.document(), std::move(comment), corvantis::NodePlace{top, top->childCount()}, "comment")));
         if (warned) {
             // Unanswered, the question keeps the file; the first answer, No, is the default.
-            QVERIFY(!program.window().SaveMnuClick());
+            QVERIFY(!program.window().files().save());
             QCOMPARE(program.dialogs.messages.value(0).answers.value(0), QString("No"));
             QCOMPARE(program.readFile("Data.XML"), file);
             program.dialogs.choose(1);  // Yes
         }
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QCOMPARE(program.readFile("Data.XML"), program.written());
         program.dialogs.clear();
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
 
     void insertFromFileBringsTextInTheDocumentsEncodingAsOneStep() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Latin1Notes);
-        QVERIFY(program.window().SaveMnuClick());
-        const QByteArray latin1 = program.readFile("Diary.XML");
+        const QByteArray latin1 = program.written();
         program.writeFile("Part.XML", utf16(QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
                                                               "<!DOCTYPE Part><Part>cr\xC3\xA8me</Part>"),
                                             false, true));
         program.writeFile("Euro.XML", "<Price>5 \xE2\x82\xAC</Price>");
         program.click("Home");
         program.dialogs.chooseFile(program.pathOf("Euro.XML"));
-        program.window().Action("InsertFromFileMnu")->trigger();
+        program.window().action(Command::InsertFromFile)->trigger();
         program.dialogs.chooseFile(program.pathOf("Part.XML"));
-        program.window().Action("InsertFromFileMnu")->trigger();
+        program.window().action(Command::InsertFromFile)->trigger();
         QCOMPARE(program.dialogs.captions(), QStringList{"Text Error"});
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         const QByteArray saved = program.readFile("Diary.XML");
         QCOMPARE(saved.count("<?xml"), 1);
         QVERIFY(!saved.contains("DOCTYPE"));
         QVERIFY2(saved.contains("<Part>cr\xE8me</Part>"), saved.constData());
-        program.window().UndoMnuClick();
-        QVERIFY(program.window().SaveMnuClick());
+        program.window().action(Command::Undo)->trigger();
+        QVERIFY(program.window().files().save());
         QCOMPARE(program.readFile("Diary.XML"), latin1);
     }
 
     void editorsRefuseWhatXmlDoesNotAllow() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Latin1Notes);
-        QVERIFY(program.window().SaveMnuClick());
-        const QByteArray saved = program.readFile("Diary.XML");
         program.dialogs.clear();
-        program.window().Action("UseAsXMLEditorMnu")->trigger();
+        program.window().action(Command::UseAsXmlEditor)->trigger();
         program.click("Home");
         whenOpened<CommentsEditor>([](CommentsEditor* editor) {
             editor->CommentMemo()->setPlainText("milk -- eggs");
             editor->AddNewBitBtnClick();
         });
-        program.window().XML()->CommentBitBtnClick();
+        program.window().detailsWindow()->CommentBitBtnClick();
         whenOpened<ProcessingInstructionEditor>([](ProcessingInstructionEditor* editor) {
             editor->TargetNameEdit()->setText("XmL");
             editor->TargetNameMemo()->setPlainText("version=\"1.0\"");
             editor->UpdateBitBtnClick();
         });
-        program.window().XML()->PIBitBtnClick();
+        program.window().detailsWindow()->PIBitBtnClick();
         QCOMPARE(program.dialogs.captions(), QStringList({"No Update", "Target Error"}));
-        QVERIFY(!program.window().DetailsChanged());
-        QVERIFY(program.window().SaveMnuClick());
-        QCOMPARE(program.readFile("Diary.XML"), saved);
+        QVERIFY(!program.document().hasUnsavedChanges());
+        QVERIFY(program.window().files().save());
+        QCOMPARE(program.readFile("Diary.XML"), Latin1Notes);
     }
 
     void aNewlyDeclaredEncodingIsTheOneTheFileIsSavedIn() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Latin1Notes);
-        QVERIFY(program.window().SaveMnuClick());
-        const QByteArray latin1 = program.readFile("Diary.XML");
-        program.window().Action("UseAsXMLEditorMnu")->trigger();
+        const QByteArray latin1 = program.written();
+        program.window().action(Command::UseAsXmlEditor)->trigger();
         declare(program, "version=\"1.0\" encoding=\"UTF-8\"");
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QCOMPARE(program.readFile("Diary.XML"), QString::fromLatin1(latin1).replace("ISO-8859-1", "UTF-8").toUtf8());
 
         // What ISO-8859-1 cannot hold keeps the document in UTF-8.
@@ -190,12 +193,12 @@ private slots:
         program.dialogs.clear();
         declare(program, "version=\"1.0\" encoding=\"ISO-8859-1\"");
         QCOMPARE(program.dialogs.captions(), QStringList{"Value Error"});
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QVERIFY(program.readFile("Diary.XML").contains("caf\xC3\xA9 \xE2\x82\xAC</Home>"));
 
-        program.window().UndoMnuClick();
-        program.window().UndoMnuClick();
-        QVERIFY(program.window().SaveMnuClick());
+        program.window().action(Command::Undo)->trigger();
+        program.window().action(Command::Undo)->trigger();
+        QVERIFY(program.window().files().save());
         QCOMPARE(program.readFile("Diary.XML"), latin1);
     }
 };

@@ -33,14 +33,14 @@ void openNotes(ProgramUnderTest& program, const QByteArray& bytes = Notes) {
     program.dialogs.clear();
 }
 
-void run(ProgramUnderTest& program, const char* action) { program.window().Action(action)->trigger(); }
+void run(ProgramUnderTest& program, Command command) { program.window().action(command)->trigger(); }
 
 // The document as Save would write it, without its line breaks and indents.
 QString written(ProgramUnderTest& program) {
     return QString::fromLatin1(program.written()).remove(QRegularExpression("\r\n *"));
 }
 
-FindBar& bar(ProgramUnderTest& program) { return *program.window().FindPanel(); }
+FindBar& bar(ProgramUnderTest& program) { return *program.window().findBar(); }
 
 // Types the query into the find bar and lets the search finish.
 void findText(ProgramUnderTest& program, const QString& text) {
@@ -72,7 +72,7 @@ public:
         zone_ = zone;
         keys_ = keys;
         started = false;
-        QWidget* viewport = program_.window().TreeView()->viewport();
+        QWidget* viewport = program_.window().treeView()->viewport();
         const QPoint from = program_.rectOf(source).center() + QPoint(20, 0);
         QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
         // The view takes a first move as the start of a drag, and starts it past the drag distance.
@@ -93,7 +93,7 @@ private:
     Qt::DropAction play(QDrag* drag) {
         started = true;
         if (target_.isEmpty()) return Qt::IgnoreAction;
-        DocumentTreeView* tree = program_.window().TreeView();
+        DocumentTreeView* tree = program_.window().treeView();
         const QRect row = program_.rectOf(target_);
         const int y = zone_ == Top ? row.top() + 1 : zone_ == Bottom ? row.bottom() - 1 : row.center().y();
         const QPointF at(row.left() + 60, y);
@@ -132,7 +132,7 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         program.click("Notes");
-        run(program, "FindMnu");
+        run(program, Command::Find);
         QVERIFY(bar(program).isVisible());
         findText(program, "CALL");
         // As it is typed: the first match from the selected folder on, its text selected in the frame.
@@ -142,22 +142,22 @@ private slots:
         QTest::keyClick(bar(program).FindEdit(), Qt::Key_Return);
         QCOMPARE(program.currentCaption(), QString("Meeting"));
         QCOMPARE(bar(program).CountLabel()->text(), QString("2 of 2"));
-        QVERIFY(program.window().StatusBar1()->currentMessage().isEmpty());
-        run(program, "FindNextMnu");
+        QVERIFY(program.window().statusBar()->currentMessage().isEmpty());
+        run(program, Command::FindNext);
         QCOMPARE(program.currentCaption(), QString("Task"));
-        QVERIFY(program.window().StatusBar1()->currentMessage().contains("continued from the top"));
+        QVERIFY(program.window().statusBar()->currentMessage().contains("continued from the top"));
         QTest::keyClick(bar(program).FindEdit(), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(program.currentCaption(), QString("Meeting"));
-        QVERIFY(program.window().StatusBar1()->currentMessage().contains("continued from the end"));
+        QVERIFY(program.window().statusBar()->currentMessage().contains("continued from the end"));
         // Whole words and case; a change of option searches again.
         findText(program, "Bo");
         QCOMPARE(bar(program).CountLabel()->text(), QString("1 of 1"));
         bar(program).MatchCaseCheck()->setChecked(true);
         findText(program, "bo");
         QCOMPARE(bar(program).CountLabel()->text(), QString("0 of 0"));
-        // The find bar hides nothing: Save writes every folder.
-        QVERIFY(program.window().SaveMnuClick());
-        QCOMPARE(program.readFile("Notes.XML"), program.written());
+        // The find bar hides nothing and changes nothing: the file stays as it was.
+        QVERIFY(program.window().files().save());
+        QCOMPARE(program.readFile("Notes.XML"), Notes);
         QVERIFY(written(program).contains("<Home><Garden>roses</Garden></Home>"));
     }
 
@@ -168,14 +168,14 @@ private slots:
         program.setExpanded("Home", false);
         QVERIFY(!program.shows("Garden"));
         QVERIFY(program.focusTree());
-        QTest::keyClick(program.window().TreeView(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(program.window().treeView(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(QApplication::focusWidget(), bar(program).FindEdit());
         findText(program, "ROSE");
         QCOMPARE(program.currentCaption(), QString("Garden"));
         QCOMPARE(memoSelection(program), QString("rose"));
         QTest::keyClick(bar(program).FindEdit(), Qt::Key_Escape);
         QVERIFY(bar(program).isHidden());
-        QCOMPARE(QApplication::focusWidget(), program.window().TreeView());
+        QCOMPARE(QApplication::focusWidget(), program.window().treeView());
     }
 
     void textTypedForAFolderGoesInBeforeTheSearchMovesOn() {
@@ -183,7 +183,7 @@ private slots:
         openNotes(program);
         program.click("Garden");
         program.type(" and call");
-        run(program, "FindMnu");
+        run(program, Command::Find);
         findText(program, "call");
         QCOMPARE(bar(program).CountLabel()->text(), QString("3 of 3"));
         QVERIFY(written(program).contains("<Garden>roses and call</Garden>"));
@@ -195,33 +195,33 @@ class MovingFolders : public QObject {
 private slots:
     void moveUpAndDownSwapElementSiblingsOnly_data() {
         QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<Command>("action");
         QTest::addColumn<QString>("expected");  // empty: refused, nothing changes
         const QString swapped =
             "<Work>office<Meeting>call Bo</Meeting><!--c--><?p q?><Task>call Anna</Task></Work>";
         QTest::newRow("up past a comment") << "Meeting"
-                                           << "MoveUpMnu" << swapped;
+                                           << Command::MoveUp << swapped;
         QTest::newRow("down from the pop-up menu") << "Task"
-                                                   << "MoveDownPOPMnu" << swapped;
+                                                   << Command::MoveDown << swapped;
         QTest::newRow("up at the top") << "Home"
-                                       << "MoveUpMnu"
+                                       << Command::MoveUp
                                        << "<Notes><Home><Garden>roses</Garden></Home><Work>";
         QTest::newRow("first") << "Task"
-                               << "MoveUpMnu" << QString();
+                               << Command::MoveUp << QString();
         QTest::newRow("last") << "Meeting"
-                              << "MoveDownMnu" << QString();
+                              << Command::MoveDown << QString();
         QTest::newRow("top element") << "Notes"
-                                     << "MoveDownMnu" << QString();
+                                     << Command::MoveDown << QString();
     }
     void moveUpAndDownSwapElementSiblingsOnly() {
         QFETCH(QString, folder);
-        QFETCH(QString, action);
+        QFETCH(Command, action);
         QFETCH(QString, expected);
         ProgramUnderTest program;
         openNotes(program);
         const QString before = written(program);
         program.click(folder);
-        run(program, action.toLatin1().constData());
+        run(program, action);
         if (expected.isEmpty()) {
             QCOMPARE(written(program), before);
             QVERIFY(!program.document().history().canUndo());
@@ -239,7 +239,7 @@ private slots:
         program.setExpanded("Work", false);
         program.click("Home");
         QVERIFY(program.focusTree());
-        QTest::keyClick(program.window().TreeView(), Qt::Key_Up, Qt::AltModifier);
+        QTest::keyClick(program.window().treeView(), Qt::Key_Up, Qt::AltModifier);
         QCOMPARE(program.childCaptions("Notes"), QStringList({"Home", "Work"}));
         QVERIFY(!program.isExpanded("Work"));
         QVERIFY(program.isExpanded("Home"));
@@ -325,7 +325,7 @@ private slots:
         program.click(
             QString::fromLatin1("K\xFC"
                                 "che"));
-        run(program, "Copy1");
+        run(program, Command::Copy);
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(data->data("application/xml"), QByteArray("<K\xC3\xBC"
                                                            "che>x &amp; y</K\xC3\xBC"
@@ -338,30 +338,30 @@ private slots:
     void pasteWithNothingMarkedTakesTheClipboardsXml_data() {
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<QByteArray>("clipboard");
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<Command>("action");
         QTest::addColumn<QString>("expected");
         QTest::newRow("text, declaration left out")
             << QByteArray("text/plain") << QByteArray("<?xml version=\"1.0\"?>\n<Caf\xC3\xA9>x</Caf\xC3\xA9>")
-            << "Under3" << QString::fromLatin1("<Garden>roses<Caf\xE9>x</Caf\xE9></Garden>");
+            << Command::PasteUnder << QString::fromLatin1("<Garden>roses<Caf\xE9>x</Caf\xE9></Garden>");
         QTest::newRow("XML in its declared encoding")
             << QByteArray("application/xml")
-            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><\xC9t\xE9/><!--n-->") << "Before3"
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><\xC9t\xE9/><!--n-->") << Command::PasteBefore
             << QString::fromLatin1("<Home><\xC9t\xE9/><!--n--><Garden>");
         QTest::newRow("from another window, at the end")
-            << QByteArray("application/xml") << QByteArray("<Clip a=\"1\"><In/></Clip>") << "AtEnd3"
+            << QByteArray("application/xml") << QByteArray("<Clip a=\"1\"><In/></Clip>") << Command::PasteAtEnd
             << "</Work><Home><Garden>roses</Garden><Clip a=\"1\"><In/></Clip></Home>";
     }
     void pasteWithNothingMarkedTakesTheClipboardsXml() {
         QFETCH(QByteArray, format);
         QFETCH(QByteArray, clipboard);
-        QFETCH(QString, action);
+        QFETCH(Command, action);
         QFETCH(QString, expected);
         ProgramUnderTest program;
         openNotes(program);
         const QString before = written(program);
         setClipboard(format, clipboard);
         program.click("Garden");
-        run(program, action.toLatin1().constData());
+        run(program, action);
         QVERIFY2(written(program).contains(expected), qPrintable(written(program)));
         QVERIFY(program.dialogs.messages.isEmpty());
         program.document().undo();
@@ -374,9 +374,9 @@ private slots:
         const QString before = written(program);
         program.click("Garden");
         setClipboard("text/plain", "<K>\xE2\x82\xAC</K>");  // the euro sign is not ISO-8859-1
-        run(program, "Under3");
+        run(program, Command::PasteUnder);
         setClipboard("application/xml", QByteArray(ClipboardLimit + 1, ' '));
-        run(program, "Under3");
+        run(program, Command::PasteUnder);
         QCOMPARE(program.dialogs.captions(), QStringList({"Text Error", "Paste Error"}));
         QCOMPARE(written(program), before);
     }
@@ -392,19 +392,19 @@ private slots:
             const QString name = QString("n%1.XML").arg(i);
             program.writeFile(name, QString("<N%1/>").arg(i).toLatin1());
             program.dialogs.chooseFile(program.pathOf(name));
-            run(program, "OpenMnu");
+            run(program, Command::Open);
         }
         program.restart();
-        QMenu* recent = program.window().RecentMenu();
+        QMenu* recent = program.window().menu(Menu::Recent);
         QCOMPARE(recent->actions().size(), 8);
         QVERIFY(recent->actions().first()->text().endsWith("/n9.XML"));
         QVERIFY(recent->actions().last()->text().endsWith("/n2.XML"));
         // Chosen again, a file goes first.
-        program.window().findChild<QAction*>("RecentFile3")->trigger();
+        recent->actions().at(2)->trigger();
         QCOMPARE(program.topCaption(), program.pathOf("n7.XML"));
-        QVERIFY(program.window().findChild<QAction*>("RecentFile1")->text().endsWith("/n7.XML"));
+        QVERIFY(recent->actions().first()->text().endsWith("/n7.XML"));
         QFile::remove(program.pathOf("n8.XML"));
-        program.window().findChild<QAction*>("RecentFile3")->trigger();
+        recent->actions().at(2)->trigger();
         QCOMPARE(program.dialogs.captions(), QStringList({"File Error"}));
         QCOMPARE(program.topCaption(), program.pathOf("n7.XML"));
         QCOMPARE(recent->actions().size(), 7);
@@ -413,7 +413,7 @@ private slots:
     void aPathIsShownAsItIs() {
         ProgramUnderTest program;
         program.startAndOpen("R&D %1.XML", "<N/>");
-        QVERIFY(program.window().RecentMenu()->actions().first()->iconText().endsWith("/R&D %1.XML"));
+        QVERIFY(program.window().menu(Menu::Recent)->actions().first()->iconText().endsWith("/R&D %1.XML"));
     }
 };
 
@@ -426,12 +426,12 @@ private slots:
         openNotes(program);
         program.click("Notes");
         QVERIFY(program.focusTree());
-        QTest::keyClick(program.window().TreeView(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(program.window().treeView(), Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), "bo");
         QTRY_COMPARE(program.currentCaption(), QString("Meeting"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QTest::keyClick(program.window().TreeView(), Qt::Key_Up, Qt::AltModifier);
-        QTest::keyClick(program.window().TreeView(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(program.window().treeView(), Qt::Key_Up, Qt::AltModifier);
+        QTest::keyClick(program.window().treeView(), Qt::Key_S, Qt::ControlModifier);
         program.restart();
         QCOMPARE(program.childCaptions("Work"), QStringList({"Meeting", "Task"}));
         QVERIFY(program.readFile("Notes.XML").contains("<Work>office<Meeting>call Bo</Meeting>"));

@@ -126,9 +126,6 @@ private slots:
         QCOMPARE(SaveAsBackup::backupName("/home/me/diary.xml"), QString("diary.BAK"));
         QCOMPARE(SaveAsBackup::backupName("/home/me/Diary"), QString("Diary.BAK"));
         QCOMPARE(SaveAsBackup::backupPath("/home/me/Diary.XML"), QString("/home/me/Diary.BAK"));
-        QCOMPARE(withXmlExtension("Diary"), QString("Diary.XML"));
-        QCOMPARE(withXmlExtension("diary.xml"), QString("diary.xml.XML"));
-        QCOMPARE(withXmlExtension("/data/Data.XML/notes"), QString("/data/Data.XML/notes"));
     }
 };
 

@@ -40,8 +40,8 @@ private slots:
     void showsExactlyThatElementsPartOfTheSavedFile() {
         SourceProgram source;
         source.open("Diary.XML", Notes);
-        QVERIFY(source.window().SaveMnuClick());
-        const QByteArray saved = source.program.readFile("Diary.XML");
+        // What Save writes.
+        const QByteArray saved = source.program.written();
         source.select("Notes");
         source.saveToShowSource();
         QVERIFY(source.viewer().isVisible());
@@ -50,7 +50,7 @@ private slots:
         QVERIFY(top.startsWith("\r\n <Notes>"));
         QVERIFY(!top.contains("<?xml"));
         QVERIFY2(saved.endsWith(top), top.constData());
-        QVERIFY(!source.window().DetailsChanged());
+        QVERIFY(!source.document().hasUnsavedChanges());
     }
 
     void aDeeperElementIsShownAsAFileOfItsOwn() {
@@ -75,7 +75,7 @@ private slots:
         source.insertFromFile("Leaf.XML");
         QVERIFY(!source.viewer().isVisible());
         QVERIFY(source.dialogs().openRequests.isEmpty());
-        QVERIFY(!source.window().DetailsChanged());
+        QVERIFY(!source.document().hasUnsavedChanges());
     }
 };
 
@@ -85,15 +85,15 @@ private slots:
     void cancellingChangesNothing() {
         SourceProgram source;
         source.open("Diary.XML", Notes);
-        const QByteArray before = bytesOf(source.window().document().dom().serialize());
+        const QByteArray before = bytesOf(source.document().dom().serialize());
         source.select("Home");
         source.cancelInsertFromFile();
         const UserQuestions::FileRequest request = source.dialogs().openRequests.value(0);
         QCOMPARE(request.title, QString("Enter Velmora  FileName"));
         QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, source.program.pathOf("Diary.XML"));
-        QVERIFY(!source.window().DetailsChanged());
-        QCOMPARE(bytesOf(source.window().document().dom().serialize()), before);
+        QVERIFY(!source.document().hasUnsavedChanges());
+        QCOMPARE(bytesOf(source.document().dom().serialize()), before);
     }
 
     void aFileWrittenByTheProgramGoesUnderTheSelectedElement() {
@@ -114,11 +114,11 @@ private slots:
         // Home stays selected and shows the text the file brought.
         QCOMPARE(source.program.currentNode(), home);
         QCOMPARE(source.program.memo()->toPlainText(),
-                 source.window().document().text().toMultiLineText(home->getText(0)));
-        QVERIFY(source.window().DetailsChanged());
+                 source.document().text().toMultiLineText(home->getText(0)));
+        QVERIFY(source.document().hasUnsavedChanges());
         // The document keeps its own file, and Save writes there.
-        QCOMPARE(source.window().CurrentFileName(), source.program.pathOf("Diary.XML"));
-        QVERIFY(source.window().SaveMnuClick());
+        QCOMPARE(source.document().fileName(), source.program.pathOf("Diary.XML"));
+        QVERIFY(source.window().files().save());
         const QByteArray saved = source.program.readFile("Diary.XML");
         QCOMPARE(saved.count("<?xml"), 1);
         QCOMPARE(source.program.readFile("Part.XML"), part);
@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(source.children("Notes"), QStringList({"Work", "Home"}));
         QVERIFY(!source.program.shows("D"));
         QCOMPARE(source.dialogs().captions(), QStringList({"Insert Error"}));
-        QVERIFY(source.window().DetailsChanged());
+        QVERIFY(source.document().hasUnsavedChanges());
     }
 
     void aFileThatIsNotXmlIsRefusedWithAMessage() {
@@ -158,22 +158,22 @@ private slots:
         source.select("Home");
         source.insertFromFile("Junk.XML");
         QCOMPARE(source.dialogs().captions(), QStringList({"Not an XML Document"}));
-        QVERIFY(!source.window().DetailsChanged());
+        QVERIFY(!source.document().hasUnsavedChanges());
         QCOMPARE(source.children("Notes"), QStringList({"Work", "Home"}));
-        QVERIFY(source.window().SaveMnuClick());
+        QVERIFY(source.window().files().save());
         QVERIFY(source.program.readFile("Diary.XML").startsWith("<?xml"));
     }
 
     void aMissingFileIsReportedAndChangesNothing() {
         SourceProgram source;
         source.open("Diary.XML", Notes);
-        const QByteArray before = bytesOf(source.window().document().dom().serialize());
+        const QByteArray before = bytesOf(source.document().dom().serialize());
         source.select("Home");
         source.insertFromFile("Missing.XML");
         QCOMPARE(source.dialogs().captions(), QStringList({"File Error"}));
         QVERIFY(source.dialogs().showedFileError(source.program.pathOf("Missing.XML"), "No such file or directory"));
-        QVERIFY(!source.window().DetailsChanged());
-        QCOMPARE(bytesOf(source.window().document().dom().serialize()), before);
+        QVERIFY(!source.document().hasUnsavedChanges());
+        QCOMPARE(bytesOf(source.document().dom().serialize()), before);
     }
 
 };

@@ -39,7 +39,7 @@ void XMLFormInProgramTest::clickingAnElementShowsItsDetails() {
     ProgramUnderTest program;
     openNotes(program);
     program.click("Work");
-    NodeDetailsWindow* xml = program.window().XML();
+    NodeDetailsWindow* xml = program.window().detailsWindow();
     QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=me"}));
     QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent"}));
     QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"todo=first"}));
@@ -52,7 +52,7 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     ProgramUnderTest program;
     openNotes(program);
     program.click("Work");
-    NodeDetailsWindow* xml = program.window().XML();
+    NodeDetailsWindow* xml = program.window().detailsWindow();
     whenOpened<AttributesEditor>([](AttributesEditor* editor) {
         editor->AttribNameEdit()->setText("owner");
         editor->AttribNameMemo()->setPlainText("you");
@@ -73,7 +73,7 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent", "call back\nsoon"}));
     QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"="}));
 
-    QVERIFY(program.window().SaveMnuClick());
+    QVERIFY(program.window().files().save());
     const QByteArray saved = program.readFile("Notes.XML");
     QVERIFY2(saved.contains("owner=\"you\""), saved.constData());
     QVERIFY2(saved.contains("<!--call back\r\nsoon-->"), saved.constData());
@@ -81,9 +81,9 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
 
     program.restart();
     program.dialogs.chooseFile(program.pathOf("Notes.XML"));
-    program.window().OpenMnuClick();
+    program.window().files().open();
     program.click("Work");
-    QCOMPARE(rowsOf(program.window().XML()->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
+    QCOMPARE(rowsOf(program.window().detailsWindow()->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
 }
 
 void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
@@ -95,9 +95,9 @@ void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
         editor->CommentMemo()->setPlainText("weekend");
         editor->AddNewBitBtnClick();
     });
-    program.window().XML()->CommentBitBtnClick();
+    program.window().detailsWindow()->CommentBitBtnClick();
     program.click("Work");
-    QVERIFY(program.window().SaveMnuClick());
+    QVERIFY(program.window().files().save());
     const QByteArray saved = program.readFile("Notes.XML");
     QVERIFY2(saved.contains("garden"), saved.constData());
     QVERIFY2(saved.indexOf("garden") > saved.indexOf("<Home"), saved.constData());

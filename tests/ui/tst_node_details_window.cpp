@@ -32,7 +32,7 @@ private slots:
 
 void XMLFormTest::showsTheDetailsOfAnElement() {
     DetailFixture f("<a id=\"1\" kind=\"x\"><!--note\r\ntwo--><b><!--inner--><?inner x?></b><?app go?></a>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     xml.ShowNode(f.root());
     QCOMPARE(xml.windowTitle(), QString("XML Attributes, Comments, Processing Instructions"));
     QCOMPARE(xml.AttribStringGrid()->heading(0), QString("Name"));
@@ -44,7 +44,7 @@ void XMLFormTest::showsTheDetailsOfAnElement() {
 
 void XMLFormTest::anElementWithoutDetailsShowsOneEmptyRowInEachGrid() {
     DetailFixture f("<a id=\"1\"><!--c--><b/></a>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     xml.ShowNode(f.root());
     xml.ShowNode(f.root()->childAt(1));
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
@@ -54,7 +54,7 @@ void XMLFormTest::anElementWithoutDetailsShowsOneEmptyRowInEachGrid() {
 
 void XMLFormTest::theDocumentNodeShowsItsInstructionsButNoAttributes() {
     DetailFixture f("<?xml version = \"1.0\" encoding=\"ISO-8859-1\"?><!--top--><a id=\"1\"/>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     xml.ShowNode(f.root());
     xml.ShowNode(f.documentNode());
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
@@ -64,7 +64,7 @@ void XMLFormTest::theDocumentNodeShowsItsInstructionsButNoAttributes() {
 
 void XMLFormTest::noNodeShowsEmptyGrids() {
     DetailFixture f("<a id=\"1\"><!--c--><?p v?></a>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     xml.ShowNode(f.root());
     xml.ShowNode(nullptr);
     QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
@@ -78,15 +78,14 @@ void XMLFormTest::noNodeShowsEmptyGrids() {
 
 void XMLFormTest::editAttributesOpensForElementsOnly() {
     DetailFixture f("<a/>");
-    DOMNode* selected = nullptr;
-    NodeDetailsWindow xml(f.context, [&] { return selected; });
+    NodeDetailsWindow xml(f.context);
     QSignalSpy closed(&xml, &NodeDetailsWindow::EditorClosed);
     xml.AttribBitBtnClick();  // nothing selected
-    selected = f.documentNode();
+    f.selection.select(f.documentNode());
     xml.AttribBitBtnClick();
     QCOMPARE(closed.count(), 0);
 
-    selected = f.root();
+    f.selection.select(f.root());
     whenOpened<AttributesEditor>([&](AttributesEditor* editor) { QCOMPARE(editor->EditedNode(), f.root()); });
     xml.AttribBitBtnClick();
     QCOMPARE(closed.count(), 1);
@@ -94,8 +93,8 @@ void XMLFormTest::editAttributesOpensForElementsOnly() {
 
 void XMLFormTest::editCommentsAndEditPIOpenForTheDocumentNode() {
     DetailFixture f("<?xml version=\"1.0\"?><a/>");
-    DOMNode* selected = f.documentNode();
-    NodeDetailsWindow xml(f.context, [&] { return selected; });
+    f.selection.select(f.documentNode());
+    NodeDetailsWindow xml(f.context);
     QSignalSpy closed(&xml, &NodeDetailsWindow::EditorClosed);
     whenOpened<CommentsEditor>([&](CommentsEditor* editor) {
         editor->CommentMemo()->setPlainText("about the file");
@@ -108,7 +107,7 @@ void XMLFormTest::editCommentsAndEditPIOpenForTheDocumentNode() {
     QCOMPARE(closed.count(), 2);
     QVERIFY(f.saved().contains("<!--about the file-->"));
 
-    selected = nullptr;
+    f.selection.select(nullptr);
     xml.CommentBitBtnClick();
     xml.PIBitBtnClick();
     QCOMPARE(closed.count(), 2);
@@ -116,10 +115,8 @@ void XMLFormTest::editCommentsAndEditPIOpenForTheDocumentNode() {
 
 void XMLFormTest::anAttributeAddedInTheEditorShowsAfterItCloses() {
     DetailFixture f("<a/>");
-    NodeDetailsWindow xml(f.context, [&] { return f.root(); });
-    // What the main window does when an editor closes.
-    connect(&xml, &NodeDetailsWindow::EditorClosed, &xml, [&] { xml.ShowNode(f.root()); });
-    xml.ShowNode(f.root());
+    NodeDetailsWindow xml(f.context);
+    f.selection.select(f.root());
     whenOpened<AttributesEditor>([](AttributesEditor* editor) {
         editor->AttribNameEdit()->setText("id");
         editor->AttribNameMemo()->setPlainText("7");
@@ -132,7 +129,7 @@ void XMLFormTest::anAttributeAddedInTheEditorShowsAfterItCloses() {
 
 void XMLFormTest::headingsAreRewrittenOnRequest() {
     DetailFixture f("<a/>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     xml.AttribStringGrid()->setHeadings({"x", "y"});
     xml.PIStringGrid()->setHeadings({"x", "y"});
     xml.WriteGridHeadings();
@@ -142,7 +139,7 @@ void XMLFormTest::headingsAreRewrittenOnRequest() {
 
 void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
     DetailFixture f("<a/>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     xml.show();
     QVERIFY(QTest::qWaitForWindowExposed(&xml));
     xml.resize(420, 360);
@@ -160,7 +157,7 @@ void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
 
 void XMLFormTest::aClosedWindowDoesNotStoreItsFirstResizeWhenShownAgain() {
     DetailFixture f("<a/>");
-    NodeDetailsWindow xml(f.context, [] { return nullptr; });
+    NodeDetailsWindow xml(f.context);
     QCOMPARE(xml.pos(), QPoint(370, 240));
     xml.show();
     QVERIFY(QTest::qWaitForWindowExposed(&xml));

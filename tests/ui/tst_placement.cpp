@@ -34,7 +34,7 @@ private slots:
             return QRect(window.pos(), window.size() + QSize(16, 40));
         };
         const QList<QRect> windows{framed(program.window()), framed(program.textEditor()),
-                                   framed(*program.window().XML())};
+                                   framed(*program.window().detailsWindow())};
         for (qsizetype i = 0; i < windows.size(); ++i) {
             QVERIFY(QRect(0, 0, 1280, 800).contains(windows[i]));
             for (qsizetype j = i + 1; j < windows.size(); ++j) QVERIFY(!windows[i].intersects(windows[j]));
@@ -89,9 +89,8 @@ private slots:
         program.window().resize(500, 400);
         program.textEditor().resize(300, 200);
         program.settings().writeInt("AttribEdit_Top", 7);
-        program.window().Action("ResetPositionsMnu")->trigger();
+        program.window().action(Command::ResetPositions)->trigger();
         for (const QString& name : storedPlacementNames()) QVERIFY2(!program.settings().contains(name), qPrintable(name));
-        QVERIFY(program.window().PositionsReset());
         // The main window stores nothing more; other windows still do until shutdown.
         program.window().resize(510, 410);
         QVERIFY(!program.settings().contains("Organiser_Width"));

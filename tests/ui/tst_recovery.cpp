@@ -47,7 +47,7 @@ private slots:
         QVERIFY(recovered.open(QIODevice::ReadOnly));
         QVERIFY(recovered.readAll().contains("garden roses"));
         QCOMPARE(program.readFile("Diary.XML"), Notes);
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QVERIFY(recoveryFiles(program).isEmpty());
     }
 
@@ -62,9 +62,9 @@ private slots:
         QCOMPARE(program.dialogs.captions(), QStringList{"Unsaved Changes"});
         QVERIFY(program.dialogs.messages[0].text.contains(program.pathOf("Diary.XML")));
         QCOMPARE(program.written(), kept);
-        QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
-        QVERIFY(program.window().DetailsChanged());
-        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.document().fileName(), program.pathOf("Diary.XML"));
+        QVERIFY(program.document().hasUnsavedChanges());
+        QVERIFY(program.window().files().save());
         QVERIFY(program.readFile("Diary.XML").contains("garden roses"));
         QVERIFY(recoveryFiles(program).isEmpty());
     }
@@ -80,7 +80,7 @@ private slots:
         program.restart();
         QVERIFY(program.dialogs.messages[0].text.contains("changed"));
         QCOMPARE(recoveryFiles(program).size(), 1);
-        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.document().hasUnsavedChanges());
         program.dialogs.choose(1);  // Discard
         program.restart();
         QVERIFY(recoveryFiles(program).isEmpty());
@@ -109,8 +109,8 @@ private slots:
         QTRY_VERIFY(program.shows("New"));
         QCOMPARE(program.currentCaption(), QString("Task"));
         QCOMPARE(program.memo()->toPlainText(), QString("call back"));
-        QVERIFY(program.window().StatusBar1()->currentMessage().contains("read again"));
-        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(program.window().statusBar()->currentMessage().contains("read again"));
+        QVERIFY(!program.document().hasUnsavedChanges());
     }
 
     void unsavedChangesAskAndEachAnswerDoesWhatItSays() {
@@ -119,20 +119,20 @@ private slots:
             program.startAndOpen("Diary.XML", Notes);
             program.click("Home");
             program.type(" mine");
-            program.window().StoreEditedText();
+            program.document().commitPendingEdits();
             program.dialogs.clear();
             program.dialogs.choose(answer);
             program.writeFile("Diary.XML", "<Notes><Home>theirs</Home></Notes>");
             QTRY_COMPARE(program.dialogs.captions(), QStringList{"File Changed"});
             if (answer == 0) {
-                QVERIFY(!program.window().SaveMnuClick());  // asks once more; unanswered: not written
+                QVERIFY(!program.window().files().save());  // asks once more; unanswered: not written
                 QCOMPARE(program.readFile("Diary.XML"), QByteArray("<Notes><Home>theirs</Home></Notes>"));
                 program.dialogs.choose(1);
-                QVERIFY(program.window().SaveMnuClick());
+                QVERIFY(program.window().files().save());
                 QVERIFY(program.readFile("Diary.XML").contains("garden mine"));
             } else if (answer == 1) {
                 QVERIFY(program.written().contains("theirs"));
-                QVERIFY(!program.window().DetailsChanged());
+                QVERIFY(!program.document().hasUnsavedChanges());
             } else {
                 QCOMPARE(program.dialogs.saveRequests.size(), 1);
             }
@@ -144,7 +144,7 @@ private slots:
         program.startAndOpen("Diary.XML", Notes);
         QVERIFY(QFile::remove(program.pathOf("Diary.XML")));
         QTRY_COMPARE(program.dialogs.captions(), QStringList{"File Removed"});
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.window().files().save());
         QCOMPARE(program.readFile("Diary.XML"), program.written());
     }
 };
@@ -161,26 +161,26 @@ private slots:
         program.dialogs.clear();
         program.dialogs.chooseFile(program.pathOf("Diary.XML"));
         program.dialogs.choose(2);  // Cancel
-        program.window().OpenMnuClick();
+        program.window().files().open();
         QCOMPARE(program.dialogs.captions(), QStringList{"File In Use"});
         QVERIFY(program.shows("NewDocument"));
 
         program.dialogs.chooseFile(program.pathOf("Diary.XML"));
         program.dialogs.choose(0);  // Read-only
-        program.window().OpenMnuClick();
+        program.window().files().open();
         QVERIFY(program.shows("Work"));
         program.select("Work");
-        program.window().Action("DeletePOPMnu")->trigger();
+        program.window().action(Command::DeleteFolder)->trigger();
         QVERIFY(program.shows("Work"));
-        QVERIFY(!program.window().SaveMnuClick());
+        QVERIFY(!program.window().files().save());
         QCOMPARE(program.dialogs.captions().last(), QString("Read-only"));
 
         program.dialogs.chooseFile(program.pathOf("Diary.XML"));
         program.dialogs.choose(1);  // Take over
-        program.window().OpenMnuClick();
+        program.window().files().open();
         program.select("Work");
-        program.window().Action("DeletePOPMnu")->trigger();
-        QVERIFY(program.window().SaveMnuClick());
+        program.window().action(Command::DeleteFolder)->trigger();
+        QVERIFY(program.window().files().save());
         QVERIFY(!program.readFile("Diary.XML").contains("Work"));
     }
 };

@@ -10,7 +10,6 @@
 #include <QShortcutEvent>
 #include <QTest>
 
-#include "app/Shortcuts.h"
 #include "detail_editor_fixture.h"
 #include "editors/AttributesEditor.h"
 #include "editors/CommentsEditor.h"
@@ -22,24 +21,37 @@
 
 namespace {
 
-// Records which actions a key reached and keeps them from running, so each
+// Records which commands a key reached and keeps them from running, so each
 // key can be tried without its command changing the document.
 class ShortcutRecorder : public QObject {
 public:
     explicit ShortcutRecorder(MainWindow& window) {
-        for (QAction* action : window.findChildren<QAction*>()) action->installEventFilter(this);
+        for (int i = 0; i < int(Command::Count); ++i) {
+            QAction* action = window.action(Command(i));
+            commands_.insert(action, Command(i));
+            action->installEventFilter(this);
+        }
     }
-    QStringList reached;
+    QList<Command> reached;
     bool ambiguous = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Shortcut) return false;
-        reached << watched->objectName();
+        reached << commands_.value(watched);
         ambiguous = ambiguous || static_cast<QShortcutEvent*>(event)->isAmbiguous();
         return true;
     }
+
+private:
+    QHash<QObject*, Command> commands_;
 };
+
+QList<Command> allCommands() {
+    QList<Command> all;
+    for (int i = 0; i < int(Command::Count); ++i) all << Command(i);
+    return all;
+}
 
 void activate(QWidget* window, QWidget* focus) {
     window->activateWindow();
@@ -54,30 +66,20 @@ class ShortcutsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void menusShowEveryShortcut() {
+    void theKeysAreTheDesktopsAndNoKeyServesTwoCommands() {
         ProgramUnderTest program;
         program.start();
-        for (const CommandShortcut& shortcut : commandShortcuts()) {
-            QAction* action = program.window().Action(shortcut.action);
-            QVERIFY2(action, shortcut.action);
-            QVERIFY2(!action->shortcut().isEmpty(), shortcut.action);
-        }
-        QCOMPARE(program.window().Action("UnderMnu")->shortcut(), QKeySequence("Ins"));
-        QCOMPARE(program.window().Action("EditNodeNameMnu")->shortcut(), QKeySequence("F2"));
-        QCOMPARE(program.window().Action("DeletePOPMnu")->shortcut(), QKeySequence("Del"));
+        MainWindow& window = program.window();
+        QCOMPARE(window.action(Command::AddUnder)->shortcut(), QKeySequence("Ins"));
+        QCOMPARE(window.action(Command::EditNodeName)->shortcut(), QKeySequence("F2"));
+        QCOMPARE(window.action(Command::DeleteFolder)->shortcut(), QKeySequence("Del"));
         // Edit > "Delete" inserts a node: the Delete key must not reach it.
-        QVERIFY(program.window().Action("DeleteMnu")->shortcut().isEmpty());
-    }
-
-    void noKeyServesTwoActions() {
-        ProgramUnderTest program;
-        program.start();
-        QHash<QKeySequence, QString> owners;
-        for (const QAction* action : program.window().findChildren<QAction*>())
-            for (const QKeySequence& key : action->shortcuts()) {
-                QVERIFY2(!owners.contains(key),
-                         qPrintable(key.toString() + " serves " + owners.value(key) + " and " + action->objectName()));
-                owners.insert(key, action->objectName());
+        QVERIFY(window.action(Command::EditMenuDelete)->shortcut().isEmpty());
+        QHash<QKeySequence, int> owners;
+        for (const Command command : allCommands())
+            for (const QKeySequence& key : window.action(command)->shortcuts()) {
+                QVERIFY2(!owners.contains(key), qPrintable(key.toString() + " serves two commands"));
+                owners.insert(key, int(command));
             }
     }
 
@@ -86,16 +88,16 @@ private slots:
         program.start();
         // Two steps, one undone: both Undo and Redo can be reached.
         program.click("NewFolder");
-        program.window().Action("UnderMnu")->trigger();
-        program.window().Action("UnderMnu")->trigger();
+        program.window().action(Command::AddUnder)->trigger();
+        program.window().action(Command::AddUnder)->trigger();
         program.document().undo();
         ShortcutRecorder recorder(program.window());
-        activate(&program.window(), program.window().TreeView());
-        for (const CommandShortcut& shortcut : commandShortcuts()) {
-            for (const QKeySequence& key : shortcut.keys) {
+        activate(&program.window(), program.window().treeView());
+        for (const Command command : allCommands()) {
+            for (const QKeySequence& key : program.window().action(command)->shortcuts()) {
                 recorder.reached.clear();
-                QTest::keySequence(program.window().TreeView(), key);
-                QCOMPARE(recorder.reached, QStringList{shortcut.action});
+                QTest::keySequence(program.window().treeView(), key);
+                QCOMPARE(recorder.reached, QList<Command>{command});
             }
         }
         QVERIFY(!recorder.ambiguous);
@@ -104,9 +106,9 @@ private slots:
     void treeKeysKeepTheirTextMeaningWhileANameIsTyped() {
         ProgramUnderTest program;
         program.start();
-        activate(&program.window(), program.window().TreeView());
+        activate(&program.window(), program.window().treeView());
         program.click("NewFolder");
-        program.window().Action("EditNodeNameMnu")->trigger();
+        program.window().action(Command::EditNodeName)->trigger();
         ShortcutRecorder recorder(program.window());
         QLineEdit* nameEditor = program.labelEditor();
         QVERIFY(nameEditor);
@@ -123,7 +125,7 @@ private slots:
         ShortcutRecorder recorder(program.window());
         activate(&program.textEditor(), program.memo());
         QTest::keySequence(program.memo(), QKeySequence("Ctrl+S"));
-        QCOMPARE(recorder.reached, QStringList{"SaveMnu"});
+        QCOMPARE(recorder.reached, QList<Command>{Command::Save});
         // Editing keys there edit the text.
         recorder.reached.clear();
         for (const char* key : {"Del", "Ctrl+C", "Ctrl+V", "Ins"}) QTest::keySequence(program.memo(), QKeySequence(key));
@@ -133,7 +135,7 @@ private slots:
     void theArrowKeysShowEachFoldersDetailsAndFoldTheTree() {
         ProgramUnderTest program;
         program.startAndOpen("notes.xml", "<Notes><Shopping>Bread\r\nMilk</Shopping><Work>Report<Task/></Work></Notes>");
-        auto* tree = program.window().TreeView();
+        auto* tree = program.window().treeView();
         activate(&program.window(), tree);
         program.select("Work");
         QCOMPARE(program.memo()->toPlainText(), QString("Report"));
@@ -185,7 +187,7 @@ private slots:
         ProgramUnderTest program;
         program.start();
         MainWindow& window = program.window();
-        window.Action("UseAsXMLEditorMnu")->trigger();
+        window.action(Command::UseAsXmlEditor)->trigger();
         QVERIFY(program.focusTree());
         const auto pressF6 = [](Qt::KeyboardModifiers keys) {
             QWidget* before = QApplication::focusWidget();
@@ -196,19 +198,19 @@ private slots:
             return QApplication::focusWidget();
         };
         QCOMPARE(pressF6(Qt::NoModifier), program.memo());
-        QCOMPARE(pressF6(Qt::NoModifier), window.XML()->AttribStringGrid());
-        QCOMPARE(pressF6(Qt::NoModifier), window.TreeView());
-        QCOMPARE(pressF6(Qt::ShiftModifier), window.XML()->AttribStringGrid());
+        QCOMPARE(pressF6(Qt::NoModifier), window.detailsWindow()->AttribStringGrid());
+        QCOMPARE(pressF6(Qt::NoModifier), window.treeView());
+        QCOMPARE(pressF6(Qt::ShiftModifier), window.detailsWindow()->AttribStringGrid());
         // Without the details window, F6 goes between the other two.
-        window.Action("UseAsXMLEditorMnu")->trigger();
+        window.action(Command::UseAsXmlEditor)->trigger();
         QVERIFY(program.focusTree());
         QCOMPARE(pressF6(Qt::NoModifier), program.memo());
-        QCOMPARE(pressF6(Qt::NoModifier), window.TreeView());
+        QCOMPARE(pressF6(Qt::NoModifier), window.treeView());
     }
 
     void tabReachesEveryButtonOfTheDetailsWindow() {
         DetailFixture fixture("<Notes/>");
-        NodeDetailsWindow xml(fixture.context, [] { return nullptr; });
+        NodeDetailsWindow xml(fixture.context);
         xml.show();
         activate(&xml, xml.AttribBitBtn());
         QList<QWidget*> visited;

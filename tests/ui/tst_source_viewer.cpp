@@ -38,7 +38,7 @@ private slots:
         setViewerText(source, QString::fromLatin1("<A>caf\xE9\xA0" "and tab\t</A>\n\n  <B/>"));
         source.saveViewerAs("Typed.XML");
         QCOMPARE(source.program.readFile("Typed.XML"), QByteArray("<A>caf\xE9\xA0" "and tab\t</A>\r\n\r\n  <B/>"));
-        QVERIFY(!source.window().DetailsChanged());
+        QVERIFY(!source.document().hasUnsavedChanges());
         QCOMPARE(source.program.readFile("Diary.XML"), Notes);
     }
 
@@ -48,7 +48,7 @@ private slots:
         source.viewSource();
         QVERIFY(source.viewer().ViewSource()->toPlainText().contains(QString::fromUtf8("<R>\xC3\xA9t\xC3\xA9</R>")));
         source.saveViewerAs("Copy.XML");
-        QCOMPARE(source.program.readFile("Copy.XML"), bytesOf(source.window().document().dom().serialize()));
+        QCOMPARE(source.program.readFile("Copy.XML"), bytesOf(source.document().dom().serialize()));
     }
 
     void aCharacterTheEncodingCannotHoldIsRefusedBeforeAnythingIsWritten() {
@@ -102,16 +102,17 @@ private slots:
         QCOMPARE(source.program.readFile("diary.XML"), QByteArray("<new/>"));
     }
 
-    void aLowerCaseXmlNameGetsXmlAppendedAndStaysUntouched() {
+    void aLowerCaseXmlNameIsTheFileWrittenAndBackedUp() {
         SourceProgram source;
         source.start();
         source.program.writeFile("diary.xml", "old diary");
         setViewerText(source, "<new/>");
+        source.dialogs().answer(UserQuestions::Answer::Yes);
         source.saveViewerAs("diary.xml");
-        QVERIFY(source.dialogs().messages.isEmpty());
-        QCOMPARE(filesIn(source.program.folder()), QStringList({"diary.xml", "diary.xml.XML"}));
-        QCOMPARE(source.program.readFile("diary.xml"), QByteArray("old diary"));
-        QCOMPARE(source.program.readFile("diary.xml.XML"), QByteArray("<new/>"));
+        QCOMPARE(source.dialogs().captions(), QStringList({"Confirm Save As", "Backup File Created"}));
+        QCOMPARE(filesIn(source.program.folder()), QStringList({"diary.BAK", "diary.xml"}));
+        QCOMPARE(source.program.readFile("diary.BAK"), QByteArray("old diary"));
+        QCOMPARE(source.program.readFile("diary.xml"), QByteArray("<new/>"));
     }
 
     void anEmptyViewerMakesAnEmptyFile() {
@@ -129,8 +130,8 @@ private slots:
         source.start();
         const auto startFolders = [&source](const QString& element) {
             source.dialogs().clear();
-            source.window().OpenMnuClick();
-            source.window().SaveAsMnuClick();
+            source.window().files().open();
+            source.window().files().saveAs();
             source.viewer().SaveAs1Click();
             source.select(element);
             source.cancelInsertFromFile();
@@ -143,7 +144,7 @@ private slots:
                  QStringList(4, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
         source.program.writeFile("Diary.XML", Notes);
         source.dialogs().chooseFile(source.program.pathOf("Diary.XML"));
-        source.window().OpenMnuClick();
+        source.window().files().open();
         QCOMPARE(startFolders("Work"), QStringList(4, source.program.folder()));
     }
 

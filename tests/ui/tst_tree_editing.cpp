@@ -24,18 +24,17 @@ void openNotes(ProgramUnderTest& program) {
     program.dialogs.clear();
 }
 
-// Selects the row and shows its details, without starting a label edit.
+// Selects the row, without starting a label edit; the details follow it.
 void select(ProgramUnderTest& program, const QString& caption) {
     QVERIFY2(program.shows(caption), qPrintable(caption));
     program.select(caption);
-    program.window().TreeViewClick();
 }
 
-void run(ProgramUnderTest& program, const char* action) { program.window().Action(action)->trigger(); }
+void run(ProgramUnderTest& program, Command command) { program.window().action(command)->trigger(); }
 
 // The document as Save would write it, without its line breaks and indents.
 QString written(ProgramUnderTest& program) {
-    const corvantis::StringObject text = program.window().document().dom().serialize();
+    const corvantis::StringObject text = program.document().dom().serialize();
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.length()))
         .remove(QRegularExpression("\r\n *"));
 }
@@ -55,45 +54,45 @@ class InsertAndDelete : public QObject {
     Q_OBJECT
 private slots:
     void insertsNewFolderWhereAsked_data() {
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<Command>("action");
         QTest::addColumn<QStringList>("workChildren");
         QTest::addColumn<QString>("document");
-        QTest::newRow("before") << "BeforePOPMnu" << QStringList{"NewFolder", "Task", "Meeting"}
+        QTest::newRow("before") << Command::AddBefore << QStringList{"NewFolder", "Task", "Meeting"}
                                 << "<Work>office<NewFolder/><Task>";
-        QTest::newRow("edit menu Delete") << "DeleteMnu" << QStringList{"NewFolder", "Task", "Meeting"}
+        QTest::newRow("edit menu Delete") << Command::EditMenuDelete << QStringList{"NewFolder", "Task", "Meeting"}
                                           << "<Work>office<NewFolder/><Task>";
-        QTest::newRow("at end") << "AtEndMnu" << QStringList{"Task", "Meeting", "NewFolder"} << "<Meeting/><NewFolder/></Work>";
-        QTest::newRow("under") << "InsertUnderMnu" << QStringList{"Task", "Meeting"} << "<Task>call<NewFolder/></Task>";
+        QTest::newRow("at end") << Command::AddAtEnd << QStringList{"Task", "Meeting", "NewFolder"} << "<Meeting/><NewFolder/></Work>";
+        QTest::newRow("under") << Command::AddUnder << QStringList{"Task", "Meeting"} << "<Task>call<NewFolder/></Task>";
     }
     void insertsNewFolderWhereAsked() {
-        QFETCH(QString, action);
+        QFETCH(Command, action);
         QFETCH(QStringList, workChildren);
         QFETCH(QString, document);
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Task");
-        run(program, qPrintable(action));
+        run(program, action);
         QCOMPARE(program.childCaptions("Work"), workChildren);
         QVERIFY2(written(program).contains(document), qPrintable(written(program)));
         QCOMPARE(program.currentCaption(), QString("NewFolder"));
-        QCOMPARE(program.currentNode()->parentNode(), program.nodeOf(action == "InsertUnderMnu" ? "Task" : "Work"));
+        QCOMPARE(program.currentNode()->parentNode(), program.nodeOf(action == Command::AddUnder ? "Task" : "Work"));
         // Shown, also under a row that had no children when the tree was built.
         QVERIFY(!program.rectOf("NewFolder").isEmpty());
         QVERIFY(program.labelEditor());
         QCOMPARE(program.labelEditor()->text(), QString("NewFolder"));
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
     }
 
     void besideTheTopElementOnlyUnderWorks() {
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Notes");
-        run(program, "BeforeMnu");
-        run(program, "AtEndPOPMnu");
-        QVERIFY(!program.window().DetailsChanged());
+        run(program, Command::AddBefore);
+        run(program, Command::AddAtEnd);
+        QVERIFY(!program.document().hasUnsavedChanges());
         QCOMPARE(program.childCaptions(program.topCaption()), QStringList{"Notes"});
         program.setExpanded("Work", false);
-        run(program, "UnderPOPMnu");
+        run(program, Command::AddUnder);
         QCOMPARE(program.childCaptions("Notes"), QStringList({"Work", "Home", "NewFolder"}));
         QVERIFY(program.isExpanded("Work"));
         QVERIFY(written(program).endsWith("<NewFolder/></Notes>"));
@@ -104,10 +103,10 @@ private slots:
         openNotes(program);
         program.selectTop();
         const QString before = written(program);
-        for (const char* action : {"BeforeMnu", "AtEndMnu", "UnderMnu", "DeletePOPMnu", "EditNodeNameMnu"})
+        for (const Command action : {Command::AddBefore, Command::AddAtEnd, Command::AddUnder, Command::DeleteFolder, Command::EditNodeName})
             run(program, action);
         QVERIFY(!program.labelEditor());
-        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.document().hasUnsavedChanges());
         QCOMPARE(written(program), before);
     }
 
@@ -115,12 +114,12 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Work");
-        run(program, "DeletePOPMnu");
+        run(program, Command::DeleteFolder);
         QVERIFY(!program.shows("Work") && !program.shows("Task") && !program.shows("Meeting"));
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
         // The details follow the item the tree selected instead.
-        QCOMPARE(program.window().CurrentNode(), program.currentNode());
-        QVERIFY(program.window().SaveMnuClick());
+        QCOMPARE(program.window().selection().currentNode(), program.currentNode());
+        QVERIFY(program.window().files().save());
         QVERIFY(!program.readFile("Notes.XML").contains("Task"));
         QVERIFY(program.readFile("Notes.XML").contains("<Home>"));
     }
@@ -129,7 +128,7 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Notes");
-        run(program, "DeletePOPMnu");
+        run(program, Command::DeleteFolder);
         QCOMPARE(program.shownCaptions(), QStringList{program.topCaption()});
         QVERIFY(!written(program).contains("Notes"));
     }
@@ -139,7 +138,7 @@ private slots:
         openNotes(program);
         program.click("Home");
         program.type("h");
-        run(program, "UnderMnu");
+        run(program, Command::AddUnder);
         QVERIFY2(written(program).contains("<Home>h<Garden/><NewFolder/></Home>"),
                  qPrintable(written(program)));
     }
@@ -149,14 +148,14 @@ private slots:
             ProgramUnderTest program;
             openNotes(program);
             select(program, "Task");
-            run(program, "CutPOPMnu");
+            run(program, Command::CutTree);
             select(program, deleted);
-            run(program, "DeletePOPMnu");
+            run(program, Command::DeleteFolder);
             QCOMPARE(program.markedCaption(), QString());
-            QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
+            QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::None);
             // With nothing marked, Paste takes the copy Cut put on the clipboard.
             select(program, "Garden");
-            run(program, "Under3");
+            run(program, Command::PasteUnder);
             QVERIFY(written(program).contains("<Garden><Task>call</Task></Garden>"));
         }
     }
@@ -168,21 +167,8 @@ private slots:
         program.type(" roses");
         // Moved away with the keyboard: no click stored the text yet.
         program.select("Meeting");
-        run(program, "DeletePOPMnu");
+        run(program, Command::DeleteFolder);
         QVERIFY2(written(program).contains("<Garden> roses</Garden>"), qPrintable(written(program)));
-    }
-
-    void toolButtonsPopUpTheirMenusBesideTheWindow() {
-        ProgramUnderTest program;
-        openNotes(program);
-        program.window().Button("SpeedButton1")->click();
-        QVERIFY(program.window().InsertPopMenu()->isVisible());
-        QCOMPARE(program.window().InsertPopMenu()->pos(), program.window().pos() + QPoint(50, 80));
-        program.window().InsertPopMenu()->hide();
-        program.window().Button("PasteButton")->click();
-        QVERIFY(program.window().PastePopup()->isVisible());
-        QCOMPARE(program.window().PastePopup()->pos(), program.window().pos() + QPoint(100, 80));
-        program.window().PastePopup()->hide();
     }
 };
 
@@ -194,11 +180,11 @@ private slots:
             ProgramUnderTest program;
             openNotes(program);
             select(program, "Work");
-            run(program, "EditNodeNamePOPMnu");
+            run(program, Command::EditNodeName);
             confirmLabel(program, name);
             QVERIFY(program.shows(name));
             QVERIFY2(written(program).contains("<" + name + ">office"), qPrintable(written(program)));
-            QVERIFY(program.window().DetailsChanged());
+            QVERIFY(program.document().hasUnsavedChanges());
             QCOMPARE(program.dialogs.messages.size(), 0);
         }
     }
@@ -227,7 +213,7 @@ private slots:
         program.startAndOpen(
             "Notes.XML", "<?xml version=\"1.0\" encoding=\"" + declaration + "\"?><Notes><Home/></Notes>");
         select(program, "Home");
-        run(program, "EditNodeNameMnu");
+        run(program, Command::EditNodeName);
         confirmLabel(program, name);
         QVERIFY(program.dialogs.messages.isEmpty());
         QVERIFY(program.written().contains(bytes));
@@ -238,7 +224,7 @@ private slots:
         openNotes(program);
         select(program, "Task");
         select(program, "Work");
-        run(program, "EditNodeNameMnu");
+        run(program, Command::EditNodeName);
         confirmLabel(program, "Job");
         QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Job"));
         program.click("Task");
@@ -260,7 +246,7 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Task");
-        run(program, "InsertAtEndMnu");
+        run(program, Command::AddAtEnd);
         confirmLabel(program, typed);
         QCOMPARE(program.dialogs.messages.size(), 1);
         QCOMPARE(program.dialogs.messages[0].text, QString("Not Valid Name"));
@@ -268,18 +254,18 @@ private slots:
         QCOMPARE(program.childCaptions("Work"), QStringList({"Task", "Meeting", "NewFolder"}));
         QCOMPARE(program.currentCaption(), QString("NewFolder"));
         QVERIFY(written(program).contains("<NewFolder/>"));
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
     }
 
     void cancellingTheEditChangesNothing() {
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Home");
-        run(program, "EditNodeNameMnu");
+        run(program, Command::EditNodeName);
         program.labelEditor()->setText("Garage");
         QTest::keyClick(program.labelEditor(), Qt::Key_Escape);
         QVERIFY(program.shows("Home"));
-        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
 
@@ -289,8 +275,8 @@ private slots:
         program.click("Garden");
         program.type(" roses");
         program.select("Home");
-        run(program, "EditNodeNameMnu");
-        QCOMPARE(program.window().CurrentNode(), program.nodeOf("Home"));
+        run(program, Command::EditNodeName);
+        QCOMPARE(program.window().selection().currentNode(), program.nodeOf("Home"));
         confirmLabel(program, "House");
         QVERIFY2(written(program).contains("<House><Garden> roses</Garden></House>"), qPrintable(written(program)));
     }
@@ -302,51 +288,51 @@ private slots:
     void cutAndPasteMovesTheSubtree_data() {
         QTest::addColumn<QString>("mark");
         QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<Command>("action");
         QTest::addColumn<QString>("document");
-        QTest::newRow("under elsewhere") << "Task" << "Garden" << "Under3"
+        QTest::newRow("under elsewhere") << "Task" << "Garden" << Command::PasteUnder
                                          << "<Notes><Work>office<!--c--><Meeting/></Work><Home><Garden><Task>call</Task></Garden></Home></Notes>";
-        QTest::newRow("before preceding sibling") << "Meeting" << "Task" << "Before2"
+        QTest::newRow("before preceding sibling") << "Meeting" << "Task" << Command::PasteBefore
                                                   << "<Notes><Work>office<Meeting/><Task>call</Task><!--c--></Work>";
-        QTest::newRow("at end beside a sibling") << "Task" << "Meeting" << "PasteAtEndMnu"
+        QTest::newRow("at end beside a sibling") << "Task" << "Meeting" << Command::PasteAtEnd
                                                  << "<Notes><Work>office<!--c--><Meeting/><Task>call</Task></Work>";
     }
     void cutAndPasteMovesTheSubtree() {
         QFETCH(QString, mark);
         QFETCH(QString, target);
-        QFETCH(QString, action);
+        QFETCH(Command, action);
         QFETCH(QString, document);
         ProgramUnderTest program;
         openNotes(program);
         select(program, mark);
-        run(program, "Cot1");
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::Cut);
+        run(program, Command::Cut);
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::Cut);
         select(program, target);
-        run(program, qPrintable(action));
+        run(program, action);
         QVERIFY2(written(program).contains(document), qPrintable(written(program)));
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::None);
         QCOMPARE(program.markedCaption(), QString());
         QVERIFY(program.isExpanded("Home") && !program.rectOf("Garden").isEmpty());
-        QVERIFY(program.window().DetailsChanged());
+        QVERIFY(program.document().hasUnsavedChanges());
     }
 
     void aCutCannotGoIntoItself() {
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Work");
-        run(program, "CutPOPMnu");
+        run(program, Command::CutTree);
         const QString before = written(program);
         for (const char* target : {"Work", "Task"}) {
             select(program, target);
-            run(program, "Under2");
-            run(program, "Before3");
+            run(program, Command::PasteUnder);
+            run(program, Command::PasteBefore);
         }
         QCOMPARE(program.dialogs.captions(), QStringList({"Paste Error", "Paste Error", "Paste Error", "Paste Error"}));
         QCOMPARE(program.dialogs.messages[0].text, QString("Can not PASTE into CUT tree"));
         QCOMPARE(written(program), before);
         QCOMPARE(program.markedCaption(), QString("Work"));
         select(program, "Garden");
-        run(program, "PasteUnderMnu");
+        run(program, Command::PasteUnder);
         QVERIFY(written(program).contains("<Garden><Work>office"));
     }
 
@@ -354,13 +340,13 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Work");
-        run(program, "Copy1");
+        run(program, Command::Copy);
         QCOMPARE(program.imagesOf("Work"), std::make_pair(4, 5));
-        run(program, "Under3");
+        run(program, Command::PasteUnder);
         QVERIFY2(written(program).contains("<Meeting/><Work>office<Task>call</Task><!--c--><Meeting/></Work></Work>"),
                  qPrintable(written(program)));
         // The rebuilt tree has no mark: every item shows the normal images.
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::None);
         QCOMPARE(program.imagesOf("Work"), std::make_pair(0, 2));
     }
 
@@ -368,10 +354,10 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Notes");
-        run(program, "CopyPOPMnu");
-        program.window().Button("SpeedButton5")->click();
+        run(program, Command::CopyTree);
+        program.window().action(Command::Cut)->trigger();
         program.selectTop();
-        run(program, "CutPOPMnu");
+        run(program, Command::CutTree);
         QCOMPARE(program.markedCaption(), QString());
     }
 
@@ -379,13 +365,13 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Garden");
-        program.window().Button("SpeedButton4")->click();
+        program.window().action(Command::Copy)->trigger();
         select(program, "Notes");
-        run(program, "Before2");
-        run(program, "AtEnd3");
-        QVERIFY(!program.window().DetailsChanged());
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::Copy);
-        run(program, "Under2");
+        run(program, Command::PasteBefore);
+        run(program, Command::PasteAtEnd);
+        QVERIFY(!program.document().hasUnsavedChanges());
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::Copy);
+        run(program, Command::PasteUnder);
         QVERIFY(written(program).endsWith("<Garden/></Notes>"));
     }
 
@@ -394,33 +380,33 @@ private slots:
         openNotes(program);
         const QString unchanged = written(program);
         select(program, "Task");
-        run(program, "Copy1");
+        run(program, Command::Copy);
         select(program, "Home");
-        run(program, "Cot1");
+        run(program, Command::Cut);
         QCOMPARE(program.markedCaption(), QString("Home"));
         QCOMPARE(program.imagesOf("Home"), std::make_pair(6, 7));
         QCOMPARE(program.imagesOf("Task"), std::make_pair(0, 2));
-        QVERIFY(!program.window().DetailsChanged());
-        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(!program.document().hasUnsavedChanges());
+        QVERIFY(program.window().files().save());
         QCOMPARE(written(program), unchanged);
-        const corvantis::StringObject text = program.window().document().dom().serialize();
-        QCOMPARE(program.readFile("Notes.XML"), QByteArray(text.data(), static_cast<qsizetype>(text.length())));
+        // Nothing to save: the file is left exactly as it was.
+        QCOMPARE(program.readFile("Notes.XML"), Notes);
         // Saving ended the cut.
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::None);
     }
 
     void onlyAnInsertBeforeKeepsACut() {
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Garden");
-        run(program, "CutPOPMnu");
+        run(program, Command::CutTree);
         select(program, "Task");
-        run(program, "BeforeMnu");
+        run(program, Command::AddBefore);
         QTest::keyClick(program.labelEditor(), Qt::Key_Escape);
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::Cut);
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::Cut);
         select(program, "Task");
-        run(program, "UnderMnu");
-        QCOMPARE(program.window().MarkMode(), TreeCommands::Mark::None);
+        run(program, Command::AddUnder);
+        QCOMPARE(program.window().treeView()->documentModel()->mark(), DocumentTreeModel::Mark::None);
     }
 };
 
@@ -433,15 +419,15 @@ private slots:
         const QString before = written(program);
         program.click("Work");
         QVERIFY(program.focusTree());
-        QTest::keyClick(program.window().TreeView(), Qt::Key_Delete);
+        QTest::keyClick(program.window().treeView(), Qt::Key_Delete);
         QVERIFY(!program.shows("Task"));
-        QCOMPARE(program.window().Action("UndoMnu")->text(), QString("&Undo Delete Folder 'Work'"));
-        QTest::keySequence(program.window().TreeView(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(program.window().action(Command::Undo)->text(), QString("&Undo Delete Folder 'Work'"));
+        QTest::keySequence(program.window().treeView(), QKeySequence("Ctrl+Z"));
         QCOMPARE(written(program), before);
         QCOMPARE(program.currentCaption(), QString("Work"));
-        QCOMPARE(program.window().CurrentNode(), program.nodeOf("Work"));
-        QVERIFY(!program.window().DetailsChanged());
-        QTest::keySequence(program.window().TreeView(), QKeySequence("Ctrl+Y"));
+        QCOMPARE(program.window().selection().currentNode(), program.nodeOf("Work"));
+        QVERIFY(!program.document().hasUnsavedChanges());
+        QTest::keySequence(program.window().treeView(), QKeySequence("Ctrl+Y"));
         QVERIFY(!program.shows("Work"));
     }
 
@@ -450,14 +436,14 @@ private slots:
         openNotes(program);
         const QString before = written(program);
         select(program, "Task");
-        run(program, "Cot1");
+        run(program, Command::Cut);
         select(program, "Garden");
-        run(program, "Under3");
+        run(program, Command::PasteUnder);
         QVERIFY(written(program).contains("<Garden><Task>call</Task></Garden>"));
-        run(program, "UndoMnu");
+        run(program, Command::Undo);
         QCOMPARE(written(program), before);
         QCOMPARE(program.childCaptions("Work"), QStringList({"Task", "Meeting"}));
-        run(program, "RedoMnu");
+        run(program, Command::Redo);
         QCOMPARE(program.childCaptions("Garden"), QStringList({"Task"}));
     }
 
@@ -466,9 +452,9 @@ private slots:
         openNotes(program);
         program.click("Garden");
         program.type("roses");
-        run(program, "UndoMnu");  // the typing, as one step
+        run(program, Command::Undo);  // the typing, as one step
         QCOMPARE(program.memo()->toPlainText(), QString());
-        QVERIFY(!program.window().DetailsChanged());
+        QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.close());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
@@ -477,15 +463,15 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Home");
-        run(program, "DeletePOPMnu");
-        program.window().NewMnuClick();  // unanswered: Cancel
+        run(program, Command::DeleteFolder);
+        program.window().files().newDocument();  // unanswered: Cancel
         QCOMPARE(program.dialogs.captions(), QStringList{"Details have changed"});
         QVERIFY(program.shows("Notes"));
         program.dialogs.answer(UserQuestions::Answer::No);
-        program.window().NewMnuClick();
+        program.window().files().newDocument();
         QVERIFY(program.shows("NewDocument"));
-        QVERIFY(!program.window().DetailsChanged());
-        QVERIFY(!program.window().Action("UndoMnu")->isEnabled());
+        QVERIFY(!program.document().hasUnsavedChanges());
+        QVERIFY(!program.window().action(Command::Undo)->isEnabled());
         // The file was never touched.
         QVERIFY(program.readFile("Notes.XML").contains("<Home>"));
     }
@@ -494,11 +480,11 @@ private slots:
         ProgramUnderTest program;
         openNotes(program);
         select(program, "Notes");
-        run(program, "DeletePOPMnu");
+        run(program, Command::DeleteFolder);
         program.selectTop();
-        run(program, "UnderMnu");
+        run(program, Command::AddUnder);
         QCOMPARE(program.childCaptions(program.topCaption()), QStringList{"NewFolder"});
-        run(program, "UnderMnu");  // not a second one
+        run(program, Command::AddUnder);  // not a second one
         QCOMPARE(program.childCaptions(program.topCaption()), QStringList{"NewFolder"});
     }
 };

@@ -10,6 +10,7 @@
 #include "document/DocumentTreeModel.h"
 #include "editors/TextFrame.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/TreeImages.h"
 
 ProgramUnderTest::ProgramUnderTest(const QString& programFolder)
     : programFolder_(programFolder.isEmpty() ? files_.path() + "/program/" : programFolder),
@@ -20,14 +21,14 @@ ProgramUnderTest::~ProgramUnderTest() = default;
 void ProgramUnderTest::start() {
     program_ = std::make_unique<Program>(*settings_, dialogs, QString(), Program::Places{programFolder_, recoveryFolder()});
     window().show();
-    window().FormActivate();
+    window().startUp();
 }
 
 void ProgramUnderTest::startAndOpen(const QString& name, const QByteArray& bytes) {
     writeFile(name, bytes);
     start();
     dialogs.chooseFile(pathOf(name));
-    window().OpenMnuClick();
+    window().files().open();
 }
 
 void ProgramUnderTest::restart() {
@@ -55,14 +56,14 @@ QByteArray ProgramUnderTest::written() const {
 }
 
 QModelIndex ProgramUnderTest::row(const QString& caption) const {
-    const QAbstractItemModel* rows = window().TreeView()->model();
+    const QAbstractItemModel* rows = window().treeView()->model();
     for (int i = 0; i < rows->rowCount(); ++i)
         if (rows->index(i, 0).data().toString() == caption) return rows->index(i, 0);
     return QModelIndex();
 }
 
 void ProgramUnderTest::clickRow(const QModelIndex& row) {
-    DocumentTreeView* tree = window().TreeView();
+    DocumentTreeView* tree = window().treeView();
     if (!row.isValid()) qFatal("no row to click");
     tree->scrollTo(row);
     const QRect area = tree->visualRect(row);
@@ -75,13 +76,13 @@ void ProgramUnderTest::clickRow(const QModelIndex& row) {
 
 void ProgramUnderTest::click(const QString& caption) { clickRow(row(caption)); }
 
-void ProgramUnderTest::clickTop() { clickRow(window().TreeView()->model()->index(0, 0)); }
+void ProgramUnderTest::clickTop() { clickRow(window().treeView()->model()->index(0, 0)); }
 
-QString ProgramUnderTest::topCaption() const { return window().TreeView()->model()->index(0, 0).data().toString(); }
+QString ProgramUnderTest::topCaption() const { return window().treeView()->model()->index(0, 0).data().toString(); }
 
 QStringList ProgramUnderTest::shownCaptions() const {
     QStringList captions;
-    const QAbstractItemModel* rows = window().TreeView()->model();
+    const QAbstractItemModel* rows = window().treeView()->model();
     for (int i = 0; i < rows->rowCount(); ++i) captions << rows->index(i, 0).data().toString();
     return captions;
 }
@@ -103,48 +104,48 @@ QStringList ProgramUnderTest::childCaptions(const QString& caption) const {
     return captions;
 }
 
-QString ProgramUnderTest::currentCaption() const { return window().TreeView()->currentIndex().data().toString(); }
+QString ProgramUnderTest::currentCaption() const { return window().treeView()->currentIndex().data().toString(); }
 
 bool ProgramUnderTest::isExpanded(const QString& caption) const {
     return row(caption).data(DocumentTreeModel::ExpandedRole).toBool();
 }
 
 void ProgramUnderTest::setExpanded(const QString& caption, bool expanded) {
-    window().TreeView()->documentModel()->setExpanded(row(caption), expanded);
+    window().treeView()->documentModel()->setExpanded(row(caption), expanded);
 }
 
 QRect ProgramUnderTest::rectOf(const QString& caption) const {
     const QModelIndex shown = row(caption);
-    return shown.isValid() ? window().TreeView()->visualRect(shown) : QRect();
+    return shown.isValid() ? window().treeView()->visualRect(shown) : QRect();
 }
 
 std::pair<int, int> ProgramUnderTest::imagesOf(const QString& caption) const {
-    return window().TreeViewGetImageIndex(nodeOf(caption));
+    return TreeImages::imagesOf(DocumentTreeModel::Mark(row(caption).data(DocumentTreeModel::MarkRole).toInt()));
 }
 
 QString ProgramUnderTest::markedCaption() const {
-    const corvantis::DOMNode* marked = window().MarkedNode();
-    return marked ? window().TreeView()->documentModel()->indexOf(marked).data().toString() : QString();
+    const corvantis::DOMNode* marked = window().treeView()->documentModel()->markedNode();
+    return marked ? window().treeView()->documentModel()->indexOf(marked).data().toString() : QString();
 }
 
 corvantis::DOMNode* ProgramUnderTest::nodeOf(const QString& caption) const {
-    return window().TreeView()->nodeAt(row(caption));
+    return window().treeView()->nodeAt(row(caption));
 }
 
-corvantis::DOMNode* ProgramUnderTest::currentNode() const { return window().TreeView()->currentNode(); }
+corvantis::DOMNode* ProgramUnderTest::currentNode() const { return window().selection().currentNode(); }
 
 void ProgramUnderTest::select(const QString& caption) {
     const QModelIndex shown = row(caption);
     if (!shown.isValid()) qFatal("no row to select");
-    window().TreeView()->setCurrentIndex(shown);
+    window().treeView()->setCurrentIndex(shown);
 }
 
-void ProgramUnderTest::selectTop() { window().TreeView()->setCurrentIndex(window().TreeView()->model()->index(0, 0)); }
+void ProgramUnderTest::selectTop() { window().treeView()->setCurrentIndex(window().treeView()->model()->index(0, 0)); }
 
-void ProgramUnderTest::selectNone() { window().TreeView()->setCurrentIndex(QModelIndex()); }
+void ProgramUnderTest::selectNone() { window().treeView()->setCurrentIndex(QModelIndex()); }
 
 QLineEdit* ProgramUnderTest::labelEditor() const {
-    for (QLineEdit* edit : window().TreeView()->viewport()->findChildren<QLineEdit*>())
+    for (QLineEdit* edit : window().treeView()->viewport()->findChildren<QLineEdit*>())
         if (edit->isVisible()) return edit;
     return nullptr;
 }
@@ -169,8 +170,8 @@ void ProgramUnderTest::type(const QString& text) {
 bool ProgramUnderTest::focusTree() {
     window().activateWindow();
     if (!QTest::qWaitForWindowActive(&window())) return false;
-    window().TreeView()->setFocus();
-    return QApplication::focusWidget() == window().TreeView();
+    window().treeView()->setFocus();
+    return QApplication::focusWidget() == window().treeView();
 }
 
 bool ProgramUnderTest::close() { return window().close(); }

@@ -6,13 +6,20 @@
 
 #include <QTemporaryDir>
 
-#include "ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
+#include "app/ActionTable.h"
 #include "app/Program.h"
 #include "app/MainWindow.h"
 #include "document/Document.h"
+#include "document/DocumentFiles.h"
+#include "document/DocumentTreeModel.h"
+#include "document/Selection.h"
 #include "editors/TextEditorWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"
+
+// Commands in the columns of data-driven tests.
+Q_DECLARE_METATYPE(Command)
 
 class QLineEdit;
 class QModelIndex;

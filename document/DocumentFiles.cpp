@@ -1,0 +1,263 @@
+#include "document/DocumentFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <utility>
+#include <vector>
+
+#include "document/Document.h"
+#include "document/DocumentTreeModel.h"
+#include "document/FileGuard.h"
+#include "document/ReadFile.h"
+#include "document/SaveFile.h"
+#include "document/Selection.h"
+#include "document/UserQuestions.h"
+
+using corvantis::DOMNode;
+using corvantis::StringObject;
+
+namespace {
+
+const char* const OpenTitle = "Enter Velmora  FileName";
+const char* const OpenFilter = "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*";
+
+// A folder found again in a document read anew: the names from the top
+// down, each with its place among the siblings of the same name.
+using Route = std::vector<std::pair<StringObject, int>>;
+
+Route routeTo(const DOMNode* node) {
+    Route route;
+    for (; node && node->parentNode(); node = node->parentNode()) {
+        const DOMNode* parent = node->parentNode();
+        int same = 0;
+        for (int i = 0; i < parent->childCount() && parent->childAt(i) != node; ++i)
+            same += parent->childAt(i)->nodeType() == corvantis::ELEMENT &&
+                    parent->childAt(i)->nodeName() == node->nodeName();
+        route.emplace_back(node->nodeName(), same);
+    }
+    return route;
+}
+
+// The folder at the end of `route`, or the deepest one on the way there.
+DOMNode* follow(const Route& route, DOMNode* documentNode) {
+    DOMNode* found = documentNode;
+    for (auto step = route.rbegin(); step != route.rend(); ++step) {
+        DOMNode* next = nullptr;
+        for (int i = 0, same = 0; i < found->childCount() && !next; ++i) {
+            DOMNode* child = found->childAt(i);
+            if (child->nodeType() != corvantis::ELEMENT || child->nodeName() != step->first) continue;
+            if (same++ == step->second) next = child;
+        }
+        if (!next) break;
+        found = next;
+    }
+    return found;
+}
+
+}  // namespace
+
+DocumentFiles::DocumentFiles(Document& document, Selection& selection, UserQuestions& questions, QObject* parent)
+    : QObject(parent),
+      document_(document),
+      selection_(selection),
+      questions_(questions),
+      guard_(new FileGuard(document, questions, this)) {
+    connect(guard_, &FileGuard::note, this, &DocumentFiles::note);
+    connect(guard_, &FileGuard::reloadWanted, this, &DocumentFiles::reload);
+    connect(guard_, &FileGuard::saveAsWanted, this, &DocumentFiles::saveAs);
+    connect(&document_, &Document::replaced, this, [this] { lossesToldFor_.clear(); });
+}
+
+void DocumentFiles::attachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
+
+QString DocumentFiles::dialogFolder() const { return fileDialogFolder(document_); }
+
+// ---- Opening ----
+
+void DocumentFiles::makeNew() {
+    guard_->released();
+    document_.makeNew();
+}
+
+bool DocumentFiles::openBytes(const QString& file, const QByteArray& bytes, const QString& documentName) {
+    bool readOnly = false;
+    if (!guard_->claim(file, readOnly)) return false;
+    document_.load(bytes, file, documentName);
+    guard_->opened(readOnly);
+    return true;
+}
+
+void DocumentFiles::startUp(const StartUp& start) {
+    if (guard_->offerRecovery()) return;
+    const bool named = !start.namedFile.isEmpty();
+    const QString file = named ? start.namedFile : start.rememberedFile;
+    if (!named && (file.isEmpty() || !start.openRemembered)) {
+        makeNew();
+        return;
+    }
+    QByteArray bytes;
+    FileError error;
+    const ReadResult read = readWholeFile(file, bytes, error);
+    if (read != ReadResult::Read) {
+        // A file the user named must be there; a remembered one may have gone.
+        if (named || read == ReadResult::CannotRead) questions_.showFileError(error);
+        makeNew();
+        return;
+    }
+    try {
+        // The document node is named after the file, which the top row shows.
+        if (openBytes(file, bytes, file)) {
+            emit remembered(file);
+            return;
+        }
+    } catch (const std::exception& failure) {
+        questions_.showFileError(FileError::ofReading(file, failure));
+    }
+    makeNew();
+}
+
+void DocumentFiles::newDocument() {
+    if (maySetAside()) makeNew();
+}
+
+void DocumentFiles::open() {
+    if (!maySetAside()) return;
+    const QString chosen = questions_.openFileName({OpenTitle, OpenFilter, document_.fileName(), dialogFolder()});
+    if (!chosen.isEmpty()) openChosen(chosen);
+}
+
+void DocumentFiles::openRecent(const QString& file) {
+    if (!QFileInfo::exists(file)) {
+        emit recentGone(file);
+        questions_.inform(QString("%1 is no longer there. It has been removed from the recent files.").arg(file),
+                          "File Error");
+        return;
+    }
+    if (maySetAside()) openChosen(file);
+}
+
+void DocumentFiles::openChosen(const QString& file) {
+    QByteArray bytes;
+    FileError error;
+    // The document keeps its file until another file is really read, so a
+    // later Save cannot write it over a file it never came from.
+    if (readWholeFile(file, bytes, error) != ReadResult::Read) {
+        questions_.showFileError(error);
+        return;
+    }
+    try {
+        if (!openBytes(file, bytes, Document::newDocumentName())) return;
+    } catch (const std::exception& failure) {
+        questions_.showFileError(FileError::ofReading(file, failure));
+        makeNew();
+        return;
+    }
+    emit remembered(file);
+}
+
+void DocumentFiles::reload() {
+    QByteArray bytes;
+    FileError error;
+    const QString file = document_.fileName();
+    if (readWholeFile(file, bytes, error) != ReadResult::Read) {
+        questions_.showFileError(error);
+        return;
+    }
+    const Route route = routeTo(selection_.currentNode());
+    const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
+    try {
+        document_.load(bytes, file, documentName);
+    } catch (const std::exception& failure) {
+        questions_.showFileError(FileError::ofReading(file, failure));
+        makeNew();
+        return;
+    }
+    guard_->warnIfNotXml();
+    selection_.select(follow(route, document_.documentNode()));
+}
+
+// ---- Saving ----
+
+bool DocumentFiles::maySetAside() {
+    if (!document_.hasUnsavedChanges()) return true;
+    switch (questions_.message("File details have changed Save Changes?", "Details have changed",
+                               UserQuestions::Buttons::YesNoCancel)) {
+        // The changes must not be lost: a save that did not happen keeps everything as it was.
+        case UserQuestions::Answer::Yes: return save();
+        case UserQuestions::Answer::No: document_.dropChanges(); return true;
+        default: return false;
+    }
+}
+
+bool DocumentFiles::offerSaveAs(const FileError& error) {
+    return questions_.askAfterFileError(error, "Save it under another name with Save As?") && saveAs();
+}
+
+bool DocumentFiles::acceptLosses(const QString& file, const QStringList& losses, bool& savedElsewhere) {
+    savedElsewhere = false;
+    if (losses.isEmpty() || lossesToldFor_ == file) return true;
+    const QString text = QDir::toNativeSeparators(file) +
+                         "\n\nSaving replaces this file by a new one, which cannot keep:\n- " + losses.join("\n- ") +
+                         "\n\nSave it anyway (Yes), or save under another name with Save As (No)?";
+    switch (questions_.message(text, "Save", UserQuestions::Buttons::YesNoCancel)) {
+        case UserQuestions::Answer::Yes: lossesToldFor_ = file; return true;
+        case UserQuestions::Answer::No: savedElsewhere = saveAs(); return false;
+        default: return false;
+    }
+}
+
+bool DocumentFiles::save() {
+    if (!document_.commitPendingEdits()) return false;
+    // A save ends a cut mark; a copy mark stays.
+    selection_.rows().dropCutMark();
+    if (document_.isNew()) return saveAs();
+    // A read-only document is refused with its reason, changed or not.
+    if (document_.isReadOnly()) return guard_->mayOverwrite();
+    const QString file = document_.fileName();
+    // Nothing to write: the file stays exactly as it is, unless it has gone
+    // or another program changed it (then the questions below decide).
+    if (!document_.hasUnsavedChanges() && QFileInfo::exists(file) && !guard_->changedOnDisk()) {
+        emit note(tr("No changes to save: %1 is as it was saved.").arg(QDir::toNativeSeparators(file)));
+        return true;
+    }
+    if (!guard_->mayOverwrite()) return false;
+    const SaveTarget target = SaveTarget::inspect(file);
+    if (target.refusal.isError()) {
+        if (target.refusal.cannotWriteHere) return offerSaveAs(target.refusal);
+        questions_.showFileError(target.refusal);
+        return false;
+    }
+    bool savedElsewhere = false;
+    if (!acceptLosses(file, target.losses, savedElsewhere)) return savedElsewhere;
+    const Document::FileBytes bytes = document_.fileBytes();
+    const SaveOutcome outcome = saveFileAtomically(target, bytes.view());
+    if (outcome.status == SaveOutcome::Status::Saved) {
+        document_.saved(file);
+        return true;
+    }
+    if (outcome.status == SaveOutcome::Status::Failed && outcome.error.cannotWriteHere)
+        return offerSaveAs(outcome.error);
+    questions_.showFileError(outcome.error);
+    return false;
+}
+
+bool DocumentFiles::saveAs() {
+    if (!document_.commitPendingEdits()) return false;
+    selection_.rows().dropCutMark();
+    const Document::FileBytes bytes = document_.fileBytes();
+    const SaveAsResult result = ::saveAs(questions_, dialogFolder(), bytes.view());
+    if (!result.written()) return false;
+    // The document belongs to the file written, even when that write is not
+    // confirmed: a later Save goes there, without another backup.
+    document_.setDocumentName(result.name);
+    if (result.status == SaveAsResult::Status::Saved)
+        document_.saved(result.name);
+    else
+        document_.writtenTo(result.name);
+    guard_->savedAs(result.name);
+    emit remembered(result.name);
+    selection_.select(document_.documentNode());
+    return result.status == SaveAsResult::Status::Saved;
+}
+
+SaveAsResult DocumentFiles::saveTextAs(std::string_view bytes) { return ::saveAs(questions_, dialogFolder(), bytes); }
