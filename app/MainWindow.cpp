@@ -78,7 +78,7 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     WindowPlacement(this, "Organiser_", settings_).load();
 
     details_ = new NodeDetailsWindow(DetailEditorContext{document_, *selection_, dialogs_, settings_});
-    connect(details_, &NodeDetailsWindow::EditorClosed, this, &MainWindow::showDetailWindows);
+    connect(details_, &NodeDetailsWindow::editorClosed, this, &MainWindow::showDetailWindows);
     source_ = new SourceViewer(settings_, dialogs_, document_);
     files_ = new DocumentFiles(document_, *selection_, dialogs_, this);
     treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
@@ -183,11 +183,11 @@ void MainWindow::followFiles() {
 
 void MainWindow::attachTextEditor(TextEditorWindow* textEditor) {
     textEditor_ = textEditor;
-    textFrameView_ = std::make_unique<TextFrameView>(document_, *selection_, textEditor_->TT(), dialogs_);
+    textFrameView_ = std::make_unique<TextFrameView>(document_, *selection_, textEditor_->frame(), dialogs_);
     connect(findBar_, &FindBar::matchShown, textFrameView_.get(), &TextFrameView::showMatch);
     actions_->reachKeys(treeView_, textEditor_);
     // Where the desktop places windows itself, the frame starts docked here.
-    textEditor_->FrameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
+    textEditor_->frameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
                                               QGuiApplication::platformName().startsWith("wayland"));
 }
 
@@ -241,7 +241,7 @@ void MainWindow::applyXmlEditorOption(bool use) {
 }
 
 void MainWindow::cycleFocus(bool forward) {
-    TextFrame* frame = textEditor_ ? textEditor_->TT() : nullptr;
+    TextFrame* frame = textEditor_ ? textEditor_->frame() : nullptr;
     const bool details = options_->usesXmlEditor();
     const QWidget* focused = QApplication::focusWidget();
     // 0 the tree (or anything else), 1 the text frame, 2 the details window.
@@ -257,10 +257,10 @@ void MainWindow::cycleFocus(bool forward) {
     QWidget* target = treeView_;
     if (panel == 1) {
         textEditor_->showFrame();
-        target = frame->TextMemo();
+        target = frame->textEdit();
     } else if (panel == 2) {
         details_->show();
-        target = details_->AttribStringGrid();
+        target = details_->attributesGrid();
     }
     target->window()->raise();
     target->window()->activateWindow();
@@ -287,7 +287,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     if (textEditor_ && !options_->positionsReset())
-        textEditor_->FrameDocking()->storePlace(settings_, TextFramePlacePrefix);
+        textEditor_->frameDocking()->storePlace(settings_, TextFramePlacePrefix);
     if (textEditor_) textEditor_->hide();
     details_->hide();
     source_->hide();
@@ -305,5 +305,5 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
         ++resizeCount_;
         if (resizeCount_ > 1) WindowPlacement(this, "Organiser_", settings_).store();
     }
-    if (details_) details_->WriteGridHeadings();
+    if (details_) details_->writeGridHeadings();
 }

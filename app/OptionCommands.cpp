@@ -36,7 +36,7 @@ void OptionCommands::resetPositions() {
 
 void OptionCommands::viewSource() {
     if (!document_.commitPendingEdits()) return;
-    viewer_.ShowText([this] { return document_.dom().serialize(document_.documentNode()); });
+    viewer_.showText([this] { return document_.dom().serialize(document_.documentNode()); });
 }
 
 void OptionCommands::about() {

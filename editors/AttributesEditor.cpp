@@ -17,7 +17,7 @@ DetailEditorDesign design() {
     DetailEditorDesign d;
     d.caption = "Element Node Attribributes Editor";
     d.heading = "Attributes";
-    d.menuTitle = "Attribute";
+    d.menuTitle = "&Attribute";
     d.placementPrefix = "AttribEdit_";
     d.geometry = QRect(85, 15, 361, 332);
     d.gridHeadings = {"Name", "Value"};
@@ -35,45 +35,45 @@ DetailEditorDesign design() {
 
 AttributesEditor::AttributesEditor(const DetailEditorContext& context, corvantis::DOMNode* node)
     : NameValueEditorBase(context, node, design(), "Name:") {
-    AttribStringGrid()->setObjectName("AttribStringGrid");
-    AttribNameEdit()->setObjectName("AttribNameEdit");
-    AttribNameMemo()->setObjectName("AttribNameMemo");
-    commandMenu()->addAction("Update", this, &AttributesEditor::UpdateBitBtnClick);
-    commandMenu()->addAction("Delete", this, &AttributesEditor::DeleteBitBtnClick);
-    commandMenu()->addAction("OK", this, &AttributesEditor::OKBitBtnClick);
-    commandMenu()->addAction("Refresh", this, &AttributesEditor::RefreshMnuClick);
+    attributesGrid()->setObjectName("AttribStringGrid");
+    nameField()->setObjectName("AttribNameEdit");
+    valueField()->setObjectName("AttribNameMemo");
+    commandMenu()->addAction("&Update", this, &AttributesEditor::updateEntry);
+    commandMenu()->addAction("&Delete", this, &AttributesEditor::deleteEntry);
+    commandMenu()->addAction("&OK", this, &AttributesEditor::closeEditor);
+    commandMenu()->addAction("&Refresh", this, &AttributesEditor::refresh);
     startEditing();
 }
 
-void AttributesEditor::RefreshMnuClick() {
-    if (EditedNode()) showRows(DetailRows::attributes(*EditedNode(), documentText()));
+void AttributesEditor::refresh() {
+    if (editedNode()) showRows(DetailRows::attributes(*editedNode(), documentText()));
 }
 
-void AttributesEditor::UpdateBitBtnClick() {
+void AttributesEditor::updateEntry() {
     corvantis::StringObject name;
     // A character the document cannot store is no name character either.
-    if (!documentText().toBytes(AttribNameEdit()->text(), name) ||
+    if (!documentText().toBytes(nameField()->text(), name) ||
         !corvantis::IsValidName(name, documentText().encoding())) {
         refuse("Not a Valid XML Name:", "Name Error");
         return;
     }
     corvantis::StringObject value;
-    if (!storableMultiLine(AttribNameMemo()->toPlainText(), value)) return;
-    const int existing = EditedNode()->attributes()->indexOf(name);
+    if (!storableMultiLine(valueField()->toPlainText(), value)) return;
+    const int existing = editedNode()->attributes()->indexOf(name);
     // Setting an attribute to the value it has changes nothing.
-    if (existing < 0 || !EditedNode()->attributeAt(existing)->value.equals(value))
-        document().push(std::make_unique<SetAttribute>(document(), EditedNode(), name, value,
-                                         tr("Set Attribute '%1'").arg(AttribNameEdit()->text())));
-    RefreshMnuClick();
+    if (existing < 0 || !editedNode()->attributeAt(existing)->value.equals(value))
+        document().push(std::make_unique<SetAttribute>(document(), editedNode(), name, value,
+                                         tr("Set Attribute '%1'").arg(nameField()->text())));
+    refresh();
 }
 
-void AttributesEditor::DeleteBitBtnClick() {
+void AttributesEditor::deleteEntry() {
     corvantis::StringObject name;
     // A name the document cannot store is borne by no attribute; deleting a
     // name that is not there changes nothing.
-    const int index = documentText().toBytes(AttribNameEdit()->text(), name) ? EditedNode()->attributes()->indexOf(name) : -1;
+    const int index = documentText().toBytes(nameField()->text(), name) ? editedNode()->attributes()->indexOf(name) : -1;
     if (index >= 0)
         document().push(
-            std::make_unique<RemoveAttribute>(document(), EditedNode(), index, tr("Delete Attribute '%1'").arg(AttribNameEdit()->text())));
-    RefreshMnuClick();
+            std::make_unique<RemoveAttribute>(document(), editedNode(), index, tr("Delete Attribute '%1'").arg(nameField()->text())));
+    refresh();
 }

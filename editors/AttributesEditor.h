@@ -11,12 +11,12 @@ class AttributesEditor : public NameValueEditorBase {
 public:
     AttributesEditor(const DetailEditorContext& context, corvantis::DOMNode* node);
 
-    DetailStringGrid* AttribStringGrid() const { return grid(); }
-    QLineEdit* AttribNameEdit() const { return nameEdit(); }
-    QPlainTextEdit* AttribNameMemo() const { return valueMemo(); }
+    DetailStringGrid* attributesGrid() const { return grid(); }
+    QLineEdit* nameField() const { return nameEdit(); }
+    QPlainTextEdit* valueField() const { return valueMemo(); }
 
 public slots:
-    void UpdateBitBtnClick() override;
-    void DeleteBitBtnClick() override;
-    void RefreshMnuClick() override;
+    void updateEntry() override;
+    void deleteEntry() override;
+    void refresh() override;
 };

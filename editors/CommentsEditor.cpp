@@ -21,7 +21,7 @@ DetailEditorDesign design() {
     DetailEditorDesign d;
     d.caption = "Comments Editor";
     d.heading = "Comments";
-    d.menuTitle = "Comment";
+    d.menuTitle = "&Comment";
     d.placementPrefix = "CommentEdit_";
     d.geometry = QRect(127, 31, 358, 330);
     d.columnWidths = {389};
@@ -33,8 +33,8 @@ DetailEditorDesign design() {
 
 CommentsEditor::CommentsEditor(const DetailEditorContext& context, DOMNode* node)
     : DetailEditorBase(context, node, design()) {
-    CommentStringGrid()->setObjectName("CommentStringGrid");
-    CommentStringGrid()->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    commentsGrid()->setObjectName("CommentStringGrid");
+    commentsGrid()->setSelectionMode(QAbstractItemView::ContiguousSelection);
 
     commentMemo_ = new QPlainTextEdit(this);
     commentMemo_->setObjectName("CommentMemo");
@@ -54,21 +54,21 @@ CommentsEditor::CommentsEditor(const DetailEditorContext& context, DOMNode* node
     fieldsLayout()->setRowStretch(1, 1);
 
     addNewButton_ = addButtonBeforeOK("Add New");
-    connect(addNewButton_, &QPushButton::clicked, this, &CommentsEditor::AddNewBitBtnClick);
+    connect(addNewButton_, &QPushButton::clicked, this, &CommentsEditor::addNew);
 
-    commandMenu()->addAction("Add New", this, &CommentsEditor::AddNewBitBtnClick);
-    commandMenu()->addAction("Update", this, &CommentsEditor::UpdateBitBtnClick);
-    commandMenu()->addAction("Delete", this, &CommentsEditor::DeleteBitBtnClick);
-    commandMenu()->addAction("Refresh", this, &CommentsEditor::RefreshMnuClick);
-    commandMenu()->addAction("OK", this, &CommentsEditor::OKBitBtnClick);
+    commandMenu()->addAction("&Add New", this, &CommentsEditor::addNew);
+    commandMenu()->addAction("&Update", this, &CommentsEditor::updateEntry);
+    commandMenu()->addAction("&Delete", this, &CommentsEditor::deleteEntry);
+    commandMenu()->addAction("&Refresh", this, &CommentsEditor::refresh);
+    commandMenu()->addAction("&OK", this, &CommentsEditor::closeEditor);
     startEditing();
 }
 
-void CommentsEditor::RefreshMnuClick() {
-    if (EditedNode()) grid()->showRows(DetailRows::comments(*EditedNode(), documentText()));
+void CommentsEditor::refresh() {
+    if (editedNode()) grid()->showRows(DetailRows::comments(*editedNode(), documentText()));
 }
 
-void CommentsEditor::GridClick() {
+void CommentsEditor::rowChosen() {
     const int row = chosenRow();
     commentMemo_->setPlainText(grid()->cell(0, row));
     commentNoLabel_->setNum(row);
@@ -93,30 +93,30 @@ bool CommentsEditor::acceptableComment(corvantis::StringObject& bytes) {
     return storableMultiLine(text, bytes);
 }
 
-void CommentsEditor::UpdateBitBtnClick() {
+void CommentsEditor::updateEntry() {
     corvantis::StringObject text;
     if (!acceptableComment(text)) return;
-    DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber());
+    DOMNode* comment = DetailRows::commentAt(*editedNode(), shownNumber());
     // A number that names no comment, or the text it has, changes nothing.
     if (!comment || comment->nodeValue().equals(text)) return;
     document().push(std::make_unique<SetNodeValue>(document(), comment, text, tr("Update Comment")));
-    RefreshMnuClick();
+    refresh();
 }
 
-void CommentsEditor::AddNewBitBtnClick() {
+void CommentsEditor::addNew() {
     corvantis::StringObject text;
     if (!acceptableComment(text)) return;
     auto comment = std::make_unique<DOMNode>(corvantis::COMMENT, nullptr);
     comment->setNodeValue(text);
-    const corvantis::NodePlace end{EditedNode(), EditedNode()->childCount()};
-    document().push(std::make_unique<PlaceSubtree>(document(), std::move(comment), end, tr("Add Comment"), EditedNode()));
-    RefreshMnuClick();
+    const corvantis::NodePlace end{editedNode(), editedNode()->childCount()};
+    document().push(std::make_unique<PlaceSubtree>(document(), std::move(comment), end, tr("Add Comment"), editedNode()));
+    refresh();
 }
 
-void CommentsEditor::DeleteBitBtnClick() {
-    if (DOMNode* comment = DetailRows::commentAt(*EditedNode(), shownNumber()))
-        document().push(std::make_unique<RemoveSubtree>(document(), comment, tr("Delete Comment"), EditedNode()));
+void CommentsEditor::deleteEntry() {
+    if (DOMNode* comment = DetailRows::commentAt(*editedNode(), shownNumber()))
+        document().push(std::make_unique<RemoveSubtree>(document(), comment, tr("Delete Comment"), editedNode()));
     commentNoLabel_->setNum(0);
     commentMemo_->clear();
-    RefreshMnuClick();
+    refresh();
 }

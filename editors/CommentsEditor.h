@@ -14,19 +14,19 @@ class CommentsEditor : public DetailEditorBase {
 public:
     CommentsEditor(const DetailEditorContext& context, corvantis::DOMNode* node);
 
-    DetailStringGrid* CommentStringGrid() const { return grid(); }
-    QPlainTextEdit* CommentMemo() const { return commentMemo_; }
-    QLabel* CommentNoLabel() const { return commentNoLabel_; }
-    QPushButton* AddNewBitBtn() const { return addNewButton_; }
+    DetailStringGrid* commentsGrid() const { return grid(); }
+    QPlainTextEdit* commentField() const { return commentMemo_; }
+    QLabel* numberLabel() const { return commentNoLabel_; }
+    QPushButton* addNewButton() const { return addNewButton_; }
 
 public slots:
-    void UpdateBitBtnClick() override;
-    void AddNewBitBtnClick();
-    void DeleteBitBtnClick() override;
-    void RefreshMnuClick() override;
+    void updateEntry() override;
+    void addNew();
+    void deleteEntry() override;
+    void refresh() override;
 
 protected:
-    void GridClick() override;
+    void rowChosen() override;
 
 private:
     // The comment text as bytes, refused (with a message) when XML does not

@@ -46,8 +46,8 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
 
     grid_ = new DetailStringGrid(design.gridHeadings, design.columnWidths, 18);
     applyHint(grid_, design.gridHint);
-    connect(grid_, &QTableWidget::cellClicked, this, [this] { GridClick(); });
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this] { GridClick(); });
+    connect(grid_, &QTableWidget::cellClicked, this, [this] { rowChosen(); });
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this] { rowChosen(); });
     if (design.fitGridOnMouseRelease)
         connect(grid_, &DetailStringGrid::mouseReleased, this, [this] { fitGrid(); });
 
@@ -64,9 +64,9 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
     buttonRow_->addWidget(okButton_);
     buttonRow_->addStretch(1);
     lowerLayout->addLayout(buttonRow_);
-    connect(updateButton_, &QPushButton::clicked, this, [this] { UpdateBitBtnClick(); });
-    connect(deleteButton_, &QPushButton::clicked, this, [this] { DeleteBitBtnClick(); });
-    connect(okButton_, &QPushButton::clicked, this, &DetailEditorBase::OKBitBtnClick);
+    connect(updateButton_, &QPushButton::clicked, this, [this] { updateEntry(); });
+    connect(deleteButton_, &QPushButton::clicked, this, [this] { deleteEntry(); });
+    connect(okButton_, &QPushButton::clicked, this, &DetailEditorBase::closeEditor);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setChildrenCollapsible(false);
@@ -93,13 +93,13 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
     connect(&context_.selection, &Selection::currentNodeChanged, this, &DetailEditorBase::accept);
 }
 
-corvantis::DOMNode* DetailEditorBase::EditedNode() const { return context_.selection.currentNode(); }
+corvantis::DOMNode* DetailEditorBase::editedNode() const { return context_.selection.currentNode(); }
 
 const DocumentText& DetailEditorBase::documentText() const { return context_.document.text(); }
 
-void DetailEditorBase::OKBitBtnClick() { accept(); }
+void DetailEditorBase::closeEditor() { accept(); }
 
-void DetailEditorBase::reject() { OKBitBtnClick(); }
+void DetailEditorBase::reject() { closeEditor(); }
 
 void DetailEditorBase::orderTabStops() {
     // Arrow keys move within the grid, so Tab can leave it.
@@ -120,7 +120,7 @@ void DetailEditorBase::orderTabStops() {
 
 void DetailEditorBase::startEditing() {
     orderTabStops();
-    RefreshMnuClick();
+    refresh();
     placement_.resetCount();
     placement_.load();
 }

@@ -50,21 +50,21 @@ struct DetailEditorDesign {
 class DetailEditorBase : public QDialog {
     Q_OBJECT
 public:
-    corvantis::DOMNode* EditedNode() const;
+    corvantis::DOMNode* editedNode() const;
     DetailStringGrid* grid() const { return grid_; }
-    QPushButton* UpdateBitBtn() const { return updateButton_; }
-    QPushButton* DeleteBitBtn() const { return deleteButton_; }
-    QPushButton* OKBitBtn() const { return okButton_; }
+    QPushButton* updateButton() const { return updateButton_; }
+    QPushButton* deleteButton() const { return deleteButton_; }
+    QPushButton* okButton() const { return okButton_; }
     QMenu* commandMenu() const { return menu_; }
     QStatusBar* statusBar() const { return statusBar_; }
-    int ResizeCount() const { return placement_.resizeCount(); }
+    int resizeCount() const { return placement_.resizeCount(); }
 
 public slots:
-    virtual void UpdateBitBtnClick() = 0;
-    virtual void DeleteBitBtnClick() = 0;
+    virtual void updateEntry() = 0;
+    virtual void deleteEntry() = 0;
     // Refills the grid from EditedNode.
-    virtual void RefreshMnuClick() = 0;
-    void OKBitBtnClick();
+    virtual void refresh() = 0;
+    void closeEditor();
     // Escape and the window's close button close the editor as OK does:
     // there is nothing to cancel, every change is already in the document.
     void reject() override;
@@ -79,7 +79,7 @@ protected:
     void startEditing();
 
     // The user chose a row of the grid (by mouse or keyboard).
-    virtual void GridClick() = 0;
+    virtual void rowChosen() = 0;
     // The row the user chose; the first row when none is chosen.
     int chosenRow() const;
 

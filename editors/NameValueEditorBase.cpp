@@ -27,7 +27,7 @@ void NameValueEditorBase::showRows(const std::vector<QStringList>& rows) {
     valueMemo_->clear();
 }
 
-void NameValueEditorBase::GridClick() {
+void NameValueEditorBase::rowChosen() {
     const int row = chosenRow();
     nameEdit_->setText(grid()->cell(0, row));
     valueMemo_->setPlainText(grid()->cell(1, row));

@@ -20,7 +20,7 @@ protected:
 
     // Shows `rows` (name, value) in the grid and empties both fields.
     void showRows(const std::vector<QStringList>& rows);
-    void GridClick() override;
+    void rowChosen() override;
 
 private:
     QLineEdit* nameEdit_ = nullptr;

@@ -57,9 +57,9 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     attribButton_ = makeEditButton("Edit Attributes", 81);
     commentButton_ = makeEditButton("Edit Comments", 85);
     piButton_ = makeEditButton("Edit P.I.", 65);
-    connect(attribButton_, &QPushButton::clicked, this, &NodeDetailsWindow::AttribBitBtnClick);
-    connect(commentButton_, &QPushButton::clicked, this, &NodeDetailsWindow::CommentBitBtnClick);
-    connect(piButton_, &QPushButton::clicked, this, &NodeDetailsWindow::PIBitBtnClick);
+    connect(attribButton_, &QPushButton::clicked, this, &NodeDetailsWindow::editAttributes);
+    connect(commentButton_, &QPushButton::clicked, this, &NodeDetailsWindow::editComments);
+    connect(piButton_, &QPushButton::clicked, this, &NodeDetailsWindow::editInstructions);
 
     auto* panels = new QSplitter(Qt::Vertical);
     panels->setChildrenCollapsible(false);
@@ -86,12 +86,12 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     QWidget::setTabOrder(piButton_, piGrid_);
     statusBar()->setSizeGripEnabled(false);
 
-    QMenu* edit = menuBar()->addMenu("Edit");
-    edit->addAction("Edit Attributes", this, &NodeDetailsWindow::AttribBitBtnClick);
-    edit->addAction("Edit Comments", this, &NodeDetailsWindow::CommentBitBtnClick);
-    edit->addAction("Edit Processing Instructions", this, &NodeDetailsWindow::PIBitBtnClick);
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->addAction("Edit &Attributes", this, &NodeDetailsWindow::editAttributes);
+    edit->addAction("Edit &Comments", this, &NodeDetailsWindow::editComments);
+    edit->addAction("Edit &Processing Instructions", this, &NodeDetailsWindow::editInstructions);
     edit->addSeparator();
-    edit->addAction("Close", this, &NodeDetailsWindow::Close1Click);
+    edit->addAction("&Close", this, &NodeDetailsWindow::hideWindow);
 
     // After a column border is dragged, the value column fills the rest.
     connect(attribGrid_, &DetailStringGrid::mouseReleased, this,
@@ -102,11 +102,11 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     // The grids follow every change to the node they show: an editor's
     // step, an undo or a redo.
     connect(&context_.selection, &Selection::currentNodeChanged, this,
-            [this](corvantis::DOMNode* current) { ShowNode(current); });
+            [this](corvantis::DOMNode* current) { showNode(current); });
     connect(&context_.document, &Document::detailsChanged, this, [this](corvantis::DOMNode* node) {
-        if (node && node == context_.selection.currentNode()) ShowNode(node);
+        if (node && node == context_.selection.currentNode()) showNode(node);
     });
-    connect(&context_.document, &Document::aboutToReplace, this, &NodeDetailsWindow::ClearDetails);
+    connect(&context_.document, &Document::aboutToReplace, this, &NodeDetailsWindow::clearDetails);
 
     // Below the Text Editor, leaving its path panel in view.
     move(370, 240);
@@ -130,9 +130,9 @@ QWidget* NodeDetailsWindow::makePanel(const QString& heading, QPushButton* butto
     return panel;
 }
 
-void NodeDetailsWindow::ShowNode(const corvantis::DOMNode* node) {
+void NodeDetailsWindow::showNode(const corvantis::DOMNode* node) {
     if (!node) {
-        ClearDetails();
+        clearDetails();
         return;
     }
     const DocumentText& text = context_.document.text();
@@ -141,17 +141,17 @@ void NodeDetailsWindow::ShowNode(const corvantis::DOMNode* node) {
     // The document node has no attributes of its own to show.
     attribGrid_->showRows(node->parentNode() ? DetailRows::attributes(*node, text)
                                              : std::vector<QStringList>{});
-    WriteGridHeadings();
+    writeGridHeadings();
 }
 
-void NodeDetailsWindow::ClearDetails() {
+void NodeDetailsWindow::clearDetails() {
     attribGrid_->showRows({});
     piGrid_->showRows({});
     commentGrid_->showRows({});
-    WriteGridHeadings();
+    writeGridHeadings();
 }
 
-void NodeDetailsWindow::WriteGridHeadings() {
+void NodeDetailsWindow::writeGridHeadings() {
     attribGrid_->setHeadings(attributeHeadings);
     piGrid_->setHeadings(instructionHeadings);
 }
@@ -163,23 +163,23 @@ void NodeDetailsWindow::runEditor(corvantis::DOMNode* node) {
     // Owned by this command, so it goes also when an error ends it.
     const auto editor = std::make_unique<Editor>(context_, node);
     editor->exec();
-    emit EditorClosed();
+    emit editorClosed();
 }
 
-void NodeDetailsWindow::AttribBitBtnClick() {
+void NodeDetailsWindow::editAttributes() {
     corvantis::DOMNode* node = context_.selection.currentNode();
     if (node && node->parentNode()) runEditor<AttributesEditor>(node);
 }
 
-void NodeDetailsWindow::CommentBitBtnClick() {
+void NodeDetailsWindow::editComments() {
     if (corvantis::DOMNode* node = context_.selection.currentNode()) runEditor<CommentsEditor>(node);
 }
 
-void NodeDetailsWindow::PIBitBtnClick() {
+void NodeDetailsWindow::editInstructions() {
     if (corvantis::DOMNode* node = context_.selection.currentNode()) runEditor<ProcessingInstructionEditor>(node);
 }
 
-void NodeDetailsWindow::Close1Click() { close(); }
+void NodeDetailsWindow::hideWindow() { close(); }
 
 void NodeDetailsWindow::closeEvent(QCloseEvent* event) {
     // Shown again later, the window's first resize is not stored.

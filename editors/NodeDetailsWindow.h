@@ -32,37 +32,37 @@ public:
     // child and per PROCESSING_INSTRUCTION child (direct children only), one
     // empty row in a grid with nothing to show. The document node shows no
     // attributes. Null shows what ClearDetails shows.
-    void ShowNode(const corvantis::DOMNode* node);
+    void showNode(const corvantis::DOMNode* node);
     // Resets the grids to their headings and one empty row each.
-    void ClearDetails();
+    void clearDetails();
     // Rewrites "Name", "Value", "PI Target", "PI Value"; the main window calls
     // this from its own resize handler.
-    void WriteGridHeadings();
+    void writeGridHeadings();
 
-    DetailStringGrid* AttribStringGrid() const { return attribGrid_; }
-    DetailStringGrid* CommentStringGrid() const { return commentGrid_; }
-    DetailStringGrid* PIStringGrid() const { return piGrid_; }
-    QWidget* XMLPanel() const { return xmlPanel_; }
-    QPushButton* AttribBitBtn() const { return attribButton_; }
-    QPushButton* CommentBitBtn() const { return commentButton_; }
-    QPushButton* PIBitBtn() const { return piButton_; }
-    int ResizeCount() const { return placement_.resizeCount(); }
+    DetailStringGrid* attributesGrid() const { return attribGrid_; }
+    DetailStringGrid* commentsGrid() const { return commentGrid_; }
+    DetailStringGrid* instructionsGrid() const { return piGrid_; }
+    QWidget* panel() const { return xmlPanel_; }
+    QPushButton* editAttributesButton() const { return attribButton_; }
+    QPushButton* editCommentsButton() const { return commentButton_; }
+    QPushButton* editInstructionsButton() const { return piButton_; }
+    int resizeCount() const { return placement_.resizeCount(); }
 
 public slots:
     // Each opens its modal editor for the selected node, waits for it to
     // close and then emits EditorClosed. Edit Attributes does nothing for
     // the document node; none of them does anything without a selection.
-    void AttribBitBtnClick();
-    void CommentBitBtnClick();
-    void PIBitBtnClick();
+    void editAttributes();
+    void editComments();
+    void editInstructions();
     // Menu "Close": hides the window; the object lives on.
-    void Close1Click();
+    void hideWindow();
 
 signals:
     // An editor opened from this window has closed (after any changes it
     // made). The main window connects this to TreeViewClick, which refills
     // the grids and shows or hides this window by its option.
-    void EditorClosed();
+    void editorClosed();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -21,7 +21,7 @@ DetailEditorDesign design() {
     DetailEditorDesign d;
     d.caption = "Processing Instructions Editor";
     d.heading = "Processing Instructions";
-    d.menuTitle = "Processing Instruction";
+    d.menuTitle = "&Processing Instruction";
     d.placementPrefix = "PIEditor_";
     d.geometry = QRect(166, 32, 361, 329);
     d.gridHeadings = {"PI Targer", "PI Value"};
@@ -38,29 +38,29 @@ DetailEditorDesign design() {
 
 ProcessingInstructionEditor::ProcessingInstructionEditor(const DetailEditorContext& context, DOMNode* node)
     : NameValueEditorBase(context, node, design(), "Target:") {
-    PIGrid()->setObjectName("PIGrid");
-    TargetNameEdit()->setObjectName("TargetNameEdit");
-    TargetNameMemo()->setObjectName("TargetNameMemo");
-    commandMenu()->addAction("Update", this, &ProcessingInstructionEditor::UpdateBitBtnClick);
-    commandMenu()->addAction("Delete", this, &ProcessingInstructionEditor::DeleteBitBtnClick);
-    commandMenu()->addAction("Refresh", this, &ProcessingInstructionEditor::RefreshMnuClick);
-    commandMenu()->addAction("OK", this, &ProcessingInstructionEditor::OKBitBtnClick);
+    instructionsGrid()->setObjectName("PIGrid");
+    targetField()->setObjectName("TargetNameEdit");
+    valueField()->setObjectName("TargetNameMemo");
+    commandMenu()->addAction("&Update", this, &ProcessingInstructionEditor::updateEntry);
+    commandMenu()->addAction("&Delete", this, &ProcessingInstructionEditor::deleteEntry);
+    commandMenu()->addAction("&Refresh", this, &ProcessingInstructionEditor::refresh);
+    commandMenu()->addAction("&OK", this, &ProcessingInstructionEditor::closeEditor);
     startEditing();
 }
 
-void ProcessingInstructionEditor::RefreshMnuClick() {
-    if (EditedNode()) showRows(DetailRows::processingInstructions(*EditedNode(), documentText()));
+void ProcessingInstructionEditor::refresh() {
+    if (editedNode()) showRows(DetailRows::processingInstructions(*editedNode(), documentText()));
 }
 
-void ProcessingInstructionEditor::UpdateBitBtnClick() {
+void ProcessingInstructionEditor::updateEntry() {
     corvantis::StringObject target;
     // A character the document cannot store is no name character either.
-    if (!documentText().toBytes(TargetNameEdit()->text(), target) ||
+    if (!documentText().toBytes(targetField()->text(), target) ||
         !corvantis::IsValidName(target, documentText().encoding())) {
         refuse("Not a Valid Processing Instruction Target:", "Target Error");
         return;
     }
-    const bool declaration = target.equals("xml") && !EditedNode()->parentNode();
+    const bool declaration = target.equals("xml") && !editedNode()->parentNode();
     if (!declaration && target.length() == 3 && target.findIgnoreCase("xml") == 0) {
         refuse("Not a Valid Processing Instruction Target: \"xml\", in any case, is kept for the XML declaration, "
                "which stands first in the document. Edit it on the document's top row, with the target \"xml\".",
@@ -68,25 +68,25 @@ void ProcessingInstructionEditor::UpdateBitBtnClick() {
         return;
     }
     corvantis::StringObject value;
-    if (!storableMultiLine(TargetNameMemo()->toPlainText(), value)) return;
+    if (!storableMultiLine(valueField()->toPlainText(), value)) return;
     if (!corvantis::IsValidPIValue(value)) {
         refuse("Not a Valid Processing Instruction Value:", "Value Error");
         return;
     }
     if (declaration) {
         updateDeclaration(value);
-        RefreshMnuClick();
+        refresh();
         return;
     }
-    const QString name = TargetNameEdit()->text();
-    if (DOMNode* existing = DetailRows::firstProcessingInstruction(*EditedNode(), target)) {
+    const QString name = targetField()->text();
+    if (DOMNode* existing = DetailRows::firstProcessingInstruction(*editedNode(), target)) {
         // The value it has already changes nothing.
         if (!existing->nodeValue().equals(value))
             document().push(std::make_unique<SetNodeValue>(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
     } else {
-        document().push(placing(target, value, EditedNode()->childCount()));
+        document().push(placing(target, value, editedNode()->childCount()));
     }
-    RefreshMnuClick();
+    refresh();
 }
 
 std::unique_ptr<DocumentCommand> ProcessingInstructionEditor::placing(const corvantis::StringObject& target,
@@ -94,16 +94,16 @@ std::unique_ptr<DocumentCommand> ProcessingInstructionEditor::placing(const corv
     auto instruction = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
     instruction->setNodeName(target);
     instruction->setNodeValue(value);
-    return std::make_unique<PlaceSubtree>(document(), std::move(instruction), corvantis::NodePlace{EditedNode(), at},
-                                          tr("Add Processing Instruction '%1'").arg(TargetNameEdit()->text()),
-                                          EditedNode());
+    return std::make_unique<PlaceSubtree>(document(), std::move(instruction), corvantis::NodePlace{editedNode(), at},
+                                          tr("Add Processing Instruction '%1'").arg(targetField()->text()),
+                                          editedNode());
 }
 
 void ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObject& value) {
-    DOMNode* declaration = DetailRows::firstProcessingInstruction(*EditedNode(), "xml");
+    DOMNode* declaration = DetailRows::firstProcessingInstruction(*editedNode(), "xml");
     if (declaration && declaration->nodeValue().equals(value)) return;
     const QString oldData = declaration ? documentText().toMultiLineText(declaration->nodeValue()) : QString();
-    const DeclaredEncoding encoding = declaredEncoding(document(), oldData, TargetNameMemo()->toPlainText());
+    const DeclaredEncoding encoding = declaredEncoding(document(), oldData, valueField()->toPlainText());
     if (!encoding.refusal.isEmpty()) {
         refuse("Not a Valid Processing Instruction Value:\n" + encoding.refusal, "Value Error");
         return;
@@ -117,13 +117,13 @@ void ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObjec
     document().push(std::move(step));
 }
 
-void ProcessingInstructionEditor::DeleteBitBtnClick() {
+void ProcessingInstructionEditor::deleteEntry() {
     corvantis::StringObject target;
-    if (TargetNameEdit()->text().isEmpty() || !documentText().toBytes(TargetNameEdit()->text(), target))
+    if (targetField()->text().isEmpty() || !documentText().toBytes(targetField()->text(), target))
         return;
-    DOMNode* instruction = DetailRows::firstProcessingInstruction(*EditedNode(), target);
+    DOMNode* instruction = DetailRows::firstProcessingInstruction(*editedNode(), target);
     if (!instruction) return;
     document().push(std::make_unique<RemoveSubtree>(document(), instruction,
-                                      tr("Delete Processing Instruction '%1'").arg(TargetNameEdit()->text()), EditedNode()));
-    RefreshMnuClick();
+                                      tr("Delete Processing Instruction '%1'").arg(targetField()->text()), editedNode()));
+    refresh();
 }

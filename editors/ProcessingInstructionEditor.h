@@ -20,14 +20,14 @@ class ProcessingInstructionEditor : public NameValueEditorBase {
 public:
     ProcessingInstructionEditor(const DetailEditorContext& context, corvantis::DOMNode* node);
 
-    DetailStringGrid* PIGrid() const { return grid(); }
-    QLineEdit* TargetNameEdit() const { return nameEdit(); }
-    QPlainTextEdit* TargetNameMemo() const { return valueMemo(); }
+    DetailStringGrid* instructionsGrid() const { return grid(); }
+    QLineEdit* targetField() const { return nameEdit(); }
+    QPlainTextEdit* valueField() const { return valueMemo(); }
 
 public slots:
-    void UpdateBitBtnClick() override;
-    void DeleteBitBtnClick() override;
-    void RefreshMnuClick() override;
+    void updateEntry() override;
+    void deleteEntry() override;
+    void refresh() override;
 
 private:
     // The step that puts a new instruction at position `at` among

@@ -40,11 +40,11 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     setCentralWidget(splitter);
     statusBar()->setObjectName("StatusBar1");
 
-    QMenu* file = menuBar()->addMenu("File");
+    QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
-    QAction* saveAs = file->addAction("Save As", this, &SourceViewer::SaveAs1Click);
+    QAction* saveAs = file->addAction("Save &As", this, &SourceViewer::saveTextAs);
     saveAs->setObjectName("SaveAs1");
-    QAction* close = file->addAction("Close", this, &SourceViewer::Close1Click);
+    QAction* close = file->addAction("&Close", this, &SourceViewer::hideWindow);
     close->setObjectName("Close1");
 
     move(73, 10);
@@ -52,7 +52,7 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     placement_.load();
 }
 
-void SourceViewer::ShowText(const std::function<corvantis::StringObject()>& make) {
+void SourceViewer::showText(const std::function<corvantis::StringObject()>& make) {
     viewSource_->clear();
     // The field shares the bytes made, without a copy.
     viewSource_->setBytes(make());
@@ -60,11 +60,11 @@ void SourceViewer::ShowText(const std::function<corvantis::StringObject()>& make
     raise();
 }
 
-bool SourceViewer::SourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
+bool SourceViewer::sourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
 
-void SourceViewer::SaveAs1Click() {
+void SourceViewer::saveTextAs() {
     corvantis::StringObject bytes;
-    if (!SourceBytes(bytes)) {
+    if (!sourceBytes(bytes)) {
         dialogs_.inform(document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
@@ -72,7 +72,7 @@ void SourceViewer::SaveAs1Click() {
     saveAs(dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
 }
 
-void SourceViewer::Close1Click() { hide(); }
+void SourceViewer::hideWindow() { hide(); }
 
 void SourceViewer::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);

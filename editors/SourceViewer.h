@@ -28,21 +28,21 @@ public:
     // Replaces the field's whole text by the XML `make` returns and shows the
     // window, or just refills it when it is already shown. The old text goes
     // first, so two large texts are never held at once.
-    void ShowText(const std::function<corvantis::StringObject()>& make);
+    void showText(const std::function<corvantis::StringObject()>& make);
 
-    LargeTextEdit* ViewSource() const { return viewSource_; }
+    LargeTextEdit* textField() const { return viewSource_; }
     // The field's text as the document holds text: its encoding, CR LF
     // between lines (Save As writes it as the document's file stores text).
     // False when the field holds a character that encoding cannot store.
-    bool SourceBytes(corvantis::StringObject& bytes) const;
-    int ResizeCount() const { return placement_.resizeCount(); }
+    bool sourceBytes(corvantis::StringObject& bytes) const;
+    int resizeCount() const { return placement_.resizeCount(); }
 
 public slots:
     // Menu "Save As": writes the field's text to the chosen file, keeping a
     // backup of a file it replaces.
-    void SaveAs1Click();
+    void saveTextAs();
     // Menu "Close": hides the window; its text stays until the next fill.
-    void Close1Click();
+    void hideWindow();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

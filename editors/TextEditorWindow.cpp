@@ -16,22 +16,19 @@ TextEditorWindow::TextEditorWindow(SettingsStore& settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(frame_);
-    frameDocking_ = new DockablePanel(frame_.data(), {frame_->Label2()}, "Text");
+    frameDocking_ = new DockablePanel(frame_.data(), {frame_->caption()}, "Text");
     // Right of the main window with room for the desktop's frames.
     move(370, 2);
     resize(258, 169);
     placement_.load();
-    connect(frame_, &TextFrame::TextEdited, this, &TextEditorWindow::TTTextMemoKeyPress);
     // Without its frame the window would stand empty.
     connect(frameDocking_, &DockablePanel::placeChanged, this,
             [this](DockablePanel::Place place) { setVisible(place == DockablePanel::Place::Home); });
 }
 
-TextFrame* TextEditorWindow::TT() const { return frame_; }
+TextFrame* TextEditorWindow::frame() const { return frame_; }
 
 void TextEditorWindow::showFrame() { frameDocking_->showWindow(); }
-
-void TextEditorWindow::TTTextMemoKeyPress() { emit TextTyped(); }
 
 void TextEditorWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -17,25 +17,19 @@ public:
     explicit TextEditorWindow(SettingsStore& settings, QWidget* parent = nullptr);
 
     // Null only once the frame, docked elsewhere, went with that window.
-    TextFrame* TT() const;
+    TextFrame* frame() const;
     // The frame can be dragged out of this window, docked into the main
     // window or left floating.
-    DockablePanel* FrameDocking() const { return frameDocking_; }
+    DockablePanel* frameDocking() const { return frameDocking_; }
     // Shows the window the frame is in now: this one while it holds the frame.
     void showFrame();
-    int ResizeCount() const { return placement_.resizeCount(); }
-
-signals:
-    // Reported to the main window, which marks the text and document changed.
-    void TextTyped();
+    int resizeCount() const { return placement_.resizeCount(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
-    void TTTextMemoKeyPress();
-
     QPointer<TextFrame> frame_;
     DockablePanel* frameDocking_;
     WindowPlacement placement_;

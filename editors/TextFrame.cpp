@@ -59,7 +59,7 @@ TextFrame::TextFrame(QWidget* parent) : QFrame(parent) {
     panel2Docking_ = new DockablePanel(panel2_, {panel2_, fileNameLabel_, pathLabel_}, "File and Path");
 
     connect(textMemo_, &QPlainTextEdit::textChanged, this, [this] {
-        if (!showing_) emit TextEdited();
+        if (!showing_) emit textEdited();
     });
 }
 

@@ -13,20 +13,20 @@ class TextFrame : public QFrame {
 public:
     explicit TextFrame(QWidget* parent = nullptr);
 
-    QLabel* Label2() const { return label2_; }
-    QPlainTextEdit* TextMemo() const { return textMemo_; }
-    QWidget* Panel2() const { return panel2_; }
-    QLabel* FileNameLabel() const { return fileNameLabel_; }
-    QLabel* PathLabel() const { return pathLabel_; }
+    QLabel* caption() const { return label2_; }
+    QPlainTextEdit* textEdit() const { return textMemo_; }
+    QWidget* filePanel() const { return panel2_; }
+    QLabel* fileNameLabel() const { return fileNameLabel_; }
+    QLabel* pathLabel() const { return pathLabel_; }
     // The file and path panel can leave the frame on its own.
-    DockablePanel* Panel2Docking() const { return panel2Docking_; }
+    DockablePanel* filePanelDocking() const { return panel2Docking_; }
 
     // Replaces the memo's text without counting it as an edit.
     void showText(const QString& text);
 
 signals:
     // The user changed the memo's text: typed, deleted, pasted or dropped.
-    void TextEdited();
+    void textEdited();
 
 private:
     QLabel* label2_;

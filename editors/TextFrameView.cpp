@@ -29,9 +29,9 @@ TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame
     pause_.setSingleShot(true);
     pause_.setInterval(1000);
     connect(&pause_, &QTimer::timeout, this, [this] { commitPendingEdit(); });
-    frame_->TextMemo()->setUndoRedoEnabled(false);
-    frame_->TextMemo()->installEventFilter(this);
-    connect(frame_, &TextFrame::TextEdited, this, &TextFrameView::typed);
+    frame_->textEdit()->setUndoRedoEnabled(false);
+    frame_->textEdit()->installEventFilter(this);
+    connect(frame_, &TextFrame::textEdited, this, &TextFrameView::typed);
     connect(&selection_, &Selection::currentNodeChanged, this, &TextFrameView::currentChanged);
     connect(&document_, &Document::detailsChanged, this, &TextFrameView::refreshFrom);
     // A new name shows in the path of every folder below it.
@@ -83,16 +83,16 @@ void TextFrameView::show(DOMNode* node) {
     pause_.stop();
     if (!frame_) return;
     frame_->showText(hasOwnText(node) ? document_.text().toMultiLineText(node->getText(0)) : QString());
-    frame_->TextMemo()->setReadOnly(!hasOwnText(node));
+    frame_->textEdit()->setReadOnly(!hasOwnText(node));
     showPath(node);
 }
 
 void TextFrameView::showPath(const DOMNode* node) {
-    if (frame_) frame_->PathLabel()->setText(hasOwnText(node) ? document_.text().toText(node->path()) : QString());
+    if (frame_) frame_->pathLabel()->setText(hasOwnText(node) ? document_.text().toText(node->path()) : QString());
 }
 
 void TextFrameView::showFileName() {
-    if (frame_) frame_->FileNameLabel()->setText(document_.isNew() ? QString(NoFileOpened) : document_.fileName());
+    if (frame_) frame_->fileNameLabel()->setText(document_.isNew() ? QString(NoFileOpened) : document_.fileName());
 }
 
 void TextFrameView::typed() {
@@ -106,7 +106,7 @@ bool TextFrameView::commitPendingEdit() { return commitTo(selection_.currentNode
 bool TextFrameView::commitTo(DOMNode* node) {
     pause_.stop();
     if (!pending_ || !frame_ || !hasOwnText(node)) return true;
-    const QString text = frame_->TextMemo()->toPlainText();
+    const QString text = frame_->textEdit()->toPlainText();
     StringObject bytes;
     if (!document_.text().toMultiLineBytes(text, bytes)) {
         dialogs_.inform(document_.text().unstorableMessage(text), "Text Error");
@@ -126,7 +126,7 @@ void TextFrameView::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
     if (node != selection_.currentNode() || pending_ || !frame_ || !hasOwnText(node)) return;
     const QString text = document_.text().toMultiLineText(node->getText(0));
-    if (frame_->TextMemo()->toPlainText() != text) frame_->showText(text);
+    if (frame_->textEdit()->toPlainText() != text) frame_->showText(text);
 }
 
 void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
@@ -140,7 +140,7 @@ void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
         return static_cast<int>(document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
     };
     const int start = characters(0, match.offset);
-    QPlainTextEdit* memo = frame_->TextMemo();
+    QPlainTextEdit* memo = frame_->textEdit();
     QTextCursor cursor = memo->textCursor();
     cursor.setPosition(start);
     cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);

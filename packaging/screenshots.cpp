@@ -174,9 +174,9 @@ int main(int argc, char** argv) {
     screenshots.save(&window, "main-window");
     screenshots.save(&textEditor, "text-editor");
     screenshots.save(window.detailsWindow(), "node-details");
-    screenshots.saveModal(window.detailsWindow()->AttribBitBtn(), "attributes-editor");
-    screenshots.saveModal(window.detailsWindow()->CommentBitBtn(), "comments-editor");
-    screenshots.saveModal(window.detailsWindow()->PIBitBtn(), "pi-editor");
+    screenshots.saveModal(window.detailsWindow()->editAttributesButton(), "attributes-editor");
+    screenshots.saveModal(window.detailsWindow()->editCommentsButton(), "comments-editor");
+    screenshots.saveModal(window.detailsWindow()->editInstructionsButton(), "pi-editor");
 
     window.action(Command::ViewSource)->trigger();
     QApplication::processEvents();
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
     window.findBar()->closeBar();
 
     // The text frame dragged into the main window.
-    textEditor.FrameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);
+    textEditor.frameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);
     window.resize(380, 640);
     QApplication::processEvents();
     screenshots.save(&window, "main-window-docked");

@@ -101,5 +101,5 @@ DOMNode* SourceCommands::insert(InsertedXml inserted, corvantis::NodePlace place
 void SourceCommands::showSubtreeSource() {
     const DOMNode* node = selection_.currentNode();
     if (!node || !node->parentNode() || !document_.commitPendingEdits()) return;
-    viewer_.ShowText([this, node] { return document_.dom().serialize(node); });
+    viewer_.showText([this, node] { return document_.dom().serialize(node); });
 }

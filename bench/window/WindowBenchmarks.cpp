@@ -754,16 +754,16 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
     double total = 0;
     double growth = 0;
     for (auto _ : state) {
-        viewer->ViewSource()->clear();
+        viewer->textField()->clear();
         program.settle();
         resetPeakRss();
         const long before = statusKiB("VmRSS");
         if (!timed(state, total, [&] {
                 window.action(Command::ViewSource)->trigger();
                 QCoreApplication::processEvents(QEventLoop::AllEvents);
-                QPixmap picture = viewer->ViewSource()->viewport()->grab();
+                QPixmap picture = viewer->textField()->viewport()->grab();
                 benchmark::DoNotOptimize(picture);
-                return viewer->ViewSource()->lineCount() > 1;
+                return viewer->textField()->lineCount() > 1;
             })) {
             state.SkipWithError("the viewer shows no text");
             break;

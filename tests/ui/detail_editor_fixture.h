@@ -68,6 +68,6 @@ void whenOpened(Step step) {
         auto* editor = qobject_cast<Editor*>(QApplication::activeModalWidget());
         QVERIFY(editor);
         step(editor);
-        editor->OKBitBtnClick();
+        editor->closeEditor();
     });
 }

@@ -51,7 +51,7 @@ public:
     // The viewer's Save As to `name` in the test folder.
     void saveViewerAs(const QString& name) {
         program.dialogs.chooseFile(program.pathOf(name));
-        viewer().findChild<QAction*>("SaveAs1")->trigger();
+        viewer().saveTextAs();
     }
     // The main window's Save As to `name` in the test folder.
     bool saveDocumentAs(const QString& name) {

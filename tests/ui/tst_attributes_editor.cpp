@@ -28,17 +28,17 @@ void AttributesEditorTest::listsAttributesUnderTheirHeadings() {
     DetailFixture f("<a id=\"1\" kind=\"x &amp; y\"/>");
     AttributesEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Element Node Attribributes Editor"));
-    QCOMPARE(editor.AttribStringGrid()->heading(0), QString("Name"));
-    QCOMPARE(editor.AttribStringGrid()->heading(1), QString("Value"));
-    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "kind=x & y"}));
+    QCOMPARE(editor.attributesGrid()->heading(0), QString("Name"));
+    QCOMPARE(editor.attributesGrid()->heading(1), QString("Value"));
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "kind=x & y"}));
 }
 
 void AttributesEditorTest::theStatusBarExplainsTheControlUnderTheMouse() {
     DetailFixture f("<a/>");
     AttributesEditor editor(f.context, f.root());
-    QCOMPARE(editor.AttribStringGrid()->toolTip(), QString("Click to Select and Edit Attributes"));
-    QStatusTipEvent hover(editor.AttribStringGrid()->statusTip());
-    QApplication::sendEvent(editor.AttribStringGrid(), &hover);
+    QCOMPARE(editor.attributesGrid()->toolTip(), QString("Click to Select and Edit Attributes"));
+    QStatusTipEvent hover(editor.attributesGrid()->statusTip());
+    QApplication::sendEvent(editor.attributesGrid(), &hover);
     QCOMPARE(editor.statusBar()->currentMessage(),
              QString("click to edit Attributes or select Edit menu option then Attributes to edit Selected "
                      "attributes"));
@@ -47,51 +47,51 @@ void AttributesEditorTest::theStatusBarExplainsTheControlUnderTheMouse() {
 void AttributesEditorTest::anElementWithoutAttributesShowsOneEmptyRow() {
     DetailFixture f("<a/>");
     AttributesEditor editor(f.context, f.root());
-    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"="}));
-    editor.AttribNameEdit()->setText("typed");
-    emit editor.AttribStringGrid()->cellClicked(0, 1);
-    QCOMPARE(editor.AttribNameEdit()->text(), QString());
-    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString());
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"="}));
+    editor.nameField()->setText("typed");
+    emit editor.attributesGrid()->cellClicked(0, 1);
+    QCOMPARE(editor.nameField()->text(), QString());
+    QCOMPARE(editor.valueField()->toPlainText(), QString());
 }
 
 void AttributesEditorTest::clickingARowFillsTheFieldsWithMultiLineValues() {
     DetailFixture f("<a first=\"1\"/>");
     f.root()->setAttribute("note", "line one\r\nline two");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribStringGrid()->setCurrentCell(1, 0);
-    QCOMPARE(editor.AttribNameEdit()->text(), QString("note"));
-    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("line one\nline two"));
+    editor.attributesGrid()->setCurrentCell(1, 0);
+    QCOMPARE(editor.nameField()->text(), QString("note"));
+    QCOMPARE(editor.valueField()->toPlainText(), QString("line one\nline two"));
 }
 
 void AttributesEditorTest::updateReplacesAnExistingValueInPlace() {
     DetailFixture f("<a id=\"1\" kind=\"x\"/>");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribNameEdit()->setText("id");
-    editor.AttribNameMemo()->setPlainText("2");
-    editor.UpdateBitBtnClick();
-    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=2", "kind=x"}));
-    QVERIFY(editor.AttribNameEdit()->text().isEmpty());
-    QVERIFY(editor.AttribNameMemo()->toPlainText().isEmpty());
+    editor.nameField()->setText("id");
+    editor.valueField()->setPlainText("2");
+    editor.updateEntry();
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=2", "kind=x"}));
+    QVERIFY(editor.nameField()->text().isEmpty());
+    QVERIFY(editor.valueField()->toPlainText().isEmpty());
     QVERIFY(f.changed());
 }
 
 void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
     DetailFixture f("<a id=\"1\"/>");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribNameEdit()->setText("ID");
-    editor.AttribNameMemo()->setPlainText("2");
-    editor.UpdateBitBtnClick();
-    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "ID=2"}));
+    editor.nameField()->setText("ID");
+    editor.valueField()->setPlainText("2");
+    editor.updateEntry();
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "ID=2"}));
 }
 
 void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() {
     DetailFixture f("<a/>");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribNameEdit()->setText("note");
-    editor.AttribNameMemo()->setPlainText("one\ntwo");
-    editor.UpdateBitBtnClick();
-    editor.AttribNameEdit()->setText("empty");
-    editor.UpdateBitBtnClick();
+    editor.nameField()->setText("note");
+    editor.valueField()->setPlainText("one\ntwo");
+    editor.updateEntry();
+    editor.nameField()->setText("empty");
+    editor.updateEntry();
     QCOMPARE(f.root()->attributeCount(), 2);
     QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\r\ntwo"));
     QCOMPARE(bytes(f.root()->attributeAt(1)->value), QByteArray());
@@ -111,23 +111,23 @@ void AttributesEditorTest::updateRefusesInvalidNames() {
     QFETCH(QString, name);
     DetailFixture f("<a id=\"1\"/>");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribNameEdit()->setText(name);
-    editor.AttribNameMemo()->setPlainText("v");
-    editor.UpdateBitBtnClick();
+    editor.nameField()->setText(name);
+    editor.valueField()->setPlainText("v");
+    editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Name Error"));
     QCOMPARE(f.lastMessage(), QString("Not a Valid XML Name:"));
     QCOMPARE(f.root()->attributeCount(), 1);
-    QCOMPARE(editor.AttribNameEdit()->text(), name);
-    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("v"));
+    QCOMPARE(editor.nameField()->text(), name);
+    QCOMPARE(editor.valueField()->toPlainText(), QString("v"));
     QVERIFY(!f.changed());
 }
 
 void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
     DetailFixture f("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribNameEdit()->setText("price");
-    editor.AttribNameMemo()->setPlainText(QString::fromUtf8("5 \u20AC"));
-    editor.UpdateBitBtnClick();
+    editor.nameField()->setText("price");
+    editor.valueField()->setPlainText(QString::fromUtf8("5 \u20AC"));
+    editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Text Error"));
     QCOMPARE(f.root()->attributeCount(), 0);
     QVERIFY(!f.changed());
@@ -136,14 +136,14 @@ void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
 void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothing() {
     DetailFixture f("<a id=\"1\" kind=\"x\" size=\"3\"/>");
     AttributesEditor editor(f.context, f.root());
-    editor.AttribStringGrid()->setCurrentCell(2, 0);  // the selection plays no part
-    editor.AttribNameEdit()->setText("kind");
-    editor.DeleteBitBtnClick();
-    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "size=3"}));
-    QVERIFY(editor.AttribNameEdit()->text().isEmpty());
+    editor.attributesGrid()->setCurrentCell(2, 0);  // the selection plays no part
+    editor.nameField()->setText("kind");
+    editor.deleteEntry();
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "size=3"}));
+    QVERIFY(editor.nameField()->text().isEmpty());
 
     f.document.saved("Notes.XML");
-    editor.DeleteBitBtnClick();  // the field was emptied: nothing to remove
+    editor.deleteEntry();  // the field was emptied: nothing to remove
     QCOMPARE(f.root()->attributeCount(), 2);
     QVERIFY(!f.changed());
 }
@@ -155,10 +155,10 @@ void AttributesEditorTest::resizingFitsTheValueColumnAndStoresFromTheSecondResiz
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
     QVERIFY(!f.settings.contains("AttribEdit_Width"));
-    const int before = editor.ResizeCount();
+    const int before = editor.resizeCount();
     editor.resize(500, 400);
-    QCOMPARE(editor.ResizeCount(), before + 1);
-    DetailStringGrid* grid = editor.AttribStringGrid();
+    QCOMPARE(editor.resizeCount(), before + 1);
+    DetailStringGrid* grid = editor.attributesGrid();
     QCOMPARE(grid->columnWidth(1), grid->width() - grid->columnWidth(0) - 25);
     QCOMPARE(f.settings.readInt("AttribEdit_Width", -1), 500);
 

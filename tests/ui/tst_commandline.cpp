@@ -54,7 +54,7 @@ public:
     MainWindow& window() { return *window_; }
     Document& document() { return *document_; }
     QString topCaption() const { return window_->treeView()->model()->index(0, 0).data().toString(); }
-    QString fileNameLabel() const { return textEditor_->TT()->FileNameLabel()->text(); }
+    QString fileNameLabel() const { return textEditor_->frame()->fileNameLabel()->text(); }
     ScriptedDialogs dialogs;
 
 private:

@@ -25,43 +25,43 @@ void CommentsEditorTest::listsOnlyTheNodesOwnCommentsInChildOrder() {
     DetailFixture f("<a><b><!--inner--></b><!--one--><c/><!--two\r\nlines--></a>");
     CommentsEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Comments Editor"));
-    QVERIFY(!editor.CommentStringGrid()->hasHeadingRow());
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "two\nlines"}));
-    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
+    QVERIFY(!editor.commentsGrid()->hasHeadingRow());
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"one", "two\nlines"}));
+    QCOMPARE(editor.numberLabel()->text(), QString("0"));
 }
 
 void CommentsEditorTest::updateRewritesTheCommentWithTheShownNumber() {
     DetailFixture f("<a><b/><!--one--><c/><!--two--></a>");
     CommentsEditor editor(f.context, f.root());
-    editor.CommentStringGrid()->setCurrentCell(1, 0);
-    QCOMPARE(editor.CommentNoLabel()->text(), QString("1"));
-    QCOMPARE(editor.CommentMemo()->toPlainText(), QString("two"));
-    editor.CommentMemo()->setPlainText("second\nversion");
-    editor.UpdateBitBtnClick();
+    editor.commentsGrid()->setCurrentCell(1, 0);
+    QCOMPARE(editor.numberLabel()->text(), QString("1"));
+    QCOMPARE(editor.commentField()->toPlainText(), QString("two"));
+    editor.commentField()->setPlainText("second\nversion");
+    editor.updateEntry();
     QCOMPARE(f.root()->childAt(3)->nodeType(), COMMENT);
     QCOMPARE(bytes(f.root()->childAt(3)->nodeValue()), QByteArray("second\r\nversion"));
     QCOMPARE(bytes(f.root()->childAt(1)->nodeValue()), QByteArray("one"));
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "second\nversion"}));
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"one", "second\nversion"}));
 }
 
 void CommentsEditorTest::updateWithoutChoosingARowRewritesTheFirstComment() {
     DetailFixture f("<a><!--one--><!--two--></a>");
     CommentsEditor editor(f.context, f.root());
-    editor.CommentMemo()->setPlainText("typed");
-    editor.UpdateBitBtnClick();
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"typed", "two"}));
+    editor.commentField()->setPlainText("typed");
+    editor.updateEntry();
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"typed", "two"}));
 }
 
 void CommentsEditorTest::updateWithNoCommentsChangesNothing() {
     DetailFixture f("<a><b/></a>");
     CommentsEditor editor(f.context, f.root());
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({""}));
-    editor.CommentMemo()->setPlainText("typed");
-    emit editor.CommentStringGrid()->cellClicked(0, 0);
-    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
-    QVERIFY(editor.CommentMemo()->toPlainText().isEmpty());
-    editor.CommentMemo()->setPlainText("typed");
-    editor.UpdateBitBtnClick();
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({""}));
+    editor.commentField()->setPlainText("typed");
+    emit editor.commentsGrid()->cellClicked(0, 0);
+    QCOMPARE(editor.numberLabel()->text(), QString("0"));
+    QVERIFY(editor.commentField()->toPlainText().isEmpty());
+    editor.commentField()->setPlainText("typed");
+    editor.updateEntry();
     QCOMPARE(f.root()->childCount(), 1);
     QVERIFY(!f.changed());
 }
@@ -69,22 +69,22 @@ void CommentsEditorTest::updateWithNoCommentsChangesNothing() {
 void CommentsEditorTest::addNewAppendsAfterEveryOtherChildAndKeepsTheFields() {
     DetailFixture f("<a><!--one--><b/>text</a>");
     CommentsEditor editor(f.context, f.root());
-    editor.CommentMemo()->setPlainText("new");
-    editor.AddNewBitBtnClick();
+    editor.commentField()->setPlainText("new");
+    editor.addNew();
     QCOMPARE(f.root()->childCount(), 4);
     QCOMPARE(f.root()->childAt(3)->nodeType(), COMMENT);
     QCOMPARE(f.root()->childAt(3)->parentNode(), f.root());
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", "new"}));
-    QCOMPARE(editor.CommentMemo()->toPlainText(), QString("new"));
-    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"one", "new"}));
+    QCOMPARE(editor.commentField()->toPlainText(), QString("new"));
+    QCOMPARE(editor.numberLabel()->text(), QString("0"));
     QVERIFY(f.saved().contains("<!--new-->"));
 }
 
 void CommentsEditorTest::addNewWithAnEmptyFieldAddsAnEmptyComment() {
     DetailFixture f("<a><!--one--></a>");
     CommentsEditor editor(f.context, f.root());
-    editor.AddNewBitBtnClick();
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one", ""}));
+    editor.addNew();
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"one", ""}));
 }
 
 void CommentsEditorTest::commentTextsXmlDoesNotAllowAreRefused_data() {
@@ -98,26 +98,26 @@ void CommentsEditorTest::commentTextsXmlDoesNotAllowAreRefused() {
     QFETCH(QString, text);
     DetailFixture f("<a><!--one--></a>");
     CommentsEditor editor(f.context, f.root());
-    editor.CommentMemo()->setPlainText(text);
-    editor.UpdateBitBtnClick();
-    editor.AddNewBitBtnClick();
+    editor.commentField()->setPlainText(text);
+    editor.updateEntry();
+    editor.addNew();
     QCOMPARE(f.dialogs.captions(), QStringList({"No Update", "No Update"}));
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"one"}));
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"one"}));
     QVERIFY(!f.changed());
 
-    editor.CommentMemo()->setPlainText("- a - b");
-    editor.UpdateBitBtnClick();
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"- a - b"}));
+    editor.commentField()->setPlainText("- a - b");
+    editor.updateEntry();
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"- a - b"}));
 }
 
 void CommentsEditorTest::deleteRemovesTheShownCommentAndResetsTheFields() {
     DetailFixture f("<a><!--zero--><!--one--><!--two--></a>");
     CommentsEditor editor(f.context, f.root());
-    editor.CommentStringGrid()->setCurrentCell(1, 0);
-    editor.DeleteBitBtnClick();
-    QCOMPARE(rowsOf(editor.CommentStringGrid()), QStringList({"zero", "two"}));
-    QCOMPARE(editor.CommentNoLabel()->text(), QString("0"));
-    QVERIFY(editor.CommentMemo()->toPlainText().isEmpty());
+    editor.commentsGrid()->setCurrentCell(1, 0);
+    editor.deleteEntry();
+    QCOMPARE(rowsOf(editor.commentsGrid()), QStringList({"zero", "two"}));
+    QCOMPARE(editor.numberLabel()->text(), QString("0"));
+    QVERIFY(editor.commentField()->toPlainText().isEmpty());
     QVERIFY(f.changed());
 }
 

@@ -39,7 +39,7 @@ int runChild(const QString& step, const QString& folder) {
         QSignalSpy written(&program.autosave(), &Autosave::written);
         DocumentTreeView* tree = program.window().treeView();
         tree->setCurrentIndex(tree->model()->index(2, 0));  // Home
-        QPlainTextEdit* memo = program.textEditor().TT()->TextMemo();
+        QPlainTextEdit* memo = program.textEditor().frame()->textEdit();
         memo->moveCursor(QTextCursor::End);
         QTest::keyClicks(memo, " roses");
         if (!written.wait(10000)) return 1;

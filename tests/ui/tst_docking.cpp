@@ -63,7 +63,7 @@ public:
         settings().writeBool("FirstStartDone", true);
         start();
     }
-    TextFrame* frame() { return textEditor().TT(); }
+    TextFrame* frame() { return textEditor().frame(); }
     QPointF nearBottomOfWindow() { return QPointF(window().width() / 2, window().height() - 3); }
 };
 
@@ -75,11 +75,11 @@ private slots:
     void draggingTheCaptionOrThePanelStartsADragButTypingDoesNot() {
         StartedProgram program;
         DragScript script;
-        dragWithMouse(program.frame()->Label2());
+        dragWithMouse(program.frame()->caption());
         QCOMPARE(script.drags, 1);
-        dragWithMouse(program.frame()->PathLabel());
+        dragWithMouse(program.frame()->pathLabel());
         QCOMPARE(script.drags, 2);
-        dragWithMouse(program.frame()->Label2(), Qt::RightButton);
+        dragWithMouse(program.frame()->caption(), Qt::RightButton);
         dragWithMouse(program.memo()->viewport());
         QCOMPARE(script.drags, 2);
     }
@@ -89,10 +89,10 @@ private slots:
         DragScript script;
         script.dropOn = &program.window();
         script.dropAt = program.nearBottomOfWindow();
-        dragWithMouse(program.frame()->Label2());
+        dragWithMouse(program.frame()->caption());
 
-        QCOMPARE(program.frame()->Panel2Docking()->place(), DockablePanel::Place::Home);
-        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Docked);
+        QCOMPARE(program.frame()->filePanelDocking()->place(), DockablePanel::Place::Home);
+        QCOMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Docked);
         QCOMPARE(program.frame()->window(), &program.window());
         auto* dock = program.window().findChild<QDockWidget*>("TTDock");
         QVERIFY(dock);
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(program.readFile("notes.xml").contains("<Home>garden and trees</Home>"));
         // The next run starts with the frame where it was.
         program.restart();
-        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Docked);
+        QCOMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Docked);
         QCOMPARE(program.window().dockWidgetArea(program.window().findChild<QDockWidget*>("TTDock")),
                  Qt::BottomDockWidgetArea);
         QVERIFY(!program.textEditor().isVisible());
@@ -120,42 +120,42 @@ private slots:
     void theTextEditorWindowGoesWithItsFrameAndAFloatingFrameIsRemembered() {
         StartedProgram program;
         DragScript script;
-        dragWithMouse(program.frame()->Label2());
-        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Floating);
+        dragWithMouse(program.frame()->caption());
+        QCOMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Floating);
         QVERIFY(!program.textEditor().isVisible());
         QWidget* floating = program.frame()->window();
         floating->move(500, 400);
         QVERIFY(program.close());
         program.restart();
-        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Floating);
+        QCOMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Floating);
         QCOMPARE(program.frame()->window()->pos(), QPoint(500, 400));
         // Sent home, the frame brings its window back.
         program.frame()->window()->close();
-        QTRY_COMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Home);
+        QTRY_COMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Home);
         QVERIFY(program.textEditor().isVisible());
     }
 
     void whereTheDesktopPlacesWindowsTheFrameStartsDocked() {
         ProgramUnderTest program;
         program.start();
-        DockablePanel* docking = program.textEditor().FrameDocking();
+        DockablePanel* docking = program.textEditor().frameDocking();
         docking->returnHome();
         docking->restorePlace(program.settings(), "Nothing_", &program.window(), true);
         QCOMPARE(docking->place(), DockablePanel::Place::Docked);
-        QCOMPARE(program.textEditor().TT()->window(), &program.window());
+        QCOMPARE(program.textEditor().frame()->window(), &program.window());
     }
 
     void theFrameDroppedElsewhereFloatsAndClosingItsWindowSendsItHome() {
         StartedProgram program;
         DragScript script;
-        dragWithMouse(program.frame()->Label2());
-        QCOMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Floating);
+        dragWithMouse(program.frame()->caption());
+        QCOMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Floating);
         QWidget* floating = program.frame()->window();
         QVERIFY(floating != &program.textEditor() && floating != &program.window());
         QVERIFY(floating->isVisible());
 
         floating->close();
-        QTRY_COMPARE(program.textEditor().FrameDocking()->place(), DockablePanel::Place::Home);
+        QTRY_COMPARE(program.textEditor().frameDocking()->place(), DockablePanel::Place::Home);
         QCOMPARE(program.frame()->window(), &program.textEditor());
         program.textEditor().hide();
         program.click("Work");
@@ -168,22 +168,22 @@ private slots:
         DragScript script;
         script.dropOn = &program.window();
         script.dropAt = QPointF(program.window().width() - 2, program.window().height() / 2);
-        dragWithMouse(program.frame()->Panel2());
-        QCOMPARE(program.frame()->Panel2Docking()->place(), DockablePanel::Place::Docked);
-        QCOMPARE(program.frame()->Panel2()->window(), &program.window());
+        dragWithMouse(program.frame()->filePanel());
+        QCOMPARE(program.frame()->filePanelDocking()->place(), DockablePanel::Place::Docked);
+        QCOMPARE(program.frame()->filePanel()->window(), &program.window());
         QCOMPARE(program.frame()->window(), &program.textEditor());
         program.click("Work");
-        QCOMPARE(program.frame()->PathLabel()->text(), QString("Notes/Work"));
+        QCOMPARE(program.frame()->pathLabel()->text(), QString("Notes/Work"));
 
         // Dragged out again and dropped nowhere, it floats; closed, it is back
         // at the bottom of the frame.
         script.dropOn = nullptr;
-        dragWithMouse(program.frame()->PathLabel());
-        QCOMPARE(program.frame()->Panel2Docking()->place(), DockablePanel::Place::Floating);
+        dragWithMouse(program.frame()->pathLabel());
+        QCOMPARE(program.frame()->filePanelDocking()->place(), DockablePanel::Place::Floating);
         QVERIFY(!program.window().findChild<QDockWidget*>("Panel2Dock"));
-        program.frame()->Panel2()->window()->close();
-        QTRY_COMPARE(program.frame()->Panel2()->parentWidget(), program.frame());
-        QCOMPARE(program.frame()->layout()->indexOf(program.frame()->Panel2()), 2);
+        program.frame()->filePanel()->window()->close();
+        QTRY_COMPARE(program.frame()->filePanel()->parentWidget(), program.frame());
+        QCOMPARE(program.frame()->layout()->indexOf(program.frame()->filePanel()), 2);
     }
 
     void aForeignDropIsRefused() {
@@ -205,12 +205,12 @@ private slots:
         // the sanitizer build sees a leak or a double free here.
         auto program = std::make_unique<StartedProgram>();
         DragScript script;
-        dragWithMouse(program->frame()->PathLabel());
+        dragWithMouse(program->frame()->pathLabel());
         script.dropOn = &program->window();
         script.dropAt = program->nearBottomOfWindow();
-        dragWithMouse(program->frame()->Label2());
-        QCOMPARE(program->frame()->Panel2Docking()->place(), DockablePanel::Place::Floating);
-        QCOMPARE(program->textEditor().FrameDocking()->place(), DockablePanel::Place::Docked);
+        dragWithMouse(program->frame()->caption());
+        QCOMPARE(program->frame()->filePanelDocking()->place(), DockablePanel::Place::Floating);
+        QCOMPARE(program->textEditor().frameDocking()->place(), DockablePanel::Place::Docked);
         program.reset();
     }
 

@@ -48,7 +48,7 @@ private slots:
         openDiary(program);
         QCOMPARE(program.topCaption(), program.pathOf("Diary.XML"));
         QCOMPARE(program.currentCaption(), program.topCaption());
-        QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), program.pathOf("Diary.XML"));
+        QCOMPARE(program.textEditor().frame()->fileNameLabel()->text(), program.pathOf("Diary.XML"));
         QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Diary.XML"));
         program.window().action(Command::Refresh)->trigger();
         QCOMPARE(program.topCaption(), QString("My FileName"));
@@ -90,7 +90,7 @@ private slots:
         program.window().files().open();
         QCOMPARE(program.window().selection().currentNode(), program.document().documentNode());
         program.click("Leaf");
-        QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Other/Leaf"));
+        QCOMPARE(program.textEditor().frame()->pathLabel()->text(), QString("Other/Leaf"));
         program.window().files().newDocument();
         QCOMPARE(program.window().selection().currentNode(), program.document().documentNode());
     }
@@ -228,7 +228,7 @@ private slots:
     void theFileLabelFollowsNewOpenSaveAsAndReload() {
         ProgramUnderTest program;
         openDiary(program);
-        QLabel* label = program.textEditor().TT()->FileNameLabel();
+        QLabel* label = program.textEditor().frame()->fileNameLabel();
         QCOMPARE(label->text(), program.pathOf("Diary.XML"));
         program.dialogs.chooseFile(program.pathOf("Copy"));
         QVERIFY(program.window().files().saveAs());

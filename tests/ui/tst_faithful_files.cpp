@@ -31,7 +31,7 @@ QString asWritten(const QByteArray& utf8) {
 void saveViewerAs(ProgramUnderTest& program, const QString& name) {
     program.window().action(Command::ViewSource)->trigger();
     program.dialogs.chooseFile(program.pathOf(name));
-    program.window().sourceViewer()->findChild<QAction*>("SaveAs1")->trigger();
+    program.window().sourceViewer()->saveTextAs();
 }
 
 // Gives the declaration `data` in the processing-instruction editor of the
@@ -39,11 +39,11 @@ void saveViewerAs(ProgramUnderTest& program, const QString& name) {
 void declare(ProgramUnderTest& program, const QString& data) {
     program.clickTop();
     whenOpened<ProcessingInstructionEditor>([data](ProcessingInstructionEditor* editor) {
-        editor->TargetNameEdit()->setText("xml");
-        editor->TargetNameMemo()->setPlainText(data);
-        editor->UpdateBitBtnClick();
+        editor->targetField()->setText("xml");
+        editor->valueField()->setPlainText(data);
+        editor->updateEntry();
     });
-    program.window().detailsWindow()->PIBitBtnClick();
+    program.window().detailsWindow()->editInstructions();
 }
 
 const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Notes><Home>caf\xE9</Home></Notes>";
@@ -162,16 +162,16 @@ private slots:
         program.window().action(Command::UseAsXmlEditor)->trigger();
         program.click("Home");
         whenOpened<CommentsEditor>([](CommentsEditor* editor) {
-            editor->CommentMemo()->setPlainText("milk -- eggs");
-            editor->AddNewBitBtnClick();
+            editor->commentField()->setPlainText("milk -- eggs");
+            editor->addNew();
         });
-        program.window().detailsWindow()->CommentBitBtnClick();
+        program.window().detailsWindow()->editComments();
         whenOpened<ProcessingInstructionEditor>([](ProcessingInstructionEditor* editor) {
-            editor->TargetNameEdit()->setText("XmL");
-            editor->TargetNameMemo()->setPlainText("version=\"1.0\"");
-            editor->UpdateBitBtnClick();
+            editor->targetField()->setText("XmL");
+            editor->valueField()->setPlainText("version=\"1.0\"");
+            editor->updateEntry();
         });
-        program.window().detailsWindow()->PIBitBtnClick();
+        program.window().detailsWindow()->editInstructions();
         QCOMPARE(program.dialogs.captions(), QStringList({"No Update", "Target Error"}));
         QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.window().files().save());

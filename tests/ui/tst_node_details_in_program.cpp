@@ -40,12 +40,12 @@ void XMLFormInProgramTest::clickingAnElementShowsItsDetails() {
     openNotes(program);
     program.click("Work");
     NodeDetailsWindow* xml = program.window().detailsWindow();
-    QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=me"}));
-    QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent"}));
-    QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"todo=first"}));
+    QCOMPARE(rowsOf(xml->attributesGrid()), QStringList({"due=Monday", "owner=me"}));
+    QCOMPARE(rowsOf(xml->commentsGrid()), QStringList({"urgent"}));
+    QCOMPARE(rowsOf(xml->instructionsGrid()), QStringList({"todo=first"}));
     program.click("Home");
-    QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"="}));
-    QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({""}));
+    QCOMPARE(rowsOf(xml->attributesGrid()), QStringList({"="}));
+    QCOMPARE(rowsOf(xml->commentsGrid()), QStringList({""}));
 }
 
 void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
@@ -54,24 +54,24 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     program.click("Work");
     NodeDetailsWindow* xml = program.window().detailsWindow();
     whenOpened<AttributesEditor>([](AttributesEditor* editor) {
-        editor->AttribNameEdit()->setText("owner");
-        editor->AttribNameMemo()->setPlainText("you");
-        editor->UpdateBitBtnClick();
+        editor->nameField()->setText("owner");
+        editor->valueField()->setPlainText("you");
+        editor->updateEntry();
     });
-    xml->AttribBitBtnClick();
-    QCOMPARE(rowsOf(xml->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
+    xml->editAttributes();
+    QCOMPARE(rowsOf(xml->attributesGrid()), QStringList({"due=Monday", "owner=you"}));
     whenOpened<CommentsEditor>([](CommentsEditor* editor) {
-        editor->CommentMemo()->setPlainText("call back\nsoon");
-        editor->AddNewBitBtnClick();
+        editor->commentField()->setPlainText("call back\nsoon");
+        editor->addNew();
     });
-    xml->CommentBitBtnClick();
+    xml->editComments();
     whenOpened<ProcessingInstructionEditor>([](ProcessingInstructionEditor* editor) {
-        editor->TargetNameEdit()->setText("todo");
-        editor->DeleteBitBtnClick();
+        editor->targetField()->setText("todo");
+        editor->deleteEntry();
     });
-    xml->PIBitBtnClick();
-    QCOMPARE(rowsOf(xml->CommentStringGrid()), QStringList({"urgent", "call back\nsoon"}));
-    QCOMPARE(rowsOf(xml->PIStringGrid()), QStringList({"="}));
+    xml->editInstructions();
+    QCOMPARE(rowsOf(xml->commentsGrid()), QStringList({"urgent", "call back\nsoon"}));
+    QCOMPARE(rowsOf(xml->instructionsGrid()), QStringList({"="}));
 
     QVERIFY(program.window().files().save());
     const QByteArray saved = program.readFile("Notes.XML");
@@ -83,7 +83,7 @@ void XMLFormInProgramTest::editorChangesShowAtOnceAndSurviveSaveAndReopen() {
     program.dialogs.chooseFile(program.pathOf("Notes.XML"));
     program.window().files().open();
     program.click("Work");
-    QCOMPARE(rowsOf(program.window().detailsWindow()->AttribStringGrid()), QStringList({"due=Monday", "owner=you"}));
+    QCOMPARE(rowsOf(program.window().detailsWindow()->attributesGrid()), QStringList({"due=Monday", "owner=you"}));
 }
 
 void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
@@ -92,10 +92,10 @@ void XMLFormInProgramTest::textTypedBeforeOpeningAnEditorStaysWithItsNode() {
     program.click("Home");
     program.type("garden");
     whenOpened<CommentsEditor>([](CommentsEditor* editor) {
-        editor->CommentMemo()->setPlainText("weekend");
-        editor->AddNewBitBtnClick();
+        editor->commentField()->setPlainText("weekend");
+        editor->addNew();
     });
-    program.window().detailsWindow()->CommentBitBtnClick();
+    program.window().detailsWindow()->editComments();
     program.click("Work");
     QVERIFY(program.window().files().save());
     const QByteArray saved = program.readFile("Notes.XML");

@@ -33,61 +33,61 @@ private slots:
 void XMLFormTest::showsTheDetailsOfAnElement() {
     DetailFixture f("<a id=\"1\" kind=\"x\"><!--note\r\ntwo--><b><!--inner--><?inner x?></b><?app go?></a>");
     NodeDetailsWindow xml(f.context);
-    xml.ShowNode(f.root());
+    xml.showNode(f.root());
     QCOMPARE(xml.windowTitle(), QString("XML Attributes, Comments, Processing Instructions"));
-    QCOMPARE(xml.AttribStringGrid()->heading(0), QString("Name"));
-    QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"id=1", "kind=x"}));
-    QCOMPARE(rowsOf(xml.CommentStringGrid()), QStringList({"note\ntwo"}));
-    QCOMPARE(xml.PIStringGrid()->heading(0), QString("PI Target"));
-    QCOMPARE(rowsOf(xml.PIStringGrid()), QStringList({"app=go"}));
+    QCOMPARE(xml.attributesGrid()->heading(0), QString("Name"));
+    QCOMPARE(rowsOf(xml.attributesGrid()), QStringList({"id=1", "kind=x"}));
+    QCOMPARE(rowsOf(xml.commentsGrid()), QStringList({"note\ntwo"}));
+    QCOMPARE(xml.instructionsGrid()->heading(0), QString("PI Target"));
+    QCOMPARE(rowsOf(xml.instructionsGrid()), QStringList({"app=go"}));
 }
 
 void XMLFormTest::anElementWithoutDetailsShowsOneEmptyRowInEachGrid() {
     DetailFixture f("<a id=\"1\"><!--c--><b/></a>");
     NodeDetailsWindow xml(f.context);
-    xml.ShowNode(f.root());
-    xml.ShowNode(f.root()->childAt(1));
-    QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
-    QCOMPARE(rowsOf(xml.CommentStringGrid()), QStringList({""}));
-    QCOMPARE(rowsOf(xml.PIStringGrid()), QStringList({"="}));
+    xml.showNode(f.root());
+    xml.showNode(f.root()->childAt(1));
+    QCOMPARE(rowsOf(xml.attributesGrid()), QStringList({"="}));
+    QCOMPARE(rowsOf(xml.commentsGrid()), QStringList({""}));
+    QCOMPARE(rowsOf(xml.instructionsGrid()), QStringList({"="}));
 }
 
 void XMLFormTest::theDocumentNodeShowsItsInstructionsButNoAttributes() {
     DetailFixture f("<?xml version = \"1.0\" encoding=\"ISO-8859-1\"?><!--top--><a id=\"1\"/>");
     NodeDetailsWindow xml(f.context);
-    xml.ShowNode(f.root());
-    xml.ShowNode(f.documentNode());
-    QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
-    QCOMPARE(rowsOf(xml.CommentStringGrid()), QStringList({"top"}));
-    QCOMPARE(rowsOf(xml.PIStringGrid()), QStringList({"xml=version = \"1.0\" encoding=\"ISO-8859-1\""}));
+    xml.showNode(f.root());
+    xml.showNode(f.documentNode());
+    QCOMPARE(rowsOf(xml.attributesGrid()), QStringList({"="}));
+    QCOMPARE(rowsOf(xml.commentsGrid()), QStringList({"top"}));
+    QCOMPARE(rowsOf(xml.instructionsGrid()), QStringList({"xml=version = \"1.0\" encoding=\"ISO-8859-1\""}));
 }
 
 void XMLFormTest::noNodeShowsEmptyGrids() {
     DetailFixture f("<a id=\"1\"><!--c--><?p v?></a>");
     NodeDetailsWindow xml(f.context);
-    xml.ShowNode(f.root());
-    xml.ShowNode(nullptr);
-    QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"="}));
-    QCOMPARE(rowsOf(xml.CommentStringGrid()), QStringList({""}));
-    QCOMPARE(rowsOf(xml.PIStringGrid()), QStringList({"="}));
-    xml.ShowNode(f.root());
-    xml.ClearDetails();
-    QCOMPARE(rowsOf(xml.PIStringGrid()), QStringList({"="}));
-    QCOMPARE(xml.PIStringGrid()->heading(1), QString("PI Value"));
+    xml.showNode(f.root());
+    xml.showNode(nullptr);
+    QCOMPARE(rowsOf(xml.attributesGrid()), QStringList({"="}));
+    QCOMPARE(rowsOf(xml.commentsGrid()), QStringList({""}));
+    QCOMPARE(rowsOf(xml.instructionsGrid()), QStringList({"="}));
+    xml.showNode(f.root());
+    xml.clearDetails();
+    QCOMPARE(rowsOf(xml.instructionsGrid()), QStringList({"="}));
+    QCOMPARE(xml.instructionsGrid()->heading(1), QString("PI Value"));
 }
 
 void XMLFormTest::editAttributesOpensForElementsOnly() {
     DetailFixture f("<a/>");
     NodeDetailsWindow xml(f.context);
-    QSignalSpy closed(&xml, &NodeDetailsWindow::EditorClosed);
-    xml.AttribBitBtnClick();  // nothing selected
+    QSignalSpy closed(&xml, &NodeDetailsWindow::editorClosed);
+    xml.editAttributes();  // nothing selected
     f.selection.select(f.documentNode());
-    xml.AttribBitBtnClick();
+    xml.editAttributes();
     QCOMPARE(closed.count(), 0);
 
     f.selection.select(f.root());
-    whenOpened<AttributesEditor>([&](AttributesEditor* editor) { QCOMPARE(editor->EditedNode(), f.root()); });
-    xml.AttribBitBtnClick();
+    whenOpened<AttributesEditor>([&](AttributesEditor* editor) { QCOMPARE(editor->editedNode(), f.root()); });
+    xml.editAttributes();
     QCOMPARE(closed.count(), 1);
 }
 
@@ -95,21 +95,21 @@ void XMLFormTest::editCommentsAndEditPIOpenForTheDocumentNode() {
     DetailFixture f("<?xml version=\"1.0\"?><a/>");
     f.selection.select(f.documentNode());
     NodeDetailsWindow xml(f.context);
-    QSignalSpy closed(&xml, &NodeDetailsWindow::EditorClosed);
+    QSignalSpy closed(&xml, &NodeDetailsWindow::editorClosed);
     whenOpened<CommentsEditor>([&](CommentsEditor* editor) {
-        editor->CommentMemo()->setPlainText("about the file");
-        editor->AddNewBitBtnClick();
+        editor->commentField()->setPlainText("about the file");
+        editor->addNew();
     });
-    xml.CommentBitBtnClick();
+    xml.editComments();
     whenOpened<ProcessingInstructionEditor>(
-        [&](ProcessingInstructionEditor* editor) { QCOMPARE(editor->EditedNode(), f.documentNode()); });
-    xml.PIBitBtnClick();
+        [&](ProcessingInstructionEditor* editor) { QCOMPARE(editor->editedNode(), f.documentNode()); });
+    xml.editInstructions();
     QCOMPARE(closed.count(), 2);
     QVERIFY(f.saved().contains("<!--about the file-->"));
 
     f.selection.select(nullptr);
-    xml.CommentBitBtnClick();
-    xml.PIBitBtnClick();
+    xml.editComments();
+    xml.editInstructions();
     QCOMPARE(closed.count(), 2);
 }
 
@@ -118,23 +118,23 @@ void XMLFormTest::anAttributeAddedInTheEditorShowsAfterItCloses() {
     NodeDetailsWindow xml(f.context);
     f.selection.select(f.root());
     whenOpened<AttributesEditor>([](AttributesEditor* editor) {
-        editor->AttribNameEdit()->setText("id");
-        editor->AttribNameMemo()->setPlainText("7");
-        editor->UpdateBitBtnClick();
+        editor->nameField()->setText("id");
+        editor->valueField()->setPlainText("7");
+        editor->updateEntry();
     });
-    xml.AttribBitBtnClick();
-    QCOMPARE(rowsOf(xml.AttribStringGrid()), QStringList({"id=7"}));
+    xml.editAttributes();
+    QCOMPARE(rowsOf(xml.attributesGrid()), QStringList({"id=7"}));
     QVERIFY(f.changed());
 }
 
 void XMLFormTest::headingsAreRewrittenOnRequest() {
     DetailFixture f("<a/>");
     NodeDetailsWindow xml(f.context);
-    xml.AttribStringGrid()->setHeadings({"x", "y"});
-    xml.PIStringGrid()->setHeadings({"x", "y"});
-    xml.WriteGridHeadings();
-    QCOMPARE(xml.AttribStringGrid()->heading(1), QString("Value"));
-    QCOMPARE(xml.PIStringGrid()->heading(0), QString("PI Target"));
+    xml.attributesGrid()->setHeadings({"x", "y"});
+    xml.instructionsGrid()->setHeadings({"x", "y"});
+    xml.writeGridHeadings();
+    QCOMPARE(xml.attributesGrid()->heading(1), QString("Value"));
+    QCOMPARE(xml.instructionsGrid()->heading(0), QString("PI Target"));
 }
 
 void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
@@ -143,13 +143,13 @@ void XMLFormTest::gridsFollowTheWindowAndTheDraggedColumnBorder() {
     xml.show();
     QVERIFY(QTest::qWaitForWindowExposed(&xml));
     xml.resize(420, 360);
-    QTRY_COMPARE(xml.XMLPanel()->width(), 420);
-    const int panel = xml.XMLPanel()->width();
-    QCOMPARE(xml.AttribStringGrid()->columnWidth(1), panel - 96 - 25);
-    QCOMPARE(xml.PIStringGrid()->columnWidth(1), panel - 94 - 25);
-    QCOMPARE(xml.CommentStringGrid()->columnWidth(0), xml.CommentStringGrid()->width() - 25);
+    QTRY_COMPARE(xml.panel()->width(), 420);
+    const int panel = xml.panel()->width();
+    QCOMPARE(xml.attributesGrid()->columnWidth(1), panel - 96 - 25);
+    QCOMPARE(xml.instructionsGrid()->columnWidth(1), panel - 94 - 25);
+    QCOMPARE(xml.commentsGrid()->columnWidth(0), xml.commentsGrid()->width() - 25);
 
-    DetailStringGrid* grid = xml.AttribStringGrid();
+    DetailStringGrid* grid = xml.attributesGrid();
     grid->setColumnWidth(0, 50);
     QTest::mouseRelease(grid->horizontalHeader(), Qt::LeftButton, {}, QPoint(50, 5));
     QCOMPARE(grid->columnWidth(1), grid->width() - 50 - 25);
@@ -163,9 +163,9 @@ void XMLFormTest::aClosedWindowDoesNotStoreItsFirstResizeWhenShownAgain() {
     QVERIFY(QTest::qWaitForWindowExposed(&xml));
     xml.resize(300, 300);
     QCOMPARE(f.settings.readInt("XMLForm_Width", -1), 300);
-    xml.Close1Click();
+    xml.hideWindow();
     QVERIFY(!xml.isVisible());
-    QCOMPARE(xml.ResizeCount(), 0);
+    QCOMPARE(xml.resizeCount(), 0);
 }
 
 QTEST_MAIN(XMLFormTest)

@@ -28,45 +28,45 @@ void PIEditorTest::aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow() {
     DetailFixture f("<a><b/></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Processing Instructions Editor"));
-    QCOMPARE(editor.PIGrid()->heading(0), QString("PI Targer"));
-    QCOMPARE(editor.PIGrid()->heading(1), QString("PI Value"));
-    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"="}));
+    QCOMPARE(editor.instructionsGrid()->heading(0), QString("PI Targer"));
+    QCOMPARE(editor.instructionsGrid()->heading(1), QString("PI Value"));
+    QCOMPARE(rowsOf(editor.instructionsGrid()), QStringList({"="}));
 }
 
 void PIEditorTest::editsTheDocumentLevelInstructions() {
     DetailFixture f("<?xml version=\"1.0\"?><a><?inner x?></a>");
     ProcessingInstructionEditor editor(f.context, f.documentNode());
-    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"xml=version=\"1.0\""}));
-    editor.PIGrid()->setCurrentCell(0, 1);
-    QCOMPARE(editor.TargetNameEdit()->text(), QString("xml"));
-    editor.TargetNameMemo()->setPlainText("version=\"1.0\" encoding=\"ISO-8859-1\"");
-    editor.UpdateBitBtnClick();
+    QCOMPARE(rowsOf(editor.instructionsGrid()), QStringList({"xml=version=\"1.0\""}));
+    editor.instructionsGrid()->setCurrentCell(0, 1);
+    QCOMPARE(editor.targetField()->text(), QString("xml"));
+    editor.valueField()->setPlainText("version=\"1.0\" encoding=\"ISO-8859-1\"");
+    editor.updateEntry();
     QVERIFY(f.saved().startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
 }
 
 void PIEditorTest::updateChangesOnlyTheFirstInstructionWithTheTarget() {
     DetailFixture f("<a><?app one?><b/><?app two?></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
-    editor.TargetNameEdit()->setText("app");
-    editor.TargetNameMemo()->setPlainText("new\nvalue");
-    editor.UpdateBitBtnClick();
+    editor.targetField()->setText("app");
+    editor.valueField()->setPlainText("new\nvalue");
+    editor.updateEntry();
     QCOMPARE(bytes(f.root()->childAt(0)->nodeValue()), QByteArray("new\r\nvalue"));
     QCOMPARE(bytes(f.root()->childAt(2)->nodeValue()), QByteArray("two"));
-    QVERIFY(editor.TargetNameEdit()->text().isEmpty());
-    QVERIFY(editor.TargetNameMemo()->toPlainText().isEmpty());
+    QVERIFY(editor.targetField()->text().isEmpty());
+    QVERIFY(editor.valueField()->toPlainText().isEmpty());
     QVERIFY(f.changed());
 }
 
 void PIEditorTest::updateAppendsATargetThatDiffersOnlyInCase() {
     DetailFixture f("<a><?xsl one?><b/></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
-    editor.TargetNameEdit()->setText("Xsl");
-    editor.TargetNameMemo()->setPlainText("two");
-    editor.UpdateBitBtnClick();
+    editor.targetField()->setText("Xsl");
+    editor.valueField()->setPlainText("two");
+    editor.updateEntry();
     QCOMPARE(f.root()->childCount(), 3);
     QCOMPARE(f.root()->childAt(2)->nodeType(), PROCESSING_INSTRUCTION);
     QCOMPARE(f.root()->childAt(2)->parentNode(), f.root());
-    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"xsl=one", "Xsl=two"}));
+    QCOMPARE(rowsOf(editor.instructionsGrid()), QStringList({"xsl=one", "Xsl=two"}));
 }
 
 void PIEditorTest::updateRefusesInvalidTargets_data() {
@@ -80,13 +80,13 @@ void PIEditorTest::updateRefusesInvalidTargets() {
     QFETCH(QString, target);
     DetailFixture f("<a/>");
     ProcessingInstructionEditor editor(f.context, f.root());
-    editor.TargetNameEdit()->setText(target);
-    editor.TargetNameMemo()->setPlainText("value");
-    editor.UpdateBitBtnClick();
+    editor.targetField()->setText(target);
+    editor.valueField()->setPlainText("value");
+    editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Target Error"));
     QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Target:"));
     QCOMPARE(f.root()->childCount(), 0);
-    QCOMPARE(editor.TargetNameEdit()->text(), target);
+    QCOMPARE(editor.targetField()->text(), target);
 }
 
 void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction_data() {
@@ -99,9 +99,9 @@ void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
     QFETCH(QString, value);
     DetailFixture f("<a/>");
     ProcessingInstructionEditor editor(f.context, f.root());
-    editor.TargetNameEdit()->setText("app");
-    editor.TargetNameMemo()->setPlainText(value);
-    editor.UpdateBitBtnClick();
+    editor.targetField()->setText("app");
+    editor.valueField()->setPlainText(value);
+    editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Value Error"));
     QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Value:"));
     QCOMPARE(f.root()->childCount(), 0);
@@ -131,9 +131,9 @@ void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone() {
     QFETCH(QByteArray, saved);
     DetailFixture f(xml.constData());
     ProcessingInstructionEditor editor(f.context, onTheDocument ? f.documentNode() : f.root());
-    editor.TargetNameEdit()->setText(target);
-    editor.TargetNameMemo()->setPlainText("new");
-    editor.UpdateBitBtnClick();
+    editor.targetField()->setText(target);
+    editor.valueField()->setPlainText("new");
+    editor.updateEntry();
     QCOMPARE(f.lastCaption(), saved.isEmpty() ? QString("Target Error") : QString());
     QCOMPARE(f.changed(), !saved.isEmpty());
     QVERIFY2(f.saved().startsWith(saved), f.saved().constData());
@@ -142,21 +142,21 @@ void PIEditorTest::theTargetXmlBelongsToTheDeclarationAlone() {
 void PIEditorTest::deleteRemovesTheFirstInstructionWithTheTypedTarget() {
     DetailFixture f("<a><?app one?><?app two?></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
-    editor.PIGrid()->setCurrentCell(1, 0);
-    QCOMPARE(editor.TargetNameMemo()->toPlainText(), QString("two"));
-    editor.DeleteBitBtnClick();
-    QCOMPARE(rowsOf(editor.PIGrid()), QStringList({"app=two"}));
+    editor.instructionsGrid()->setCurrentCell(1, 0);
+    QCOMPARE(editor.valueField()->toPlainText(), QString("two"));
+    editor.deleteEntry();
+    QCOMPARE(rowsOf(editor.instructionsGrid()), QStringList({"app=two"}));
     QVERIFY(f.changed());
 }
 
 void PIEditorTest::deleteOfAnUnknownOrEmptyTargetChangesNothing() {
     DetailFixture f("<a><?app one?></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
-    editor.TargetNameEdit()->setText("other");
-    editor.DeleteBitBtnClick();
-    QCOMPARE(editor.TargetNameEdit()->text(), QString("other"));
-    editor.TargetNameEdit()->clear();
-    editor.DeleteBitBtnClick();
+    editor.targetField()->setText("other");
+    editor.deleteEntry();
+    QCOMPARE(editor.targetField()->text(), QString("other"));
+    editor.targetField()->clear();
+    editor.deleteEntry();
     QCOMPARE(f.root()->childCount(), 1);
     QVERIFY(!f.changed());
     QVERIFY(f.dialogs.messages.isEmpty());

@@ -77,7 +77,7 @@ private slots:
     void theFirstResizeIsNotStored() {
         ProgramUnderTest program;
         program.start();
-        QCOMPARE(program.textEditor().ResizeCount(), 1);
+        QCOMPARE(program.textEditor().resizeCount(), 1);
         QVERIFY(!program.settings().contains("TextEdit_Width"));
         program.textEditor().resize(280, 190);
         QCOMPARE(program.settings().readInt("TextEdit_Width", 0), 280);

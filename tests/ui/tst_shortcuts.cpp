@@ -139,7 +139,7 @@ private slots:
         activate(&program.window(), tree);
         program.select("Work");
         QCOMPARE(program.memo()->toPlainText(), QString("Report"));
-        QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Work"));
+        QCOMPARE(program.textEditor().frame()->pathLabel()->text(), QString("Notes/Work"));
         QTest::keyClick(tree, Qt::Key_Up);
         QCOMPARE(program.memo()->toPlainText(), QString("Bread\nMilk"));
         // Left folds an open folder, then goes to its parent; Right opens it again.
@@ -177,10 +177,10 @@ private slots:
             visited << QApplication::focusWidget();
         }
         QCOMPARE(visited[0], editor.findChild<QPlainTextEdit*>("CommentMemo"));
-        QCOMPARE(visited[1], editor.UpdateBitBtn());
-        QCOMPARE(visited[2], editor.DeleteBitBtn());
+        QCOMPARE(visited[1], editor.updateButton());
+        QCOMPARE(visited[2], editor.deleteButton());
         QCOMPARE(qobject_cast<QPushButton*>(visited[3])->text(), QString("Add New"));
-        QCOMPARE(visited[4], editor.OKBitBtn());
+        QCOMPARE(visited[4], editor.okButton());
     }
 
     void f6GoesRoundTheTreeTheTextFrameAndTheDetailsWindow() {
@@ -198,9 +198,9 @@ private slots:
             return QApplication::focusWidget();
         };
         QCOMPARE(pressF6(Qt::NoModifier), program.memo());
-        QCOMPARE(pressF6(Qt::NoModifier), window.detailsWindow()->AttribStringGrid());
+        QCOMPARE(pressF6(Qt::NoModifier), window.detailsWindow()->attributesGrid());
         QCOMPARE(pressF6(Qt::NoModifier), window.treeView());
-        QCOMPARE(pressF6(Qt::ShiftModifier), window.detailsWindow()->AttribStringGrid());
+        QCOMPARE(pressF6(Qt::ShiftModifier), window.detailsWindow()->attributesGrid());
         // Without the details window, F6 goes between the other two.
         window.action(Command::UseAsXmlEditor)->trigger();
         QVERIFY(program.focusTree());
@@ -212,15 +212,15 @@ private slots:
         DetailFixture fixture("<Notes/>");
         NodeDetailsWindow xml(fixture.context);
         xml.show();
-        activate(&xml, xml.AttribBitBtn());
+        activate(&xml, xml.editAttributesButton());
         QList<QWidget*> visited;
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
         QCOMPARE(visited,
-                 QList<QWidget*>({xml.AttribStringGrid(), xml.CommentBitBtn(), xml.CommentStringGrid(),
-                                  xml.PIBitBtn(), xml.PIStringGrid(), xml.AttribBitBtn()}));
+                 QList<QWidget*>({xml.attributesGrid(), xml.editCommentsButton(), xml.commentsGrid(),
+                                  xml.editInstructionsButton(), xml.instructionsGrid(), xml.editAttributesButton()}));
     }
 };
 

@@ -13,7 +13,7 @@ const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                          "<Notes><Work>office<Task>call</Task></Work><Home/></Notes>\r\n";
 
 void setViewerText(SourceProgram& source, const QString& text) {
-    source.viewer().ViewSource()->setPlainText(text);
+    source.viewer().textField()->setPlainText(text);
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ private slots:
         SourceProgram source;
         source.open("Utf.XML", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R>\xC3\xA9t\xC3\xA9</R>");
         source.viewSource();
-        QVERIFY(source.viewer().ViewSource()->toPlainText().contains(QString::fromUtf8("<R>\xC3\xA9t\xC3\xA9</R>")));
+        QVERIFY(source.viewer().textField()->toPlainText().contains(QString::fromUtf8("<R>\xC3\xA9t\xC3\xA9</R>")));
         source.saveViewerAs("Copy.XML");
         QCOMPARE(source.program.readFile("Copy.XML"), bytesOf(source.document().dom().serialize()));
     }
@@ -83,7 +83,7 @@ private slots:
         SourceProgram source;
         source.start();
         source.dialogs().cancelFileDialog();
-        source.viewer().SaveAs1Click();
+        source.viewer().saveTextAs();
         QCOMPARE(filesIn(source.program.folder()), QStringList());
         QVERIFY(source.dialogs().messages.isEmpty());
     }
@@ -132,7 +132,7 @@ private slots:
             source.dialogs().clear();
             source.window().files().open();
             source.window().files().saveAs();
-            source.viewer().SaveAs1Click();
+            source.viewer().saveTextAs();
             source.select(element);
             source.cancelInsertFromFile();
             QStringList folders;

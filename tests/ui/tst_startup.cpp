@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(program.topCaption(), expected);
         QCOMPARE(program.shownCaptions(), QStringList({expected, "Notes", "Work", "Task", "Home"}));
         QVERIFY(program.isExpanded(program.topCaption()));
-        QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), expected);
+        QCOMPARE(program.textEditor().frame()->fileNameLabel()->text(), expected);
         QVERIFY(program.textEditor().isVisible());
         QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.dialogs.messages.isEmpty());
@@ -48,7 +48,7 @@ private slots:
         ProgramUnderTest program;
         program.start();
         QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
-        QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
+        QCOMPARE(program.textEditor().frame()->fileNameLabel()->text(), QString("No File Opened"));
         QVERIFY(program.document().isNew());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
@@ -70,7 +70,7 @@ private slots:
         program.restart();
         QVERIFY(!program.window().action(Command::RememberFileName)->isChecked());
         QCOMPARE(program.shownCaptions(), QStringList({"My FileName", "NewDocument", "NewFolder"}));
-        QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
+        QCOMPARE(program.textEditor().frame()->fileNameLabel()->text(), QString("No File Opened"));
         QCOMPARE(program.settings().readText("MyFileName", ""), program.pathOf("Diary.XML"));
     }
 
@@ -80,7 +80,7 @@ private slots:
         program.settings().writeText("MyFileName", program.pathOf("Gone.XML"));
         program.start();
         QVERIFY(program.dialogs.messages.isEmpty());
-        QCOMPARE(program.textEditor().TT()->FileNameLabel()->text(), QString("No File Opened"));
+        QCOMPARE(program.textEditor().frame()->fileNameLabel()->text(), QString("No File Opened"));
         QCOMPARE(program.topCaption(), QString("My FileName"));
     }
 

@@ -226,9 +226,9 @@ private slots:
         select(program, "Work");
         run(program, Command::EditNodeName);
         confirmLabel(program, "Job");
-        QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Job"));
+        QCOMPARE(program.textEditor().frame()->pathLabel()->text(), QString("Notes/Job"));
         program.click("Task");
-        QCOMPARE(program.textEditor().TT()->PathLabel()->text(), QString("Notes/Job/Task"));
+        QCOMPARE(program.textEditor().frame()->pathLabel()->text(), QString("Notes/Job/Task"));
     }
 
     void anInvalidNameIsRefusedAndTheLabelRestored_data() {

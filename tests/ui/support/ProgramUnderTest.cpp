@@ -48,7 +48,7 @@ QByteArray ProgramUnderTest::readFile(const QString& name) const {
     return file.readAll();
 }
 
-QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor().TT()->TextMemo(); }
+QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor().frame()->textEdit(); }
 
 QByteArray ProgramUnderTest::written() const {
     const corvantis::StringObject text = document().dom().serialize();
