@@ -51,7 +51,8 @@ char* mapRegion(std::size_t bytes) {
     // only pointers to large strings and lists, which come from malloc, so
     // the regions are scanned too. Freed blocks are cleared, so only live
     // ones keep anything reachable; a pooled block that leaks is not seen
-    // by the leak checker.
+    // by the leak checker (AllocationLimit counts blocks for tests that
+    // must know).
     detail::poison(reinterpret_cast<void*>(aligned), bytes);
     __lsan_register_root_region(reinterpret_cast<void*>(aligned), bytes);
 #endif

@@ -18,6 +18,7 @@
 // checker as memory to scan (see Pools.cpp).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,28 @@ namespace corvantis::detail {
 // `bytes` (a multiple of 16) of fresh memory for a slab, aligned to 16;
 // throws std::bad_alloc when the system has none. Safe on any thread.
 void* takeSlab(std::size_t bytes);
+
+// ---- The allocation seam (AllocationLimit.h) ----------------------------------
+
+// How many AllocationLimits are in force, on any thread. While there are
+// none, an allocation pays one load and one branch for the seam.
+inline std::atomic<int> allocationLimits{0};
+// The slow paths, for the thread's own limit if it has one: `admitLimited`
+// throws std::bad_alloc when the limit refuses `bytes`.
+[[gnu::noinline]] void admitLimited(std::size_t bytes);
+[[gnu::noinline]] void releasedLimited() noexcept;
+// `grown` is a block moved to `bytes`: an allocation that keeps its count.
+[[gnu::noinline]] void admitLimitedMove(std::size_t bytes);
+
+inline void admit(std::size_t bytes) {
+    if (__builtin_expect(allocationLimits.load(std::memory_order_relaxed) != 0, 0)) admitLimited(bytes);
+}
+inline void admitMove(std::size_t bytes) {
+    if (__builtin_expect(allocationLimits.load(std::memory_order_relaxed) != 0, 0)) admitLimitedMove(bytes);
+}
+inline void released() noexcept {
+    if (__builtin_expect(allocationLimits.load(std::memory_order_relaxed) != 0, 0)) releasedLimited();
+}
 
 // ---- Checking under AddressSanitizer -------------------------------------------
 
@@ -66,6 +89,7 @@ template <std::size_t Size>
 class FixedPool {
 public:
     static void* allocate() {
+        admit(Size);
         State& s = state();
 #ifdef CORVANTIS_POOL_CHECKED
         if (s.quarantined * Size > quarantineBytes) return leaveQuarantine(s);
@@ -83,6 +107,7 @@ public:
     }
     static void release(void* p) noexcept {
         if (!p) return;
+        released();
         State& s = state();
         Block* block = static_cast<Block*>(p);
 #ifdef CORVANTIS_POOL_CHECKED
@@ -186,6 +211,7 @@ using SmallBlocks = decltype(makeSmallBlockTables(std::make_index_sequence<small
 inline void* allocateBlock(std::size_t bytes) {
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
+        admit(bytes);
         void* p = std::malloc(bytes);
         if (!p) throw std::bad_alloc();
         return p;
@@ -199,6 +225,7 @@ inline void* allocateBlock(std::size_t bytes) {
 
 // Moves a large block to a size that is large too; the content is kept.
 inline void* reallocateLargeBlock(void* p, std::size_t bytes) {
+    admitMove(bytes);
     void* grown = std::realloc(p, bytes);
     if (!grown) throw std::bad_alloc();
     return grown;
@@ -208,6 +235,7 @@ inline void releaseBlock(void* p, std::size_t bytes) noexcept {
     if (!p) return;
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
+        released();
         std::free(p);
         return;
     }
