@@ -54,6 +54,8 @@ public:
     // Takes every entry out without destroying the nodes.
     NodeVector takeAll();
     void reserve(std::size_t n);
+    // Makes room for `n` entries more, growing as appending one at a time does.
+    void reserveMore(std::size_t n);
     // How many of the entries are TEXT nodes.
     int textCount() const noexcept { return block_ ? static_cast<int>(block_->textCount) : 0; }
 
@@ -75,6 +77,8 @@ private:
     static inline std::uint32_t isText(const DOMNode* node) noexcept;  // defined in Dom.h
     // Makes room for `count` entries, keeping those there are.
     void grow(std::size_t count);
+    // Takes the last entry out without destroying the node; none when empty.
+    inline DOMNode* takeLast() noexcept;
     // Gives up the block without destroying the nodes in it.
     Block* release() noexcept;
     static void freeBlock(Block* block) noexcept;

@@ -17,13 +17,18 @@ void DOM::reset() {
 
 DOMNode* DOM::createNode(NodeType type, DOMNode* parent) {
     if (!parent || !parent->isContainer()) return nullptr;
-    auto* node = new DOMNode(type, this);
+    auto node = std::make_unique<DOMNode>(type, this);
     if (type == ELEMENT) {
-        elementIndex_.append(node);
+        elementIndex_.append(node.get());
         node->setElementNumber(elementIndex_.count() - 1);
     }
-    parent->appendChild(node);
-    return node;
+    try {
+        parent->appendChild(node.get());
+    } catch (...) {
+        if (type == ELEMENT) elementIndex_.truncate(elementIndex_.count() - 1);
+        throw;
+    }
+    return node.release();
 }
 
 DOMNode* DOM::rootElement() const noexcept {

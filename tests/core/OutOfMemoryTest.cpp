@@ -1,4 +1,8 @@
-// Running out of memory: the allocation seam.
+// Running out of memory: the allocation seam itself, and what the model
+// guarantees when an allocation fails. Each operation that changes the tree
+// is run with its first, second, third … allocation failing until it runs
+// through: every failure must throw std::bad_alloc and leave the document
+// sound, exactly as it was, and holding no block of the failed attempt.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +11,7 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "checks/DomChecks.h"
 #include "core/AllocationLimit.h"
 #include "core/Dom.h"
 
@@ -32,6 +37,44 @@ const std::string kDocument = "<?xml version=\"1.0\"?>\r\n<!-- organiser -->\r\n
                               "<![CDATA[raw < bytes]]><?pi some data?><empty/></root>\r\n";
 
 void MakeLongString() { StringObject made(kLongText); }
+
+DOMNode* Find(const DOM& dom, std::string_view name) {
+    for (const DOMNode* node : checks::elementsBelow(dom.documentNode()))
+        if (node->nodeName().view() == name) return const_cast<DOMNode*>(node);
+    return nullptr;
+}
+
+// Runs `operation` on a fresh renumbered document read from `xml`, with its
+// n-th allocation failing, for each allocation it makes. Returns how many
+// it makes.
+template <typename Operation>
+std::size_t EveryFailureLeavesTheDocumentAsItWas(const std::string& xml, Operation operation) {
+    const auto fresh = [&xml] {
+        auto dom = std::make_unique<DOM>(S("doc"));
+        Parse(*dom, xml);
+        dom->renumberElements();
+        return dom;
+    };
+    std::size_t allocations = 0;
+    {
+        const std::unique_ptr<DOM> dom = fresh();
+        AllocationLimit counting;
+        operation(*dom);
+        allocations = counting.allocations();
+    }
+    for (std::size_t n = 1; n <= allocations; ++n) {
+        const std::unique_ptr<DOM> dom = fresh();
+        const std::string before = checks::fingerprint(dom->documentNode());
+        const Attempt attempt = WithAllocationFailing(n, [&] { operation(*dom); });
+        const std::string problem = checks::treeProblem(*dom);
+        const bool asItWas = checks::fingerprint(dom->documentNode()) == before;
+        EXPECT_TRUE(attempt.threw && attempt.blocksHeld == 0 && asItWas && problem.empty())
+            << "allocation " << n << " of " << allocations << " failed: " << (attempt.threw ? "" : "no throw; ")
+            << attempt.blocksHeld << " blocks held; " << (asItWas ? "" : "the document changed; ") << problem;
+        if (::testing::Test::HasFailure()) break;
+    }
+    return allocations;
+}
 
 }  // namespace
 
@@ -81,4 +124,68 @@ TEST(AllocationLimit, TheNewestLimitDecidesAndOnlyOnItsOwnThread) {
     EXPECT_EQ(outer.allocations(), 0u);
     MakeLongString();
     EXPECT_EQ(outer.allocations(), 1u);
+}
+
+// ---- Reading ----
+
+TEST(OutOfMemory, AReadThatFailsLeavesNoneOfItsNodes) {
+    EXPECT_GT(EveryFailureLeavesTheDocumentAsItWas("", [](DOM& dom) { Parse(dom, kDocument); }), 0u);
+    // Into an element of a document, as Insert From File reads.
+    EXPECT_GT(EveryFailureLeavesTheDocumentAsItWas(kDocument, [](DOM& dom) { Parse(dom, kDocument, Find(dom, "work")); }),
+              0u);
+    EXPECT_GT(EveryFailureLeavesTheDocumentAsItWas(
+                  kDocument, [](DOM& dom) { std::unique_ptr<DOMNode> read = dom.parseFragment(kDocument.data(), kDocument.size()); }),
+              0u);
+}
+
+TEST(OutOfMemory, ADocumentMadeUnderALimitGoesWithoutLeavingABlock) {
+    AllocationLimit counting;
+    {
+        auto dom = std::make_unique<DOM>(S("doc"));
+        Parse(*dom, kDocument);
+        dom->reset();
+        EXPECT_THROW(
+            {
+                AllocationLimit limit = AllocationLimit::ofBytes(200);
+                Parse(*dom, kDocument);
+            },
+            std::bad_alloc);
+    }
+    EXPECT_EQ(counting.blocksHeld(), 0);
+}
+
+// ---- Changing the tree ----
+
+TEST(OutOfMemory, ATreeOperationThatFailsChangesNothing) {
+    const auto points = [](auto operation) { return EveryFailureLeavesTheDocumentAsItWas(kDocument, operation); };
+    EXPECT_GT(points([](DOM& dom) { std::unique_ptr<DOMNode> copy(dom.copySubtree(dom.rootElement())); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { dom.pasteSubtree(Find(dom, "empty"), Find(dom, "work"), Under, false); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { dom.pasteSubtree(Find(dom, "empty"), Find(dom, "deep"), Under, true); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { dom.insertNewElement(ELEMENT, Find(dom, "wide"), Under); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { dom.createNode(COMMENT, Find(dom, "empty")); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { Find(dom, "empty")->setText(S(kLongText)); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { Find(dom, "wide")->setAttribute(S("an attribute of its own"), S("v")); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { Find(dom, "empty")->insertAttributeAt(0, Attr{S("first"), S("1"), 0}); }), 0u);
+    EXPECT_GT(points([](DOM& dom) { dom.reset(); }), 0u);
+}
+
+TEST(OutOfMemory, NodesMovedBetweenParentsAllArriveOrNoneLeaves) {
+    EXPECT_GT(EveryFailureLeavesTheDocumentAsItWas(kDocument,
+                                                   [](DOM& dom) {
+                                                       DOMNode* root = dom.rootElement();
+                                                       dom.moveChildren(root, 0, 3, Find(dom, "empty"), 0);
+                                                   }),
+              0u);
+    EXPECT_GT(EveryFailureLeavesTheDocumentAsItWas(kDocument,
+                                                   [](DOM& dom) {
+                                                       DOMNode* deep = Find(dom, "deep");
+                                                       const NodePlace from = dom.detach(deep);
+                                                       try {
+                                                           dom.attach(deep, dom.placeFor(Find(dom, "empty"), Under));
+                                                       } catch (...) {
+                                                           dom.attach(deep, from);  // back where it was: room is there
+                                                           throw;
+                                                       }
+                                                   }),
+              0u);
 }
