@@ -23,18 +23,22 @@ AllocationLimit::~AllocationLimit() {
 
 struct AllocationLimitAccess {
     static void admit(std::size_t bytes, long blocks) {
-        AllocationLimit* limit = current;
-        if (!limit) return;
-        ++limit->allocations_;
-        if (limit->allocations_ == limit->failing_ || bytes > limit->budget_ - limit->bytes_) {
-            ++limit->refusals_;
-            throw std::bad_alloc();
+        bool refused = false;
+        for (AllocationLimit* limit = current; limit; limit = limit->outer_) {
+            ++limit->allocations_;
+            if (limit->allocations_ == limit->failing_ || bytes > limit->budget_ - limit->bytes_) {
+                ++limit->refusals_;
+                refused = true;
+            }
         }
-        limit->bytes_ += bytes;
-        limit->blocksHeld_ += blocks;
+        if (refused) throw std::bad_alloc();
+        for (AllocationLimit* limit = current; limit; limit = limit->outer_) {
+            limit->bytes_ += bytes;
+            limit->blocksHeld_ += blocks;
+        }
     }
     static void released() noexcept {
-        if (AllocationLimit* limit = current) --limit->blocksHeld_;
+        for (AllocationLimit* limit = current; limit; limit = limit->outer_) --limit->blocksHeld_;
     }
 };
 

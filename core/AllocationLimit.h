@@ -6,9 +6,9 @@
 // containers the model uses for work in progress (the stack of a walk, the
 // element index's chunks) do not.
 //
-// Limits nest: the newest one in force on a thread decides, and the ones
-// below it count nothing meanwhile. While no limit is in force anywhere,
-// the seam costs an allocation one load and one branch.
+// Limits nest: every limit in force on a thread counts, and an allocation
+// that any of them refuses fails. While no limit is in force anywhere, the
+// seam costs an allocation one load and one branch.
 #pragma once
 
 #include <cstddef>

@@ -112,7 +112,7 @@ TEST(AllocationLimit, AByteBudgetRefusesWhatWouldPassIt) {
     EXPECT_EQ(limit.refusals(), 1u);
 }
 
-TEST(AllocationLimit, TheNewestLimitDecidesAndOnlyOnItsOwnThread) {
+TEST(AllocationLimit, LimitsNestAndHoldOnlyOnTheirOwnThread) {
     AllocationLimit outer;
     {
         AllocationLimit inner = AllocationLimit::failingAt(1);
@@ -120,10 +120,12 @@ TEST(AllocationLimit, TheNewestLimitDecidesAndOnlyOnItsOwnThread) {
         EXPECT_NO_THROW(MakeLongString());  // only the first one fails
         std::thread other([] { EXPECT_NO_THROW(MakeLongString()); });
         other.join();
+        EXPECT_EQ(inner.allocations(), 2u);
     }
-    EXPECT_EQ(outer.allocations(), 0u);
     MakeLongString();
-    EXPECT_EQ(outer.allocations(), 1u);
+    EXPECT_EQ(outer.allocations(), 3u);
+    EXPECT_EQ(outer.refusals(), 0u);
+    EXPECT_EQ(outer.blocksHeld(), 0);
 }
 
 // ---- Reading ----
