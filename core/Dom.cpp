@@ -31,6 +31,21 @@ DOMNode* DOM::createNode(NodeType type, DOMNode* parent) {
     return node.release();
 }
 
+DOM::Tree DOM::readTree(const char* bytes, std::size_t length, const StringObject& name) {
+    Tree tree;
+    tree.documentNode = std::make_unique<DOMNode>(DOCUMENT, this);
+    tree.documentNode->setNodeName(name);
+    read(bytes, length, tree.documentNode.get(), tree.elementIndex, tree.error);
+    return tree;
+}
+
+void DOM::adopt(Tree tree) noexcept {
+    documentNode_ = std::move(tree.documentNode);
+    elementIndex_ = std::move(tree.elementIndex);
+    error_ = tree.error;
+    numberingStale_ = false;
+}
+
 DOMNode* DOM::rootElement() const noexcept {
     for (DOMNode* child : *documentNode_->childNodes())
         if (child->nodeType() == ELEMENT) return child;

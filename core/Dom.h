@@ -277,9 +277,27 @@ public:
     // tells whether the read stopped early.
     std::unique_ptr<DOMNode> parseFragment(const char* bytes, std::size_t length);
 
+    // A whole document's tree of this DOM that is not its document yet: a
+    // document is read in while the one there is stays as it was, and takes
+    // its place only once the read is complete.
+    struct Tree {
+        std::unique_ptr<DOMNode> documentNode;
+        DOMList elementIndex;
+        DOMError error;
+    };
+    // Reads XML bytes, as parse does into a document node of their own,
+    // named `name`. Nothing of this DOM changes: another thread may go on
+    // reading it meanwhile.
+    Tree readTree(const char* bytes, std::size_t length, const StringObject& name);
+    // Makes `tree` the document, in place of the tree there was, which goes.
+    // An index that does not hold the tree's elements must be renumbered.
+    void adopt(Tree tree) noexcept;
+
 private:
     friend class DOMNode;
     static std::unique_ptr<DOMNode> copyFields(const DOMNode* source, DOM* owner);
+    // Reads into `start`, its elements entered in `index`, the outcome in `error`.
+    int read(const char* bytes, std::size_t length, DOMNode* start, DOMList& index, DOMError& error);
     void numberingChanged() noexcept { numberingStale_ = true; }
     // Brings element numbers, paths and the index up to date when a change
     // of shape left them behind. Numbering is a cache of the tree's shape,

@@ -140,6 +140,25 @@ TEST(OutOfMemory, AReadThatFailsLeavesNoneOfItsNodes) {
               0u);
 }
 
+// Open reads a file beside the document it replaces, which stays as it was
+// until the read is complete.
+TEST(OutOfMemory, AWholeDocumentIsReadBesideTheOpenOne) {
+    DOM dom(S("doc"));
+    Parse(dom, "<open><folder/></open>");
+    const std::string open = checks::fingerprint(dom.documentNode());
+    DOM::Tree tree = dom.readTree(kDocument.data(), kDocument.size(), S("read"));
+    EXPECT_EQ(checks::fingerprint(dom.documentNode()), open);
+    EXPECT_EQ(dom.elementIndex().count(), 2);
+    const std::string read = checks::fingerprint(tree.documentNode.get());
+    dom.adopt(std::move(tree));
+    EXPECT_EQ(checks::fingerprint(dom.documentNode()), read);
+    EXPECT_EQ(Str(dom.documentNode()->nodeName()), "read");
+    EXPECT_EQ(checks::treeProblem(dom, 1), "");
+    EXPECT_GT(EveryFailureLeavesTheDocumentAsItWas(
+                  kDocument, [](DOM& dom) { DOM::Tree read = dom.readTree(kDocument.data(), kDocument.size(), S("r")); }),
+              0u);
+}
+
 TEST(OutOfMemory, ADocumentMadeUnderALimitGoesWithoutLeavingABlock) {
     AllocationLimit counting;
     {
