@@ -723,7 +723,11 @@ void TVelmorant::NewMnuClick() {
 bool TVelmorant::openFile(const QString& file, const QByteArray& bytes, const QString& documentName) {
     bool readOnly = false;
     if (!guard_->claim(file, readOnly)) return false;
-    document_.load(bytes, file, documentName);
+    if (const FileError failure = document_.load(bytes, file, documentName); failure.isError()) {
+        dialogs_.showFileError(this, failure);
+        guard_->kept();
+        return false;
+    }
     guard_->opened(readOnly);
     treeView_->setCurrentIndex(model_->index(0, 0));
     return true;
@@ -819,7 +823,10 @@ void TVelmorant::reloadFromDisk() {
     const bool captionOverridden = topCaption != document_.text().toText(document_.documentNode()->nodeName());
     const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
     try {
-        document_.load(bytes, document_.fileName(), documentName);
+        if (const FileError failure = document_.load(bytes, document_.fileName(), documentName); failure.isError()) {
+            dialogs_.showFileError(this, failure);
+            return;
+        }
     } catch (const std::exception& failure) {
         dialogs_.showFileError(this, FileError::ofReading(document_.fileName(), failure));
         makeNewDocument();

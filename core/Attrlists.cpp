@@ -34,12 +34,6 @@ void NodeList::freeBlock(Block* block) noexcept {
     if (block) detail::releaseBlock(block, nodeBlockBytes(block->capacity, sizeof(Block)));
 }
 
-NodeList::Block* NodeList::release() noexcept {
-    Block* block = block_;
-    block_ = nullptr;
-    return block;
-}
-
 void NodeList::grow(std::size_t needed) {
     const std::size_t oldCapacity = block_ ? block_->capacity : 0;
     if (needed <= oldCapacity) return;
@@ -152,12 +146,6 @@ DOMNode* NodeList::takeAt(int index) {
     block_->count -= 1;
     block_->textCount -= isText(node);
     return node;
-}
-
-NodeVector NodeList::takeAll() {
-    NodeVector nodes(begin(), end());
-    freeBlock(release());
-    return nodes;
 }
 
 // ---- AttributeList -------------------------------------------------------------

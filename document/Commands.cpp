@@ -6,6 +6,8 @@ using corvantis::DOMNode;
 using corvantis::NodePlace;
 using corvantis::StringObject;
 
+DocumentCommand::~DocumentCommand() { document_.commandGone(this); }
+
 PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree, NodePlace place,
                            const QString& text, DOMNode* selectedBefore)
     : DocumentCommand(document, text),
@@ -19,7 +21,10 @@ PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree,
 
 PlaceSubtree::~PlaceSubtree() = default;
 
-void PlaceSubtree::redo() { document_.attach(owned_.release(), place_); }
+void PlaceSubtree::redo() {
+    document_.attach(owned_.get(), place_);
+    owned_.release();
+}
 
 void PlaceSubtree::undo() {
     document_.detach(node_);
@@ -36,13 +41,18 @@ void RemoveSubtree::redo() {
     owned_.reset(node_);
 }
 
-void RemoveSubtree::undo() { document_.attach(owned_.release(), place_); }
+void RemoveSubtree::undo() {
+    document_.attach(owned_.get(), place_);
+    owned_.release();
+}
 
 MoveSubtree::MoveSubtree(Document& document, DOMNode* node, DOMNode* target, corvantis::InsertPosition position,
                          const QString& text)
     : DocumentCommand(document, text, node), node_(node), target_(target), position_(position) {}
 
 void MoveSubtree::redo() {
+    // Room first, so that the node, once out of its place, can arrive.
+    if (const NodePlace to = document_.dom().placeFor(target_, position_)) to.parent->childNodes()->reserveMore(1);
     from_ = document_.detach(node_);
     // The place is found with the node out of the tree, so a move within
     // one parent lands exactly before the target or at the end.
@@ -144,7 +154,8 @@ bool SetElementText::mergeWith(const QUndoCommand* other) {
 void SetElementText::redo() {
     if (made_) {
         textNode_->setNodeValue(newValue_);
-        document_.attach(madeText_.release(), NodePlace{element_, 0});
+        document_.attach(madeText_.get(), NodePlace{element_, 0});
+        madeText_.release();
     } else {
         document_.setValue(textNode_, newValue_);
     }

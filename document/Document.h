@@ -14,6 +14,7 @@
 #include "core/Dom.h"
 #include "document/DocumentText.h"
 #include "document/FileEncoding.h"
+#include "document/FileError.h"
 #include "document/FileIdentity.h"
 
 class DocumentCommand;
@@ -71,12 +72,16 @@ public:
     static bool isWithin(const corvantis::DOMNode* node, const corvantis::DOMNode* parent, int first, int last);
 
     // ---- Replacing the whole document (the history starts anew) ----
+    // Each reads into a tree of its own and puts it in place only once it is
+    // complete: when memory runs out, the document stays as it was.
+    //
     // The New document: a declaration, "NewDocument" and one "NewFolder".
     void makeNew();
     // Reads the file's `bytes` as the document of `fileName`, in whatever
     // encoding they are (decodeFile). The document node is named
-    // `documentName`.
-    void load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
+    // `documentName`. When memory runs out nothing changes, and the result
+    // says so (for a "File Error" message box); otherwise it is no error.
+    FileError load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
     static QString newDocumentName();
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.
@@ -85,9 +90,10 @@ public:
     // `original` (empty: a new document); it counts as unsaved. `bytes` are
     // the model's own, in `encoding` as the work's note recorded it (none:
     // found from the bytes as for a file of 8-bit text); `content` is what
-    // the original file held.
-    void loadRecovered(const QByteArray& bytes, const QString& original, const std::optional<FileEncoding>& encoding,
-                       FileContent content);
+    // the original file held. When memory runs out nothing changes, and the
+    // result says so, as for load.
+    FileError loadRecovered(const QByteArray& bytes, const QString& original,
+                            const std::optional<FileEncoding>& encoding, FileContent content);
     // The user chose to drop the unsaved changes (the program ends without
     // them): what kept them for recovery goes.
     void dropChanges() { emit changesDropped(); }
@@ -108,6 +114,8 @@ public:
     void pendingEditChanged();
     // Runs `command` and puts it on the history; false (and the command
     // dropped) while another command runs, which it would interleave with.
+    // A command that throws (memory ran out) is dropped, and the exception
+    // goes on.
     bool push(DocumentCommand* command);
     // Undo and Redo, after committing typed text. Each asks the views to
     // select the node the step concerns.
@@ -156,13 +164,20 @@ signals:
     void selectionRequested(corvantis::DOMNode* node);
 
 private:
-    // Empties the history and the tree before a new one is read.
-    void beginReplacing();
+    friend class DocumentCommand;
+
     void changing();
-    // Makes the model's `bytes`, in `encoding`, the document.
-    void read(const QByteArray& bytes, const FileEncoding& encoding, FileContent content, const QString& fileName,
-              const QString& documentName, bool isNew);
-    void endReplacing(const QString& fileName, bool isNew);
+    // The model's `bytes`, in `text`'s encoding, read into a tree that is
+    // not the document yet; throws std::bad_alloc when memory runs out.
+    corvantis::DOM::Tree readTree(const QByteArray& bytes, const DocumentText& text, const QString& documentName);
+    // Makes `tree` the document, in place of the old one, which goes.
+    void replaceWith(corvantis::DOM::Tree tree, const FileEncoding& encoding, FileContent content,
+                     const QString& fileName, bool isNew);
+    // A command is destroyed: the history took it, or dropped it.
+    void commandGone(const DocumentCommand* command) {
+        if (pushing_ == command) pushing_ = nullptr;
+    }
+    bool isInHistory(const DocumentCommand* command) const;
     // The node whose details show a change to `node`: its element or the
     // document node.
     static corvantis::DOMNode* detailsOwner(corvantis::DOMNode* node);
@@ -180,4 +195,6 @@ private:
     QUndoStack history_;
     PendingEdit* pendingEdit_ = nullptr;
     bool running_ = false;
+    // The command being pushed, until it is destroyed.
+    const DocumentCommand* pushing_ = nullptr;
 };
