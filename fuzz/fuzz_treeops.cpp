@@ -6,14 +6,22 @@
 // and redone to the bytes last written, with the core's reversible
 // operations, as the program's undo history does. At the end the document
 // must write and read back with the same elements and attributes.
+//
+// Each step is first tried with one of its first few allocations failing:
+// if it runs out of memory it must change nothing and keep no block, and it
+// is then made again with the same choices. No block of the model may be
+// left over at the end.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
+#include <string>
 #include <vector>
 
 #include "Require.h"
+#include "core/AllocationLimit.h"
 #include "core/Dom.h"
 
 namespace {
@@ -42,6 +50,8 @@ public:
     Choices(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     bool exhausted() const { return position_ >= size_; }
+    std::size_t position() const { return position_; }
+    void rewind(std::size_t position) { position_ = position; }
     std::uint8_t next() { return exhausted() ? 0 : data_[position_++]; }
     int below(int n) { return next() % n; }
 
@@ -116,7 +126,7 @@ public:
     void run() {
         const StringObject first = dom_.serialize();
         for (int step = 0; step < kMaxSteps && !choices_.exhausted(); ++step) {
-            operate();
+            operateRunningOutOfMemory(1 + step % 4);
             fuzz::requireSound(dom_, 0);
         }
         const StringObject last = dom_.serialize();
@@ -146,6 +156,28 @@ private:
         const NodePlace to = dom_.placeOf(node);
         history_.push_back({[this, node, from] { dom_.detach(node), dom_.attach(node, from); },
                             [this, node, to] { dom_.detach(node), dom_.attach(node, to); }});
+    }
+
+    // The next step with its `failing`-th allocation failing; made again
+    // as it should be when that stopped it.
+    void operateRunningOutOfMemory(std::size_t failing) {
+        const std::string before = checks::fingerprint(dom_.documentNode());
+        const std::size_t position = choices_.position();
+        const std::size_t steps = history_.size();
+        {
+            const AllocationLimit limit = AllocationLimit::failingAt(failing);
+            try {
+                operate();
+                return;
+            } catch (const std::bad_alloc&) {
+                require(limit.blocksHeld() == 0, "a step that ran out of memory kept blocks");
+            }
+        }
+        require(checks::fingerprint(dom_.documentNode()) == before && history_.size() == steps,
+                "a step that ran out of memory changed the document");
+        fuzz::requireSound(dom_, 0);
+        choices_.rewind(position);
+        operate();
     }
 
     void operate() {
@@ -241,8 +273,8 @@ private:
         if (!place) return;
         auto top = std::make_unique<DOMNode>(ELEMENT, &dom_);
         top->setNodeName("NewFolder");
-        DOMNode* made = top.get();
-        dom_.attach(top.release(), place);
+        dom_.attach(top.get(), place);
+        DOMNode* made = top.release();
         require(dom_.rootElement() == made, "the new top element is not the document's element");
         placed(made);
     }
@@ -402,7 +434,12 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Choices choices(data, size);
-    Session(choices).run();
+    // Pooled blocks are no malloc chunks: the leak checker cannot see them.
+    const AllocationLimit counting;
+    {
+        Choices choices(data, size);
+        Session(choices).run();
+    }
+    require(counting.blocksHeld() == 0, "a block of the model was never given back");
     return 0;
 }
