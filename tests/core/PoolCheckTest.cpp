@@ -55,9 +55,9 @@ TEST(PoolCheckDeathTest, UsingOrFreeingAFreedBlockIsCaught) {
         "use-after-poison");
     EXPECT_DEATH(
         {
-            DOMNode* node = new DOMNode(TEXT, nullptr);
-            delete node;
-            delete node;
+            void* block = detail::allocateBlock(48);
+            detail::releaseBlock(block, 48);
+            detail::releaseBlock(block, 48);
         },
         "use-after-poison");
 }
