@@ -34,12 +34,6 @@ void NodeList::freeBlock(Block* block) noexcept {
     if (block) detail::releaseBlock(block, nodeBlockBytes(block->capacity, sizeof(Block)));
 }
 
-NodeList::Block* NodeList::release() noexcept {
-    Block* block = block_;
-    block_ = nullptr;
-    return block;
-}
-
 void NodeList::grow(std::size_t needed) {
     const std::size_t oldCapacity = block_ ? block_->capacity : 0;
     if (needed <= oldCapacity) return;
@@ -63,6 +57,11 @@ void NodeList::grow(std::size_t needed) {
 }
 
 void NodeList::reserve(std::size_t n) { grow(n); }
+
+void NodeList::reserveMore(std::size_t n) {
+    const auto count = static_cast<std::size_t>(this->count());
+    if (!block_ || count + n > block_->capacity) grow(grownCapacity(count, count + n));
+}
 
 int NodeList::indexOf(const DOMNode* node) const noexcept {
     const int n = count();
@@ -114,7 +113,7 @@ void NodeList::insertAt(int index, const std::vector<DOMNode*>& nodes) {
     if (nodes.empty()) return;
     const auto n = static_cast<std::size_t>(count());
     const auto at = static_cast<std::size_t>(std::clamp(index, 0, count()));
-    if (!block_ || n + nodes.size() > block_->capacity) grow(grownCapacity(n, n + nodes.size()));
+    reserveMore(nodes.size());
     DOMNode** items = block_->items();
     std::memmove(items + at + nodes.size(), items + at, (n - at) * sizeof(DOMNode*));
     std::uint32_t texts = 0;
@@ -147,12 +146,6 @@ DOMNode* NodeList::takeAt(int index) {
     block_->count -= 1;
     block_->textCount -= isText(node);
     return node;
-}
-
-NodeVector NodeList::takeAll() {
-    NodeVector nodes(begin(), end());
-    freeBlock(release());
-    return nodes;
 }
 
 // ---- AttributeList -------------------------------------------------------------
@@ -297,12 +290,12 @@ bool AttributeList::set(StringObject name, StringObject value, std::uint8_t flag
     new (block_->items() + n) Attr{std::move(name), std::move(value), flag};
     block_->count = static_cast<std::uint32_t>(n + 1);
     if (Index* index = nameIndex()) {
-        if (index->needsRebuild(n + 1)) {
+        // A full index is made anew by the next lookup, which allocates
+        // before anything changes: the attribute is in, whatever follows.
+        if (index->needsRebuild(n + 1))
             dropIndex();
-            setNameIndex(new Index(block_->items(), n + 1, block_->capacity));
-        } else {
+        else
             index->add(block_->items(), static_cast<int>(n));
-        }
     }
     return false;
 }

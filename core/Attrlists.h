@@ -18,8 +18,6 @@ namespace corvantis {
 
 class DOMNode;
 
-using NodeVector = std::vector<DOMNode*>;
-
 // The children of an element or of the document node, in document order.
 // The list owns its nodes: destroying it destroys them and their subtrees.
 class NodeList {
@@ -51,9 +49,9 @@ public:
     DOMNode* takeAt(int index);
     // Takes the entries from `first` up to `end` out without destroying them.
     void erase(int first, int end);
-    // Takes every entry out without destroying the nodes.
-    NodeVector takeAll();
     void reserve(std::size_t n);
+    // Makes room for `n` entries more, growing as appending one at a time does.
+    void reserveMore(std::size_t n);
     // How many of the entries are TEXT nodes.
     int textCount() const noexcept { return block_ ? static_cast<int>(block_->textCount) : 0; }
 
@@ -75,8 +73,8 @@ private:
     static inline std::uint32_t isText(const DOMNode* node) noexcept;  // defined in Dom.h
     // Makes room for `count` entries, keeping those there are.
     void grow(std::size_t count);
-    // Gives up the block without destroying the nodes in it.
-    Block* release() noexcept;
+    // Takes the last entry out without destroying the node; none when empty.
+    inline DOMNode* takeLast() noexcept;
     static void freeBlock(Block* block) noexcept;
 
     Block* block_ = nullptr;

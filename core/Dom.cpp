@@ -17,13 +17,33 @@ void DOM::reset() {
 
 DOMNode* DOM::createNode(NodeType type, DOMNode* parent) {
     if (!parent || !parent->isContainer()) return nullptr;
-    auto* node = new DOMNode(type, this);
+    auto node = std::make_unique<DOMNode>(type, this);
     if (type == ELEMENT) {
-        elementIndex_.append(node);
+        elementIndex_.append(node.get());
         node->setElementNumber(elementIndex_.count() - 1);
     }
-    parent->appendChild(node);
-    return node;
+    try {
+        parent->appendChild(node.get());
+    } catch (...) {
+        if (type == ELEMENT) elementIndex_.truncate(elementIndex_.count() - 1);
+        throw;
+    }
+    return node.release();
+}
+
+DOM::Tree DOM::readTree(const char* bytes, std::size_t length, const StringObject& name) {
+    Tree tree;
+    tree.documentNode = std::make_unique<DOMNode>(DOCUMENT, this);
+    tree.documentNode->setNodeName(name);
+    read(bytes, length, tree.documentNode.get(), tree.elementIndex, tree.error);
+    return tree;
+}
+
+void DOM::adopt(Tree tree) noexcept {
+    documentNode_ = std::move(tree.documentNode);
+    elementIndex_ = std::move(tree.elementIndex);
+    error_ = tree.error;
+    numberingStale_ = false;
 }
 
 DOMNode* DOM::rootElement() const noexcept {

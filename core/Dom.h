@@ -3,6 +3,12 @@
 // commands use. Nothing here throws except on exhausted memory; results report
 // refusals (none, false, 0, the empty string).
 //
+// When memory runs out, std::bad_alloc leaves the tree as it was: an
+// operation that changes the tree either completes or changes nothing, a
+// read leaves none of its nodes behind, and destroying a tree needs no
+// memory. Element numbers and paths are brought up to date again when next
+// read.
+//
 // Every walk over the tree is iterative, so documents of any depth are safe.
 #pragma once
 
@@ -217,7 +223,8 @@ public:
     // `start` (null: the document node). Never rejects input. Returns 1 when
     // the input was read to its end, 0 when an end tag would have closed
     // `start` itself; then error() holds code 11 and where it happened, and
-    // the nodes read so far stay.
+    // the nodes read so far stay. Memory running out on the way (a throw)
+    // leaves `start` without any of them.
     int parse(const char* bytes, std::size_t length, DOMNode* start = nullptr);
 
     // The XML text of `node` (null: the whole document) and its subtree.
@@ -270,9 +277,27 @@ public:
     // tells whether the read stopped early.
     std::unique_ptr<DOMNode> parseFragment(const char* bytes, std::size_t length);
 
+    // A whole document's tree of this DOM that is not its document yet: a
+    // document is read in while the one there is stays as it was, and takes
+    // its place only once the read is complete.
+    struct Tree {
+        std::unique_ptr<DOMNode> documentNode;
+        DOMList elementIndex;
+        DOMError error;
+    };
+    // Reads XML bytes, as parse does into a document node of their own,
+    // named `name`. Nothing of this DOM changes: another thread may go on
+    // reading it meanwhile.
+    Tree readTree(const char* bytes, std::size_t length, const StringObject& name);
+    // Makes `tree` the document, in place of the tree there was, which goes.
+    // An index that does not hold the tree's elements must be renumbered.
+    void adopt(Tree tree) noexcept;
+
 private:
     friend class DOMNode;
-    static DOMNode* copyFields(const DOMNode* source, DOM* owner);
+    static std::unique_ptr<DOMNode> copyFields(const DOMNode* source, DOM* owner);
+    // Reads into `start`, its elements entered in `index`, the outcome in `error`.
+    int read(const char* bytes, std::size_t length, DOMNode* start, DOMList& index, DOMError& error);
     void numberingChanged() noexcept { numberingStale_ = true; }
     // Brings element numbers, paths and the index up to date when a change
     // of shape left them behind. Numbering is a cache of the tree's shape,
@@ -308,5 +333,12 @@ inline void DOM::refreshNumbering() const {
 }
 
 inline std::uint32_t NodeList::isText(const DOMNode* node) noexcept { return node && node->nodeType() == TEXT ? 1 : 0; }
+
+inline DOMNode* NodeList::takeLast() noexcept {
+    if (empty()) return nullptr;
+    DOMNode* node = block_->items()[--block_->count];
+    block_->textCount -= isText(node);
+    return node;
+}
 
 }  // namespace corvantis

@@ -1,3 +1,4 @@
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -20,32 +21,27 @@ DOMNode::~DOMNode() {
         more_->~More();
         detail::FixedPool<sizeof(More)>::release(more_);
     }
-    if (childNodes_.empty()) return;
-    // Tear the subtree down with an explicit stack, in exactly the reverse
-    // of document order: each node goes only once its children are gone, so
-    // no destructor recurses, and the pools hand the blocks out again in
-    // document order when the next document is read.
-    struct Pending {
-        DOMNode* node;
-        std::size_t remaining;  // children not yet destroyed, counted from the end
-    };
-    std::vector<Pending> stack;
-    stack.push_back(Pending{this, static_cast<std::size_t>(childCount())});
-    while (!stack.empty()) {
-        Pending& pending = stack.back();
-        if (pending.remaining == 0) {
-            DOMNode* node = pending.node;
-            stack.pop_back();
-            // Its children are destroyed already: the list only lets go of them.
-            NodeList::freeBlock(node->childNodes_.release());
-            if (node != this) delete node;
+    // Tear the subtree down in exactly the reverse of document order: each
+    // node goes once its children are gone, so no destructor recurses, and
+    // the pools hand the blocks out again in document order when the next
+    // document is read. The way back up is each node's parent link, set on
+    // the way down, so destroying needs no memory of its own: a tree can be
+    // dropped when memory has run out.
+    DOMNode* node = this;
+    for (;;) {
+        if (DOMNode* last = node->childNodes_.takeLast()) {
+            if (last->childNodes_.empty()) {
+                delete last;
+            } else {
+                last->parentNode_ = node;
+                node = last;
+            }
             continue;
         }
-        DOMNode* child = pending.node->childAt(static_cast<int>(--pending.remaining));
-        if (child->childCount() > 0)
-            stack.push_back(Pending{child, static_cast<std::size_t>(child->childCount())});
-        else
-            delete child;
+        if (node == this) return;
+        DOMNode* parent = node->parentNode_;
+        delete node;
+        node = parent;
     }
 }
 
@@ -134,9 +130,10 @@ void DOMNode::setText(const StringObject& text, int n) {
         existing->main_ = text;
         return;
     }
-    auto* node = new DOMNode(TEXT, ownerDocument_);
+    auto node = std::make_unique<DOMNode>(TEXT, ownerDocument_);
     node->main_ = text;
-    prependChild(node);
+    prependChild(node.get());
+    node.release();
 }
 
 bool DOMNode::setAttribute(const StringObject& name, const StringObject& value, std::uint8_t flag) {

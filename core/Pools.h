@@ -8,19 +8,33 @@
 // slowed down by a page fault every few kilobytes. Slabs are never handed
 // back, so a block freed late (by a static object, or on another thread)
 // still points at live memory.
+//
+// Under AddressSanitizer the same pools run checked: memory that is not
+// handed out is poisoned, every block is followed by a poisoned redzone, a
+// block's bytes beyond what was asked for are poisoned, and a freed block
+// waits in a quarantine before it is handed out again. So an overflow into
+// the next block, a use after free and a double free are reported as they
+// are for memory from malloc. The regions are registered with the leak
+// checker as memory to scan (see Pools.cpp).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
-#define CORVANTIS_POOL_DISABLED 1
+#define CORVANTIS_POOL_CHECKED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define CORVANTIS_POOL_DISABLED 1
+#define CORVANTIS_POOL_CHECKED 1
 #endif
+#endif
+
+#ifdef CORVANTIS_POOL_CHECKED
+#include <sanitizer/asan_interface.h>
 #endif
 
 namespace corvantis::detail {
@@ -29,30 +43,76 @@ namespace corvantis::detail {
 // throws std::bad_alloc when the system has none. Safe on any thread.
 void* takeSlab(std::size_t bytes);
 
+// ---- The allocation seam (AllocationLimit.h) ----------------------------------
+
+// How many AllocationLimits are in force, on any thread. While there are
+// none, an allocation pays one load and one branch for the seam.
+inline std::atomic<int> allocationLimits{0};
+// The slow paths, for the thread's own limit if it has one: `admitLimited`
+// throws std::bad_alloc when the limit refuses `bytes`.
+[[gnu::noinline]] void admitLimited(std::size_t bytes);
+[[gnu::noinline]] void releasedLimited() noexcept;
+// `grown` is a block moved to `bytes`: an allocation that keeps its count.
+[[gnu::noinline]] void admitLimitedMove(std::size_t bytes);
+
+inline void admit(std::size_t bytes) {
+    if (__builtin_expect(allocationLimits.load(std::memory_order_relaxed) != 0, 0)) admitLimited(bytes);
+}
+inline void admitMove(std::size_t bytes) {
+    if (__builtin_expect(allocationLimits.load(std::memory_order_relaxed) != 0, 0)) admitLimitedMove(bytes);
+}
+inline void released() noexcept {
+    if (__builtin_expect(allocationLimits.load(std::memory_order_relaxed) != 0, 0)) releasedLimited();
+}
+
+// ---- Checking under AddressSanitizer -------------------------------------------
+
+#ifdef CORVANTIS_POOL_CHECKED
+// Past the end of each block, so that running over it touches poison
+// before it can reach the next block.
+constexpr std::size_t redzoneBytes = 16;
+// Freed blocks of one size wait until this many bytes of the same size were
+// freed after them: long enough for a stale pointer to be caught within the
+// command that freed the block, small enough that the tests' many
+// documents stay cheap.
+constexpr std::size_t quarantineBytes = std::size_t{4} << 20;
+
+inline void poison(const void* p, std::size_t bytes) noexcept { ASAN_POISON_MEMORY_REGION(p, bytes); }
+inline void unpoison(const void* p, std::size_t bytes) noexcept { ASAN_UNPOISON_MEMORY_REGION(p, bytes); }
+#else
+constexpr std::size_t redzoneBytes = 0;
+inline void poison(const void*, std::size_t) noexcept {}
+inline void unpoison(const void*, std::size_t) noexcept {}
+#endif
+
 template <std::size_t Size>
 class FixedPool {
 public:
     static void* allocate() {
-#ifdef CORVANTIS_POOL_DISABLED
-        return ::operator new(Size);  // let the address sanitizer see every block
-#else
+        admit(Size);
         State& s = state();
+#ifdef CORVANTIS_POOL_CHECKED
+        if (s.quarantined * Size > quarantineBytes) return leaveQuarantine(s);
+#else
         if (Block* block = s.free) {
             s.free = block->next;
             return block;
         }
-        if (s.unused == s.end) refill(s);
-        Block* block = s.unused++;
-        return block;
 #endif
+        if (s.unused == s.end) refill(s);
+        Block* block = reinterpret_cast<Block*>(s.unused);
+        s.unused += stride;
+        unpoison(block, Size);
+        return block;
     }
     static void release(void* p) noexcept {
         if (!p) return;
-#ifdef CORVANTIS_POOL_DISABLED
-        ::operator delete(p);
-#else
+        released();
         State& s = state();
         Block* block = static_cast<Block*>(p);
+#ifdef CORVANTIS_POOL_CHECKED
+        enterQuarantine(s, block);
+#else
         block->next = s.free;
         s.free = block;
 #endif
@@ -66,27 +126,65 @@ private:
         Block* next;
         alignas(blockAlignment) unsigned char bytes[Size];
     };
+    // From one block to the next in a slab.
+    static constexpr std::size_t stride = sizeof(Block) + redzoneBytes;
     struct State {
+        // Blocks given back: the free list, or (checked) the quarantine's
+        // oldest block, each linking to the one given back after it.
         Block* free = nullptr;
         // The part of the newest slab not handed out yet: blocks are taken
         // from it in order, so no memory is touched before it is used.
-        Block* unused = nullptr;
-        Block* end = nullptr;
+        unsigned char* unused = nullptr;
+        unsigned char* end = nullptr;
         std::size_t nextSlabBytes = 4096;
+#ifdef CORVANTIS_POOL_CHECKED
+        Block* newest = nullptr;
+        std::size_t quarantined = 0;
+#endif
     };
     static State& state() {
         thread_local State s;
         return s;
     }
     [[gnu::noinline]] static void refill(State& s) {
-        const std::size_t count = (s.nextSlabBytes + sizeof(Block) - 1) / sizeof(Block);
-        const std::size_t bytes = (count * sizeof(Block) + 15) / 16 * 16;
-        s.unused = static_cast<Block*>(takeSlab(bytes));
-        s.end = s.unused + count;
+        const std::size_t count = (s.nextSlabBytes + stride - 1) / stride;
+        const std::size_t bytes = (count * stride + 15) / 16 * 16;
+        s.unused = static_cast<unsigned char*>(takeSlab(bytes));
+        s.end = s.unused + count * stride;
         // Slabs grow with the demand, up to a size whose last, partly used
         // slab costs little: every size in use has one.
         if (s.nextSlabBytes < (std::size_t{256} << 10)) s.nextSlabBytes *= 2;
     }
+#ifdef CORVANTIS_POOL_CHECKED
+    static void enterQuarantine(State& s, Block* block) noexcept {
+        // A block that is not handed out (freed twice, or never allocated)
+        // is poisoned: reading it reports the release that went wrong.
+        (void)*static_cast<volatile unsigned char*>(static_cast<void*>(block));
+        unpoison(block, Size);  // the part beyond what was asked for too
+        // Stale pointers in freed blocks would keep leaked memory from
+        // malloc reachable for the leak checker.
+        std::memset(block, 0, Size);
+        poison(block, Size);
+        if (s.newest) {
+            unpoison(&s.newest->next, sizeof(Block*));
+            s.newest->next = block;
+            poison(&s.newest->next, sizeof(Block*));
+        } else {
+            s.free = block;
+        }
+        s.newest = block;
+        ++s.quarantined;
+    }
+    static Block* leaveQuarantine(State& s) noexcept {
+        Block* block = s.free;
+        unpoison(block, Size);
+        s.free = block->next;
+        block->next = nullptr;
+        if (!s.free) s.newest = nullptr;
+        --s.quarantined;
+        return block;
+    }
+#endif
 };
 
 // Small blocks of any size up to smallBlockLimit, served by one FixedPool per
@@ -113,15 +211,21 @@ using SmallBlocks = decltype(makeSmallBlockTables(std::make_index_sequence<small
 inline void* allocateBlock(std::size_t bytes) {
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
+        admit(bytes);
         void* p = std::malloc(bytes);
         if (!p) throw std::bad_alloc();
         return p;
     }
-    return SmallBlocks::allocate[(bytes - 1) / smallBlockStep]();
+    const std::size_t sizeClass = (bytes - 1) / smallBlockStep;
+    void* p = SmallBlocks::allocate[sizeClass]();
+    // Only what was asked for may be used.
+    poison(static_cast<unsigned char*>(p) + bytes, (sizeClass + 1) * smallBlockStep - bytes);
+    return p;
 }
 
 // Moves a large block to a size that is large too; the content is kept.
 inline void* reallocateLargeBlock(void* p, std::size_t bytes) {
+    admitMove(bytes);
     void* grown = std::realloc(p, bytes);
     if (!grown) throw std::bad_alloc();
     return grown;
@@ -131,6 +235,7 @@ inline void releaseBlock(void* p, std::size_t bytes) noexcept {
     if (!p) return;
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
+        released();
         std::free(p);
         return;
     }

@@ -502,10 +502,13 @@ private:
 }  // namespace
 
 int DOM::parse(const char* bytes, std::size_t length, DOMNode* start) {
-    if (!start) start = documentNode();
-    error_ = DOMError();
+    return read(bytes, length, start ? start : documentNode(), elementIndex_, error_);
+}
+
+int DOM::read(const char* bytes, std::size_t length, DOMNode* start, DOMList& index, DOMError& error) {
+    error = DOMError();
     if (!start->isContainer() || !bytes) return 1;
-    return Reader(*this, elementIndex_, start, error_).run(bytes, length);
+    return Reader(*this, index, start, error).run(bytes, length);
 }
 
 }  // namespace corvantis

@@ -18,14 +18,8 @@ constexpr std::size_t maxRepLength = std::numeric_limits<std::uint32_t>::max() -
 std::size_t repBytes(std::size_t capacity) { return offsetof(detail::StringRep, data) + capacity + 1; }
 
 detail::StringRep* makeRep(std::size_t capacity, std::uint32_t growth) {
-    if (capacity > maxRepLength) return nullptr;
-    void* memory = nullptr;
-    try {
-        memory = detail::allocateBlock(repBytes(capacity));
-    } catch (const std::bad_alloc&) {
-        return nullptr;  // the string becomes empty and stops growing
-    }
-    auto* rep = static_cast<detail::StringRep*>(memory);
+    if (capacity > maxRepLength) throw std::bad_alloc();
+    auto* rep = static_cast<detail::StringRep*>(detail::allocateBlock(repBytes(capacity)));
     rep->refs = 1;
     rep->capacity = static_cast<std::uint32_t>(capacity);
     rep->growth = growth;
@@ -99,13 +93,10 @@ StringObject::StringObject(const char* bytes, std::size_t length) {
         high |= std::uint64_t{inlineCapacity - length} << 56;
     } else {
         Rep* r = makeRep(capacityFor(length), defaultGrowthStep);
-        if (r) {
-            std::memcpy(r->data, bytes, length);
-            r->data[length] = '\0';
-            std::memcpy(&low, &r, sizeof r);
-            high = length;
-        }
-        high |= std::uint64_t{heapTag} << 56;
+        std::memcpy(r->data, bytes, length);
+        r->data[length] = '\0';
+        std::memcpy(&low, &r, sizeof r);
+        high = length | std::uint64_t{heapTag} << 56;
     }
     std::memcpy(bytes_, &low, 8);
     std::memcpy(bytes_ + 8, &high, 8);
@@ -120,10 +111,6 @@ StringObject::StringObject(const char* bytes, std::size_t length) : StringObject
     }
     Rep* r = makeRep(capacityFor(length), defaultGrowthStep);
     setRep(r);
-    if (!r) {
-        setLength(0);
-        return;
-    }
     std::memcpy(r->data, bytes, length);
     setLength(length);
 }
@@ -131,13 +118,13 @@ StringObject::StringObject(const char* bytes, std::size_t length) : StringObject
 
 StringObject::StringObject(const StringObject& other) noexcept {
     std::memcpy(bytes_, other.bytes_, sizeof bytes_);
-    if (!isInline() && rep()) ++rep()->refs;
+    if (!isInline()) ++rep()->refs;
 }
 
 
 StringObject& StringObject::operator=(const StringObject& other) noexcept {
     if (this == &other) return *this;
-    if (!other.isInline() && other.rep()) ++other.rep()->refs;
+    if (!other.isInline()) ++other.rep()->refs;
     release();
     std::memcpy(bytes_, other.bytes_, sizeof bytes_);
     return *this;
@@ -145,13 +132,7 @@ StringObject& StringObject::operator=(const StringObject& other) noexcept {
 
 void StringObject::releaseHeap() noexcept {
     Rep* r = rep();
-    if (r && --r->refs == 0) detail::releaseBlock(r, repBytes(r->capacity));
-}
-
-void StringObject::becomeDead() noexcept {
-    release();
-    setRep(nullptr);
-    setLength(0);
+    if (--r->refs == 0) detail::releaseBlock(r, repBytes(r->capacity));
 }
 
 
@@ -164,69 +145,51 @@ void StringObject::setLength(std::size_t n) noexcept {
     }
     std::uint32_t n32 = static_cast<std::uint32_t>(n);
     std::memcpy(bytes_ + 8, &n32, sizeof n32);
-    if (Rep* r = rep()) r->data[n] = '\0';
+    rep()->data[n] = '\0';
 }
 
 std::size_t StringObject::capacity() const noexcept {
     if (isInline()) return inlineCapacity;
-    Rep* r = rep();
-    return r ? r->capacity : 0;
+    return rep()->capacity;
 }
 
 std::uint32_t StringObject::growthStep() const noexcept {
     if (isInline()) return defaultGrowthStep;
-    Rep* r = rep();
-    return r ? r->growth : 0;
+    return rep()->growth;
 }
 
-// Makes the storage private and, when the string may grow, large enough for
-// `needed` bytes. Returns the writable bytes, or null for a dead string.
+// New storage is made whole before the old goes, so a failure leaves the
+// string as it was.
 char* StringObject::mutableData(std::size_t needed) {
     const std::size_t len = length();
     if (isInline()) {
         if (needed <= inlineCapacity) return reinterpret_cast<char*>(bytes_);
         std::size_t capacity = roundUp(std::max(needed, std::size_t{32}), defaultGrowthStep);
         Rep* r = makeRep(capacity, defaultGrowthStep);
-        if (!r) {
-            becomeDead();
-            return nullptr;
-        }
         std::memcpy(r->data, bytes_, len);
         setRep(r);
         setLength(len);
         return r->data;
     }
     Rep* r = rep();
-    if (!r) return nullptr;
     const bool grows = r->growth != 0 && needed > r->capacity;
     if (r->refs == 1 && !grows) return r->data;
     std::size_t capacity = r->capacity;
     if (grows) {
+        if (needed > maxRepLength) throw std::bad_alloc();
         // Geometric growth keeps long runs of appends linear.
-        capacity = roundUp(std::max(needed, capacity + capacity / 2), r->growth);
-        capacity = std::min(capacity, maxRepLength);
-        if (capacity < needed) capacity = r->capacity;
+        capacity = std::min(roundUp(std::max(needed, capacity + capacity / 2), r->growth), maxRepLength);
     }
-    if (r->refs == 1 && capacity != r->capacity && repBytes(r->capacity) > detail::smallBlockLimit &&
-        repBytes(capacity) > detail::smallBlockLimit && capacity <= maxRepLength) {
-        // A large private block grows in place where the allocator can manage it.
-        Rep* grown = nullptr;
-        try {
-            grown = static_cast<Rep*>(detail::reallocateLargeBlock(r, repBytes(capacity)));
-        } catch (const std::bad_alloc&) {
-            becomeDead();
-            return nullptr;
-        }
+    if (r->refs == 1 && repBytes(r->capacity) > detail::smallBlockLimit && repBytes(capacity) > detail::smallBlockLimit) {
+        // A large private block grows in place where the allocator can
+        // manage it; when it cannot, the block stays as it was.
+        Rep* grown = static_cast<Rep*>(detail::reallocateLargeBlock(r, repBytes(capacity)));
         grown->capacity = static_cast<std::uint32_t>(capacity);
         setRep(grown);
         setLength(len);
         return grown->data;
     }
     Rep* fresh = makeRep(capacity, r->growth);
-    if (!fresh) {
-        becomeDead();
-        return nullptr;
-    }
     std::memcpy(fresh->data, r->data, len);
     release();
     setRep(fresh);
@@ -245,9 +208,7 @@ std::size_t StringObject::write(std::size_t position, const char* bytes, std::si
     }
     const std::size_t len = length();
     position = std::min(position, len);
-    const std::size_t needed = insert ? len + count : std::max(len, position + count);
-    char* d = mutableData(insert ? std::min(needed, maxRepLength) : 0);
-    if (!d) return 0;
+    char* d = mutableData(insert ? len + count : 0);
     const std::size_t cap = capacity();
     if (position >= cap) return 0;
     const std::size_t n = std::min(count, cap - position);
@@ -268,8 +229,10 @@ void StringObject::assign(const char* bytes, std::size_t count) {
         truncate(0);
         return;
     }
-    std::string copy(bytes, count);
-    truncate(0);
+    std::string copy(bytes, count);  // `bytes` may lie in this string's own storage
+    // Room first, so that what follows cannot fail with the text half replaced.
+    mutableData(count);
+    setLength(0);
     write(0, copy.data(), copy.size(), true);
 }
 
@@ -294,7 +257,6 @@ void StringObject::append(const char* bytes, std::size_t count) {
 void StringObject::appendRepeated(char c, std::size_t count) {
     const std::size_t len = length();
     char* d = mutableData(len + count);
-    if (!d) return;
     const std::size_t n = std::min(count, capacity() - len);
     std::memset(d + len, c, n);
     setLength(len + n);
@@ -307,13 +269,12 @@ void StringObject::reserve(std::size_t capacity) {
 void StringObject::truncate(std::size_t n) {
     const std::size_t len = length();
     if (n >= len) return;
-    if (!mutableData(0)) return;
+    mutableData(0);
     setLength(n);
 }
 
 void StringObject::fill(std::string_view pattern, std::size_t count) {
     char* d = mutableData(0);
-    if (!d) return;
     const std::size_t cap = capacity();
     if (count == 0 || count > cap) count = cap;
     if (pattern.empty()) count = 0;

@@ -6,8 +6,13 @@
 //
 // A string normally grows as needed (geometrically, so appending byte by byte
 // stays linear). A string made with growth step 0 never grows: whatever does
-// not fit into its capacity is cut off. If storage cannot be obtained the
-// string becomes empty and stops growing instead of failing.
+// not fit into its capacity is cut off.
+//
+// When storage cannot be obtained, or a string would pass the longest the
+// model holds (4 GiB less 64 bytes), the operation throws std::bad_alloc,
+// like every other allocation of the model, and the string is left as it
+// was: a string never loses its text quietly. Changing a copy may need
+// storage of its own, so any operation that changes a string may throw.
 #pragma once
 
 #include <cstddef>
@@ -67,8 +72,7 @@ public:
 
     const char* data() const noexcept {
         if (isInline()) return reinterpret_cast<const char*>(bytes_);
-        const Rep* r = rep();
-        return r ? r->data : &emptyByte;
+        return rep()->data;
     }
     std::size_t length() const noexcept {
         if (isInline()) return inlineCapacity - bytes_[15];
@@ -125,17 +129,17 @@ private:
     friend class detail::StringSink;
     using Rep = detail::StringRep;
     static constexpr std::size_t inlineCapacity = 15;
-    // What data() shows for a string whose storage could not be obtained.
-    static constexpr char emptyByte = '\0';
 
     bool isInline() const noexcept { return (bytes_[15] & 0x80) == 0; }
+    // The bytes, private to this string and, unless it has a fixed
+    // capacity, with room for `neededCapacity`; throws std::bad_alloc, the
+    // string unchanged, when that storage cannot be had.
     char* mutableData(std::size_t neededCapacity);
     void setLength(std::size_t n) noexcept;
     void release() noexcept {
         if (!isInline()) releaseHeap();
     }
     void releaseHeap() noexcept;
-    void becomeDead() noexcept;
 
     Rep* rep() const noexcept {
         Rep* r;

@@ -10,8 +10,8 @@ namespace corvantis {
 
 // A copy of the node's own fields (and, for an element, its attributes).
 // The numbers are copied as they stand: a copy is numbered once placed.
-DOMNode* DOM::copyFields(const DOMNode* source, DOM* owner) {
-    auto* copy = new DOMNode(source->nodeType(), owner);
+std::unique_ptr<DOMNode> DOM::copyFields(const DOMNode* source, DOM* owner) {
+    auto copy = std::make_unique<DOMNode>(source->nodeType(), owner);
     copy->main_ = source->main_;
     if (source->more_) copy->more() = *source->more_;
     copy->setPathDepth(source->pathDepth_);
@@ -41,25 +41,29 @@ bool isTopLevel(const DOMNode* node) {
 
 DOMNode* DOM::copySubtree(const DOMNode* source) {
     if (!source) return nullptr;
-    DOMNode* root = copyFields(source, this);
-    if (source->nodeType() != ELEMENT) return root;
+    // The copy so far is dropped whole when memory runs out on the way.
+    std::unique_ptr<DOMNode> root = copyFields(source, this);
+    if (source->nodeType() != ELEMENT) return root.release();
     // Pairs of (source element, its copy) whose children are still to copy.
-    std::vector<std::pair<const DOMNode*, DOMNode*>> pending{{source, root}};
+    std::vector<std::pair<const DOMNode*, DOMNode*>> pending{{source, root.get()}};
     while (!pending.empty()) {
         auto [from, to] = pending.back();
         pending.pop_back();
         to->childNodes()->reserve(static_cast<std::size_t>(from->childCount()));
         for (const DOMNode* child : *from->childNodes()) {
-            DOMNode* copy = copyFields(child, this);
-            to->appendChild(copy);
-            if (child->nodeType() == ELEMENT && child->childCount() > 0) pending.emplace_back(child, copy);
+            std::unique_ptr<DOMNode> copy = copyFields(child, this);
+            to->appendChild(copy.get());  // there is room: this cannot fail
+            DOMNode* placed = copy.release();
+            if (child->nodeType() == ELEMENT && child->childCount() > 0) pending.emplace_back(child, placed);
         }
     }
-    return root;
+    return root.release();
 }
 
 void DOM::renumberElements() {
-    numberingStale_ = false;
+    // Stale until the walk is through: running out of memory on the way
+    // leaves it to be done again.
+    numberingStale_ = true;
     std::int32_t counter = 0;
     auto number = [&](DOMNode* element, std::int32_t depth) {
         elementIndex_.put(counter, element);
@@ -89,6 +93,7 @@ void DOM::renumberElements() {
             }
         }
     }
+    numberingStale_ = false;
 }
 
 NodePlace DOM::placeFor(const DOMNode* target, InsertPosition position) const {
@@ -134,8 +139,11 @@ void DOM::moveChildren(DOMNode* from, int first, int count, DOMNode* to, int at)
     if (first < 0 || first >= total || count <= 0) return;
     const int end = count > total - first ? total : first + count;
     std::vector<DOMNode*> moved(source.begin() + first, source.begin() + end);
+    NodeList& destination = *to->childNodes();
+    // Room first: once they are out of `from`, the nodes must arrive.
+    destination.reserveMore(moved.size());
     source.erase(first, end);
-    to->childNodes()->insertAt(at < 0 ? 0 : at, moved);
+    destination.insertAt(at < 0 ? 0 : at, moved);
     for (DOMNode* node : moved) node->setParentNode(to);
     numberingChanged();
 }

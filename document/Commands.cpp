@@ -6,6 +6,8 @@ using corvantis::DOMNode;
 using corvantis::NodePlace;
 using corvantis::StringObject;
 
+DocumentCommand::~DocumentCommand() { document_.commandGone(this); }
+
 NodePlace DocumentCommand::detach(DOMNode* node) { return document_.detach(node); }
 
 void DocumentCommand::attach(DOMNode* node, NodePlace place) { document_.attach(node, place); }
@@ -45,7 +47,10 @@ PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree,
 
 PlaceSubtree::~PlaceSubtree() = default;
 
-void PlaceSubtree::redo() { attach(owned_.release(), place_); }
+void PlaceSubtree::redo() {
+    attach(owned_.get(), place_);
+    owned_.release();
+}
 
 void PlaceSubtree::undo() {
     detach(node_);
@@ -62,13 +67,18 @@ void RemoveSubtree::redo() {
     owned_.reset(node_);
 }
 
-void RemoveSubtree::undo() { attach(owned_.release(), place_); }
+void RemoveSubtree::undo() {
+    attach(owned_.get(), place_);
+    owned_.release();
+}
 
 MoveSubtree::MoveSubtree(Document& document, DOMNode* node, DOMNode* target, corvantis::InsertPosition position,
                          const QString& text)
     : DocumentCommand(document, text, node), node_(node), target_(target), position_(position) {}
 
 void MoveSubtree::redo() {
+    // Room first, so that the node, once out of its place, can arrive.
+    if (const NodePlace to = document_.dom().placeFor(target_, position_)) to.parent->childNodes()->reserveMore(1);
     from_ = detach(node_);
     // The place is found with the node out of the tree, so a move within
     // one parent lands exactly before the target or at the end.
@@ -170,7 +180,8 @@ bool SetElementText::mergeWith(const QUndoCommand* other) {
 void SetElementText::redo() {
     if (made_) {
         textNode_->setNodeValue(newValue_);
-        attach(madeText_.release(), NodePlace{element_, 0});
+        attach(madeText_.get(), NodePlace{element_, 0});
+        madeText_.release();
     } else {
         setValue(textNode_, newValue_);
     }

@@ -1,7 +1,8 @@
 // The steps of the undo history. Each changes the document through
 // Document, so the views follow. A command keeps what it took out of the
 // tree (never a copy of the document) and frees it only while it still owns
-// it, that is while it is out of the tree.
+// it, that is while it is out of the tree. A step that runs out of memory
+// (std::bad_alloc) has changed nothing and still owns what it held.
 #pragma once
 
 #include <memory>
@@ -15,6 +16,8 @@ class Document;
 
 class DocumentCommand : public QUndoCommand {
 public:
+    ~DocumentCommand() override;
+
     // The node the selection goes to once the step is undone or redone;
     // null leaves the selection to the view. Unless a step says otherwise,
     // the node it concerns.

@@ -1,7 +1,9 @@
 #include "document/Document.h"
 
 #include <QFile>
+#include <QLocale>
 #include <algorithm>
+#include <new>
 
 #include "document/Commands.h"
 #include "document/TextConversion.h"
@@ -57,14 +59,22 @@ void Document::changing() {
     ++generation_;
 }
 
-void Document::beginReplacing() {
-    changing();
-    emit aboutToReplace();
-    history_.clear();
-    dom_->reset();
+corvantis::DOM::Tree Document::readTree(const QByteArray& bytes, const DocumentText& text,
+                                       const QString& documentName) {
+    return dom_->readTree(bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                          documentNameBytes(text, documentName));
 }
 
-void Document::endReplacing(const QString& fileName, bool isNew) {
+void Document::replaceWith(corvantis::DOM::Tree tree, const FileEncoding& encoding, FileContent content,
+                           const QString& fileName, bool isNew) {
+    changing();
+    emit aboutToReplace();
+    // Commands refer to nodes of the old tree: they go first.
+    history_.clear();
+    dom_->adopt(std::move(tree));
+    fileIdentity_ = isNew ? FileIdentity() : FileIdentity::of(fileName);
+    encoding_ = encoding;
+    content_ = content;
     fileName_ = fileName;
     isNew_ = isNew;
     readOnly_ = false;
@@ -75,64 +85,68 @@ void Document::endReplacing(const QString& fileName, bool isNew) {
 }
 
 void Document::makeNew() {
-    beginReplacing();
-    fileIdentity_ = FileIdentity();
-    encoding_ = FileEncoding();
-    content_ = FileContent::Xml;
-    try {
-        // Put together as the commands put nodes in: each made apart, then
-        // attached at its place.
-        DOMNode* documentNode = dom_->documentNode();
-        auto declaration = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
-        declaration->setNodeName("xml");
-        declaration->setNodeValue(NewDeclaration);
-        dom_->attach(declaration.release(), corvantis::NodePlace{documentNode, 0});
-        std::unique_ptr<DOMNode> top = newNode(corvantis::ELEMENT);
-        top->setNodeName("NewDocument");
-        DOMNode* newDocument = top.get();
-        dom_->attach(top.release(), dom_->placeFor(documentNode, corvantis::Under));
-        std::unique_ptr<DOMNode> folder = newNode(corvantis::ELEMENT);
-        folder->setNodeName("NewFolder");
-        dom_->attach(folder.release(), dom_->placeFor(newDocument, corvantis::Under));
-    } catch (...) {
-        endReplacing(NewDocumentName, true);
-        throw;
-    }
-    endReplacing(NewDocumentName, true);
+    corvantis::DOM::Tree tree;
+    tree.documentNode = std::make_unique<DOMNode>(corvantis::DOCUMENT, dom_.get());
+    DOMNode* documentNode = tree.documentNode.get();
+    documentNode->setNodeName(NewDocumentName);
+    // Each node belongs to the tree once it is in place, so a failure on the
+    // way leaves nothing behind.
+    auto newDocument = std::make_unique<DOMNode>(corvantis::ELEMENT, dom_.get());
+    newDocument->setNodeName("NewDocument");
+    documentNode->appendChild(newDocument.get());
+    DOMNode* top = newDocument.release();
+    auto folder = std::make_unique<DOMNode>(corvantis::ELEMENT, dom_.get());
+    folder->setNodeName("NewFolder");
+    top->appendChild(folder.get());
+    folder.release();
+    auto declaration = std::make_unique<DOMNode>(corvantis::PROCESSING_INSTRUCTION, nullptr);
+    declaration->setNodeName("xml");
+    declaration->setNodeValue(NewDeclaration);
+    documentNode->prependChild(declaration.get());
+    declaration.release();
+    replaceWith(std::move(tree), FileEncoding(), FileContent::Xml, NewDocumentName, true);
+    // Made by hand: the elements are numbered now.
+    dom_->renumberElements();
 }
 
 QString Document::newDocumentName() { return NewDocumentName; }
 
-void Document::load(const QByteArray& bytes, const QString& fileName, const QString& documentName) {
-    const DecodedFile file = decodeFile(bytes);
-    read(file.text, file.encoding, file.content, fileName, documentName, false);
+FileError Document::load(const QByteArray& bytes, const QString& fileName, const QString& documentName) {
+    DecodedFile file;
+    corvantis::DOM::Tree tree;
+    try {
+        file = decodeFile(bytes);
+        tree = readTree(file.text, file.encoding.text, documentName);
+    } catch (const std::bad_alloc&) {
+        return FileError::ofMemory(fileName, bytes.size());
+    }
+    file.text = QByteArray();  // read: the tree has what it needs
+    replaceWith(std::move(tree), file.encoding, file.content, fileName, false);
+    return {};
 }
 
-void Document::loadRecovered(const QByteArray& bytes, const QString& original,
-                             const std::optional<FileEncoding>& encoding, FileContent content) {
+FileError Document::loadRecovered(const QByteArray& bytes, const QString& original,
+                                  const std::optional<FileEncoding>& encoding, FileContent content) {
     const QString name = original.isEmpty() ? QString(NewDocumentName) : original;
     FileEncoding found;
     found.text = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    read(bytes, encoding.value_or(found), content, name, name, original.isEmpty());
+    const FileEncoding& kept = encoding ? *encoding : found;
+    corvantis::DOM::Tree tree;
+    try {
+        tree = readTree(bytes, kept.text, name);
+    } catch (const std::bad_alloc&) {
+        FileError failure;
+        failure.path = original;
+        failure.reason = QString("There is not enough memory to read the unsaved changes kept for %1 (%2). "
+                                 "They stay kept for the next start.")
+                             .arg(original.isEmpty() ? QString("a new document") : QString("it"),
+                                  QLocale().formattedDataSize(bytes.size(), 1));
+        return failure;
+    }
+    replaceWith(std::move(tree), kept, content, name, original.isEmpty());
     history_.resetClean();
     emit modifiedChanged(hasUnsavedChanges());
-}
-
-void Document::read(const QByteArray& bytes, const FileEncoding& encoding, FileContent content,
-                    const QString& fileName, const QString& documentName, bool isNew) {
-    beginReplacing();
-    fileIdentity_ = isNew ? FileIdentity() : FileIdentity::of(fileName);
-    encoding_ = encoding;
-    content_ = content;
-    try {
-        dom_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        dom_->documentNode()->setNodeName(documentNameBytes(text(), documentName));
-    } catch (...) {
-        // The views must show what is there, however little.
-        endReplacing(fileName, isNew);
-        throw;
-    }
-    endReplacing(fileName, isNew);
+    return {};
 }
 
 Document::FileBytes Document::fileBytes() const {
@@ -192,8 +206,27 @@ bool Document::push(std::unique_ptr<DocumentCommand> command) {
     if (running_ || readOnly_) return false;
     changing();
     const Running running(running_);
-    history_.push(command.release());
+    DocumentCommand* pushed = command.get();
+    pushing_ = pushed;
+    try {
+        history_.push(command.release());
+    } catch (...) {
+        // The history takes a command only once it has run. One that ran
+        // out of memory has changed nothing (the core's operations either
+        // complete or change nothing) and is dropped here; one the history
+        // dropped itself is gone already.
+        if (pushing_ && !isInHistory(pushed)) delete pushed;
+        pushing_ = nullptr;
+        throw;
+    }
+    pushing_ = nullptr;
     return true;
+}
+
+bool Document::isInHistory(const DocumentCommand* command) const {
+    for (int i = 0; i < history_.count(); ++i)
+        if (history_.command(i) == command) return true;
+    return false;
 }
 
 std::unique_ptr<DOMNode> Document::newNode(corvantis::NodeType type) {

@@ -16,6 +16,7 @@
 #include "core/Dom.h"
 #include "document/DocumentText.h"
 #include "document/FileEncoding.h"
+#include "document/FileError.h"
 #include "document/FileIdentity.h"
 
 class DocumentCommand;
@@ -77,12 +78,16 @@ public:
     static bool isWithin(const corvantis::DOMNode* node, const corvantis::DOMNode* parent, int first, int last);
 
     // ---- Replacing the whole document (the history starts anew) ----
+    // Each reads into a tree of its own and puts it in place only once it is
+    // complete: when memory runs out, the document stays as it was.
+    //
     // The New document: a declaration, "NewDocument" and one "NewFolder".
     void makeNew();
     // Reads the file's `bytes` as the document of `fileName`, in whatever
     // encoding they are (decodeFile). The document node is named
-    // `documentName`.
-    void load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
+    // `documentName`. When memory runs out nothing changes, and the result
+    // says so (for a "File Error" message box); otherwise it is no error.
+    FileError load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
     static QString newDocumentName();
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.
@@ -91,9 +96,10 @@ public:
     // `original` (empty: a new document); it counts as unsaved. `bytes` are
     // the model's own, in `encoding` as the work's note recorded it (none:
     // found from the bytes as for a file of 8-bit text); `content` is what
-    // the original file held.
-    void loadRecovered(const QByteArray& bytes, const QString& original, const std::optional<FileEncoding>& encoding,
-                       FileContent content);
+    // the original file held. When memory runs out nothing changes, and the
+    // result says so, as for load.
+    FileError loadRecovered(const QByteArray& bytes, const QString& original,
+                            const std::optional<FileEncoding>& encoding, FileContent content);
     // The user chose to drop the unsaved changes (the program ends without
     // them): what kept them for recovery goes.
     void dropChanges() { emit changesDropped(); }
@@ -111,7 +117,8 @@ public:
     void pendingEditChanged();
     // Runs `command` and puts it on the history; false (and the command
     // dropped) while another command runs, which it would interleave with,
-    // or while the document is read-only.
+    // or while the document is read-only. A command that throws (memory ran
+    // out) is dropped, and the exception goes on.
     bool push(std::unique_ptr<DocumentCommand> command);
     // Undo and Redo, after committing typed text. Each asks the views to
     // select the node the step concerns.
@@ -170,14 +177,18 @@ private:
     // converted; each must be one it can hold (TextConversion tells). The
     // document node takes its name anew from the characters it had.
     void convertText(const FileEncoding& encoding);
-
-    // Empties the history and the tree before a new one is read.
-    void beginReplacing();
     void changing();
-    // Makes the model's `bytes`, in `encoding`, the document.
-    void read(const QByteArray& bytes, const FileEncoding& encoding, FileContent content, const QString& fileName,
-              const QString& documentName, bool isNew);
-    void endReplacing(const QString& fileName, bool isNew);
+    // The model's `bytes`, in `text`'s encoding, read into a tree that is
+    // not the document yet; throws std::bad_alloc when memory runs out.
+    corvantis::DOM::Tree readTree(const QByteArray& bytes, const DocumentText& text, const QString& documentName);
+    // Makes `tree` the document, in place of the old one, which goes.
+    void replaceWith(corvantis::DOM::Tree tree, const FileEncoding& encoding, FileContent content,
+                     const QString& fileName, bool isNew);
+    // A command is destroyed: the history took it, or dropped it.
+    void commandGone(const DocumentCommand* command) {
+        if (pushing_ == command) pushing_ = nullptr;
+    }
+    bool isInHistory(const DocumentCommand* command) const;
     // The node whose details show a change to `node`: its element or the
     // document node.
     static corvantis::DOMNode* detailsOwner(corvantis::DOMNode* node);
@@ -195,6 +206,8 @@ private:
     QUndoStack history_;
     PendingEdit* pendingEdit_ = nullptr;
     bool running_ = false;
+    // The command being pushed, until it is destroyed.
+    const DocumentCommand* pushing_ = nullptr;
 };
 
 // The bytes a save writes: the writer's text, converted when the file keeps

@@ -82,7 +82,11 @@ void DocumentFiles::makeNew() {
 bool DocumentFiles::openBytes(const QString& file, const QByteArray& bytes, const QString& documentName) {
     bool readOnly = false;
     if (!guard_->claim(file, readOnly)) return false;
-    document_.load(bytes, file, documentName);
+    if (const FileError failure = document_.load(bytes, file, documentName); failure.isError()) {
+        questions_.showFileError(failure);
+        guard_->kept();
+        return false;
+    }
     guard_->opened(readOnly);
     return true;
 }
@@ -166,7 +170,10 @@ void DocumentFiles::reload() {
     const Route route = routeTo(selection_.currentNode());
     const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
     try {
-        document_.load(bytes, file, documentName);
+        if (const FileError failure = document_.load(bytes, file, documentName); failure.isError()) {
+            questions_.showFileError(failure);
+            return;
+        }
     } catch (const std::exception& failure) {
         questions_.showFileError(FileError::ofReading(file, failure));
         makeNew();

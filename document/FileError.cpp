@@ -1,6 +1,7 @@
 #include "document/FileError.h"
 
 #include <QDir>
+#include <QLocale>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -27,6 +28,13 @@ FileError FileError::ofReading(const QString& path, const std::exception& failur
         path,
         memory ? QString("There is not enough memory to read it.") : QString::fromLocal8Bit(failure.what()),
         false, false};
+}
+
+FileError FileError::ofMemory(const QString& path, qint64 size) {
+    return {path,
+            QString("There is not enough memory to read its %1. Nothing was changed.")
+                .arg(QLocale().formattedDataSize(size, 1)),
+            false, false};
 }
 
 QString FileError::message() const {

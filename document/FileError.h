@@ -24,6 +24,8 @@ struct FileError {
     static FileError ofUnfaithfulName(const QString& path);
     // `failure` stopped the reading of the file's bytes into a tree.
     static FileError ofReading(const QString& path, const std::exception& failure);
+    // Memory ran out while the file's `size` bytes were read; nothing changed.
+    static FileError ofMemory(const QString& path, qint64 size);
     // The text of the "File Error" message box.
     QString message() const;
 };

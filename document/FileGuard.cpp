@@ -56,13 +56,21 @@ bool FileGuard::offerRecovery() {
 }
 
 bool FileGuard::restore(const RecoveryEntry& entry) {
-    const QByteArray bytes = store_->read(entry);
+    QByteArray bytes;
+    FileError failure;
     bool readOnly = false;
-    if (!entry.original.isEmpty() && !claim(entry.original, readOnly)) {
-        store_->release(entry);
+    if (store_->read(entry, bytes, failure) == ReadResult::Read) {
+        if (!entry.original.isEmpty() && !claim(entry.original, readOnly)) {
+            store_->release(entry);
+            return false;
+        }
+        failure = document_.loadRecovered(bytes, entry.original, entry.encoding, entry.originalContent);
+    }
+    if (failure.isError()) {
+        dialogs_.showFileError(failure);
+        store_->release(entry);  // kept for the next start
         return false;
     }
-    document_.loadRecovered(bytes, entry.original, entry.encoding, entry.originalContent);
     opened(readOnly);
     // Kept in this program's own recovery file before the old one goes, so
     // the work is on disk all along.
@@ -92,6 +100,13 @@ void FileGuard::savedAs(const QString& path) {
 }
 
 void FileGuard::released() { lock_.release(); }
+
+void FileGuard::kept() {
+    if (document_.isNew() || document_.isReadOnly())
+        lock_.release();
+    else
+        lock_.lock(document_.fileName());
+}
 
 void FileGuard::opened(bool readOnly) {
     document_.setReadOnly(readOnly);

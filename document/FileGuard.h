@@ -33,6 +33,8 @@ public:
     bool claim(const QString& path, bool& readOnly);
     // The document now belongs to the file claimed, opened read-only or not.
     void opened(bool readOnly);
+    // The file claimed could not be read: the document keeps its own.
+    void kept();
     // The document's file has just been read: one that is no XML document
     // is reported (and mayOverwrite asks before Save replaces it).
     void warnIfNotXml();

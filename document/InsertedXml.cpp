@@ -1,7 +1,11 @@
 #include "document/InsertedXml.h"
 
+#include <QLocale>
+#include <new>
+
 #include "document/Document.h"
 #include "document/FileEncoding.h"
+#include "document/FileError.h"
 
 using corvantis::DOMNode;
 
@@ -14,9 +18,21 @@ bool isDocumentDeclaration(const DOMNode* node) {
            node->nodeName().findIgnoreCase("xml") == 0;
 }
 
-}  // namespace
+// Out of memory: the file's error, as Open gives it, or the clipboard's.
+InsertedXml tooLarge(const QByteArray& bytes, const QString& source, InsertedFrom from) {
+    InsertedXml refused;
+    if (from == InsertedFrom::File) {
+        refused.refusalCaption = "File Error";
+        refused.refusal = FileError::ofMemory(source, bytes.size()).message();
+    } else {
+        refused.refusalCaption = "Paste Error";
+        refused.refusal = QString("%1 holds %2, more than there is memory for. Nothing was changed.")
+                              .arg(source, QLocale().formattedDataSize(bytes.size(), 1));
+    }
+    return refused;
+}
 
-InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const QString& source) {
+InsertedXml read(Document& document, const QByteArray& bytes, const QString& source) {
     InsertedXml inserted;
     const DecodedFile file = decodeFile(bytes);
     if (file.content != FileContent::Xml) {
@@ -37,12 +53,18 @@ InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const Q
     }
     inserted.nodes = document.readFragment(text.constData(), static_cast<std::size_t>(text.size()), inserted.error);
     // Only a document's top may hold them, and these nodes go under an element.
-    DOMNode* top = inserted.nodes.get();
-    for (DOMNode* node : top->childNodes()->takeAll()) {
-        if (isDocumentDeclaration(node))
-            delete node;
-        else
-            top->appendChild(node);
-    }
+    corvantis::NodeList& nodes = *inserted.nodes->childNodes();
+    for (int i = nodes.count(); i-- > 0;)
+        if (isDocumentDeclaration(nodes.at(i))) delete nodes.takeAt(i);
     return inserted;
+}
+
+}  // namespace
+
+InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const QString& source, InsertedFrom from) {
+    try {
+        return read(document, bytes, source);
+    } catch (const std::bad_alloc&) {
+        return tooLarge(bytes, source, from);
+    }
 }

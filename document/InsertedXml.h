@@ -5,7 +5,8 @@
 // - the text, in whatever encoding it came, is converted to the document's,
 //   and refused when it holds a character the document cannot;
 // - the XML declaration and the document type declaration at its top are
-//   left out: neither may stand inside an element.
+//   left out: neither may stand inside an element;
+// - what memory cannot hold is refused, naming its size.
 // A refusal leaves the document as it was.
 #pragma once
 
@@ -28,6 +29,10 @@ struct InsertedXml {
     QString refusal;
 };
 
+// Where the bytes come from, for the caption of a refusal that memory ran out.
+enum class InsertedFrom { File, Clipboard };
+
 // `bytes` as a file holds them; `source` names them in messages (a file's
-// name, "The clipboard's text").
-InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const QString& source);
+// name, "The clipboard's XML").
+InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const QString& source,
+                            InsertedFrom from = InsertedFrom::File);

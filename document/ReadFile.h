@@ -9,5 +9,6 @@
 
 enum class ReadResult { Read, CannotOpen, CannotRead };
 
-// The file's bytes in `bytes`; otherwise `error` says why not.
+// The file's bytes in `bytes`; otherwise `error` says why not (a file too
+// large for the memory there is among the reasons).
 ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& error);

@@ -69,9 +69,8 @@ QList<RecoveryEntry> RecoveryStore::takeLeftBehind() {
     return entries;
 }
 
-QByteArray RecoveryStore::read(const RecoveryEntry& entry) const {
-    QFile file(dataPath(entry.name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+ReadResult RecoveryStore::read(const RecoveryEntry& entry, QByteArray& bytes, FileError& error) const {
+    return readWholeFile(dataPath(entry.name), bytes, error);
 }
 
 bool RecoveryStore::originalChanged(const RecoveryEntry& entry) {

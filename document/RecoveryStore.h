@@ -17,6 +17,7 @@
 
 #include "document/FileEncoding.h"
 #include "document/FileIdentity.h"
+#include "document/ReadFile.h"
 
 class QLockFile;
 
@@ -45,7 +46,8 @@ public:
     // one returned stays locked by this process until it is released or
     // removed, so two programs starting at once do not both offer it.
     QList<RecoveryEntry> takeLeftBehind();
-    QByteArray read(const RecoveryEntry& entry) const;
+    // The work's bytes, as readWholeFile reads a file.
+    ReadResult read(const RecoveryEntry& entry, QByteArray& bytes, FileError& error) const;
     // Whether the original file is no longer as it was when the work began.
     static bool originalChanged(const RecoveryEntry& entry);
     void remove(const RecoveryEntry& entry);

@@ -68,7 +68,7 @@ void SourceCommands::pasteFromClipboard(corvantis::InsertPosition position) {
     }
     // Typed text goes in first: it may change the children the place counts.
     if (!document_.commitPendingEdits()) return;
-    DOMNode* first = insert(readInsertedXml(document_, bytes, "The clipboard's XML"),
+    DOMNode* first = insert(readInsertedXml(document_, bytes, "The clipboard's XML", InsertedFrom::Clipboard),
                             document_.dom().placeFor(target, position), tr("Paste From Clipboard"),
                             "The clipboard's XML", "Paste Error");
     selection_.select(first ? first : target);

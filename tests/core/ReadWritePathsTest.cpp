@@ -162,9 +162,10 @@ TEST(NodeStorage, TextChildrenAreCountedThroughEveryChange) {
     element->prependChild(other);
     EXPECT_TRUE(element->removeChild(text));
     EXPECT_TRUE(element->hasTextChild());
-    NodeVector all = children->takeAll();
+    const std::vector<DOMNode*> all(children->begin(), children->end());
+    children->erase(0, children->count());
     EXPECT_FALSE(element->hasTextChild());
-    for (DOMNode* node : all) children->append(node);
+    children->insertAt(0, all);
     EXPECT_TRUE(element->hasTextChild());
     element->setText(S("x"), 3);  // a new first TEXT child
     EXPECT_EQ(Str(element->getText(0)), "x");

@@ -1,8 +1,10 @@
 // StringObject: byte strings with copy on write (geometric
-// growth, inline short strings, fixed-capacity strings that never grow).
+// growth, inline short strings, fixed-capacity strings that never grow),
+// which throw std::bad_alloc and keep their text when storage runs out.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <new>
 #include <string>
 
 #include "TestSupport.h"
@@ -11,6 +13,7 @@
 using namespace corvantis;
 using corvantis::testing::S;
 using corvantis::testing::Str;
+using corvantis::testing::WithAllocationFailing;
 
 TEST(StringObject, KeepsEmbeddedZerosAndHighBytes) {
     const char bytes[] = {'a', '\0', 'b', '\xE9', '\0'};
@@ -133,4 +136,37 @@ TEST(StringObject, FindIgnoreCase) {
     EXPECT_EQ(s.findIgnoreCase("xyz"), StringObject::npos);
     EXPECT_EQ(StringObject::npos, 2147483647u);
     EXPECT_EQ(s.findIgnoreCase("lo", 100), StringObject::npos);
+}
+
+TEST(StringObject, AStringThatCannotGetStorageThrowsAndKeepsItsText) {
+    const std::string longText(300, 'L');  // storage of its own, outside the pools
+    StringObject shortText("short");
+    EXPECT_TRUE(WithAllocationFailing(1, [&] { shortText.append(longText); }).threw);
+    EXPECT_EQ(Str(shortText), "short");
+
+    StringObject shared(longText);
+    StringObject copy = shared;
+    EXPECT_TRUE(WithAllocationFailing(1, [&] { copy.append('!'); }).threw);  // its own copy first
+    EXPECT_EQ(Str(copy), longText);
+    EXPECT_EQ(Str(shared), longText);
+    EXPECT_TRUE(WithAllocationFailing(1, [&] { copy.truncate(3); }).threw);
+    EXPECT_EQ(Str(copy), longText);
+
+    StringObject large(longText);
+    EXPECT_TRUE(WithAllocationFailing(1, [&] { large.append(std::string(1000, 'x')); }).threw);  // grown in place
+    EXPECT_TRUE(WithAllocationFailing(1, [&] { large.assign(std::string(2000, 'y').data(), 2000); }).threw);
+    EXPECT_EQ(Str(large), longText);
+
+    EXPECT_TRUE(WithAllocationFailing(1, [] { StringObject made{std::string(300, 'L')}; }).threw);
+}
+
+TEST(StringObject, AStringLongerThanTheModelHoldsThrowsUnlessItsCapacityIsFixed) {
+    const std::size_t tooLong = std::size_t{5} << 30;
+    StringObject text("kept");
+    EXPECT_THROW(text.reserve(tooLong), std::bad_alloc);
+    EXPECT_THROW(text.appendRepeated('x', tooLong), std::bad_alloc);
+    EXPECT_EQ(Str(text), "kept");
+    StringObject fixed(20, 0);
+    fixed.appendRepeated('x', tooLong);  // cut off at its capacity, as ever
+    EXPECT_EQ(fixed.length(), fixed.capacity());
 }

@@ -3,11 +3,13 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "core/AllocationLimit.h"
 #include "core/Dom.h"
 #include "core/StringObject.h"
 #include "core/Tokens.h"
@@ -124,6 +126,26 @@ inline std::string Outline(const DOM& dom) {
         for (int i = node->childCount(); i-- > 0;) pending.push_back(node->childAt(i));
     }
     return out;
+}
+
+// What `operation` did with the model's n-th allocation failing: whether it
+// threw std::bad_alloc, and how many blocks it kept.
+struct Attempt {
+    bool threw = false;
+    long blocksHeld = 0;
+};
+
+template <typename Operation>
+Attempt WithAllocationFailing(std::size_t n, Operation operation) {
+    AllocationLimit limit = AllocationLimit::failingAt(n);
+    Attempt attempt;
+    try {
+        operation();
+    } catch (const std::bad_alloc&) {
+        attempt.threw = true;
+    }
+    attempt.blocksHeld = limit.blocksHeld();
+    return attempt;
 }
 
 }  // namespace corvantis::testing

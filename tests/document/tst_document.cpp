@@ -1,20 +1,31 @@
 // The document and its undo history, without any window: random command
 // sequences undo to the bytes first read and redo to the bytes last written,
 // the tree stays sound and the tree model stays consistent after every step;
-// and the steps a user relies on behave as they should.
+// the steps a user relies on behave as they should; and running out of
+// memory while a document is read in leaves the open one as it was.
 #include <QAbstractItemModelTester>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <random>
 #include <vector>
 
+#include "FaultyFileSystem.h"
 #include "checks/DomChecks.h"
+#include "core/AllocationLimit.h"
 #include "document/Commands.h"
 #include "document/Document.h"
 #include "document/DocumentSearch.h"
 #include "document/DocumentTreeModel.h"
+#include "document/InsertedXml.h"
+#include "document/ReadFile.h"
+
+using corvantis::AllocationLimit;
 
 using corvantis::DOMNode;
 using corvantis::NodePlace;
@@ -455,11 +466,149 @@ private slots:
     }
 };
 
+// A document far larger than the memory the tests below allow the model.
+QByteArray largeDocument() {
+    QByteArray xml = "<?xml version=\"1.0\"?>\r\n<Notes>";
+    for (int i = 0; i < 2000; ++i) xml += "<Day n=\"" + QByteArray::number(i) + "\">a text of its own</Day>";
+    return xml + "</Notes>\r\n";
+}
+
+constexpr std::size_t kMemoryAllowed = 64 << 10;
+
+QString sizeOf(const QByteArray& bytes) { return QLocale().formattedDataSize(bytes.size(), 1); }
+
+// An open document with a step to undo, and what tells it was left alone.
+class OpenDocument {
+public:
+    OpenDocument() {
+        document.load(Notes, "Notes.XML", "Notes.XML");
+        document.push(std::make_unique<RenameElement>(document, find(document, "Garden"), StringObject("Orchard"), "rename"));
+        before = written(document);
+        replacements.clear();
+    }
+    void verifyUnchanged() {
+        QCOMPARE(written(document), before);
+        QCOMPARE(document.fileName(), QString("Notes.XML"));
+        QCOMPARE(document.history().count(), 1);
+        QVERIFY(document.hasUnsavedChanges());
+        QCOMPARE(replacements.count(), 0);
+    }
+
+    Document document;
+    QByteArray before;
+    QSignalSpy replacements{&document, &Document::aboutToReplace};
+};
+
+class OutOfMemoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void anOpenThatRunsOutOfMemoryNamesTheFileAndKeepsTheOpenDocument() {
+        OpenDocument open;
+        const QByteArray large = largeDocument();
+        FileError failure;
+        {
+            AllocationLimit limit = AllocationLimit::ofBytes(kMemoryAllowed);
+            failure = open.document.load(large, "/home/me/Large.XML", "Large.XML");
+            QVERIFY(limit.refusals() > 0);
+            QCOMPARE(limit.blocksHeld(), 0);
+        }
+        QVERIFY(failure.isError());
+        QCOMPARE(failure.path, QString("/home/me/Large.XML"));
+        QVERIFY2(failure.message().contains(sizeOf(large)), qPrintable(failure.message()));
+        open.verifyUnchanged();
+        // Given the memory, the same file opens.
+        QVERIFY(!open.document.load(large, "/home/me/Large.XML", "Large.XML").isError());
+        QCOMPARE(corvantis::checks::elementCount(open.document.documentNode()), std::size_t{2001});
+    }
+
+    void aRecoveryThatRunsOutOfMemoryKeepsTheWorkForTheNextStart() {
+        OpenDocument open;
+        const QByteArray large = largeDocument();
+        FileError failure;
+        {
+            AllocationLimit limit = AllocationLimit::ofBytes(kMemoryAllowed);
+            failure = open.document.loadRecovered(large, "/home/me/Large.XML", std::nullopt, FileContent::Xml);
+        }
+        QVERIFY(failure.isError());
+        QCOMPARE(failure.path, QString("/home/me/Large.XML"));
+        QVERIFY2(failure.reason.contains(sizeOf(large)) && failure.reason.contains("next start"), qPrintable(failure.reason));
+        open.verifyUnchanged();
+    }
+
+    void anInsertedFileOrPasteThatRunsOutOfMemoryIsRefusedWithItsSize() {
+        OpenDocument open;
+        const QByteArray large = largeDocument();
+        InsertedXml file, pasted;
+        {
+            AllocationLimit limit = AllocationLimit::ofBytes(kMemoryAllowed);
+            file = readInsertedXml(open.document, large, "Large.XML");
+            pasted = readInsertedXml(open.document, large, "The clipboard's XML", InsertedFrom::Clipboard);
+            QCOMPARE(limit.blocksHeld(), 0);
+        }
+        QVERIFY(!file.nodes);
+        QCOMPARE(file.refusalCaption, QString("File Error"));
+        QVERIFY2(file.refusal.contains("Large.XML") && file.refusal.contains(sizeOf(large)), qPrintable(file.refusal));
+        QVERIFY(!pasted.nodes);
+        QCOMPARE(pasted.refusalCaption, QString("Paste Error"));
+        QVERIFY2(pasted.refusal.contains("The clipboard's XML") && pasted.refusal.contains(sizeOf(large)),
+                 qPrintable(pasted.refusal));
+        open.verifyUnchanged();
+    }
+
+    // What was read went in with the step, and goes with it when the step
+    // itself cannot be made.
+    void aStepThatRunsOutOfMemoryChangesNothingAndIsDropped() {
+        OpenDocument open;
+        AllocationLimit counting;
+        {
+            InsertedXml inserted = readInsertedXml(open.document, "<Plan/><Trip/>", "Trips.XML");
+            const NodePlace place = open.document.dom().placeFor(find(open.document, "Meeting"), corvantis::Under);
+            AllocationLimit failing = AllocationLimit::failingAt(1);
+            QVERIFY_THROWS_EXCEPTION(
+                std::bad_alloc, open.document.push(std::make_unique<InsertFragment>(open.document, place, std::move(inserted.nodes), "insert")));
+        }
+        {
+            AllocationLimit failing = AllocationLimit::failingAt(1);
+            QVERIFY_THROWS_EXCEPTION(std::bad_alloc, open.document.push(std::make_unique<MoveSubtree>(open.document, find(open.document, "Task"),
+                                                                                       find(open.document, "Shelf"),
+                                                                                       corvantis::Under, "move")));
+        }
+        QCOMPARE(counting.blocksHeld(), 0);
+        open.verifyUnchanged();
+        QCOMPARE(problemOf(open.document), QString());
+    }
+
+    // Too large for memory before it is even read in: the file's size,
+    // as the system gives it, is what is named.
+    void aFileTooLargeToHoldIsNamedWithItsSize() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer stops the program at an allocation it cannot make");
+#endif
+        QTemporaryDir folder;
+        const QString path = folder.filePath("Huge.XML");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<Huge/>") == 7);
+        file.close();
+        FaultyFileSystem system;
+        system.claimedSize = qint64{1} << 50;
+        const FileSystem::Replacement replacement(system);
+        QByteArray bytes;
+        FileError error;
+        QCOMPARE(readWholeFile(path, bytes, error), ReadResult::CannotRead);
+        QCOMPARE(error.path, path);
+        QVERIFY2(error.reason.contains(QLocale().formattedDataSize(system.claimedSize, 1)), qPrintable(error.reason));
+    }
+};
+
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     int status = 0;
     {
         DocumentTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        OutOfMemoryTest test;
         status |= QTest::qExec(&test, argc, argv);
     }
     {
