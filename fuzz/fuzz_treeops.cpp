@@ -11,9 +11,11 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Require.h"
+#include "core/CharacterData.h"
 #include "core/Dom.h"
 
 namespace {
@@ -45,13 +47,14 @@ public:
     std::uint8_t next() { return exhausted() ? 0 : data_[position_++]; }
     int below(int n) { return next() % n; }
 
-    // Any bytes, up to `maxLength` of them.
-    StringObject bytes(int maxLength) {
-        StringObject text;
-        for (int length = below(maxLength + 1); length > 0; --length) {
-            text.append(static_cast<char>(next()));
-        }
-        return text;
+    // Character data of any bytes, up to `maxLength` of them, as a typed
+    // text is held (a zero byte is doubled).
+    StringObject characterData(int maxLength) {
+        std::string text;
+        for (int length = below(maxLength + 1); length > 0; --length) text.push_back(static_cast<char>(next()));
+        std::string data;
+        appendCharacters(data, text);
+        return StringObject(data);
     }
     // A valid attribute name from a small alphabet, so names repeat often.
     StringObject name() {
@@ -310,7 +313,7 @@ private:
     void setText() {
         DOMNode* node = pickContainer();
         const int n = choices_.below(3);
-        const StringObject text = choices_.bytes(16);
+        const StringObject text = choices_.characterData(16);
         const int texts = textChildCount(node);
         DOMNode* existing = node->textChild(n);
         const StringObject before = existing ? existing->nodeValue() : StringObject();
@@ -331,7 +334,7 @@ private:
     void setAttribute() {
         DOMNode* node = pickContainer();
         const StringObject name = choices_.name();
-        const StringObject value = choices_.bytes(16);
+        const StringObject value = choices_.characterData(16);
         const int count = node->attributeCount();
         const int existing = node->attributes()->indexOf(name);
         const StringObject oldValue = existing >= 0 ? node->attributeAt(existing)->value : StringObject();
