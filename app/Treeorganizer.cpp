@@ -26,6 +26,7 @@
 #include "document/DocumentTreeModel.h"
 #include "document/ReadFile.h"
 #include "document/SaveFile.h"
+#include "document/ShownData.h"
 #include "editors/DetailEditorContext.h"
 #include "editors/SaveAs.h"
 #include "editors/Showsource.h"
@@ -628,16 +629,11 @@ void TVelmorant::showMatchInText(const corvantis::SearchMatch& match) {
     const DOMNode* folder = match.folder();
     if (folder != currentNode_ || folder->textChild(0) != match.node || TextChanged()) return;
     const StringObject& text = match.node->nodeValue();
-    // Counted in the frame's characters: the model's CR LF is one line break there.
-    const auto characters = [this, &text](std::size_t from, std::size_t length) {
-        return static_cast<int>(
-            document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
-    };
-    const int start = characters(0, match.offset);
+    // Counted in the frame's characters (ShownData.h).
     QPlainTextEdit* memo = textEditor_->TT()->TextMemo();
     QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
+    cursor.setPosition(ShownData::position(text, match.offset));
+    cursor.setPosition(ShownData::position(text, match.offset + match.length), QTextCursor::KeepAnchor);
     memo->setTextCursor(cursor);
     memo->ensureCursorVisible();
 }

@@ -56,6 +56,9 @@ public:
     explicit DataPieces(std::string_view data) noexcept : p_(data.data()), end_(data.data() + data.size()) {}
     // The next piece; false when there is none.
     bool next(DataPiece& piece) noexcept;
+    // Where the bytes not yet taken start: after the last piece's, its mark
+    // or its doubled zero included.
+    const char* position() const noexcept { return p_; }
 
 private:
     const char* p_;

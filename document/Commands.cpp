@@ -191,17 +191,14 @@ ChangeEncoding::ChangeEncoding(Document& document, std::unique_ptr<DocumentComma
     : DocumentCommand(document, text),
       declarationStep_(std::move(declarationStep)),
       before_(document.fileEncoding()),
-      after_(encoding),
-      documentName_(document.documentNode()->nodeName()) {}
+      after_(encoding) {}
 
 void ChangeEncoding::redo() {
-    // The declaration's new data is in the old encoding, converted with the rest.
     declarationStep_->redo();
-    document_.convertText(after_);
+    document_.setFileEncoding(after_);
 }
 
 void ChangeEncoding::undo() {
-    document_.convertText(before_);
-    document_.setName(document_.documentNode(), documentName_);
+    document_.setFileEncoding(before_);
     declarationStep_->undo();
 }

@@ -1,10 +1,8 @@
 #include "document/Document.h"
 
-#include <QFile>
 #include <algorithm>
 
 #include "document/Commands.h"
-#include "document/TextConversion.h"
 
 using corvantis::DOMNode;
 using corvantis::NodePlace;
@@ -15,15 +13,11 @@ namespace {
 const char* const NewDocumentName = "My FileName";
 const char* const NewDeclaration = "version = \"1.0\" encoding=\"ISO-8859-1\"";
 
-// The bytes of a name for the document node: in the document's encoding
-// when it can hold the name, else as the file system spells it.
-StringObject documentNameBytes(const DocumentText& text, const QString& name) {
-    StringObject bytes;
-    if (!text.toBytes(name, bytes)) {
-        const QByteArray local = QFile::encodeName(name);
-        bytes.assign(local.constData(), static_cast<std::size_t>(local.size()));
-    }
-    return bytes;
+// The document node's name, in the model's UTF-8: it is no part of any file,
+// so every encoding serves.
+StringObject documentNameBytes(const QString& name) {
+    const QByteArray bytes = name.toUtf8();
+    return StringObject(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace
@@ -107,7 +101,8 @@ void Document::loadRecovered(const QByteArray& bytes, const QString& original,
     const QString name = original.isEmpty() ? QString(NewDocumentName) : original;
     FileEncoding found;
     found.text = DocumentText::forFile(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    read(bytes, encoding.value_or(found), content, name, name, original.isEmpty());
+    const FileEncoding& recorded = encoding.value_or(found);
+    read(recorded.fromFileText(bytes), recorded, content, name, name, original.isEmpty());
     history_.resetClean();
     emit modifiedChanged(hasUnsavedChanges());
 }
@@ -120,7 +115,7 @@ void Document::read(const QByteArray& bytes, const FileEncoding& encoding, FileC
     content_ = content;
     try {
         dom_->parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        dom_->documentNode()->setNodeName(documentNameBytes(text(), documentName));
+        dom_->documentNode()->setNodeName(documentNameBytes(documentName));
     } catch (...) {
         // The views must show what is there, however little.
         endReplacing(fileName, isNew);
@@ -140,7 +135,7 @@ void Document::saved(const QString& fileName) {
 
 void Document::setDocumentName(const QString& name) {
     changing();
-    dom_->documentNode()->setNodeName(documentNameBytes(text(), name));
+    dom_->documentNode()->setNodeName(documentNameBytes(name));
     emit renamed(dom_->documentNode());
 }
 
@@ -259,9 +254,7 @@ void Document::insertAttributeAt(DOMNode* element, int index, const corvantis::A
     emit detailsChanged(element);
 }
 
-void Document::convertText(const FileEncoding& encoding) {
-    const QString name = text().toText(documentNode()->nodeName());
-    TextConversion::convert(*documentNode(), text(), encoding.text);
+void Document::setFileEncoding(const FileEncoding& encoding) {
     encoding_ = encoding;
-    setName(documentNode(), documentNameBytes(text(), name));
+    emit detailsChanged(documentNode());
 }

@@ -2,7 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+
+#include "core/Characters.h"
 
 namespace {
 
@@ -37,6 +41,65 @@ bool utf16Units(const char* bytes, qsizetype length, bool bigEndian, QString& un
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The first byte from 0x80 on at or after `p`, or `end`; eight at a time.
+const char* firstHighByte(const char* p, const char* end) {
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        if (w & 0x8080808080808080ull) break;
+    }
+    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+    return p;
+}
+
+// ISO-8859-1 bytes as UTF-8: each byte from 0x80 on becomes two.
+QByteArray latin1ToUtf8(const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    const char* high = firstHighByte(p, end);
+    if (high == end) return bytes;
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    while (p < end) {
+        out.append(p, high - p);
+        if (high == end) break;
+        const auto c = static_cast<unsigned char>(*high);
+        const char pair[2] = {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(pair, 2);
+        p = high + 1;
+        high = firstHighByte(p, end);
+    }
+    return out;
+}
+
+// UTF-8 as ISO-8859-1, a character it cannot hold as a character reference.
+// A byte that is no UTF-8 (the model never holds one for such a file) is
+// kept as it is.
+std::string_view utf8ToLatin1(std::string_view text, std::string& storage) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const char* high = firstHighByte(p, end);
+    if (high == end) return text;
+    storage.clear();
+    storage.reserve(text.size());
+    while (p < end) {
+        storage.append(p, static_cast<std::size_t>(high - p));
+        if (high == end) break;
+        p = high;
+        const char32_t c = corvantis::decodeNext(p, end);
+        if (c == corvantis::NotACharacter) {
+            storage.push_back(*high);
+        } else if (c <= 0xFF) {
+            storage.push_back(static_cast<char>(c));
+        } else {
+            char reference[16];
+            const int length = std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(c));
+            storage.append(reference, static_cast<std::size_t>(length));
+        }
+        high = firstHighByte(p, end);
+    }
+    return storage;
+}
+
 FileContent contentOf(const QByteArray& text) {
     if (text.contains('\0')) return FileContent::NulCharacters;
     if (text.contains('<')) return FileContent::Xml;
@@ -56,7 +119,26 @@ const char* formName(FileEncoding::Form form) {
 
 }  // namespace
 
+std::string_view FileEncoding::toFileText(std::string_view text, std::string& storage) const {
+    if (isUtf16() || this->text.encoding() != DocumentText::Encoding::Latin1) return text;
+    return utf8ToLatin1(text, storage);
+}
+
+QByteArray FileEncoding::fromFileText(const QByteArray& fileText) const {
+    if (isUtf16() || text.encoding() != DocumentText::Encoding::Latin1) return fileText;
+    return latin1ToUtf8(fileText);
+}
+
 std::string_view FileEncoding::toFile(std::string_view text, std::string& storage) const {
+    std::string converted;
+    const std::string_view fileText = toFileText(text, converted);
+    if (isUtf16() || byteOrderMark) return fileTextToFile(fileText, storage);
+    if (fileText.data() != converted.data()) return fileText;
+    storage.swap(converted);
+    return storage;
+}
+
+std::string_view FileEncoding::fileTextToFile(std::string_view text, std::string& storage) const {
     if (!isUtf16()) {
         if (!byteOrderMark) return text;
         storage.reserve(text.size() + 3);
@@ -148,6 +230,7 @@ DecodedFile decodeFile(const QByteArray& bytes) {
     file.text = skip > 0 ? bytes.sliced(skip) : bytes;
     file.encoding.text = DocumentText::forFile(file.text.constData(), static_cast<std::size_t>(file.text.size()));
     file.encoding.byteOrderMark = skip > 0;
+    file.text = file.encoding.fromFileText(file.text);
     if (file.content == FileContent::Xml) file.content = contentOf(file.text);
     return file;
 }

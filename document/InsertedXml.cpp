@@ -1,6 +1,7 @@
 #include "document/InsertedXml.h"
 
 #include "document/Document.h"
+#include "document/EncodingLimits.h"
 #include "document/FileEncoding.h"
 
 using corvantis::DOMNode;
@@ -24,18 +25,7 @@ InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const Q
         inserted.refusal = notXmlMessage(source, file.content) + "\n\nNothing was inserted.";
         return inserted;
     }
-    QByteArray text = file.text;
-    if (file.encoding.text.encoding() != document.text().encoding()) {
-        const QString characters = file.encoding.text.toText(std::string_view(text.constData(), text.size()));
-        corvantis::StringObject converted;
-        if (!document.text().toBytes(characters, converted)) {
-            inserted.refusalCaption = "Text Error";
-            inserted.refusal = document.text().unstorableMessage(characters);
-            return inserted;
-        }
-        text = QByteArray(converted.data(), static_cast<qsizetype>(converted.length()));
-    }
-    inserted.nodes = document.dom().parseFragment(text.constData(), static_cast<std::size_t>(text.size()));
+    inserted.nodes = document.dom().parseFragment(file.text.constData(), static_cast<std::size_t>(file.text.size()));
     inserted.error = document.dom().error();
     // Only a document's top may hold them, and these nodes go under an element.
     DOMNode* top = inserted.nodes.get();
@@ -44,6 +34,12 @@ InsertedXml readInsertedXml(Document& document, const QByteArray& bytes, const Q
             delete node;
         else
             top->appendChild(node);
+    }
+    const EncodingLimits::Unholdable unholdable = EncodingLimits::unholdable(*top, document.text());
+    if (!unholdable.characters.isEmpty()) {
+        inserted.nodes.reset();
+        inserted.refusalCaption = "Text Error";
+        inserted.refusal = document.text().unstorableMessage(unholdable.characters);
     }
     return inserted;
 }

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "core/Dom.h"
 #include "core/Functions.h"
@@ -42,11 +43,21 @@ TAttribForm::TAttribForm(const DetailEditorContext& context, corvantis::DOMNode*
     commandMenu()->addAction("Delete", this, &TAttribForm::DeleteBitBtnClick);
     commandMenu()->addAction("OK", this, &TAttribForm::OKBitBtnClick);
     commandMenu()->addAction("Refresh", this, &TAttribForm::RefreshMnuClick);
+    connect(AttribNameMemo()->document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (shownValue_.hasKeptReferences()) shownValue_.follow(AttribNameMemo()->toPlainText(), position);
+    });
     startEditing();
+}
+
+void TAttribForm::GridClick() {
+    NameValueEditorBase::GridClick();
+    const corvantis::Attr* attribute = EditedNode() ? EditedNode()->attributeAt(chosenRow()) : nullptr;
+    shownValue_ = attribute ? ShownData(attribute->value) : ShownData();
 }
 
 void TAttribForm::RefreshMnuClick() {
     if (EditedNode()) showRows(DetailRows::attributes(*EditedNode(), documentText()));
+    shownValue_ = ShownData();
 }
 
 void TAttribForm::UpdateBitBtnClick() {
@@ -58,7 +69,7 @@ void TAttribForm::UpdateBitBtnClick() {
         return;
     }
     corvantis::StringObject value;
-    if (!storableMultiLine(AttribNameMemo()->toPlainText(), value)) return;
+    if (!storableValue(shownValue_, AttribNameMemo()->toPlainText(), value)) return;
     const int existing = EditedNode()->attributes()->indexOf(name);
     // Setting an attribute to the value it has changes nothing.
     if (existing < 0 || !EditedNode()->attributeAt(existing)->value.equals(value))

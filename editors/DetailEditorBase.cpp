@@ -15,6 +15,7 @@
 #include "core/StringObject.h"
 #include "document/Document.h"
 #include "document/DocumentText.h"
+#include "document/ShownData.h"
 #include "widgets/Hints.h"
 #include "widgets/UserDialogs.h"
 
@@ -139,18 +140,22 @@ void DetailEditorBase::refuse(const QString& text, const QString& caption) {
     context_.dialogs.message(this, text, caption, UserDialogs::Buttons::Ok);
 }
 
-bool DetailEditorBase::reportUnstorable(const QString& text) {
-    context_.dialogs.message(this, context_.document.text().unstorableMessage(text), "Text Error",
-                             UserDialogs::Buttons::Ok);
+bool DetailEditorBase::reportUnstorable(const QString& text, const DocumentText& documentText) {
+    context_.dialogs.message(this, documentText.unstorableMessage(text), "Text Error", UserDialogs::Buttons::Ok);
     return false;
 }
 
 bool DetailEditorBase::storable(const QString& text, corvantis::StringObject& bytes) {
-    return context_.document.text().toBytes(text, bytes) || reportUnstorable(text);
+    return documentText().toBytes(text, bytes) || reportUnstorable(text, documentText());
 }
 
 bool DetailEditorBase::storableMultiLine(const QString& text, corvantis::StringObject& bytes) {
-    return context_.document.text().toMultiLineBytes(text, bytes) || reportUnstorable(text);
+    return documentText().toMultiLineBytes(text, bytes) || reportUnstorable(text, documentText());
+}
+
+bool DetailEditorBase::storableValue(const ShownData& shown, const QString& text, corvantis::StringObject& bytes) {
+    // Every encoding takes any character here, as UTF-8 does.
+    return shown.toData(text, ShownData::LineBreak::Lf, bytes) || reportUnstorable(text, DocumentText(DocumentText::Encoding::Utf8));
 }
 
 bool DetailEditorBase::event(QEvent* event) {

@@ -15,6 +15,7 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     : QMainWindow(parent),
       dialogs_(dialogs),
       document_(document),
+      fileText_(document.fileEncoding().fileTextCodec()),
       placement_(this, "ShowSource_", settings) {
     setObjectName("XMLSource");
     setWindowTitle("Show XML Source Viewer");
@@ -27,7 +28,7 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new LargeTextEdit(document_.text());
+    viewSource_ = new LargeTextEdit(fileText_);
     viewSource_->setObjectName("ViewSource");
 
     // The note can be dragged smaller to give the text more room.
@@ -54,8 +55,13 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
 
 void TXMLSource::ShowText(const std::function<corvantis::StringObject()>& make) {
     viewSource_->clear();
-    // The field shares the bytes made, without a copy.
-    viewSource_->setBytes(make());
+    fileText_ = document_.fileEncoding().fileTextCodec();
+    const corvantis::StringObject written = make();
+    std::string converted;
+    const std::string_view text = document_.fileEncoding().toFileText(written.view(), converted);
+    // The field shares the bytes made, without a copy, where the file holds
+    // them as they are.
+    viewSource_->setBytes(text.data() == written.data() ? written : corvantis::StringObject(text));
     show();
     raise();
 }
@@ -65,11 +71,12 @@ bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const { return view
 void TXMLSource::SaveAs1Click() {
     corvantis::StringObject bytes;
     if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
+        dialogs_.inform(this, fileText_.unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
     std::string converted;
-    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
+    saveAsWithBackup(this, dialogs_, fileDialogFolder(document_),
+                     document_.fileEncoding().fileTextToFile(bytes.view(), converted));
 }
 
 void TXMLSource::Close1Click() { hide(); }

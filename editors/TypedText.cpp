@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "document/Commands.h"
 #include "editors/Textframedocker.h"
@@ -26,6 +27,9 @@ TypedText::TypedText(Document& document, TTextFrame* frame, UserDialogs& dialogs
     frame_->TextMemo()->setUndoRedoEnabled(false);
     frame_->TextMemo()->installEventFilter(this);
     connect(frame_, &TTextFrame::TextEdited, this, &TypedText::typed);
+    connect(frame_->TextMemo()->document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (!showing_ && shown_.hasKeptReferences()) shown_.follow(frame_->TextMemo()->toPlainText(), position);
+    });
     connect(&document_, &Document::detailsChanged, this, &TypedText::refreshFrom);
     connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
         if (node_ && Document::isWithin(node_, parent, first, last)) clear();
@@ -48,11 +52,19 @@ void TypedText::show(DOMNode* node) {
     setPending(false);
     pause_.stop();
     if (!frame_) return;
-    frame_->showText(hasOwnText(node) ? document_.text().toMultiLineText(node->getText(0)) : QString());
+    shown_ = hasOwnText(node) ? ShownData(node->getText(0)) : ShownData();
+    showShown();
     frame_->TextMemo()->setReadOnly(!hasOwnText(node));
 }
 
 void TypedText::clear() { show(nullptr); }
+
+void TypedText::showShown() {
+    // The frame's own changes while it is filled are no typing.
+    showing_ = true;
+    frame_->showText(shown_.text());
+    showing_ = false;
+}
 
 void TypedText::typed() {
     if (!hasOwnText(node_)) return;
@@ -65,8 +77,9 @@ bool TypedText::commitPendingEdit() {
     if (!pending_ || !frame_ || !hasOwnText(node_)) return true;
     const QString text = frame_->TextMemo()->toPlainText();
     StringObject bytes;
-    if (!document_.text().toMultiLineBytes(text, bytes)) {
-        dialogs_.inform(dialogParent_, document_.text().unstorableMessage(text), "Text Error");
+    if (!shown_.toData(text, ShownData::LineBreak::CrLf, bytes)) {
+        dialogs_.inform(dialogParent_, DocumentText(DocumentText::Encoding::Utf8).unstorableMessage(text),
+                        "Text Error");
         return false;
     }
     const bool unchanged = bytes.equals(node_->getText(0)) && (node_->hasTextChild() || bytes.empty());
@@ -81,8 +94,9 @@ bool TypedText::commitPendingEdit() {
 void TypedText::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
     if (node != node_ || pending_ || !frame_ || !hasOwnText(node)) return;
-    const QString text = document_.text().toMultiLineText(node->getText(0));
-    if (frame_->TextMemo()->toPlainText() != text) frame_->showText(text);
+    // Kept references may come or go where the characters shown stay alike.
+    shown_ = ShownData(node->getText(0));
+    if (frame_->TextMemo()->toPlainText() != shown_.text()) showShown();
 }
 
 bool TypedText::eventFilter(QObject* watched, QEvent* event) {

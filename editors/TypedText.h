@@ -3,6 +3,9 @@
 // another folder is selected, and before any other change, Save or Undo;
 // typing on one folder merges into one step. The frame's own undo is off:
 // Ctrl+Z there is the document's Undo, so no typed text is ever stranded.
+// The frame shows the text as an XML reader reads it (ShownData.h): what is
+// typed is characters, and kept references stay where they were not
+// touched.
 #pragma once
 
 #include <QObject>
@@ -10,6 +13,7 @@
 #include <QTimer>
 
 #include "document/Document.h"
+#include "document/ShownData.h"
 
 class TTextFrame;
 class UserDialogs;
@@ -41,12 +45,17 @@ private:
     void typed();
     void refreshFrom(corvantis::DOMNode* node);
     void setPending(bool pending);
+    // Fills the frame with shown_.
+    void showShown();
 
     Document& document_;
     QPointer<TTextFrame> frame_;
     UserDialogs& dialogs_;
     QWidget* dialogParent_;
     corvantis::DOMNode* node_ = nullptr;
+    // What the frame shows of the node's text.
+    ShownData shown_;
+    bool showing_ = false;
     bool pending_ = false;
     QTimer pause_;
 };

@@ -16,10 +16,11 @@ private slots:
     void clickingARowFillsTheFieldsWithMultiLineValues();
     void updateReplacesAnExistingValueInPlace();
     void updateAddsANameThatDiffersOnlyInCase();
-    void updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue();
+    void updateStoresLineBreaksAsLineFeedsAndAcceptsAnEmptyValue();
     void updateRefusesInvalidNames_data();
     void updateRefusesInvalidNames();
-    void updateRefusesCharactersTheDocumentCannotStore();
+    void aValueTakesAnyCharacterANameOnlyTheEncodingsLetters();
+    void typedReferencesAreCharactersAndKeptOnesStay();
     void deleteRemovesByTypedNameAndANameNotThereChangesNothing();
     void resizingFitsTheValueColumnAndStoresFromTheSecondResize();
 };
@@ -84,7 +85,7 @@ void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
     QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"id=1", "ID=2"}));
 }
 
-void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() {
+void AttributesEditorTest::updateStoresLineBreaksAsLineFeedsAndAcceptsAnEmptyValue() {
     DetailFixture f("<a/>");
     TAttribForm editor(f.context, f.root());
     editor.AttribNameEdit()->setText("note");
@@ -93,7 +94,7 @@ void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() 
     editor.AttribNameEdit()->setText("empty");
     editor.UpdateBitBtnClick();
     QCOMPARE(f.root()->attributeCount(), 2);
-    QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\r\ntwo"));
+    QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\ntwo"));
     QCOMPARE(bytes(f.root()->attributeAt(1)->value), QByteArray());
     QVERIFY(f.dialogs.messages.isEmpty());
 }
@@ -122,15 +123,37 @@ void AttributesEditorTest::updateRefusesInvalidNames() {
     QVERIFY(!f.changed());
 }
 
-void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
+// An ISO-8859-1 file holds a character it has no byte for as a reference,
+// which an attribute value can be and a name cannot.
+void AttributesEditorTest::aValueTakesAnyCharacterANameOnlyTheEncodingsLetters() {
     DetailFixture f("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>");
     TAttribForm editor(f.context, f.root());
-    editor.AttribNameEdit()->setText("price");
-    editor.AttribNameMemo()->setPlainText(QString::fromUtf8("5 \u20AC"));
+    editor.AttribNameEdit()->setText(QString::fromUtf8("pr\u20ACis"));
+    editor.AttribNameMemo()->setPlainText("5");
     editor.UpdateBitBtnClick();
-    QCOMPARE(f.lastCaption(), QString("Text Error"));
-    QCOMPARE(f.root()->attributeCount(), 0);
+    QCOMPARE(f.lastCaption(), QString("Name Error"));
     QVERIFY(!f.changed());
+    editor.AttribNameEdit()->setText(QString::fromUtf8("pr\u00E9is"));
+    editor.AttribNameMemo()->setPlainText(QString::fromUtf8("5 \u20AC\n\u00E9"));
+    editor.UpdateBitBtnClick();
+    QVERIFY(f.saved().endsWith("<a pr\xE9is=\"5 &#x20AC;&#10;\xE9\"/>"));
+}
+
+// "&nbsp;" typed is six characters; the one the file brought stays a
+// reference while the user edits around it.
+void AttributesEditorTest::typedReferencesAreCharactersAndKeptOnesStay() {
+    DetailFixture f("<!DOCTYPE a [<!ENTITY nbsp \"&#160;\">]><a v=\"x&nbsp;y\"/>");
+    TAttribForm editor(f.context, f.root());
+    QCOMPARE(rowsOf(editor.AttribStringGrid()), QStringList({"v=x&nbsp;y"}));
+    emit editor.AttribStringGrid()->cellClicked(0, 1);
+    QCOMPARE(editor.AttribNameMemo()->toPlainText(), QString("x&nbsp;y"));
+    QTextCursor cursor = editor.AttribNameMemo()->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(" &nbsp;");
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText("&#65;");
+    editor.UpdateBitBtnClick();
+    QVERIFY(f.saved().endsWith("<a v=\"&amp;#65;x&nbsp;y &amp;nbsp;\"/>"));
 }
 
 void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothing() {

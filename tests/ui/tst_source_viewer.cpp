@@ -51,6 +51,18 @@ private slots:
         QCOMPARE(source.program.readFile("Copy.XML"), bytesOf(source.window().document().dom().serialize()));
     }
 
+    // The viewer shows the file's text: in an ISO-8859-1 file a character it
+    // cannot hold is a reference.
+    void anISO88591DocumentIsShownAsItsFileHoldsIt() {
+        SourceProgram source;
+        source.open("Diary.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>caf\xE9 &#x263A;</R>");
+        source.viewSource();
+        QVERIFY(source.viewer().ViewSource()->toPlainText().contains(QString::fromUtf8("<R>caf\xC3\xA9 &#x263A;</R>")));
+        source.saveViewerAs("Copy.XML");
+        QVERIFY(source.window().SaveMnuClick());
+        QCOMPARE(source.program.readFile("Copy.XML"), source.program.readFile("Diary.XML"));
+    }
+
     void aCharacterTheEncodingCannotHoldIsRefusedBeforeAnythingIsWritten() {
         SourceProgram source;
         source.start();
