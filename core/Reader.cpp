@@ -59,25 +59,32 @@ constexpr std::uint64_t highBits = 0x8080808080808080ull;
 inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
 constexpr std::uint64_t ampersands = lowBits * static_cast<unsigned char>('&');
 
-// The first byte at or after `p` that character data must look at: an '&'
-// or a zero byte (or `end`).
-const char* findAmpersandOrZero(const char* p, const char* end) {
-    for (std::uint64_t w; end - p >= 8; p += 8) {
-        std::memcpy(&w, p, 8);
-        if ((zeroBytes(w) | zeroBytes(w ^ ampersands)) != 0) break;
-    }
-    while (p < end && *p != '&' && *p != KeptMark) ++p;
-    return p;
+// The first '&' at or after `p`, or `end`.
+const char* findAmpersand(const char* p, const char* end) {
+    const void* amp = std::memchr(p, '&', static_cast<std::size_t>(end - p));
+    return amp ? static_cast<const char*>(amp) : end;
 }
 
-// The same, or `quote`.
-const char* findQuoteAmpersandOrZero(const char* p, const char* end, char quote) {
+// The first byte at or after `p` that character data must look at: an '&'
+// or a zero byte (or `end`). memchr looks at many bytes a step: twice over
+// is still the cheaper way through long texts.
+const char* findAmpersandOrZero(const char* p, const char* end) {
+    const char* stop = findAmpersand(p, end);
+    const void* zero = std::memchr(p, KeptMark, static_cast<std::size_t>(stop - p));
+    return zero ? static_cast<const char*>(zero) : stop;
+}
+
+// The first byte at or after `p` that is `quote` or '&', or with `zeros`
+// also a zero byte (or `end`), eight bytes at a time while there are that
+// many.
+template <bool zeros>
+const char* findQuoteOrData(const char* p, const char* end, char quote) {
     const std::uint64_t quotes = lowBits * static_cast<unsigned char>(quote);
     for (std::uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
-        if ((zeroBytes(w ^ quotes) | zeroBytes(w) | zeroBytes(w ^ ampersands)) != 0) break;
+        if ((zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands) | (zeros ? zeroBytes(w) : 0)) != 0) break;
     }
-    while (p < end && *p != quote && *p != '&' && *p != KeptMark) ++p;
+    while (p < end && *p != quote && *p != '&' && !(zeros && *p == KeptMark)) ++p;
     return p;
 }
 
@@ -183,10 +190,11 @@ public:
             appendKeptReference(buffer_, std::string_view(p_, length));
         p_ += length;
     }
-    // Takes character data from the cursor to the end of the token.
-    void takeRestData(Data data) {
+    // Takes character data from the cursor to the end of the token;
+    // `zeros` when a zero byte may lie there.
+    void takeRestData(Data data, bool zeros) {
         while (p_ < end_) {
-            const char* stop = findAmpersandOrZero(p_, end_);
+            const char* stop = zeros ? findAmpersandOrZero(p_, end_) : findAmpersand(p_, end_);
             buffer_.append(p_, static_cast<std::size_t>(stop - p_));
             p_ = stop;
             if (stop < end_) takeData(data);
@@ -245,6 +253,9 @@ public:
     }
 
     int run(const char* bytes, std::size_t length) {
+        // No XML holds a zero byte, only a broken file: looked for once, so
+        // that character data need not look for one again and again.
+        zeros_ = std::memchr(bytes, KeptMark, length) != nullptr;
         const int result = read(bytes, length);
         while (!levels_.empty()) closeLevel();
         return result;
@@ -403,13 +414,14 @@ private:
             while (p < end && isBlank(*p)) ++p;
             if (p >= end || (*p != '"' && *p != '\'')) return false;
             const char quote = *p++;
-            const char* close = findQuoteAmpersandOrZero(p, end, quote);
+            const char* close =
+                zeros_ ? findQuoteOrData<true>(p, end, quote) : findQuoteOrData<false>(p, end, quote);
             if (close < end && *close != quote) {
                 // References to decode: the value ends at the quote.
                 close = static_cast<const char*>(std::memchr(close, quote, static_cast<std::size_t>(end - close)));
                 if (!close) return false;
                 span.decodedAt = decoded_.size();
-                Cursor(Token{p, close}, decoded_).takeRestData(Data::AttributeValue);
+                Cursor(Token{p, close}, decoded_).takeRestData(Data::AttributeValue, zeros_);
                 span.valueLength = decoded_.size() - span.decodedAt;
             } else {
                 if (close == end) return false;
@@ -438,8 +450,9 @@ private:
     void text(const Token& token) {
         DOMNode* node = add(TEXT);
         const std::size_t length = static_cast<std::size_t>(token.end - token.start);
-        const char* first = findAmpersandOrZero(token.start, token.end);
-        if (first == token.end) {
+        const char* amp = findAmpersand(token.start, token.end);
+        const bool zeros = zeros_ && std::memchr(token.start, KeptMark, length) != nullptr;
+        if (amp == token.end && !zeros) {
             node->setNodeValue(StringObject(token.start, length));
             return;
         }
@@ -447,10 +460,7 @@ private:
         // References mostly shorten: room for the whole token spares a long
         // text the copies of a growing buffer.
         buffer_.reserve(length);
-        Cursor cursor(token, buffer_);
-        buffer_.append(token.start, static_cast<std::size_t>(first - token.start));
-        cursor.moveTo(first);
-        cursor.takeRestData(Data::Text);
+        Cursor(token, buffer_).takeRestData(Data::Text, zeros);
         node->setNodeValue(bytesOf(buffer_));
     }
 
@@ -548,7 +558,7 @@ private:
                 const std::size_t left = static_cast<std::size_t>(cursor.end() - start);
                 const char* close = static_cast<const char*>(std::memchr(start, quote, left));
                 const char* stop = close ? close : cursor.end();
-                if (findAmpersandOrZero(start, stop) == stop) {
+                if ((zeros_ ? findAmpersandOrZero(start, stop) : findAmpersand(start, stop)) == stop) {
                     // Nothing to decode: take the bytes as they stand.
                     cursor.moveTo(close ? close + 1 : stop);
                     if (!name.empty())
@@ -571,6 +581,8 @@ private:
     DOMError& error_;
     const int firstIndexEntry_;
     std::int32_t counter_ = 0;
+    // The input holds a zero byte somewhere.
+    bool zeros_ = true;
     std::vector<Level> levels_;
     std::vector<DOMNode*> pending_;
     std::string buffer_;
