@@ -51,52 +51,73 @@ const char* firstHighByte(const char* p, const char* end) {
     return p;
 }
 
-// ISO-8859-1 bytes as UTF-8: each byte from 0x80 on becomes two.
+// How many bytes from 0x80 on lie between `p` and `end`; eight at a time.
+std::size_t highBytes(const char* p, const char* end) {
+    std::size_t count = 0;
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        count += static_cast<std::size_t>(__builtin_popcountll(w & 0x8080808080808080ull));
+    }
+    for (; p < end; ++p) count += static_cast<unsigned char>(*p) >> 7;
+    return count;
+}
+
+// ISO-8859-1 bytes as UTF-8: each byte from 0x80 on becomes two. The result
+// is made at its final size and filled in one pass.
 QByteArray latin1ToUtf8(const QByteArray& bytes) {
     const char* p = bytes.constData();
     const char* const end = p + bytes.size();
-    const char* high = firstHighByte(p, end);
-    if (high == end) return bytes;
-    QByteArray out;
-    out.reserve(bytes.size() + bytes.size() / 8);
+    const std::size_t high = highBytes(p, end);
+    if (high == 0) return bytes;
+    QByteArray out(bytes.size() + static_cast<qsizetype>(high), Qt::Uninitialized);
+    char* o = out.data();
     while (p < end) {
-        out.append(p, high - p);
-        if (high == end) break;
-        const auto c = static_cast<unsigned char>(*high);
-        const char pair[2] = {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-        out.append(pair, 2);
-        p = high + 1;
-        high = firstHighByte(p, end);
+        const char* next = firstHighByte(p, end);
+        std::memcpy(o, p, static_cast<std::size_t>(next - p));
+        o += next - p;
+        if (next == end) break;
+        const auto c = static_cast<unsigned char>(*next);
+        *o++ = static_cast<char>(0xC0 | c >> 6);
+        *o++ = static_cast<char>(0x80 | (c & 0x3F));
+        p = next + 1;
     }
     return out;
 }
 
 // UTF-8 as ISO-8859-1, a character it cannot hold as a character reference.
 // A byte that is no UTF-8 (the model never holds one for such a file) is
-// kept as it is.
+// kept as it is. The result is never longer than the text but for the
+// references, so it is made at the text's size and grows only for them.
 std::string_view utf8ToLatin1(std::string_view text, std::string& storage) {
     const char* p = text.data();
     const char* const end = p + text.size();
     const char* high = firstHighByte(p, end);
     if (high == end) return text;
-    storage.clear();
-    storage.reserve(text.size());
+    storage.resize(text.size());
+    std::size_t size = 0;
     while (p < end) {
-        storage.append(p, static_cast<std::size_t>(high - p));
+        std::memcpy(&storage[size], p, static_cast<std::size_t>(high - p));
+        size += static_cast<std::size_t>(high - p);
         if (high == end) break;
         p = high;
         const char32_t c = corvantis::decodeNext(p, end);
         if (c == corvantis::NotACharacter) {
-            storage.push_back(*high);
+            storage[size++] = *high;
         } else if (c <= 0xFF) {
-            storage.push_back(static_cast<char>(c));
+            storage[size++] = static_cast<char>(c);
         } else {
             char reference[16];
-            const int length = std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(c));
-            storage.append(reference, static_cast<std::size_t>(length));
+            const auto length = static_cast<std::size_t>(
+                std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(c)));
+            // What is left to convert never needs more room than it takes.
+            if (storage.size() - size < length + static_cast<std::size_t>(end - p))
+                storage.resize(storage.size() + storage.size() / 8 + length);
+            std::memcpy(&storage[size], reference, length);
+            size += length;
         }
         high = firstHighByte(p, end);
     }
+    storage.resize(size);
     return storage;
 }
 
