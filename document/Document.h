@@ -94,10 +94,11 @@ public:
     void saved(const QString& fileName);
     // Work brought back from a recovery file, as the document of
     // `original` (empty: a new document); it counts as unsaved. `bytes` are
-    // the model's own, in `encoding` as the work's note recorded it (none:
-    // found from the bytes as for a file of 8-bit text); `content` is what
-    // the original file held. When memory runs out nothing changes, and the
-    // result says so, as for load.
+    // the file text (FileEncoding::toFileText) of `encoding` as the work's
+    // note recorded it (none: found from the bytes as for a file of 8-bit
+    // text); `content` is what the original file held.
+    // When memory runs out nothing changes, and the result says so, as for
+    // load.
     FileError loadRecovered(const QByteArray& bytes, const QString& original,
                             const std::optional<FileEncoding>& encoding, FileContent content);
     // The user chose to drop the unsaved changes (the program ends without
@@ -173,14 +174,14 @@ private:
                       const corvantis::StringObject& value);
     void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
-    // Holds the text in `encoding` from now on, every stored string
-    // converted; each must be one it can hold (TextConversion tells). The
-    // document node takes its name anew from the characters it had.
-    void convertText(const FileEncoding& encoding);
+    // The document's file stores its text in `encoding` from now on; the
+    // document must hold nothing it cannot (EncodingLimits tells). The model
+    // stays as it is: it holds UTF-8 for every encoding.
+    void setFileEncoding(const FileEncoding& encoding);
     void changing();
-    // The model's `bytes`, in `text`'s encoding, read into a tree that is
-    // not the document yet; throws std::bad_alloc when memory runs out.
-    corvantis::DOM::Tree readTree(const QByteArray& bytes, const DocumentText& text, const QString& documentName);
+    // The model's `bytes` read into a tree that is not the document yet;
+    // throws std::bad_alloc when memory runs out.
+    corvantis::DOM::Tree readTree(const QByteArray& bytes, const QString& documentName);
     // Makes `tree` the document, in place of the old one, which goes.
     void replaceWith(corvantis::DOM::Tree tree, const FileEncoding& encoding, FileContent content,
                      const QString& fileName, bool isNew);

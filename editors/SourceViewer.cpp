@@ -15,6 +15,7 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     : QMainWindow(parent),
       dialogs_(dialogs),
       document_(document),
+      fileText_(document.fileEncoding().fileTextCodec()),
       placement_(this, "ShowSource_", settings) {
     setObjectName("XMLSource");
     setWindowTitle("Show XML Source Viewer");
@@ -27,7 +28,7 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new LargeTextEdit(document_.text());
+    viewSource_ = new LargeTextEdit(fileText_);
     viewSource_->setObjectName("ViewSource");
 
     // The note can be dragged smaller to give the text more room.
@@ -54,8 +55,13 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
 
 void SourceViewer::showText(const std::function<corvantis::StringObject()>& make) {
     viewSource_->clear();
-    // The field shares the bytes made, without a copy.
-    viewSource_->setBytes(make());
+    fileText_ = document_.fileEncoding().fileTextCodec();
+    const corvantis::StringObject written = make();
+    std::string converted;
+    const std::string_view text = document_.fileEncoding().toFileText(written.view(), converted);
+    // The field shares the bytes made, without a copy, where the file holds
+    // them as they are.
+    viewSource_->setBytes(text.data() == written.data() ? written : corvantis::StringObject(text));
     show();
     raise();
 }
@@ -65,11 +71,11 @@ bool SourceViewer::sourceBytes(corvantis::StringObject& bytes) const { return vi
 void SourceViewer::saveTextAs() {
     corvantis::StringObject bytes;
     if (!sourceBytes(bytes)) {
-        dialogs_.inform(document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
+        dialogs_.inform(fileText_.unstorableMessage(viewSource_->toPlainText()), "Text Error");
         return;
     }
     std::string converted;
-    saveAs(dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
+    saveAs(dialogs_, fileDialogFolder(document_), document_.fileEncoding().fileTextToFile(bytes.view(), converted));
 }
 
 void SourceViewer::hideWindow() { hide(); }

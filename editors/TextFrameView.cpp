@@ -4,10 +4,12 @@
 #include <QLabel>
 #include <QPersistentModelIndex>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "document/Commands.h"
 #include "document/DocumentTreeModel.h"
 #include "document/Selection.h"
+#include "document/ShownData.h"
 #include "document/UserQuestions.h"
 #include "editors/TextFrame.h"
 
@@ -32,6 +34,9 @@ TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame
     frame_->textEdit()->setUndoRedoEnabled(false);
     frame_->textEdit()->installEventFilter(this);
     connect(frame_, &TextFrame::textEdited, this, &TextFrameView::typed);
+    connect(frame_->textEdit()->document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (!showing_ && shown_.hasKeptReferences()) shown_.follow(frame_->textEdit()->toPlainText(), position);
+    });
     connect(&selection_, &Selection::currentNodeChanged, this, &TextFrameView::currentChanged);
     connect(&document_, &Document::detailsChanged, this, &TextFrameView::refreshFrom);
     // A new name shows in the path of every folder below it.
@@ -82,9 +87,17 @@ void TextFrameView::show(DOMNode* node) {
     setPending(false);
     pause_.stop();
     if (!frame_) return;
-    frame_->showText(hasOwnText(node) ? document_.text().toMultiLineText(node->getText(0)) : QString());
+    shown_ = hasOwnText(node) ? ShownData(node->getText(0)) : ShownData();
+    showShown();
     frame_->textEdit()->setReadOnly(!hasOwnText(node));
     showPath(node);
+}
+
+void TextFrameView::showShown() {
+    // The frame's own changes while it is filled are no typing.
+    showing_ = true;
+    frame_->showText(shown_.text());
+    showing_ = false;
 }
 
 void TextFrameView::showPath(const DOMNode* node) {
@@ -108,8 +121,8 @@ bool TextFrameView::commitTo(DOMNode* node) {
     if (!pending_ || !frame_ || !hasOwnText(node)) return true;
     const QString text = frame_->textEdit()->toPlainText();
     StringObject bytes;
-    if (!document_.text().toMultiLineBytes(text, bytes)) {
-        dialogs_.inform(document_.text().unstorableMessage(text), "Text Error");
+    if (!shown_.toData(text, ShownData::LineBreak::CrLf, bytes)) {
+        dialogs_.inform(DocumentText(DocumentText::Encoding::Utf8).unstorableMessage(text), "Text Error");
         return false;
     }
     const bool unchanged = bytes.equals(node->getText(0)) && (node->hasTextChild() || bytes.empty());
@@ -125,8 +138,9 @@ bool TextFrameView::commitTo(DOMNode* node) {
 void TextFrameView::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
     if (node != selection_.currentNode() || pending_ || !frame_ || !hasOwnText(node)) return;
-    const QString text = document_.text().toMultiLineText(node->getText(0));
-    if (frame_->textEdit()->toPlainText() != text) frame_->showText(text);
+    // Kept references may come or go where the characters shown stay alike.
+    shown_ = ShownData(node->getText(0));
+    if (frame_->textEdit()->toPlainText() != shown_.text()) showShown();
 }
 
 void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
@@ -135,15 +149,11 @@ void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
     const DOMNode* folder = match.folder();
     if (folder != selection_.currentNode() || folder->textChild(0) != match.node || pending_) return;
     const StringObject& text = match.node->nodeValue();
-    // Counted in the frame's characters: the model's CR LF is one line break there.
-    const auto characters = [this, &text](std::size_t from, std::size_t length) {
-        return static_cast<int>(document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
-    };
-    const int start = characters(0, match.offset);
+    // Counted in the frame's characters (ShownData.h).
     QPlainTextEdit* memo = frame_->textEdit();
     QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
+    cursor.setPosition(ShownData::position(text, match.offset));
+    cursor.setPosition(ShownData::position(text, match.offset + match.length), QTextCursor::KeepAnchor);
     memo->setTextCursor(cursor);
     memo->ensureCursorVisible();
 }

@@ -178,6 +178,19 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), program.window().treeView());
     }
 
+    // A match in a text with references is selected where the frame shows it.
+    void aMatchIsFoundAndSelectedInTheCharactersShown() {
+        ProgramUnderTest program;
+        openNotes(program, "<!DOCTYPE Notes [<!ENTITY nbsp \"&#160;\">]><Notes><Garden>a&nbsp;\r\nCaf&#233;s</Garden></Notes>");
+        program.click("Notes");
+        run(program, Command::Find);
+        findText(program, QString::fromUtf8("CAF\xC3\x89"));
+        QCOMPARE(program.currentCaption(), QString("Garden"));
+        QCOMPARE(memoSelection(program), QString::fromUtf8("Caf\xC3\xA9"));
+        findText(program, "a&nbsp;");
+        QCOMPARE(memoSelection(program), QString("a&nbsp;"));
+    }
+
     void textTypedForAFolderGoesInBeforeTheSearchMovesOn() {
         ProgramUnderTest program;
         openNotes(program);
@@ -373,7 +386,7 @@ private slots:
         openNotes(program);
         const QString before = written(program);
         program.click("Garden");
-        setClipboard("text/plain", "<K>\xE2\x82\xAC</K>");  // the euro sign is not ISO-8859-1
+        setClipboard("text/plain", "<K\xE2\x82\xAC/>");  // the euro sign is not ISO-8859-1
         run(program, Command::PasteUnder);
         setClipboard("application/xml", QByteArray(ClipboardLimit + 1, ' '));
         run(program, Command::PasteUnder);

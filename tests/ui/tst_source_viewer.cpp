@@ -51,6 +51,20 @@ private slots:
         QCOMPARE(source.program.readFile("Copy.XML"), bytesOf(source.document().dom().serialize()));
     }
 
+    // The viewer shows the file's text: in an ISO-8859-1 file a character it
+    // cannot hold is a reference.
+    void anISO88591DocumentIsShownAsItsFileHoldsIt() {
+        SourceProgram source;
+        source.open("Diary.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>caf\xE9 &#x263A;</R>");
+        source.viewSource();
+        QVERIFY(source.viewer().textField()->toPlainText().contains(QString::fromUtf8("<R>caf\xC3\xA9 &#x263A;</R>")));
+        source.saveViewerAs("Copy.XML");
+        // What Save writes, byte for byte.
+        const Document::FileBytes saved = source.document().fileBytes();
+        QCOMPARE(source.program.readFile("Copy.XML"),
+                 QByteArray(saved.view().data(), static_cast<qsizetype>(saved.view().size())));
+    }
+
     void aCharacterTheEncodingCannotHoldIsRefusedBeforeAnythingIsWritten() {
         SourceProgram source;
         source.start();

@@ -52,7 +52,9 @@ QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor().frame()->te
 
 QByteArray ProgramUnderTest::written() const {
     const corvantis::StringObject text = document().dom().serialize();
-    return QByteArray(text.data(), static_cast<qsizetype>(text.length()));
+    std::string storage;
+    const std::string_view file = document().fileBytes(text, storage);
+    return QByteArray(file.data(), static_cast<qsizetype>(file.size()));
 }
 
 QModelIndex ProgramUnderTest::row(const QString& caption) const {
