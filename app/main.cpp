@@ -6,13 +6,17 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Program.h"
+#include "document/CrashRecorder.h"
+#include "document/RecoveryStore.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/UserDialogs.h"
 
 int main(int argc, char** argv) {
+    // First, so that a crash anywhere after this leaves a report.
+    CorvantisApplication::nameApplication();
+    CrashRecorder::install(CrashRecorder::folderBeside(RecoveryStore::userFolder()), CORVANTIS_VERSION);
     if (asksForHelpOrVersion(argc, argv)) {
         // Answered on the terminal before anything needs a display.
-        CorvantisApplication::nameApplication();
         QCoreApplication terminal(argc, argv);
         startupFileArgument(QCoreApplication::arguments());
         return 0;
