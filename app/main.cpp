@@ -2,9 +2,11 @@
 // as a tree of folders.
 #include <QCoreApplication>
 #include <exception>
+#include <optional>
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/DisplayStart.h"
 #include "app/Program.h"
 #include "document/CrashRecorder.h"
 #include "document/RecoveryStore.h"
@@ -22,7 +24,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     QtUserDialogs dialogs;
+    std::optional<DisplayStart> starting(std::in_place, argc, argv);
     CorvantisApplication application(argc, argv, dialogs);
+    starting.reset();
     // The program ends with its main window, not with the last tool window.
     application.setQuitOnLastWindowClosed(false);
     // Lets the desktop match the windows to the desktop entry and its icon.
