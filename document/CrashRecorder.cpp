@@ -137,23 +137,6 @@ void addStamp(Text& text, const Stamp& stamp, const char* inDate, const char* be
     text.number(stamp.second, 10, 2);
 }
 
-const char* signalName(int signal) {
-    switch (signal) {
-        case SIGSEGV:
-            return "SIGSEGV (invalid memory access)";
-        case SIGBUS:
-            return "SIGBUS (bus error)";
-        case SIGFPE:
-            return "SIGFPE (arithmetic error)";
-        case SIGILL:
-            return "SIGILL (illegal instruction)";
-        case SIGABRT:
-            return "SIGABRT (abort)";
-        default:
-            return "unknown";
-    }
-}
-
 void defaultActionForCrashSignals() {
 #ifndef CORVANTIS_SANITIZER_SIGNALS
     for (int signal : CrashSignals) ::signal(signal, SIG_DFL);
@@ -208,6 +191,23 @@ void record(const char* cause, const char* detail) {
 }
 
 #ifndef CORVANTIS_SANITIZER_SIGNALS
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGSEGV:
+            return "SIGSEGV (invalid memory access)";
+        case SIGBUS:
+            return "SIGBUS (bus error)";
+        case SIGFPE:
+            return "SIGFPE (arithmetic error)";
+        case SIGILL:
+            return "SIGILL (illegal instruction)";
+        case SIGABRT:
+            return "SIGABRT (abort)";
+        default:
+            return "unknown";
+    }
+}
+
 void onCrashSignal(int signal, siginfo_t* info, void*) {
     Text detail;
     if (info && info->si_code <= 0) {
