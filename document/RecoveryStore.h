@@ -37,10 +37,12 @@ struct RecoveryEntry {
 
 class RecoveryStore {
 public:
-    // The user's own store.
+    // The user's own store, in userFolder().
     RecoveryStore();
     explicit RecoveryStore(QString folder);
 
+    // The user's data folder's "recovery"; the application's names must be set.
+    static QString userFolder();
     const QString& folder() const { return folder_; }
     QString dataPath(const QString& name) const;
 

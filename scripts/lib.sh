@@ -9,6 +9,8 @@ CORVANTIS_JOBS=${CORVANTIS_JOBS:-2}
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev desktop-file-utils appstream dpkg-dev file)
 # The benchmarks and the peer XML libraries they compare with.
 BENCH_PACKAGES=(libbenchmark-dev libpugixml-dev libxml2-dev libexpat1-dev)
+# The start-and-kill stress drives the real program on a virtual display.
+STRESS_PACKAGES=(xvfb xdotool)
 # libFuzzer and the sanitizer runtimes come with clang's runtime package.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
