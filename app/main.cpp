@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Program.h"
+#include "document/ExportCommandLine.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/UserDialogs.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
         startupFileArgument(QCoreApplication::arguments());
         return 0;
     }
+    // An export needs no windows, and so no display.
+    if (asksForExport(argc, argv)) return runExportCommandLine(argc, argv);
     QtUserDialogs dialogs;
     CorvantisApplication application(argc, argv, dialogs);
     // The program ends with its main window, not with the last tool window.
