@@ -205,3 +205,7 @@ void ChangeEncoding::undo() {
     document_.setName(document_.documentNode(), documentName_);
     declarationStep_->undo();
 }
+
+ReplaceStrings::ReplaceStrings(Document& document, std::vector<StringChange> changes, const QString& text,
+                               DOMNode* concerns)
+    : DocumentCommand(document, text, concerns), changes_(std::move(changes)) {}

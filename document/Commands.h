@@ -5,13 +5,13 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QUndoCommand>
 
 #include "core/Dom.h"
+#include "document/Document.h"
 #include "document/FileEncoding.h"
-
-class Document;
 
 class DocumentCommand : public QUndoCommand {
 public:
@@ -232,4 +232,20 @@ private:
     // The document node's name as it was, which a conversion back need not
     // give again when the other encoding could not hold it.
     corvantis::StringObject documentName_;
+};
+
+// New values for names, texts and attribute values, any number at once (a
+// Replace, a Replace All). The step holds one string per change: the one
+// that is not in the tree.
+class ReplaceStrings : public DocumentCommand {
+public:
+    // `concerns` is where the selection goes on undo and redo; null leaves it.
+    ReplaceStrings(Document& document, std::vector<StringChange> changes, const QString& text,
+                   corvantis::DOMNode* concerns = nullptr);
+
+    void redo() override { document_.exchangeStrings(changes_); }
+    void undo() override { document_.exchangeStrings(changes_); }
+
+private:
+    std::vector<StringChange> changes_;
 };

@@ -1,0 +1,88 @@
+// What Replace looks for and what it puts in its place, and where it finds
+// that in one stored text.
+//
+// Plain text is found as the find bar finds it (capital and small letters
+// alike unless the case must match, accented ones included; a whole word
+// stands between characters that are no letter, digit or "_"). A regular
+// expression is Qt's (Perl's syntax) over the text's characters; in its
+// replacement "\1" to "\99" stand for what the groups caught ("\0" for the
+// whole match) and "\\" for a backslash. Matches never overlap: each search
+// goes on after the last match.
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+#include <optional>
+#include <string_view>
+
+#include "core/Search.h"
+#include "core/StringObject.h"
+#include "document/DocumentText.h"
+
+struct ReplaceOptions {
+    bool matchCase = false;
+    bool wholeWord = false;
+    bool regularExpression = false;
+};
+
+class TextReplacer {
+public:
+    // `text` is the document's conversion between its stored bytes and
+    // characters; it must outlive the replacer.
+    TextReplacer(const QString& find, const QString& replacement, ReplaceOptions options, const DocumentText& text);
+
+    // Empty when the replacer can be used; otherwise why not, in words the
+    // Replace dialog shows beside its fields: nothing to find, a regular
+    // expression that is not valid (and where), one that can match an empty
+    // text, a replacement naming a group the expression does not have.
+    const QString& problem() const { return problem_; }
+    const QString& find() const { return find_; }
+    const QString& replacement() const { return replacement_; }
+
+    // The matches in one stored text, in order.
+    class Scan {
+    public:
+        Scan(const TextReplacer& replacer, std::string_view text);
+        // The next match, as bytes of the stored text; false after the last.
+        bool next(std::size_t& offset, std::size_t& length);
+        // The regular expression matched an empty text here, which the
+        // pattern check before could not tell: nothing may be replaced.
+        bool matchedEmpty() const { return matchedEmpty_; }
+        // What the last match is replaced by, as characters.
+        QString replacement() const;
+
+    private:
+        const TextReplacer& replacer_;
+        std::string_view text_;
+        // Plain text: where the next search starts.
+        std::size_t from_ = 0;
+        // A regular expression: the text as characters, and how far the
+        // matches so far have been counted in both.
+        QString characters_;
+        QRegularExpressionMatchIterator matches_;
+        QRegularExpressionMatch match_;
+        qsizetype charactersDone_ = 0;
+        std::size_t bytesDone_ = 0;
+        bool matchedEmpty_ = false;
+        bool ended_ = false;
+    };
+
+    // The replacement's characters as stored bytes; false when the
+    // document's encoding cannot hold one of them. Where a text allows
+    // character references (texts and attribute values), `withReferences`
+    // writes such characters as references instead, and never fails.
+    bool storedBytes(const QString& characters, bool withReferences, corvantis::StringObject& bytes) const;
+
+private:
+    QString checkReplacementGroups() const;
+    QString expanded(const QRegularExpressionMatch& match) const;
+
+    QString find_;
+    QString replacement_;
+    ReplaceOptions options_;
+    const DocumentText& text_;
+    QString problem_;
+    // Plain text: the find bar's matcher over the stored bytes.
+    std::optional<corvantis::TextMatcher> matcher_;
+    QRegularExpression expression_;
+};
