@@ -1,11 +1,17 @@
 #include "document/Export.h"
 
+#include <sys/mman.h>
+
 #include <QBuffer>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "core/Dom.h"
@@ -63,39 +69,50 @@ void forEachText(const Document& document, const DOMNode& folder, Visit visit) {
 // Calls `visit(line)` for each line of `text`; CR LF, CR and LF all end one.
 template <class Visit>
 void forEachLine(QStringView text, Visit visit) {
+    // Most texts are one line: the breaks are looked for a whole text at a
+    // time, which is many times faster than looking at each character.
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != '\r' && c != '\n') continue;
-        visit(text.mid(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        start = i + 1;
+    qsizetype cr = text.indexOf(u'\r');
+    qsizetype lf = text.indexOf(u'\n');
+    while (cr >= 0 || lf >= 0) {
+        const qsizetype end = cr < 0 ? lf : lf < 0 ? cr : std::min(cr, lf);
+        visit(text.mid(start, end - start));
+        start = end + (end == cr && lf == cr + 1 ? 2 : 1);
+        if (cr >= 0 && cr < start) cr = text.indexOf(u'\r', start);
+        if (lf >= 0 && lf < start) lf = text.indexOf(u'\n', start);
     }
     visit(text.mid(start));
 }
 
-// The lines of `text` that are not blank; they refer to `text`.
-std::vector<QStringView> nonBlankLines(const QString& text) {
-    std::vector<QStringView> lines;
-    forEachLine(text, [&](QStringView line) {
-        if (!line.trimmed().isEmpty()) lines.push_back(line);
-    });
-    return lines;
-}
+bool isBlank(QStringView line) { return line.trimmed().isEmpty(); }
 
-// Calls `paragraph(lines)` for each run of lines that are not blank.
-template <class Visit>
-void forEachParagraph(QStringView text, Visit paragraph) {
-    std::vector<QStringView> lines;
-    forEachLine(text, [&](QStringView line) {
-        if (!line.trimmed().isEmpty()) {
-            lines.push_back(line);
+// Calls `line(text, first)` for each line of `text` that is not blank,
+// `first` when it starts a paragraph, and `end()` after each paragraph's
+// last line; blank lines separate paragraphs.
+template <class Line, class End>
+void forEachParagraphLine(QStringView text, Line line, End end) {
+    bool open = false;
+    forEachLine(text, [&](QStringView each) {
+        if (isBlank(each)) {
+            if (open) end();
+            open = false;
             return;
         }
-        if (!lines.empty()) paragraph(lines);
-        lines.clear();
+        line(each, !open);
+        open = true;
     });
-    if (!lines.empty()) paragraph(lines);
+    if (open) end();
+}
+
+// The same as one paragraph: blank lines are left out.
+template <class Line>
+void forEachNonBlankLine(QStringView text, Line line) {
+    bool first = true;
+    forEachLine(text, [&](QStringView each) {
+        if (isBlank(each)) return;
+        line(each, first);
+        first = false;
+    });
 }
 
 QString titleOf(const Document& document, const DOMNode* top) {
@@ -103,51 +120,129 @@ QString titleOf(const Document& document, const DOMNode* top) {
     return top ? document.text().toText(top->nodeName()) : QString("Corvantis");
 }
 
+}  // namespace
+
+// ---- The output ----
+
+ExportText::ExportText(ExportText&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)) {}
+
+ExportText& ExportText::operator=(ExportText&& other) noexcept {
+    if (this != &other) {
+        if (data_) munmap(data_, capacity_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+    }
+    return *this;
+}
+
+ExportText::~ExportText() {
+    if (data_) munmap(data_, capacity_);
+}
+
+// Builds an ExportText: room is asked for once per piece, and the piece is
+// written straight into it. The text lies in pages of its own, which grow
+// by being remapped, so a growing export is never copied.
+class ExportSink {
+public:
+    // Where `n` more bytes go; commit() says how many were written.
+    char* room(std::size_t n) {
+        if (text_.capacity_ - text_.size_ < n) grow(n);
+        return text_.data_ + text_.size_;
+    }
+    void commit(const char* end) { text_.size_ = static_cast<std::size_t>(end - text_.data_); }
+    void append(std::string_view bytes) {
+        char* p = room(bytes.size());
+        if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
+        commit(p + bytes.size());
+    }
+    // Markup: copied in a few moves, without a library call.
+    template <std::size_t N>
+    void append(const char (&markup)[N]) {
+        char* p = room(N - 1);
+        std::memcpy(p, markup, N - 1);
+        commit(p + N - 1);
+    }
+    void append(char c) {
+        char* p = room(1);
+        *p = c;
+        commit(p + 1);
+    }
+    void appendNumber(int n) { append(std::string_view(std::to_string(n))); }
+    ExportText take() { return std::move(text_); }
+
+private:
+    void grow(std::size_t n) {
+        const std::size_t page = 4096;
+        std::size_t capacity = std::max({text_.capacity_ * 2, text_.size_ + n, std::size_t{1} << 20});
+        capacity = (capacity + page - 1) / page * page;
+        void* data = text_.data_ ? mremap(text_.data_, text_.capacity_, capacity, MREMAP_MAYMOVE)
+                                 : mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (data == MAP_FAILED) throw std::bad_alloc();
+        // Fresh pages are costly to touch one by one; huge ones, where the
+        // system has them, are many times cheaper.
+        madvise(data, capacity, MADV_HUGEPAGE);
+        text_.data_ = static_cast<char*>(data);
+        text_.capacity_ = capacity;
+    }
+
+    ExportText text_;
+};
+
+namespace {
+
 // ---- Characters as UTF-8 ----
 
-void appendUtf8(std::string& out, char32_t c) {
+char* putUtf8(char* p, char32_t c) {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
+        *p++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | c >> 6));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *p++ = static_cast<char>(0xC0 | c >> 6);
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | c >> 12));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *p++ = static_cast<char>(0xE0 | c >> 12);
+        *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | c >> 18));
-        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *p++ = static_cast<char>(0xF0 | c >> 18);
+        *p++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return p;
 }
 
 constexpr char32_t ReplacementCharacter = 0xFFFD;
 
-// Appends `text` as UTF-8; each ASCII character goes through `ascii(out, c)`,
-// which writes it escaped or as it is. Control characters other than tab
-// (a line holds no line break) and unpaired surrogates, which no reader
-// should meet, become U+FFFD.
-template <class Ascii>
-void appendText(std::string& out, QStringView text, Ascii ascii) {
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
-    while (p < end) {
-        const char16_t u = *p++;
+// Appends `text` as UTF-8; each ASCII character goes through `escape`,
+// which writes it escaped or as it is, in at most Escape::Widest bytes.
+// Control characters other than tab (a line holds no line break) and
+// unpaired surrogates, which no reader should meet, become U+FFFD.
+template <class Escape>
+void appendText(ExportSink& out, QStringView text, Escape escape) {
+    const char16_t* s = text.utf16();
+    const char16_t* const end = s + text.size();
+    // A UTF-16 unit takes at most three bytes of UTF-8.
+    char* p = out.room(static_cast<std::size_t>(text.size()) * std::max<std::size_t>(Escape::Widest, 3));
+    while (s < end) {
+        const char16_t u = *s++;
         if (u < 0x80) {
             if (u < 0x20 && u != '\t')
-                appendUtf8(out, ReplacementCharacter);
+                p = putUtf8(p, ReplacementCharacter);
             else
-                ascii(out, static_cast<char>(u));
+                p = escape(p, static_cast<char>(u));
         } else if (u < 0xD800 || u > 0xDFFF) {
-            appendUtf8(out, u);
-        } else if (u < 0xDC00 && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (*p++ - 0xDC00));
+            p = putUtf8(p, u);
+        } else if (u < 0xDC00 && s < end && *s >= 0xDC00 && *s <= 0xDFFF) {
+            p = putUtf8(p, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (*s++ - 0xDC00));
         } else {
-            appendUtf8(out, ReplacementCharacter);
+            p = putUtf8(p, ReplacementCharacter);
         }
     }
+    out.commit(p);
 }
 
 // ---- HTML ----
@@ -167,24 +262,31 @@ const char* const HtmlStyle =
     "dl{margin:6px 0;font-size:14px;color:#424a53}dt{font-weight:600}dd{margin:0 0 3px 24px}\n"
     "@media print{body{max-width:none;margin:0;padding:0}p,dd{orphans:3;widows:3}}\n";
 
-void htmlCharacter(std::string& out, char c) {
-    switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out.push_back(c);
+struct HtmlEscape {
+    static constexpr std::size_t Widest = 6;
+    char* operator()(char* p, char c) const {
+        const auto put = [&p](const char (&entity)[7], std::size_t length) {
+            std::memcpy(p, entity, 6);
+            return p + length;
+        };
+        switch (c) {
+            case '&': return put("&amp; ", 5);
+            case '<': return put("&lt;  ", 4);
+            case '>': return put("&gt;  ", 4);
+            case '"': return put("&quot;", 6);
+            case '\'': return put("&#39; ", 5);
+            default: *p = c; return p + 1;
+        }
     }
-}
+};
 
-void appendHtml(std::string& out, QStringView text) { appendText(out, text, htmlCharacter); }
+void appendHtml(ExportSink& out, QStringView text) { appendText(out, text, HtmlEscape()); }
 
 // Line breaks kept as <br>.
-void appendHtmlLines(std::string& out, QStringView text) {
+void appendHtmlLines(ExportSink& out, QStringView text) {
     bool first = true;
     forEachLine(text, [&](QStringView line) {
-        if (!first) out += "<br>\n";
+        if (!first) out.append("<br>\n");
         first = false;
         appendHtml(out, line);
     });
@@ -192,40 +294,48 @@ void appendHtmlLines(std::string& out, QStringView text) {
 
 class HtmlWriter {
 public:
-    HtmlWriter(const Document& document, std::string& out) : document_(document), out_(out) {}
+    HtmlWriter(const Document& document, ExportSink& out) : document_(document), out_(out) {}
 
     void begin(const QString& title) {
-        out_ += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
-                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+        out_.append("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+                    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>");
         appendHtml(out_, title);
-        out_ += "</title>\n<style>\n";
-        out_ += HtmlStyle;
-        out_ += "</style>\n</head>\n<body>\n";
+        out_.append("</title>\n<style>\n");
+        out_.append(HtmlStyle);
+        out_.append("</style>\n</head>\n<body>\n");
     }
-    void end() { out_ += "</body>\n</html>\n"; }
+    void end() { out_.append("</body>\n</html>\n"); }
 
     void folder(const DOMNode& folder, int depth) {
-        const std::string level = std::to_string(std::min(depth, DeepestHeading));
-        out_ += "<h" + level;
+        const char level = static_cast<char>('0' + std::min(depth, DeepestHeading));
+        out_.append("<h");
+        out_.append(level);
         if (depth > DeepestHeading) {
             // Assistive technology still learns the true level.
-            const std::string deep = std::to_string(depth);
-            out_ += " aria-level=\"" + deep + "\"><span class=\"depth\">[" + deep + "]</span> ";
+            out_.append(" aria-level=\"");
+            out_.appendNumber(depth);
+            out_.append("\"><span class=\"depth\">[");
+            out_.appendNumber(depth);
+            out_.append("]</span> ");
         } else {
-            out_ += '>';
+            out_.append('>');
         }
         appendHtml(out_, text(folder.nodeName()));
-        out_ += "</h" + level + ">\n";
+        out_.append("</h");
+        out_.append(level);
+        out_.append(">\n");
         attributes(folder);
         forEachText(document_, folder, [this](const QString& text) {
-            forEachParagraph(text, [this](const std::vector<QStringView>& lines) {
-                out_ += "<p>";
-                for (std::size_t i = 0; i < lines.size(); ++i) {
-                    if (i > 0) out_ += "<br>\n";
-                    appendHtml(out_, lines[i]);
-                }
-                out_ += "</p>\n";
-            });
+            forEachParagraphLine(
+                text,
+                [this](QStringView line, bool first) {
+                    if (first)
+                        out_.append("<p>");
+                    else
+                        out_.append("<br>\n");
+                    appendHtml(out_, line);
+                },
+                [this] { out_.append("</p>\n"); });
         });
     }
 
@@ -235,20 +345,20 @@ private:
     void attributes(const DOMNode& folder) {
         const int count = folder.attributeCount();
         if (count == 0) return;
-        out_ += "<dl>\n";
+        out_.append("<dl>\n");
         for (int i = 0; i < count; ++i) {
             const corvantis::Attr* attribute = folder.attributeAt(i);
-            out_ += "<dt>";
+            out_.append("<dt>");
             appendHtml(out_, text(attribute->name));
-            out_ += "</dt><dd>";
+            out_.append("</dt><dd>");
             appendHtmlLines(out_, text(attribute->value));
-            out_ += "</dd>\n";
+            out_.append("</dd>\n");
         }
-        out_ += "</dl>\n";
+        out_.append("</dl>\n");
     }
 
     const Document& document_;
-    std::string& out_;
+    ExportSink& out_;
 };
 
 // ---- Markdown ----
@@ -256,77 +366,77 @@ private:
 // What CommonMark could read as markup anywhere in a line: emphasis, code,
 // links and images, raw HTML and entities, hard breaks; "#" (a heading's
 // closing run), "|" and "~" (tables and strike-through of common dialects).
-bool isInlineSpecial(char c) {
-    switch (c) {
-        case '\\': case '`': case '*': case '_': case '[': case ']': case '<': case '>':
-        case '&': case '#': case '|': case '~':
-            return true;
-        default:
-            return false;
+struct MarkdownEscape {
+    static constexpr std::size_t Widest = 2;
+    char* operator()(char* p, char c) const {
+        switch (c) {
+            case '\\': case '`': case '*': case '_': case '[': case ']': case '<': case '>':
+            case '&': case '#': case '|': case '~':
+                *p++ = '\\';
+                break;
+            default:
+                break;
+        }
+        *p = c;
+        return p + 1;
     }
-}
-
-void markdownCharacter(std::string& out, char c) {
-    if (isInlineSpecial(c)) out.push_back('\\');
-    out.push_back(c);
-}
+};
 
 // One line of text, trimmed as CommonMark trims it, escaped so that it
 // reads back as the same characters: besides the inline specials, what
 // would start a block at the start of a line (a list item, a setext
 // underline, an ordered list's "1." or "1)").
-void appendMarkdownLine(std::string& out, QStringView line) {
+void appendMarkdownLine(ExportSink& out, QStringView line) {
     line = line.trimmed();
     if (line.isEmpty()) return;
     const char16_t first = line.front().unicode();
     if (first == '+' || first == '-' || first == '=') {
-        out.push_back('\\');
-        out.push_back(static_cast<char>(first));
-        line = line.mid(1);
+        out.append('\\');
     } else {
         qsizetype digits = 0;
         while (digits < line.size() && line[digits] >= u'0' && line[digits] <= u'9') ++digits;
         if (digits > 0 && digits < line.size() && (line[digits] == u'.' || line[digits] == u')')) {
-            appendText(out, line.first(digits), markdownCharacter);
-            out.push_back('\\');
+            appendText(out, line.first(digits), MarkdownEscape());
+            out.append('\\');
             line = line.mid(digits);
         }
     }
-    appendText(out, line, markdownCharacter);
+    appendText(out, line, MarkdownEscape());
 }
 
-// Lines joined by CommonMark's explicit hard break, each continuation
-// indented by `indent`.
-void appendMarkdownLines(std::string& out, const std::vector<QStringView>& lines, const char* indent) {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) {
-            out += "\\\n";
-            out += indent;
-        }
-        appendMarkdownLine(out, lines[i]);
-    }
+// CommonMark's explicit hard break, before a line that goes on a paragraph
+// or a list item (`indent`).
+void appendMarkdownBreak(ExportSink& out, std::string_view indent) {
+    out.append("\\\n");
+    out.append(indent);
 }
 
 class MarkdownWriter {
 public:
-    MarkdownWriter(const Document& document, std::string& out) : document_(document), out_(out) {}
+    MarkdownWriter(const Document& document, ExportSink& out) : document_(document), out_(out) {}
 
     void folder(const DOMNode& folder, int depth) {
-        out_.append(static_cast<std::size_t>(std::min(depth, DeepestHeading)), '#');
-        if (depth > DeepestHeading) out_ += " \\[" + std::to_string(depth) + "\\]";
-        // A heading is one line.
-        const QString name = text(folder.nodeName());
-        for (const QStringView part : nonBlankLines(name)) {
-            out_ += ' ';
-            appendMarkdownLine(out_, part);
+        out_.append(std::string_view("######", static_cast<std::size_t>(std::min(depth, DeepestHeading))));
+        if (depth > DeepestHeading) {
+            out_.append(" \\[");
+            out_.appendNumber(depth);
+            out_.append("\\]");
         }
-        out_ += "\n\n";
+        // A heading is one line.
+        forEachNonBlankLine(text(folder.nodeName()), [this](QStringView part, bool) {
+            out_.append(' ');
+            appendMarkdownLine(out_, part);
+        });
+        out_.append("\n\n");
         attributes(folder);
         forEachText(document_, folder, [this](const QString& text) {
-            forEachParagraph(text, [this](const std::vector<QStringView>& lines) {
-                appendMarkdownLines(out_, lines, "");
-                out_ += "\n\n";
-            });
+            forEachParagraphLine(
+                text,
+                [this](QStringView line, bool first) {
+                    if (!first) appendMarkdownBreak(out_, "");
+                    appendMarkdownLine(out_, line);
+                },
+                [this] { out_.append("\n\n"); });
         });
     }
 
@@ -338,20 +448,23 @@ private:
         if (count == 0) return;
         for (int i = 0; i < count; ++i) {
             const corvantis::Attr* attribute = folder.attributeAt(i);
-            out_ += "- **";
+            out_.append("- **");
             appendMarkdownLine(out_, text(attribute->name));
-            out_ += "**:";
-            const QString value = text(attribute->value);
-            const std::vector<QStringView> lines = nonBlankLines(value);
-            if (!lines.empty()) out_ += ' ';
-            appendMarkdownLines(out_, lines, "  ");
-            out_ += '\n';
+            out_.append("**:");
+            forEachNonBlankLine(text(attribute->value), [this](QStringView line, bool first) {
+                if (first)
+                    out_.append(' ');
+                else
+                    appendMarkdownBreak(out_, "  ");
+                appendMarkdownLine(out_, line);
+            });
+            out_.append('\n');
         }
-        out_ += '\n';
+        out_.append('\n');
     }
 
     const Document& document_;
-    std::string& out_;
+    ExportSink& out_;
 };
 
 }  // namespace
@@ -407,20 +520,20 @@ QString exportFileExtension(ExportFormat format) {
     return QString();
 }
 
-std::string htmlExport(const Document& document, const DOMNode* top) {
-    std::string out;
+ExportText htmlExport(const Document& document, const DOMNode* top) {
+    ExportSink out;
     HtmlWriter writer(document, out);
     writer.begin(titleOf(document, top));
     forEachFolder(document, top, [&](const DOMNode& folder, int depth) { writer.folder(folder, depth); });
     writer.end();
-    return out;
+    return out.take();
 }
 
-std::string markdownExport(const Document& document, const DOMNode* top) {
-    std::string out;
+ExportText markdownExport(const Document& document, const DOMNode* top) {
+    ExportSink out;
     MarkdownWriter writer(document, out);
     forEachFolder(document, top, [&](const DOMNode& folder, int depth) { writer.folder(folder, depth); });
-    return out;
+    return out.take();
 }
 
 std::unique_ptr<QTextDocument> printableExport(const Document& document, const DOMNode* top) {
@@ -430,8 +543,8 @@ std::unique_ptr<QTextDocument> printableExport(const Document& document, const D
     QFont font = printable->defaultFont();
     font.setPixelSize(16);
     printable->setDefaultFont(font);
-    const std::string html = htmlExport(document, top);
-    printable->setHtml(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
+    const ExportText html = htmlExport(document, top);
+    printable->setHtml(QString::fromUtf8(html.view().data(), static_cast<qsizetype>(html.view().size())));
     printable->setMetaInformation(QTextDocument::DocumentTitle, titleOf(document, top));
     return printable;
 }
@@ -460,8 +573,8 @@ SaveOutcome exportToFile(const Document& document, const DOMNode* top, ExportFor
         return refused;
     }
     switch (format) {
-        case ExportFormat::Html: return saveFileAtomically(path, htmlExport(document, top));
-        case ExportFormat::Markdown: return saveFileAtomically(path, markdownExport(document, top));
+        case ExportFormat::Html: return saveFileAtomically(path, htmlExport(document, top).view());
+        case ExportFormat::Markdown: return saveFileAtomically(path, markdownExport(document, top).view());
         case ExportFormat::Pdf: {
             const QByteArray pdf = pdfExport(document, top);
             return saveFileAtomically(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "document/SaveFile.h"
 
@@ -40,10 +41,30 @@ std::optional<ExportFormat> exportFormatNamed(const QString& name);
 // The usual file name extension, without the dot.
 QString exportFileExtension(ExportFormat format);
 
+// The bytes of an export, in one block that grows without being copied
+// (a large one is extended where it lies).
+class ExportText {
+public:
+    ExportText() = default;
+    ExportText(ExportText&& other) noexcept;
+    ExportText& operator=(ExportText&& other) noexcept;
+    ExportText(const ExportText&) = delete;
+    ExportText& operator=(const ExportText&) = delete;
+    ~ExportText();
+
+    std::string_view view() const { return {data_, size_}; }
+
+private:
+    friend class ExportSink;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // `top` is an element (the folder exported with everything below it) or
 // null for the whole document.
-std::string htmlExport(const Document& document, const corvantis::DOMNode* top);
-std::string markdownExport(const Document& document, const corvantis::DOMNode* top);
+ExportText htmlExport(const Document& document, const corvantis::DOMNode* top);
+ExportText markdownExport(const Document& document, const corvantis::DOMNode* top);
 // The HTML export laid out for paper, as Print and the PDF export print it.
 // Needs a QGuiApplication (fonts); one on the offscreen platform will do.
 std::unique_ptr<QTextDocument> printableExport(const Document& document, const corvantis::DOMNode* top);

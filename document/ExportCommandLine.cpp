@@ -58,9 +58,9 @@ int exportDocument(const ExportRequest& request) {
         if (!top) return failed(QString("no folder has the path \"%1\" in %2").arg(*request.folder, request.file));
     }
     if (request.output.isEmpty()) {
-        const std::string text = request.format == ExportFormat::Html ? htmlExport(document, top)
-                                                                       : markdownExport(document, top);
-        return writeToStandardOutput(text) ? ExportDone : failed("cannot write to standard output");
+        const ExportText text = request.format == ExportFormat::Html ? htmlExport(document, top)
+                                                                      : markdownExport(document, top);
+        return writeToStandardOutput(text.view()) ? ExportDone : failed("cannot write to standard output");
     }
     const SaveOutcome outcome = exportToFile(document, top, request.format, request.output);
     if (outcome.status == SaveOutcome::Status::Saved) return ExportDone;

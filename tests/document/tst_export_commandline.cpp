@@ -38,7 +38,9 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QByteArray bytes(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+QByteArray bytes(const ExportText& text) {
+    return QByteArray(text.view().data(), static_cast<qsizetype>(text.view().size()));
+}
 
 }  // namespace
 
