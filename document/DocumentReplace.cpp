@@ -100,10 +100,9 @@ Rewrite rewrite(const Document& document, const TextReplacer& replacer, std::str
             if (offset > *onlyAt) break;
             continue;
         }
-        const QString characters = scan.replacement();
-        if (!replacer.storedBytes(characters, kind == Kind::Value, bytes)) {
+        if (!scan.replacementBytes(kind == Kind::Value, bytes)) {
             rewrite.result = Rewrite::Result::Unstorable;
-            rewrite.characters = document.text().unstorableCharacters(characters);
+            rewrite.characters = document.text().unstorableCharacters(scan.replacement());
             return rewrite;
         }
         value.append(text.substr(copied, offset - copied));

@@ -54,6 +54,8 @@ TextReplacer::TextReplacer(const QString& find, const QString& replacement, Repl
         // A text the document's encoding cannot hold is in none of its texts.
         if (text.toBytes(find, bytes))
             matcher_.emplace(bytes.view(), text.encoding(), corvantis::SearchOptions{options.matchCase, options.wholeWord});
+        plainStorable_ = storedBytes(replacement, false, plainBytes_);
+        storedBytes(replacement, true, plainBytesWithReferences_);
         return;
     }
     QRegularExpression::PatternOptions patternOptions = QRegularExpression::UseUnicodePropertiesOption;
@@ -123,47 +125,62 @@ bool TextReplacer::storedBytes(const QString& characters, bool withReferences, S
 
 TextReplacer::Scan::Scan(const TextReplacer& replacer, std::string_view text) : replacer_(replacer), text_(text) {
     if (!replacer.options_.regularExpression || !replacer.problem_.isEmpty()) return;
-    characters_ = replacer.text_.toText(text);
-    matches_ = replacer.expression_.globalMatch(characters_);
+    expression_ = std::make_unique<Expression>();
+    expression_->characters = replacer.text_.toText(text);
+    // Most texts hold no match: one plain match tells, at less cost than
+    // the iteration over all of them.
+    if (replacer.expression_.match(expression_->characters).hasMatch())
+        expression_->matches = replacer.expression_.globalMatch(expression_->characters);
+    else
+        ended_ = true;
 }
 
 bool TextReplacer::Scan::next(std::size_t& offset, std::size_t& length) {
     if (!replacer_.problem_.isEmpty() || ended_) return false;
-    if (!replacer_.options_.regularExpression) {
-        if (!replacer_.matcher_ || !replacer_.matcher_->find(text_, from_, offset, length)) return false;
-        from_ = offset + length;
-        return true;
-    }
-    if (!matches_.hasNext()) return false;
-    match_ = matches_.next();
-    if (match_.capturedLength() == 0) {
+    if (expression_) return nextOfExpression(offset, length);
+    if (!replacer_.matcher_ || !replacer_.matcher_->find(text_, from_, offset, length)) return false;
+    from_ = offset + length;
+    return true;
+}
+
+bool TextReplacer::Scan::nextOfExpression(std::size_t& offset, std::size_t& length) {
+    Expression& expression = *expression_;
+    if (!expression.matches.hasNext()) return false;
+    expression.match = expression.matches.next();
+    if (expression.match.capturedLength() == 0) {
         matchedEmpty_ = ended_ = true;
         return false;
     }
     // The characters before the match and the match itself, counted in
     // stored bytes. Bytes that do not read back as the same characters
     // (not valid in the encoding) end the scan: such a text is left as it is.
-    const auto stored = [this](qsizetype from, qsizetype count, std::size_t at, std::size_t& bytes) {
+    const auto stored = [&](qsizetype from, qsizetype count, std::size_t at, std::size_t& bytes) {
         StringObject converted;
-        if (!replacer_.text_.toBytes(characters_.mid(from, count), converted) ||
+        if (!replacer_.text_.toBytes(expression.characters.mid(from, count), converted) ||
             text_.substr(std::min(at, text_.size()), converted.length()) != converted.view())
             return false;
         bytes = converted.length();
         return true;
     };
     std::size_t before = 0;
-    const qsizetype start = match_.capturedStart();
-    if (!stored(charactersDone_, start - charactersDone_, bytesDone_, before) ||
-        !stored(start, match_.capturedLength(), bytesDone_ + before, length)) {
+    const qsizetype start = expression.match.capturedStart();
+    if (!stored(expression.charactersDone, start - expression.charactersDone, expression.bytesDone, before) ||
+        !stored(start, expression.match.capturedLength(), expression.bytesDone + before, length)) {
         ended_ = true;
         return false;
     }
-    offset = bytesDone_ + before;
-    charactersDone_ = match_.capturedEnd();
-    bytesDone_ = offset + length;
+    offset = expression.bytesDone + before;
+    expression.charactersDone = expression.match.capturedEnd();
+    expression.bytesDone = offset + length;
     return true;
 }
 
 QString TextReplacer::Scan::replacement() const {
-    return replacer_.options_.regularExpression ? replacer_.expanded(match_) : replacer_.replacement_;
+    return expression_ ? replacer_.expanded(expression_->match) : replacer_.replacement_;
+}
+
+bool TextReplacer::Scan::replacementBytes(bool withReferences, StringObject& bytes) const {
+    if (expression_) return replacer_.storedBytes(replacement(), withReferences, bytes);
+    bytes = withReferences ? replacer_.plainBytesWithReferences_ : replacer_.plainBytes_;
+    return withReferences || replacer_.plainStorable_;
 }

@@ -12,6 +12,7 @@
 
 #include <QRegularExpression>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -50,19 +51,28 @@ public:
         bool matchedEmpty() const { return matchedEmpty_; }
         // What the last match is replaced by, as characters.
         QString replacement() const;
+        // The same as stored bytes (storedBytes tells when it fails).
+        bool replacementBytes(bool withReferences, corvantis::StringObject& bytes) const;
 
     private:
+        // A regular expression's matches over the text as characters, and
+        // how far they have been counted in both. Made only for a regular
+        // expression: most texts hold no match of plain text, and are only
+        // looked at.
+        struct Expression {
+            QString characters;
+            QRegularExpressionMatchIterator matches;
+            QRegularExpressionMatch match;
+            qsizetype charactersDone = 0;
+            std::size_t bytesDone = 0;
+        };
+        bool nextOfExpression(std::size_t& offset, std::size_t& length);
+
         const TextReplacer& replacer_;
         std::string_view text_;
         // Plain text: where the next search starts.
         std::size_t from_ = 0;
-        // A regular expression: the text as characters, and how far the
-        // matches so far have been counted in both.
-        QString characters_;
-        QRegularExpressionMatchIterator matches_;
-        QRegularExpressionMatch match_;
-        qsizetype charactersDone_ = 0;
-        std::size_t bytesDone_ = 0;
+        std::unique_ptr<Expression> expression_;
         bool matchedEmpty_ = false;
         bool ended_ = false;
     };
@@ -75,6 +85,11 @@ public:
 
 private:
     QString checkReplacementGroups() const;
+    // Plain text's replacement, the same for every match, as stored bytes:
+    // as they are, and with references where the characters need them.
+    bool plainStorable_ = false;
+    corvantis::StringObject plainBytes_;
+    corvantis::StringObject plainBytesWithReferences_;
     QString expanded(const QRegularExpressionMatch& match) const;
 
     QString find_;
