@@ -29,7 +29,9 @@ struct ReplaceOptions {
 class TextReplacer {
 public:
     // `text` is the document's conversion between its stored bytes and
-    // characters; it must outlive the replacer.
+    // characters; it must outlive the replacer. The find text is held as
+    // bytes of the encoding `text` has now: a replacer is made for each
+    // Replace, never kept across changes of the document.
     TextReplacer(const QString& find, const QString& replacement, ReplaceOptions options, const DocumentText& text);
 
     // Empty when the replacer can be used; otherwise why not, in words the
