@@ -10,6 +10,7 @@
 #include "document/CrashRecorder.h"
 #include "document/Document.h"
 #include "document/RecoveryStore.h"
+#include "document/UserQuestions.h"
 #include "editors/TextEditorWindow.h"
 
 Program::Program(SettingsStore& settings, UserQuestions& dialogs, const QString& startupFile, const Places& places)

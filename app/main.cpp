@@ -12,6 +12,7 @@
 #include "app/UserDialogs.h"
 #include "document/CrashRecorder.h"
 #include "document/RecoveryStore.h"
+#include "document/ExportCommandLine.h"
 #include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
         startupFileArgument(QCoreApplication::arguments());
         return 0;
     }
+    // An export needs no windows, and so no display.
+    if (asksForExport(argc, argv)) return runExportCommandLine(argc, argv);
     UserDialogs dialogs;
     std::optional<DisplayStart> starting(std::in_place, argc, argv);
     CorvantisApplication application(argc, argv, dialogs);

@@ -34,6 +34,8 @@ void DocumentCommand::insertAttributeAt(DOMNode* element, int index, const corva
 
 void DocumentCommand::setFileEncoding(const FileEncoding& encoding) { document_.setFileEncoding(encoding); }
 
+void DocumentCommand::exchangeStrings(std::vector<StringChange>& changes) { document_.exchangeStrings(changes); }
+
 PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree, NodePlace place,
                            const QString& text, DOMNode* selectedBefore)
     : DocumentCommand(document, text),
@@ -239,3 +241,7 @@ void ChangeEncoding::undo() {
     setFileEncoding(before_);
     declarationStep_->undo();
 }
+
+ReplaceStrings::ReplaceStrings(Document& document, std::vector<StringChange> changes, const QString& text,
+                               DOMNode* concerns)
+    : DocumentCommand(document, text, concerns), changes_(std::move(changes)) {}

@@ -6,13 +6,13 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QUndoCommand>
 
 #include "core/Dom.h"
+#include "document/Document.h"
 #include "document/FileEncoding.h"
-
-class Document;
 
 class DocumentCommand : public QUndoCommand {
 public:
@@ -39,6 +39,7 @@ protected:
     void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
     void setFileEncoding(const FileEncoding& encoding);
+    void exchangeStrings(std::vector<StringChange>& changes);
 
     Document& document_;
     corvantis::DOMNode* concerns_;
@@ -244,4 +245,20 @@ private:
     std::unique_ptr<DocumentCommand> declarationStep_;
     FileEncoding before_;
     FileEncoding after_;
+};
+
+// New values for names, texts and attribute values, any number at once (a
+// Replace, a Replace All). The step holds one string per change: the one
+// that is not in the tree.
+class ReplaceStrings : public DocumentCommand {
+public:
+    // `concerns` is where the selection goes on undo and redo; null leaves it.
+    ReplaceStrings(Document& document, std::vector<StringChange> changes, const QString& text,
+                   corvantis::DOMNode* concerns = nullptr);
+
+    void redo() override { exchangeStrings(changes_); }
+    void undo() override { exchangeStrings(changes_); }
+
+private:
+    std::vector<StringChange> changes_;
 };

@@ -319,6 +319,24 @@ void Document::insertAttributeAt(DOMNode* element, int index, const corvantis::A
     emit detailsChanged(element);
 }
 
+void Document::exchangeStrings(std::vector<StringChange>& changes) {
+    for (StringChange& change : changes) {
+        DOMNode* node = change.node;
+        if (change.part >= 0) {
+            std::swap(node->attributeAt(change.part / 2)->value, change.value);
+            continue;
+        }
+        const bool name = change.part == corvantis::SearchMatch::NamePart;
+        StringObject was = name ? node->nodeName() : node->nodeValue();
+        if (name)
+            node->setNodeName(std::move(change.value));
+        else
+            node->setNodeValue(std::move(change.value));
+        change.value = std::move(was);
+    }
+    emit stringsChanged();
+}
+
 void Document::setFileEncoding(const FileEncoding& encoding) {
     encoding_ = encoding;
     emit detailsChanged(documentNode());

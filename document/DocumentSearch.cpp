@@ -29,6 +29,7 @@ DocumentSearch::DocumentSearch(Document& document, QObject* parent) : QObject(pa
     connect(&document_, &Document::childrenArrived, this, &DocumentSearch::restart);
     connect(&document_, &Document::renamed, this, &DocumentSearch::restart);
     connect(&document_, &Document::detailsChanged, this, &DocumentSearch::restart);
+    connect(&document_, &Document::stringsChanged, this, &DocumentSearch::restart);
 }
 
 DocumentSearch::~DocumentSearch() = default;
