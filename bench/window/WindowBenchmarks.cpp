@@ -27,6 +27,12 @@
 // viewsource/N: Options > View Source of the open document until the viewer
 // has painted, with how far the peak resident size rose, also as a multiple
 // of the file's size.
+// select/20MB, select/20MB-unbroken: a folder whose text is 20 MB (lines of
+// words; or one line without a break) in the 1 MiB document: selecting it
+// until the text frame has painted its text, with how far the peak resident
+// size rose; a key typed into the text, Undo (which takes back the typing)
+// and Find Next onto the next match in the text, each until the frame has
+// painted.
 //
 // Each benchmark reports seconds per iteration (s), MiB/s of the file's size,
 // and the process's peak resident size during the benchmark (peak_RSS_MiB).
@@ -52,6 +58,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
@@ -72,7 +81,9 @@
 #include "document/SaveFile.h"
 #include "editors/Showsource.h"
 #include "editors/Texteditor.h"
+#include "editors/Textframedocker.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/FindBar.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
@@ -196,6 +207,7 @@ public:
     void settle() {
         for (int round = 0; round < 3; ++round) QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
+    TTT& textEditor() { return textEditor_; }
 
     FixedDialogs dialogs;
     int forcedPaints = 0;
@@ -772,6 +784,126 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
     report(state, total, bytes);
 }
 
+// ---- A folder with a large text ----
+
+// About `bytes` of words for a folder's text, as the model keeps it: with
+// `lineBreaks`, lines of 1 to 400 words ending in CR LF; without, one line.
+// "quokka" comes about every 64 KiB, and nowhere in the notes documents.
+std::string largeText(std::size_t bytes, bool lineBreaks) {
+    static const char* const words[] = {"call",  "plumber", "about", "the",    "leak",   "milk",
+                                        "bread", "meeting", "with",  "Anna",   "review", "budget",
+                                        "spring", "project", "notes", "letter", "garden", "week"};
+    std::string text;
+    text.reserve(bytes + 64);
+    std::uint64_t state = 7;
+    const auto next = [&state](std::uint64_t range) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (state >> 33) % range;
+    };
+    std::size_t lineWords = 1 + next(400), nextMark = 1 << 16;
+    while (text.size() < bytes) {
+        if (text.size() >= nextMark) {
+            text += "quokka";
+            nextMark += 1 << 16;
+        } else {
+            text += words[next(sizeof words / sizeof *words)];
+        }
+        if (lineBreaks && --lineWords == 0) {
+            text += "\r\n";
+            lineWords = 1 + next(400);
+        } else {
+            text += ' ';
+        }
+    }
+    return text;
+}
+
+// Puts a folder "Large" holding `text` first under the top element.
+corvantis::DOMNode* addLargeFolder(Document& document, const std::string& text) {
+    const std::string xml = "<Large>" + text + "</Large>";
+    std::unique_ptr<corvantis::DOMNode> fragment = document.dom().parseFragment(xml.data(), xml.size());
+    corvantis::DOMNode* folder = fragment && fragment->childCount() == 1 ? fragment->childAt(0) : nullptr;
+    if (!folder) return nullptr;
+    document.push(new InsertFragment(document, corvantis::NodePlace{document.dom().rootElement(), 0},
+                                     std::move(fragment), "large folder"));
+    return folder;
+}
+
+// Processes events until `counter` has seen a paint of the widget it
+// watches; false when none came within about two minutes.
+bool untilPainted(const PaintCounter& counter) {
+    const int before = counter.paints;
+    const Clock::time_point start = Clock::now();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    while (counter.paints == before && secondsSince(start) < 120)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    return counter.paints != before;
+}
+
+void selectBenchmark(benchmark::State& state, bool lineBreaks) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, 1, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    TVelmorant& window = program.window();
+    Document& document = window.document();
+    const std::string text = largeText(20'000'000, lineBreaks);
+    corvantis::DOMNode* large = addLargeFolder(document, text);
+    corvantis::DOMNode* small = document.dom().rootElement();
+    if (!large) {
+        state.SkipWithError("no large folder");
+        return;
+    }
+    window.TreeView()->setCurrentNode(small);
+    program.settle();
+    // The field the frame shows the text in, whatever its class.
+    QWidget* field = program.textEditor().TT()->TextMemo();
+    auto* scrolled = qobject_cast<QAbstractScrollArea*>(field);
+    QWidget* painted = scrolled ? scrolled->viewport() : field;
+    PaintCounter paints;
+    painted->installEventFilter(&paints);
+    window.FindPanel()->FindEdit()->setText("quokka");
+    window.FindPanel()->open();
+    std::map<std::string, std::vector<double>> times;
+    double growth = 0;
+    const auto step = [&](const char* name, auto work) {
+        const Clock::time_point start = Clock::now();
+        work();
+        const bool shown = untilPainted(paints);
+        times[name].push_back(secondsSince(start));
+        return shown;
+    };
+    for (auto _ : state) {
+        window.TreeView()->setCurrentNode(small);
+        program.settle();
+        resetPeakRss();
+        const long before = statusKiB("VmRSS");
+        bool shown = step("select", [&] { window.TreeView()->setCurrentNode(large); });
+        growth = std::max(growth, static_cast<double>(statusKiB("VmHWM") - before) / 1024);
+        shown = shown && step("type", [&] {
+                    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+                    QCoreApplication::sendEvent(field, &key);
+                });
+        shown = shown && step("undo", [&] { window.UndoMnuClick(); });
+        // The typing went in as a step (on the pause after it, or now) and was taken back.
+        const bool undone = large->getText(0).length() == text.size() && document.history().canRedo();
+        // The search starts anew after a change: it finds its matches first.
+        while (!window.FindPanel()->search().isFinished()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+        shown = shown && step("find_next", [&] { window.FindNextMnuClick(); });
+        if (!shown || !undone || window.CurrentNode() != large) {
+            state.SkipWithError(!shown ? "the frame did not paint" : !undone ? "Undo did not take back the typing"
+                                                                              : "the large folder is not selected");
+            break;
+        }
+        state.SetIterationTime(times["select"].back());
+    }
+    painted->removeEventFilter(&paints);
+    for (const auto& [name, seconds] : times) state.counters[name + "_ms"] = median(seconds) * 1000;
+    state.counters["select_growth_MiB"] = growth;
+    state.counters["growth_per_size"] = growth / (static_cast<double>(text.size()) / (1 << 20));
+}
+
 // Few iterations: a 100 MiB open takes seconds.
 int iterationsFor(int megabytes) { return megabytes >= 100 ? 3 : megabytes >= 10 ? 3 : 10; }
 
@@ -804,6 +936,11 @@ int main(int argc, char** argv) {
                 ->UseManualTime()
                 ->Iterations(std::string(kind.name) == "edit" ? 5 : iterationsFor(megabytes))
                 ->Unit(benchmark::kMillisecond);
+    for (const bool lineBreaks : {true, false})
+        benchmark::RegisterBenchmark(lineBreaks ? "select/20MB" : "select/20MB-unbroken", selectBenchmark, lineBreaks)
+            ->UseManualTime()
+            ->Iterations(5)
+            ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     notesFiles = nullptr;
