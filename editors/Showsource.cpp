@@ -1,5 +1,6 @@
 #include "editors/Showsource.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -7,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "document/Document.h"
+#include "editors/FieldText.h"
 #include "editors/SaveAs.h"
 #include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
@@ -27,8 +29,11 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new LargeTextEdit(document_.text());
+    // XML source reads best in fixed-pitch type, a line to a row.
+    viewSource_ = new LargeTextEdit;
     viewSource_->setObjectName("ViewSource");
+    viewSource_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    viewSource_->setWrap(LargeTextEdit::Wrap::Off);
 
     // The note can be dragged smaller to give the text more room.
     auto* splitter = new QSplitter(Qt::Vertical);
@@ -54,18 +59,21 @@ TXMLSource::TXMLSource(SettingsStore& settings, UserDialogs& dialogs, const Docu
 
 void TXMLSource::ShowText(const std::function<corvantis::StringObject()>& make) {
     viewSource_->clear();
-    // The field shares the bytes made, without a copy.
-    viewSource_->setBytes(make());
+    // The field shares the bytes made, without a copy where it can.
+    viewSource_->setBytes(FieldText::shown(make(), document_.text()));
     show();
     raise();
 }
 
-bool TXMLSource::SourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
+bool TXMLSource::SourceBytes(corvantis::StringObject& bytes, QString& unstorable) const {
+    return FieldText::stored(viewSource_->text(), document_.text(), bytes, unstorable);
+}
 
 void TXMLSource::SaveAs1Click() {
     corvantis::StringObject bytes;
-    if (!SourceBytes(bytes)) {
-        dialogs_.inform(this, document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
+    QString unstorable;
+    if (!SourceBytes(bytes, unstorable)) {
+        dialogs_.inform(this, document_.text().unstorableMessage(unstorable), "Text Error");
         return;
     }
     std::string converted;

@@ -33,8 +33,9 @@ public:
     LargeTextEdit* ViewSource() const { return viewSource_; }
     // The field's text as the document holds text: its encoding, CR LF
     // between lines (Save As writes it as the document's file stores text).
-    // False when the field holds a character that encoding cannot store.
-    bool SourceBytes(corvantis::StringObject& bytes) const;
+    // False when the field holds characters that encoding cannot store:
+    // `unstorable` names them.
+    bool SourceBytes(corvantis::StringObject& bytes, QString& unstorable) const;
     int ResizeCount() const { return placement_.resizeCount(); }
 
 public slots:
