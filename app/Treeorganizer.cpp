@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -31,6 +30,7 @@
 #include "editors/Showsource.h"
 #include "editors/Texteditor.h"
 #include "editors/Textframedocker.h"
+#include "widgets/LargeTextEdit.h"
 #include "editors/TypedText.h"
 #include "editors/Xmlform.h"
 #include "tree/DocumentTreeView.h"
@@ -624,22 +624,10 @@ void TVelmorant::FindPreviousMnuClick() { findBar_->findPrevious(); }
 
 void TVelmorant::showMatchInText(const corvantis::SearchMatch& match) {
     // The frame shows an element's first text.
-    if (!textEditor_ || match.part != corvantis::SearchMatch::ValuePart) return;
+    if (!typedText_ || match.part != corvantis::SearchMatch::ValuePart) return;
     const DOMNode* folder = match.folder();
     if (folder != currentNode_ || folder->textChild(0) != match.node || TextChanged()) return;
-    const StringObject& text = match.node->nodeValue();
-    // Counted in the frame's characters: the model's CR LF is one line break there.
-    const auto characters = [this, &text](std::size_t from, std::size_t length) {
-        return static_cast<int>(
-            document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
-    };
-    const int start = characters(0, match.offset);
-    QPlainTextEdit* memo = textEditor_->TT()->TextMemo();
-    QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
-    memo->setTextCursor(cursor);
-    memo->ensureCursorVisible();
+    typedText_->select(match.offset, match.length);
 }
 
 void TVelmorant::RefreshMnuClick() {

@@ -5,8 +5,8 @@
 #include <QFrame>
 
 class DockablePanel;
+class LargeTextEdit;
 class QLabel;
-class QPlainTextEdit;
 
 class TTextFrame : public QFrame {
     Q_OBJECT
@@ -14,15 +14,12 @@ public:
     explicit TTextFrame(QWidget* parent = nullptr);
 
     QLabel* Label2() const { return label2_; }
-    QPlainTextEdit* TextMemo() const { return textMemo_; }
+    LargeTextEdit* TextMemo() const { return textMemo_; }
     QWidget* Panel2() const { return panel2_; }
     QLabel* FileNameLabel() const { return fileNameLabel_; }
     QLabel* PathLabel() const { return pathLabel_; }
     // The file and path panel can leave the frame on its own.
     DockablePanel* Panel2Docking() const { return panel2Docking_; }
-
-    // Replaces the memo's text without counting it as an edit.
-    void showText(const QString& text);
 
 signals:
     // The user changed the memo's text: typed, deleted, pasted or dropped.
@@ -30,10 +27,9 @@ signals:
 
 private:
     QLabel* label2_;
-    QPlainTextEdit* textMemo_;
+    LargeTextEdit* textMemo_;
     QWidget* panel2_;
     QLabel* fileNameLabel_;
     QLabel* pathLabel_;
     DockablePanel* panel2Docking_;
-    bool showing_ = false;
 };

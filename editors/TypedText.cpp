@@ -1,10 +1,11 @@
 #include "editors/TypedText.h"
 
 #include <QKeyEvent>
-#include <QPlainTextEdit>
 
 #include "document/Commands.h"
+#include "editors/FieldText.h"
 #include "editors/Textframedocker.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/UserDialogs.h"
 
 using corvantis::DOMNode;
@@ -23,7 +24,6 @@ TypedText::TypedText(Document& document, TTextFrame* frame, UserDialogs& dialogs
     pause_.setSingleShot(true);
     pause_.setInterval(1000);
     connect(&pause_, &QTimer::timeout, this, [this] { commitPendingEdit(); });
-    frame_->TextMemo()->setUndoRedoEnabled(false);
     frame_->TextMemo()->installEventFilter(this);
     connect(frame_, &TTextFrame::TextEdited, this, &TypedText::typed);
     connect(&document_, &Document::detailsChanged, this, &TypedText::refreshFrom);
@@ -48,8 +48,20 @@ void TypedText::show(DOMNode* node) {
     setPending(false);
     pause_.stop();
     if (!frame_) return;
-    frame_->showText(hasOwnText(node) ? document_.text().toMultiLineText(node->getText(0)) : QString());
+    frame_->TextMemo()->setBytes(shownText());
     frame_->TextMemo()->setReadOnly(!hasOwnText(node));
+}
+
+SharedBytes TypedText::shownText() const {
+    return hasOwnText(node_) ? FieldText::shown(node_->getText(0), document_.text()) : SharedBytes();
+}
+
+void TypedText::select(std::size_t offset, std::size_t length) {
+    if (!frame_ || !hasOwnText(node_)) return;
+    const StringObject text = node_->getText(0);
+    const DocumentText& encoding = document_.text();
+    frame_->TextMemo()->setSelection(FieldText::shownOffset(text.view(), offset, encoding),
+                                     FieldText::shownOffset(text.view(), offset + length, encoding));
 }
 
 void TypedText::clear() { show(nullptr); }
@@ -63,10 +75,10 @@ void TypedText::typed() {
 bool TypedText::commitPendingEdit() {
     pause_.stop();
     if (!pending_ || !frame_ || !hasOwnText(node_)) return true;
-    const QString text = frame_->TextMemo()->toPlainText();
     StringObject bytes;
-    if (!document_.text().toMultiLineBytes(text, bytes)) {
-        dialogs_.inform(dialogParent_, document_.text().unstorableMessage(text), "Text Error");
+    QString unstorable;
+    if (!FieldText::stored(frame_->TextMemo()->text(), document_.text(), bytes, unstorable)) {
+        dialogs_.inform(dialogParent_, document_.text().unstorableMessage(unstorable), "Text Error");
         return false;
     }
     const bool unchanged = bytes.equals(node_->getText(0)) && (node_->hasTextChild() || bytes.empty());
@@ -81,8 +93,7 @@ bool TypedText::commitPendingEdit() {
 void TypedText::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
     if (node != node_ || pending_ || !frame_ || !hasOwnText(node)) return;
-    const QString text = document_.text().toMultiLineText(node->getText(0));
-    if (frame_->TextMemo()->toPlainText() != text) frame_->showText(text);
+    frame_->TextMemo()->updateBytes(shownText());
 }
 
 bool TypedText::eventFilter(QObject* watched, QEvent* event) {

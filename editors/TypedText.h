@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "document/Document.h"
+#include "widgets/LargeText.h"
 
 class TTextFrame;
 class UserDialogs;
@@ -26,6 +27,9 @@ public:
     void show(corvantis::DOMNode* node);
     // Empties the frame, dropping what was typed.
     void clear();
+    // Selects, in the frame, the bytes from `offset` on, `length` of them, of
+    // the shown node's text as the document stores it.
+    void select(std::size_t offset, std::size_t length);
     corvantis::DOMNode* node() const { return node_; }
 
     bool hasPendingEdit() const override { return pending_; }
@@ -40,6 +44,7 @@ protected:
 private:
     void typed();
     void refreshFrom(corvantis::DOMNode* node);
+    SharedBytes shownText() const;
     void setPending(bool pending);
 
     Document& document_;

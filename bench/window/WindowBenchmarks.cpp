@@ -60,7 +60,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QTemporaryDir>

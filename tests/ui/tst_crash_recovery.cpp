@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,6 +18,7 @@
 #include "editors/Textframedocker.h"
 #include "support/ScriptedDialogs.h"
 #include "tree/DocumentTreeView.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/SettingsStore.h"
 
 namespace {
@@ -38,8 +38,8 @@ int runChild(const QString& step, const QString& folder) {
         QSignalSpy written(&program.autosave(), &Autosave::written);
         DocumentTreeView* tree = program.window().TreeView();
         tree->setCurrentIndex(tree->model()->index(2, 0));  // Home
-        QPlainTextEdit* memo = program.textEditor().TT()->TextMemo();
-        memo->moveCursor(QTextCursor::End);
+        LargeTextEdit* memo = program.textEditor().TT()->TextMemo();
+        memo->setCursorPosition(memo->text().size());
         QTest::keyClicks(memo, " roses");
         if (!written.wait(10000)) return 1;
         std::printf("autosaved\n");

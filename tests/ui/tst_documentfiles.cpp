@@ -1,12 +1,12 @@
 // New, Open, Save and Save As, with the text frame's round trip.
 #include <QDir>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "../document/FaultyFileSystem.h"
 #include "support/ProgramUnderTest.h"
 #include "editors/Textframedocker.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "editors/Showsource.h"
 #include "editors/Xmlform.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -52,6 +53,16 @@ const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\
 class FaithfulFiles : public QObject {
     Q_OBJECT
 private slots:
+    void typingKeepsEveryByteOfTheTextItDidNotTouch() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                                          "<Notes><Home>one\ntwo\r\ncaf\xE9</Home></Notes>\r\n");
+        program.click("Home");
+        program.type("\nfour");
+        QVERIFY(program.window().SaveMnuClick());
+        QVERIFY(program.readFile("Diary.XML").contains("<Home>one\ntwo\r\ncaf\xE9\r\nfour</Home>"));
+    }
+
     void utf16IsSavedBackAsUtf16_data() {
         QTest::addColumn<bool>("bigEndian");
         QTest::addColumn<bool>("mark");

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
@@ -20,6 +19,7 @@
 #include "tree/FindBar.h"
 #include "tree/XmlClipboard.h"
 #include "widgets/DragRunner.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ void findText(ProgramUnderTest& program, const QString& text) {
     QCoreApplication::processEvents();
 }
 
-QString memoSelection(ProgramUnderTest& program) { return program.memo()->textCursor().selectedText(); }
+QString memoSelection(ProgramUnderTest& program) { return program.memo()->selectedText(); }
 
 // Stands in for the desktop's drag loop: moves over the target row at
 // `zone` (its upper quarter, middle or lower quarter) and drops there.
@@ -176,6 +176,16 @@ private slots:
         QTest::keyClick(bar(program).FindEdit(), Qt::Key_Escape);
         QVERIFY(bar(program).isHidden());
         QCOMPARE(QApplication::focusWidget(), program.window().TreeView());
+    }
+
+    void aMatchAfterLettersBeyondAsciiIsSelectedExactly() {
+        ProgramUnderTest program;
+        openNotes(program, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                           "<Notes><Home>caf\xE9 cr\xE8me\r\nroses</Home></Notes>\r\n");
+        program.click("Notes");
+        run(program, "FindMnu");
+        findText(program, "ROSE");
+        QCOMPARE(memoSelection(program), QString("rose"));
     }
 
     void textTypedForAFolderGoesInBeforeTheSearchMovesOn() {

@@ -4,7 +4,6 @@
 // file has one editor at a time.
 #include <QDir>
 #include <QLockFile>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -13,6 +12,7 @@
 #include "document/Autosave.h"
 #include "document/FileLock.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include "editors/Xmlform.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/DetailStringGrid.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

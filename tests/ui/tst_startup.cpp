@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QWindow>
@@ -13,6 +12,7 @@
 #include "support/ProgramUnderTest.h"
 #include "editors/Textframedocker.h"
 #include "editors/Xmlform.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

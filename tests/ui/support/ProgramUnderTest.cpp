@@ -4,12 +4,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "document/DocumentTreeModel.h"
 #include "editors/Textframedocker.h"
 #include "tree/DocumentTreeView.h"
+#include "widgets/LargeTextEdit.h"
 
 ProgramUnderTest::ProgramUnderTest(const QString& programFolder)
     : programFolder_(programFolder.isEmpty() ? files_.path() + "/program/" : programFolder),
@@ -47,7 +47,7 @@ QByteArray ProgramUnderTest::readFile(const QString& name) const {
     return file.readAll();
 }
 
-QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor().TT()->TextMemo(); }
+LargeTextEdit* ProgramUnderTest::memo() const { return textEditor().TT()->TextMemo(); }
 
 QByteArray ProgramUnderTest::written() const {
     const corvantis::StringObject text = document().dom().serialize();
@@ -150,7 +150,7 @@ QLineEdit* ProgramUnderTest::labelEditor() const {
 }
 
 void ProgramUnderTest::type(const QString& text) {
-    memo()->moveCursor(QTextCursor::End);
+    memo()->setCursorPosition(memo()->text().size());
     const QStringList lines = text.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0) QTest::keyClick(memo(), Qt::Key_Return);

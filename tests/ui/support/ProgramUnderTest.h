@@ -14,9 +14,9 @@
 #include "tree/DocumentTreeView.h"
 #include "widgets/SettingsStore.h"
 
+class LargeTextEdit;
 class QLineEdit;
 class QModelIndex;
-class QPlainTextEdit;
 namespace corvantis {
 class DOMNode;
 }
@@ -50,7 +50,7 @@ public:
     // The document as Save would write it.
     QByteArray written() const;
     TTT& textEditor() const { return program_->textEditor(); }
-    QPlainTextEdit* memo() const;
+    LargeTextEdit* memo() const;
     ScriptedDialogs dialogs;
     SettingsStore& settings() { return *settings_; }
 
