@@ -30,14 +30,20 @@ std::size_t asciiEnd(std::string_view bytes, std::size_t from) {
     return from;
 }
 
+// How many bytes past ASCII there are: each takes two in UTF-8.
+std::size_t beyondAscii(std::string_view bytes) {
+    return static_cast<std::size_t>(
+        std::count_if(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }));
+}
+
 // The text of a large node is built in a block of fresh memory, which some
 // machines are slow to touch page by page (a quarter of a second for 20 MB
 // on a virtual one): huge pages are asked for where the block spans them.
-void preferHugePages(const corvantis::StringObject& block) {
+void preferHugePages(const char* block, std::size_t size) {
     constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(block.data());
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
     const std::uintptr_t from = (start + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t to = (start + block.capacity()) & ~(hugePage - 1);
+    const std::uintptr_t to = (start + size) & ~(hugePage - 1);
 #ifdef MADV_HUGEPAGE
     if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 #endif
@@ -50,34 +56,30 @@ SharedBytes shown(const corvantis::StringObject& stored, const DocumentText& tex
         auto shared = std::make_shared<const corvantis::StringObject>(stored);
         return SharedBytes(shared, shared->view());
     }
+    const std::string_view bytes = stored.view();
     auto converted = std::make_shared<std::string>();
-    converted->reserve(stored.length() + stored.length() / 8);
-    for (const char byte : stored.view()) {
-        const auto value = static_cast<unsigned char>(byte);
-        if (value < 0x80) {
-            *converted += byte;
-        } else {
-            *converted += static_cast<char>(0xC0 | (value >> 6));
-            *converted += static_cast<char>(0x80 | (value & 0x3F));
-        }
+    converted->reserve(bytes.size() + beyondAscii(bytes));
+    preferHugePages(converted->data(), converted->capacity());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t ascii = asciiEnd(bytes, at);
+        converted->append(bytes.substr(at, ascii - at));
+        if ((at = ascii) == bytes.size()) break;
+        const auto value = static_cast<unsigned char>(bytes[at++]);
+        *converted += static_cast<char>(0xC0 | (value >> 6));
+        *converted += static_cast<char>(0x80 | (value & 0x3F));
     }
     return SharedBytes(converted, *converted);
 }
 
 std::size_t shownOffset(std::string_view stored, std::size_t offset, const DocumentText& text) {
     offset = std::min(offset, stored.size());
-    if (isUtf8(text)) return offset;
-    // Every byte past ASCII takes two in UTF-8.
-    const std::string_view before = stored.substr(0, offset);
-    return offset + static_cast<std::size_t>(std::count_if(before.begin(), before.end(), [](char byte) {
-               return static_cast<unsigned char>(byte) >= 0x80;
-           }));
+    return isUtf8(text) ? offset : offset + beyondAscii(stored.substr(0, offset));
 }
 
 bool stored(const LargeText& shown, const DocumentText& text, corvantis::StringObject& bytes, QString& unstorable) {
     corvantis::StringObject result;
     result.reserve(shown.size());
-    preferHugePages(result);
+    preferHugePages(result.data(), result.capacity());
     if (isUtf8(text)) {
         for (const std::string_view part : shown.parts()) result.append(part);
         bytes = std::move(result);
