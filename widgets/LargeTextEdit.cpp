@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QMimeData>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -81,6 +82,8 @@ LargeTextEdit::LargeTextEdit(QWidget* parent) : QAbstractScrollArea(parent), blo
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     setAttribute(Qt::WA_KeyCompression);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
@@ -581,6 +584,7 @@ void LargeTextEdit::paintEvent(QPaintEvent*) {
     marks.selected.setForeground(palette().brush(QPalette::HighlightedText));
     marks.selectedBreak = palette().brush(QPalette::Highlight);
     if (hasFocus() && !readOnly_ && (caretShown_ || rows_.isComposing())) marks.caret = cursor_;
+    if (dropPlace_) marks.caret = dropPlace_;
     marks.caretWidth = style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this);
     rows_.draw(painter, topRow(), QPointF(Margin - horizontalScrollBar()->value(), 0), viewport()->height(), marks);
 }
@@ -797,4 +801,40 @@ void LargeTextEdit::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     blink_.stop();
     viewport()->update();
+}
+
+void LargeTextEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (readOnly_ || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void LargeTextEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (readOnly_ || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    dropPlace_ = placeAt(event->position().toPoint());
+    viewport()->update();
+    event->acceptProposedAction();
+}
+
+void LargeTextEdit::dragLeaveEvent(QDragLeaveEvent*) {
+    dropPlace_.reset();
+    viewport()->update();
+}
+
+void LargeTextEdit::dropEvent(QDropEvent* event) {
+    dropPlace_.reset();
+    if (readOnly_ || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    // Dragged in from elsewhere: copied, whatever the source offered.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    moveCursor(placeAt(event->position().toPoint()), false);
+    insert(event->mimeData()->text());
 }

@@ -6,7 +6,8 @@
 // It behaves as a plain multi-line text field: lines wrap at its width (or
 // scroll sideways), the usual keys move, select and edit, the mouse selects
 // characters, words (double click) and lines (triple click), the clipboard
-// and the X11 selection copy and paste, input methods compose, a context menu
+// and the X11 selection copy and paste, text dragged in from elsewhere is
+// dropped where it is let go, input methods compose, a context menu
 // offers the edits, the view follows the cursor, and assistive technology
 // sees an editable text. Places are byte offsets into the text; the vertical
 // scroll bar runs over them too, so its thumb says how far into the bytes the
@@ -17,6 +18,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <optional>
 
 #include "widgets/LargeText.h"
 #include "widgets/TextBlocks.h"
@@ -89,6 +91,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -164,4 +170,6 @@ private:
 
     QBasicTimer blink_;
     bool caretShown_ = true;
+    // Where text dragged over the field would go.
+    std::optional<std::size_t> dropPlace_;
 };

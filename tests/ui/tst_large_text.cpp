@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMimeData>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
@@ -263,6 +264,24 @@ private slots:
         QApplication::sendEvent(field.viewport(), &move);
         QTest::mouseRelease(field.viewport(), Qt::LeftButton, {}, {x, row + row / 2});
         QVERIFY(field.selectedText().startsWith("first line\nsecond wo"));
+    }
+
+    void textDroppedFromElsewhereGoesWhereItIsLetGo() {
+        Field shown("first line\r\nsecond");
+        QWidget* viewport = shown.field.viewport();
+        QMimeData dragged;
+        dragged.setText("dropped ");
+        const QPoint secondLine(2, shown.field.fontMetrics().lineSpacing() * 3 / 2);
+        QDragEnterEvent enter(secondLine, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(secondLine, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        QCOMPARE(shown.bytes(), QByteArray("first line\r\ndropped second"));
+        shown.field.setReadOnly(true);
+        QDragEnterEvent refused(secondLine, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &refused);
+        QVERIFY(!refused.isAccepted());
     }
 
     void anInputMethodComposesAtTheCursorAndCommits() {
