@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "widgets/LargeText.h"
 #include "widgets/LargeTextEdit.h"
@@ -127,6 +128,12 @@ private slots:
                 QVERIFY2(blocks.at(offset) == fresh.at(offset), qPrintable(QString("edit %1").arg(edit)));
             }
         }
+        // A whole new text: nothing worked out for the old one is kept.
+        blocks.at(text.size() / 2);
+        text.setBytes(shared(longLine(50000, 9)));
+        const TextBlocks fresh(text);
+        for (const std::size_t offset : {std::size_t{0}, text.size() / 3, text.size()})
+            QVERIFY(blocks.at(offset) == fresh.at(offset));
     }
 };
 
@@ -264,6 +271,38 @@ private slots:
         QApplication::sendEvent(field.viewport(), &move);
         QTest::mouseRelease(field.viewport(), Qt::LeftButton, {}, {x, row + row / 2});
         QVERIFY(field.selectedText().startsWith("first line\nsecond wo"));
+        // After a double click a drag selects whole words.
+        QTest::mouseDClick(field.viewport(), Qt::LeftButton, {}, {x, row + row / 2});
+        const int third = 4 + field.fontMetrics().horizontalAdvance("second words he");
+        QMouseEvent further(QEvent::MouseMove, QPointF(third, row + row / 2),
+                            field.viewport()->mapToGlobal(QPointF(third, row + row / 2)), Qt::NoButton, Qt::LeftButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(field.viewport(), &further);
+        QCOMPARE(field.selectedText(), QString("words here"));
+    }
+
+    void theWheelScrollsByRows() {
+        QByteArray lines;
+        for (int i = 0; i < 100; ++i) lines += "row " + QByteArray::number(i) + "\r\n";
+        Field shown(lines);
+        QWheelEvent notch(QPointF(10, 10), shown.field.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(shown.field.viewport(), &notch);
+        // The row now at the top is as many rows down as a notch scrolls.
+        shown.click({0, 2});
+        const QByteArray top = "row " + QByteArray::number(QApplication::wheelScrollLines()) + "\r\n";
+        QCOMPARE(shown.field.cursorPosition(), static_cast<std::size_t>(lines.indexOf(top)));
+    }
+
+    void withoutWrappingTheViewGoesSidewaysToTheCursor() {
+        Field shown("short\r\n" + QByteArray(3000, 'w') + " end");
+        LargeTextEdit& field = shown.field;
+        field.setWrap(LargeTextEdit::Wrap::Off);
+        QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(field.horizontalScrollBar()->value() > 0);
+        QVERIFY(field.viewport()->rect().contains(shown.caret()));
+        QTest::keyClick(&field, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(field.horizontalScrollBar()->value(), 0);
     }
 
     void textDroppedFromElsewhereGoesWhereItIsLetGo() {
