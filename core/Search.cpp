@@ -59,38 +59,38 @@ const char* nextByte(const char* from, const char* end, unsigned char byte) {
 
 }  // namespace
 
-bool TextMatcher::find(std::string_view text, std::size_t from, std::size_t& offset,
-                       std::size_t& length) const {
-    // A match needs at least one byte from `from` on.
-    if (query_.empty() || from >= text.size()) return false;
+void TextMatcher::findAll(std::string_view text,
+                          const std::function<void(std::size_t, std::size_t)>& found) const {
+    if (query_.empty()) return;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     if (starts_.empty()) {
-        for (const char* at = begin + from; at < end; ++at)
-            if (matched(begin, at, end, offset, length)) return true;
-        return false;
+        for (const char* at = begin; at < end;) {
+            const std::size_t length = matchAt(begin, at, end);
+            if (length == 0) {
+                ++at;
+                continue;
+            }
+            found(static_cast<std::size_t>(at - begin), length);
+            at += length;
+        }
+        return;
     }
     // The next place of each possible first byte; the nearest is the next
-    // candidate, and only the places it used are looked for again.
+    // candidate, and only the places behind where the search goes on are
+    // looked for again.
     std::array<const char*, MaxStartBytes> next;
     const auto used = next.begin() + static_cast<std::ptrdiff_t>(starts_.size());
-    for (std::size_t i = 0; i < starts_.size(); ++i) next[i] = nextByte(begin + from, end, starts_[i]);
+    for (std::size_t i = 0; i < starts_.size(); ++i) next[i] = nextByte(begin, end, starts_[i]);
     for (;;) {
         const char* const at = *std::min_element(next.begin(), used);
-        if (at == end) return false;
-        if (matched(begin, at, end, offset, length)) return true;
+        if (at == end) return;
+        const std::size_t length = matchAt(begin, at, end);
+        if (length > 0) found(static_cast<std::size_t>(at - begin), length);
+        const char* const from = at + std::max<std::size_t>(length, 1);
         for (std::size_t i = 0; i < starts_.size(); ++i)
-            if (next[i] == at) next[i] = nextByte(at + 1, end, starts_[i]);
+            if (next[i] < from) next[i] = nextByte(from, end, starts_[i]);
     }
-}
-
-bool TextMatcher::matched(const char* begin, const char* at, const char* end, std::size_t& offset,
-                          std::size_t& length) const {
-    const std::size_t bytes = matchAt(begin, at, end);
-    if (bytes == 0) return false;
-    offset = static_cast<std::size_t>(at - begin);
-    length = bytes;
-    return true;
 }
 
 std::size_t TextMatcher::matchAt(const char* begin, const char* at, const char* end) const {
@@ -161,16 +161,11 @@ std::size_t SearchWalk::visit(const DOMNode* node, std::vector<SearchMatch>& mat
 
 std::size_t SearchWalk::searchText(const DOMNode* node, std::int32_t part, const StringObject& text,
                                    std::vector<SearchMatch>& matches) const {
-    const std::string_view view = text.view();
-    std::size_t from = 0;
-    std::size_t offset = 0;
-    std::size_t length = 0;
-    while (matcher_.find(view, from, offset, length)) {
+    matcher_.findAll(text.view(), [&](std::size_t offset, std::size_t length) {
         matches.push_back(SearchMatch{node, rank_, part, static_cast<std::uint32_t>(offset),
                                       static_cast<std::uint32_t>(length)});
-        from = offset + length;
-    }
-    return view.size();
+    });
+    return text.length();
 }
 
 }  // namespace corvantis

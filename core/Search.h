@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -64,15 +65,15 @@ public:
     TextMatcher(std::string_view query, Encoding encoding, SearchOptions options);
 
     bool empty() const { return query_.empty(); }
-    // The first match that starts at or after `from`; false when there is none.
-    bool find(std::string_view text, std::size_t from, std::size_t& offset, std::size_t& length) const;
+    // Every match in `text`, in order, none overlapping the one before:
+    // `found(offset, length)` for each. Each possible first byte is looked
+    // for once over the text, so the search stays linear however many
+    // matches there are.
+    void findAll(std::string_view text, const std::function<void(std::size_t, std::size_t)>& found) const;
 
 private:
     // The match's length when the query matches at `at`, else 0.
     std::size_t matchAt(const char* begin, const char* at, const char* end) const;
-    // Whether the query matches at `at`; if so, sets `offset` and `length`.
-    bool matched(const char* begin, const char* at, const char* end, std::size_t& offset,
-                 std::size_t& length) const;
     bool standsAlone(const char* begin, const char* start, const char* stop, const char* end) const;
 
     Encoding encoding_;
