@@ -32,7 +32,8 @@
 // until the text frame has painted its text, with how far the peak resident
 // size rose; a key typed into the text, Undo (which takes back the typing)
 // and Find Next onto the next match in the text, each until the frame has
-// painted.
+// painted; and how long the find bar's search takes to go through the
+// document (search_ms), in slices between events.
 //
 // Each benchmark reports seconds per iteration (s), MiB/s of the file's size,
 // and the process's peak resident size during the benchmark (peak_RSS_MiB).
@@ -887,10 +888,12 @@ void selectBenchmark(benchmark::State& state, bool lineBreaks) {
         shown = shown && step("undo", [&] { window.UndoMnuClick(); });
         // The typing went in as a step (on the pause after it, or now) and was taken back.
         const bool undone = large->getText(0).length() == text.size() && document.history().canRedo();
-        // The bar opens, and its search finds the matches, before the timed
+        // The bar opens, and its search goes through the document, before
         // Find Next; it is closed again so that no search runs in the other steps.
+        const Clock::time_point searchStart = Clock::now();
         find.open();
         while (!find.search().isFinished()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+        times["search"].push_back(secondsSince(searchStart));
         shown = shown && step("find_next", [&] { window.FindNextMnuClick(); });
         find.closeBar();
         if (!shown || !undone || window.CurrentNode() != large) {
