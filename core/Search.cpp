@@ -78,34 +78,56 @@ bool TextMatcher::find(std::string_view text, std::size_t from, std::size_t& off
                        bool characterData) const {
     // A match needs at least one byte from `from` on.
     if (query_.empty() || from >= text.size()) return false;
+    bool found = false;
+    scan(text, from, characterData, [&](std::size_t at, std::size_t bytes) {
+        offset = at;
+        length = bytes;
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+void TextMatcher::findAll(std::string_view text, bool characterData,
+                          const std::function<void(std::size_t, std::size_t)>& found) const {
+    scan(text, 0, characterData, [&](std::size_t at, std::size_t bytes) {
+        found(at, bytes);
+        return true;
+    });
+}
+
+template <class Found>
+void TextMatcher::scan(std::string_view text, std::size_t from, bool characterData, Found found) const {
+    if (query_.empty() || from >= text.size()) return;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     if (starts_.empty()) {
-        for (const char* at = begin + from; at < end; ++at)
-            if (matched(begin, at, end, characterData, offset, length)) return true;
-        return false;
+        for (const char* at = begin + from; at < end;) {
+            const std::size_t length = matchAt(begin, at, end, characterData);
+            if (length == 0) {
+                ++at;
+                continue;
+            }
+            if (!found(static_cast<std::size_t>(at - begin), length)) return;
+            at += length;
+        }
+        return;
     }
     // The next place of each possible first byte; the nearest is the next
-    // candidate, and only the places it used are looked for again.
+    // candidate, and only the places behind where the search goes on are
+    // looked for again, so the scan stays linear however many matches.
     std::array<const char*, MaxStartBytes> next;
     const auto used = next.begin() + static_cast<std::ptrdiff_t>(starts_.size());
     for (std::size_t i = 0; i < starts_.size(); ++i) next[i] = nextByte(begin + from, end, starts_[i]);
     for (;;) {
         const char* const at = *std::min_element(next.begin(), used);
-        if (at == end) return false;
-        if (matched(begin, at, end, characterData, offset, length)) return true;
+        if (at == end) return;
+        const std::size_t length = matchAt(begin, at, end, characterData);
+        if (length > 0 && !found(static_cast<std::size_t>(at - begin), length)) return;
+        const char* const after = at + std::max<std::size_t>(length, 1);
         for (std::size_t i = 0; i < starts_.size(); ++i)
-            if (next[i] == at) next[i] = nextByte(at + 1, end, starts_[i]);
+            if (next[i] < after) next[i] = nextByte(after, end, starts_[i]);
     }
-}
-
-bool TextMatcher::matched(const char* begin, const char* at, const char* end, bool characterData,
-                          std::size_t& offset, std::size_t& length) const {
-    const std::size_t bytes = matchAt(begin, at, end, characterData);
-    if (bytes == 0) return false;
-    offset = static_cast<std::size_t>(at - begin);
-    length = bytes;
-    return true;
 }
 
 std::size_t TextMatcher::matchAt(const char* begin, const char* at, const char* end, bool characterData) const {
@@ -178,16 +200,11 @@ std::size_t SearchWalk::visit(const DOMNode* node, std::vector<SearchMatch>& mat
 
 std::size_t SearchWalk::searchText(const DOMNode* node, std::int32_t part, const StringObject& text,
                                    bool characterData, std::vector<SearchMatch>& matches) const {
-    const std::string_view view = text.view();
-    std::size_t from = 0;
-    std::size_t offset = 0;
-    std::size_t length = 0;
-    while (matcher_.find(view, from, offset, length, characterData)) {
+    matcher_.findAll(text.view(), characterData, [&](std::size_t offset, std::size_t length) {
         matches.push_back(SearchMatch{node, rank_, part, static_cast<std::uint32_t>(offset),
                                       static_cast<std::uint32_t>(length)});
-        from = offset + length;
-    }
-    return view.size();
+    });
+    return text.length();
 }
 
 }  // namespace corvantis

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -70,13 +71,20 @@ public:
     // none. `characterData` tells that `text` is character data.
     bool find(std::string_view text, std::size_t from, std::size_t& offset, std::size_t& length,
               bool characterData = false) const;
+    // Every match in `text`, in order, none overlapping the one before:
+    // `found(offset, length)` for each. Each possible first byte is looked
+    // for once over the text, so the search stays linear however many
+    // matches there are.
+    void findAll(std::string_view text, bool characterData,
+                 const std::function<void(std::size_t, std::size_t)>& found) const;
 
 private:
+    // Calls `found(offset, length)` for each match from `from` on until it
+    // returns false.
+    template <class Found>
+    void scan(std::string_view text, std::size_t from, bool characterData, Found found) const;
     // The match's length when the query matches at `at`, else 0.
     std::size_t matchAt(const char* begin, const char* at, const char* end, bool characterData) const;
-    // Whether the query matches at `at`; if so, sets `offset` and `length`.
-    bool matched(const char* begin, const char* at, const char* end, bool characterData, std::size_t& offset,
-                 std::size_t& length) const;
     bool standsAlone(const char* begin, const char* start, const char* stop, const char* end,
                      bool characterData) const;
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <string>
+#include <tuple>
 
 #include "core/CharacterData.h"
 
@@ -130,9 +131,6 @@ TextReplacer::Scan::Scan(const TextReplacer& replacer, std::string_view text, bo
 bool TextReplacer::Scan::next(std::size_t& offset, std::size_t& length) {
     while (nextMatch(offset, length)) {
         if (!characterData_ || (!insideKeptReference(offset) && !insideKeptReference(offset + length))) return true;
-        // A match that cuts a kept reference: the next one starts after
-        // this one's start, so nothing is passed over twice.
-        if (!expression_) from_ = offset + 1;
     }
     return false;
 }
@@ -140,8 +138,15 @@ bool TextReplacer::Scan::next(std::size_t& offset, std::size_t& length) {
 bool TextReplacer::Scan::nextMatch(std::size_t& offset, std::size_t& length) {
     if (!replacer_.problem_.isEmpty() || ended_) return false;
     if (expression_) return nextOfExpression(offset, length);
-    if (!replacer_.matcher_ || !replacer_.matcher_->find(text_, from_, offset, length, characterData_)) return false;
-    from_ = offset + length;
+    if (!replacer_.matcher_) return false;
+    if (!plainFound_) {
+        plainFound_ = true;
+        replacer_.matcher_->findAll(text_, characterData_, [this](std::size_t at, std::size_t bytes) {
+            plainMatches_.emplace_back(at, bytes);
+        });
+    }
+    if (nextPlain_ >= plainMatches_.size()) return false;
+    std::tie(offset, length) = plainMatches_[nextPlain_++];
     return true;
 }
 

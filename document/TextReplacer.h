@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/Search.h"
 #include "core/StringObject.h"
@@ -84,8 +86,11 @@ public:
         std::size_t keptStart_ = 0;
         std::size_t keptEnd_ = 0;
         std::size_t piecesRead_ = 0;
-        // Plain text: where the next search starts.
-        std::size_t from_ = 0;
+        // Plain text: its matches, found in one pass over the text the first
+        // time one is asked for, and the next of them.
+        std::vector<std::pair<std::size_t, std::size_t>> plainMatches_;
+        std::size_t nextPlain_ = 0;
+        bool plainFound_ = false;
         std::unique_ptr<Expression> expression_;
         bool matchedEmpty_ = false;
         bool ended_ = false;

@@ -1,5 +1,6 @@
 #include "editors/SourceViewer.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -8,6 +9,7 @@
 
 #include "document/Document.h"
 #include "document/SaveAs.h"
+#include "editors/SourceText.h"
 #include "widgets/LargeTextEdit.h"
 #include "document/UserQuestions.h"
 
@@ -28,8 +30,11 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new LargeTextEdit(fileText_);
+    // XML source reads best in fixed-pitch type, a line to a row.
+    viewSource_ = new LargeTextEdit;
     viewSource_->setObjectName("ViewSource");
+    viewSource_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    viewSource_->setWrap(LargeTextEdit::Wrap::Off);
 
     // The note can be dragged smaller to give the text more room.
     auto* splitter = new QSplitter(Qt::Vertical);
@@ -61,17 +66,21 @@ void SourceViewer::showText(const std::function<corvantis::StringObject()>& make
     const std::string_view text = document_.fileEncoding().toFileText(written.view(), converted);
     // The field shares the bytes made, without a copy, where the file holds
     // them as they are.
-    viewSource_->setBytes(text.data() == written.data() ? written : corvantis::StringObject(text));
+    viewSource_->setBytes(SourceText::shown(text.data() == written.data() ? written : corvantis::StringObject(text),
+                                            fileText_));
     show();
     raise();
 }
 
-bool SourceViewer::sourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
+bool SourceViewer::sourceBytes(corvantis::StringObject& bytes, QString& unstorable) const {
+    return SourceText::stored(viewSource_->text(), fileText_, bytes, unstorable);
+}
 
 void SourceViewer::saveTextAs() {
     corvantis::StringObject bytes;
-    if (!sourceBytes(bytes)) {
-        dialogs_.inform(fileText_.unstorableMessage(viewSource_->toPlainText()), "Text Error");
+    QString unstorable;
+    if (!sourceBytes(bytes, unstorable)) {
+        dialogs_.inform(fileText_.unstorableMessage(unstorable), "Text Error");
         return;
     }
     std::string converted;

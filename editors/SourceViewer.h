@@ -36,9 +36,9 @@ public:
     LargeTextEdit* textField() const { return viewSource_; }
     // The field's text as the document's file holds text: its encoding, CR
     // LF between lines (Save As writes it with the file's byte-order mark, in
-    // UTF-16 for a UTF-16 file). False when the field holds a character that
-    // encoding cannot store.
-    bool sourceBytes(corvantis::StringObject& bytes) const;
+    // UTF-16 for a UTF-16 file). False when the field holds characters that
+    // encoding cannot store: `unstorable` names them.
+    bool sourceBytes(corvantis::StringObject& bytes, QString& unstorable) const;
     int resizeCount() const { return placement_.resizeCount(); }
 
 public slots:

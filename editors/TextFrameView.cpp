@@ -3,15 +3,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPersistentModelIndex>
-#include <QPlainTextEdit>
-#include <QTextDocument>
 
 #include "document/Commands.h"
 #include "document/DocumentTreeModel.h"
 #include "document/Selection.h"
-#include "document/ShownData.h"
 #include "document/UserQuestions.h"
 #include "editors/TextFrame.h"
+#include "widgets/LargeTextEdit.h"
 
 using corvantis::DOMNode;
 using corvantis::StringObject;
@@ -31,12 +29,10 @@ TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame
     pause_.setSingleShot(true);
     pause_.setInterval(1000);
     connect(&pause_, &QTimer::timeout, this, [this] { commitPendingEdit(); });
-    frame_->textEdit()->setUndoRedoEnabled(false);
     frame_->textEdit()->installEventFilter(this);
     connect(frame_, &TextFrame::textEdited, this, &TextFrameView::typed);
-    connect(frame_->textEdit()->document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
-        if (!showing_ && shown_.hasKeptReferences()) shown_.follow(frame_->textEdit()->toPlainText(), position);
-    });
+    connect(frame_->textEdit(), &LargeTextEdit::textEdited, this,
+            [this] { shown_.follow(frame_->textEdit()->text().lastChange()); });
     connect(&selection_, &Selection::currentNodeChanged, this, &TextFrameView::currentChanged);
     connect(&document_, &Document::detailsChanged, this, &TextFrameView::refreshFrom);
     // A new name shows in the path of every folder below it.
@@ -87,17 +83,10 @@ void TextFrameView::show(DOMNode* node) {
     setPending(false);
     pause_.stop();
     if (!frame_) return;
-    shown_ = hasOwnText(node) ? ShownData(node->getText(0)) : ShownData();
-    showShown();
+    shown_ = hasOwnText(node) ? FrameText(node->getText(0)) : FrameText();
+    frame_->textEdit()->setBytes(shown_.shown());
     frame_->textEdit()->setReadOnly(!hasOwnText(node));
     showPath(node);
-}
-
-void TextFrameView::showShown() {
-    // The frame's own changes while it is filled are no typing.
-    showing_ = true;
-    frame_->showText(shown_.text());
-    showing_ = false;
 }
 
 void TextFrameView::showPath(const DOMNode* node) {
@@ -119,12 +108,9 @@ bool TextFrameView::commitPendingEdit() { return commitTo(selection_.currentNode
 bool TextFrameView::commitTo(DOMNode* node) {
     pause_.stop();
     if (!pending_ || !frame_ || !hasOwnText(node)) return true;
-    const QString text = frame_->textEdit()->toPlainText();
-    StringObject bytes;
-    if (!shown_.toData(text, ShownData::LineBreak::CrLf, bytes)) {
-        dialogs_.inform(DocumentText(DocumentText::Encoding::Utf8).unstorableMessage(text), "Text Error");
-        return false;
-    }
+    // Every character goes into a text: the file holds one its encoding
+    // cannot as a reference.
+    const StringObject bytes = shown_.data(frame_->textEdit()->text());
     const bool unchanged = bytes.equals(node->getText(0)) && (node->hasTextChild() || bytes.empty());
     if (!unchanged) {
         const QString name = document_.text().toText(node->nodeName());
@@ -138,9 +124,8 @@ bool TextFrameView::commitTo(DOMNode* node) {
 void TextFrameView::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
     if (node != selection_.currentNode() || pending_ || !frame_ || !hasOwnText(node)) return;
-    // Kept references may come or go where the characters shown stay alike.
-    shown_ = ShownData(node->getText(0));
-    if (frame_->textEdit()->toPlainText() != shown_.text()) showShown();
+    shown_ = FrameText(node->getText(0));
+    frame_->textEdit()->updateBytes(shown_.shown());
 }
 
 void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
@@ -149,13 +134,10 @@ void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
     const DOMNode* folder = match.folder();
     if (folder != selection_.currentNode() || folder->textChild(0) != match.node || pending_) return;
     const StringObject& text = match.node->nodeValue();
-    // Counted in the frame's characters (ShownData.h).
-    QPlainTextEdit* memo = frame_->textEdit();
-    QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(ShownData::position(text, match.offset));
-    cursor.setPosition(ShownData::position(text, match.offset + match.length), QTextCursor::KeepAnchor);
-    memo->setTextCursor(cursor);
-    memo->ensureCursorVisible();
+    LargeTextEdit* field = frame_->textEdit();
+    field->setSelection(FrameText::shownOffset(text.view(), match.offset),
+                        FrameText::shownOffset(text.view(), match.offset + match.length));
+    field->ensureCursorVisible();
 }
 
 bool TextFrameView::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -105,6 +106,24 @@ TEST(Search, AWholeWordStandsBetweenCharactersThatAreNoLetters) {
     EXPECT_EQ(Find("<a>note_x note-x</a>", "note", word), (Found{"value:note"}));
     EXPECT_EQ(Find("<a>caf\xC3\xA9 caf</a>", "caf", word), (Found{"value:caf"}));
     EXPECT_EQ(Find("<a>\xD0\xBA\xD1\x83\xD1\x85 x\xD0\xBA</a>", "x", word), Found{});
+}
+
+TEST(Search, EveryMatchInALongTextIsFoundOnceInOrder) {
+    // "W" is nowhere, "w" everywhere: each first byte is looked for once
+    // over the text, not again from every match.
+    std::string text;
+    for (int i = 0; i < 200000; ++i) text += "week ";
+    DOM dom(S("d"));
+    Parse(dom, ("<a>" + text + "aaaaa</a>").c_str());
+    for (const auto& [query, count, step] : {std::tuple{"week", 200000u, 5u}, std::tuple{"aa", 2u, 2u}}) {
+        SearchWalk walk(dom, TextMatcher(query, {}));
+        std::vector<SearchMatch> matches;
+        while (!walk.run(1 << 20, matches)) {
+        }
+        ASSERT_EQ(matches.size(), count) << query;
+        const std::uint32_t first = matches.front().offset;
+        for (std::size_t i = 0; i < matches.size(); ++i) EXPECT_EQ(matches[i].offset, first + i * step) << query;
+    }
 }
 
 TEST(Search, AWalkInSmallSlicesFindsWhatOneWalkFinds) {

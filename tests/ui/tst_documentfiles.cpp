@@ -1,13 +1,13 @@
 // New, Open, Save and Save As, with the text frame's round trip.
 #include <QDir>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
 
 #include "../document/FaultyFileSystem.h"
 #include "support/ProgramUnderTest.h"
 #include "editors/TextFrame.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "editors/NodeDetailsWindow.h"
 #include "document/Commands.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -53,6 +54,16 @@ const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\
 class FaithfulFiles : public QObject {
     Q_OBJECT
 private slots:
+    void typingKeepsEveryByteOfTheTextItDidNotTouch() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                                          "<Notes><Home>one\ntwo\r\ncaf\xE9</Home></Notes>\r\n");
+        program.click("Home");
+        program.type("\nfour");
+        QVERIFY(program.window().files().save());
+        QVERIFY(program.readFile("Diary.XML").contains("<Home>one\ntwo\r\ncaf\xE9\r\nfour</Home>"));
+    }
+
     void utf16IsSavedBackAsUtf16_data() {
         QTest::addColumn<bool>("bigEndian");
         QTest::addColumn<bool>("mark");
@@ -167,7 +178,7 @@ private slots:
         program.click("Home");
         QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("Caf\xC3\xA9 \xE2\x98\xBA &#65; &nbsp;!"));
         QCOMPARE(program.window().detailsWindow()->attributesGrid()->cell(1, 0), QString::fromUtf8("\xE2\x98\xBA\t&nbsp;"));
-        program.memo()->moveCursor(QTextCursor::Start);
+        program.memo()->setCursorPosition(0);
         QTest::keyClicks(program.memo(), "&#66; ");
         program.type("&nbsp;");
         program.click("Notes");

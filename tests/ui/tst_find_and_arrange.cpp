@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
@@ -20,6 +19,7 @@
 #include "tree/FindBar.h"
 #include "tree/XmlClipboard.h"
 #include "widgets/DragRunner.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ void findText(ProgramUnderTest& program, const QString& text) {
     QCoreApplication::processEvents();
 }
 
-QString memoSelection(ProgramUnderTest& program) { return program.memo()->textCursor().selectedText(); }
+QString memoSelection(ProgramUnderTest& program) { return program.memo()->selectedText(); }
 
 // Stands in for the desktop's drag loop: moves over the target row at
 // `zone` (its upper quarter, middle or lower quarter) and drops there.
@@ -189,6 +189,16 @@ private slots:
         QCOMPARE(memoSelection(program), QString::fromUtf8("Caf\xC3\xA9"));
         findText(program, "a&nbsp;");
         QCOMPARE(memoSelection(program), QString("a&nbsp;"));
+    }
+
+    void aMatchAfterLettersBeyondAsciiIsSelectedExactly() {
+        ProgramUnderTest program;
+        openNotes(program, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                           "<Notes><Home>caf\xE9 cr\xE8me\r\nroses</Home></Notes>\r\n");
+        program.click("Notes");
+        run(program, Command::Find);
+        findText(program, "ROSE");
+        QCOMPARE(memoSelection(program), QString("rose"));
     }
 
     void textTypedForAFolderGoesInBeforeTheSearchMovesOn() {

@@ -4,7 +4,6 @@
 // file has one editor at a time.
 #include <QDir>
 #include <QLockFile>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -15,6 +14,7 @@
 #include "document/FileLock.h"
 #include "document/RecoveryStore.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
