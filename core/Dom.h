@@ -138,6 +138,7 @@ public:
 
     // Text: the n-th TEXT child, counting TEXT children only.
     bool hasTextChild() const noexcept { return childNodes_.textCount() > 0; }
+    int textChildCount() const noexcept { return childNodes_.textCount(); }
     DOMNode* textChild(int n = 0) const noexcept;
     StringObject getText(int n = 0) const;
     // Sets the n-th TEXT child's value; with no such child, a new TEXT node is

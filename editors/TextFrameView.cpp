@@ -39,6 +39,15 @@ TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame
     connect(&document_, &Document::renamed, this, [this] { showPath(selection_.currentNode()); });
     connect(&document_, &Document::aboutToReplace, this, [this] { show(nullptr); });
     connect(&document_, &Document::fileSet, this, &TextFrameView::showFileName);
+    // A text that comes or goes beside the shown one changes how many pieces there are.
+    connect(&document_, &Document::childrenArrived, this, [this](DOMNode* parent) {
+        if (parent == selection_.currentNode()) showPieces(parent);
+    });
+    connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent) {
+        // Counted once they have gone.
+        if (parent == selection_.currentNode())
+            QMetaObject::invokeMethod(this, [this] { showPieces(selection_.currentNode()); }, Qt::QueuedConnection);
+    });
     document_.setPendingEdit(this);
     show(selection_.currentNode());
     showFileName();
@@ -87,10 +96,20 @@ void TextFrameView::show(DOMNode* node) {
     frame_->textEdit()->setBytes(shown_.shown());
     frame_->textEdit()->setReadOnly(!hasOwnText(node));
     showPath(node);
+    showPieces(node);
 }
 
 void TextFrameView::showPath(const DOMNode* node) {
     if (frame_) frame_->pathLabel()->setText(hasOwnText(node) ? document_.text().toText(node->path()) : QString());
+}
+
+void TextFrameView::showPieces(const DOMNode* node) {
+    if (!frame_) return;
+    // Inline elements split a folder's text into pieces; the frame shows
+    // and edits the first, and says so.
+    const int pieces = hasOwnText(node) ? node->textChildCount() : 0;
+    frame_->caption()->setText(pieces > 1 ? tr("Text: 1 of %1 pieces of text; View Source shows all").arg(pieces)
+                                          : QString("Text"));
 }
 
 void TextFrameView::showFileName() {

@@ -47,6 +47,8 @@ private:
     // empty and cannot be typed into.
     void show(corvantis::DOMNode* node);
     void showPath(const corvantis::DOMNode* node);
+    // Tells when the folder's text is in pieces, of which the frame shows one.
+    void showPieces(const corvantis::DOMNode* node);
     void showFileName();
     void typed();
     bool commitTo(corvantis::DOMNode* node);

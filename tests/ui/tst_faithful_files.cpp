@@ -3,6 +3,7 @@
 // when the user says so, Insert From File brings in text in the document's
 // encoding without a second declaration, the editors refuse what no XML
 // file may hold, and a newly declared encoding is the one the file is saved in.
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -15,6 +16,8 @@
 #include "editors/CommentsEditor.h"
 #include "editors/ProcessingInstructionEditor.h"
 #include "editors/SourceViewer.h"
+#include "editors/TextFrame.h"
+#include "editors/TextEditorWindow.h"
 #include "editors/NodeDetailsWindow.h"
 #include "document/Commands.h"
 #include "support/ProgramUnderTest.h"
@@ -54,6 +57,25 @@ const QByteArray Latin1Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\
 class FaithfulFiles : public QObject {
     Q_OBJECT
 private slots:
+    // Inline elements split the text: the frame says which piece it shows,
+    // and typing changes that piece only, also when pieces come and go.
+    void aTextInPiecesSaysWhichItShowsAndKeepsTheOthers() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", "<Notes><p>Some <b>bold</b> text</p><q>plain</q></Notes>");
+        QLabel* caption = program.textEditor().frame()->caption();
+        program.click("p");
+        QVERIFY(caption->text().contains("1 of 2"));
+        program.type("more ");
+        program.click("q");
+        QVERIFY(!caption->text().contains(" of "));
+        QVERIFY(program.window().files().save());
+        QVERIFY(program.readFile("Diary.XML").contains("<p>Some more <b>bold</b> text</p>"));
+        program.click("b");
+        program.window().action(Command::DeleteFolder)->trigger();
+        program.click("p");
+        QVERIFY(caption->text().contains("1 of 2"));
+    }
+
     void typingKeepsEveryByteOfTheTextItDidNotTouch() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
