@@ -8,16 +8,23 @@
 // Every step is then undone through the history, back to the bytes first
 // read, and redone to the bytes last written. At the end the document must
 // write and read back with the same elements and attributes.
+//
+// Each step is first tried with one of its first few allocations failing:
+// if it runs out of memory it must change neither the tree nor the history
+// and keep no block, and it is then made again with the same choices. No
+// block of the model may be left over at the end.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
 #include <QByteArray>
 
 #include "Require.h"
+#include "core/AllocationLimit.h"
 #include "core/CharacterData.h"
 #include "core/Dom.h"
 #include "document/Commands.h"
@@ -50,6 +57,8 @@ public:
 
     bool exhausted() const { return position_ >= size_; }
     std::uint8_t next() { return exhausted() ? 0 : data_[position_++]; }
+    std::size_t position() const { return position_; }
+    void rewind(std::size_t position) { position_ = position; }
     int below(int n) { return next() % n; }
 
     // Any bytes, up to `maxLength` of them.
@@ -120,7 +129,7 @@ public:
     void run() {
         const StringObject first = dom().serialize();
         for (int step = 0; step < kMaxSteps && !choices_.exhausted(); ++step) {
-            operate();
+            operateRunningOutOfMemory(1 + static_cast<std::size_t>(step % 4));
             requireSound(dom());
         }
         const StringObject last = dom().serialize();
@@ -148,6 +157,28 @@ private:
         require(document_.push(std::make_unique<Command>(document_, std::forward<Arguments>(arguments)...)),
                 "the document refused a command");
         require(document_.history().index() <= before + 1, "one command made more than one step");
+    }
+
+    // The next step with its `failing`-th allocation failing; made again as
+    // it should be when that stopped it.
+    void operateRunningOutOfMemory(std::size_t failing) {
+        const std::string before = checks::fingerprint(dom().documentNode());
+        const std::size_t position = choices_.position();
+        const int steps = document_.history().count();
+        {
+            const AllocationLimit limit = AllocationLimit::failingAt(failing);
+            try {
+                operate();
+                return;
+            } catch (const std::bad_alloc&) {
+                require(limit.blocksHeld() == 0, "a step that ran out of memory kept blocks");
+            }
+        }
+        require(checks::fingerprint(dom().documentNode()) == before && document_.history().count() == steps,
+                "a step that ran out of memory changed the document");
+        requireSound(dom());
+        choices_.rewind(position);
+        operate();
     }
 
     void operate() {
@@ -384,7 +415,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Choices choices(data, size);
-    Session(choices).run();
+    // Pooled blocks are no malloc chunks: the leak checker cannot see them.
+    const AllocationLimit counting;
+    {
+        Choices choices(data, size);
+        Session(choices).run();
+    }
+    require(counting.blocksHeld() == 0, "a block of the model was never given back");
     return 0;
 }
