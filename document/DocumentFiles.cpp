@@ -167,20 +167,27 @@ void DocumentFiles::reload() {
         questions_.showFileError(error);
         return;
     }
+    if (readInPlace(bytes, file)) guard_->warnIfNotXml();
+}
+
+bool DocumentFiles::readInPlace(const QByteArray& bytes, const QString& source) {
     const Route route = routeTo(selection_.currentNode());
     const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
+    // Another Corvantis still holds the file.
+    const bool readOnly = document_.isReadOnly();
     try {
-        if (const FileError failure = document_.load(bytes, file, documentName); failure.isError()) {
+        if (const FileError failure = document_.load(bytes, document_.fileName(), documentName); failure.isError()) {
             questions_.showFileError(failure);
-            return;
+            return false;
         }
     } catch (const std::exception& failure) {
-        questions_.showFileError(FileError::ofReading(file, failure));
+        questions_.showFileError(FileError::ofReading(source, failure));
         makeNew();
-        return;
+        return false;
     }
-    guard_->warnIfNotXml();
+    document_.setReadOnly(readOnly);
     selection_.select(follow(route, document_.documentNode()));
+    return true;
 }
 
 // ---- Saving ----

@@ -80,6 +80,10 @@ private:
     // Makes `bytes` the document of `file`, once the file is claimed (false:
     // the user cancelled because another program holds it).
     bool openBytes(const QString& file, const QByteArray& bytes, const QString& documentName);
+    // Makes `bytes`, read from `source`, the document of its own file and
+    // name, as read-only as it was, keeping the selected folder where it
+    // still exists; false (the user told why) when they could not be read.
+    bool readInPlace(const QByteArray& bytes, const QString& source);
     // A save that cannot go where it was meant to: why, and Save As offered.
     bool offerSaveAs(const FileError& error);
     // The user agreed to what the new file cannot keep of the old one, or

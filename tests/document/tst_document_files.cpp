@@ -351,6 +351,14 @@ private slots:
         QVERIFY(f.document.dom().rootElement());
     }
 
+    void readingTheFileAgainKeepsAReadOnlyDocumentReadOnly() {
+        Files f;
+        f.open("Diary.XML");
+        f.document.setReadOnly(true);  // another Corvantis holds the file
+        f.files.reload();
+        QVERIFY(f.document.isReadOnly());
+    }
+
     void readingTheFileAgainKeepsTheSelectedFolder() {
         Files f;
         f.open("Diary.XML");
