@@ -18,7 +18,11 @@ bool asksForHelpOrVersion(int argc, const char* const* argv) {
 QString startupFileArgument(const QStringList& arguments) {
     QCoreApplication::setApplicationVersion(CORVANTIS_VERSION);
     QCommandLineParser parser;
-    parser.setApplicationDescription("Keeps your notes as one XML document shown as a tree of folders.");
+    parser.setApplicationDescription(
+        "Keeps your notes as one XML document shown as a tree of folders.\n\n"
+        "Export without opening a window (HTML and Markdown to standard output unless -o names a file):\n"
+        "  corvantis --export html|md|pdf FILE [--folder PATH] [-o OUT]\n"
+        "--folder exports only the first folder whose path, as the path panel shows it, is PATH.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument("file", "The XML file to open instead of the one opened last.", "[file]");

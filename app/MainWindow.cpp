@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -31,6 +30,7 @@
 #include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
 #include "tree/TreeCommands.h"
+#include "widgets/LargeTextEdit.h"
 #include "tree/TreeImages.h"
 #include "widgets/DetailStringGrid.h"
 #include "widgets/Docking.h"

@@ -38,7 +38,8 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Shows the main window; its first activation opens the file.
+    // Tells of crashes since the last start, then shows the main window; its
+    // first activation opens the file.
     void show();
     MainWindow& window() { return *window_; }
     TextEditorWindow& textEditor() { return *textEditor_; }
@@ -46,6 +47,9 @@ public:
     Autosave& autosave() { return *autosave_; }
 
 private:
+    void announceCrashes();
+
+    UserQuestions& dialogs_;
     std::unique_ptr<Document> document_;
     std::unique_ptr<RecoveryStore> recovery_;
     std::unique_ptr<Autosave> autosave_;

@@ -2,24 +2,35 @@
 // as a tree of folders.
 #include <QCoreApplication>
 #include <exception>
+#include <optional>
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/DisplayStart.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
-#include "widgets/SettingsStore.h"
 #include "app/UserDialogs.h"
+#include "document/CrashRecorder.h"
+#include "document/RecoveryStore.h"
+#include "document/ExportCommandLine.h"
+#include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
+    // First, so that a crash anywhere after this leaves a report.
+    CorvantisApplication::nameApplication();
+    CrashRecorder::install(CrashRecorder::folderBeside(RecoveryStore::userFolder()), CORVANTIS_VERSION);
     if (asksForHelpOrVersion(argc, argv)) {
         // Answered on the terminal before anything needs a display.
-        CorvantisApplication::nameApplication();
         QCoreApplication terminal(argc, argv);
         startupFileArgument(QCoreApplication::arguments());
         return 0;
     }
+    // An export needs no windows, and so no display.
+    if (asksForExport(argc, argv)) return runExportCommandLine(argc, argv);
     UserDialogs dialogs;
+    std::optional<DisplayStart> starting(std::in_place, argc, argv);
     CorvantisApplication application(argc, argv, dialogs);
+    starting.reset();
     // The program ends with its main window, not with the last tool window.
     application.setQuitOnLastWindowClosed(false);
     // Lets the desktop match the windows to the desktop entry and its icon.

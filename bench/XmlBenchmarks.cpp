@@ -108,7 +108,7 @@ void searchBenchmark(benchmark::State& state, Sample& sample, std::string query,
         const Clock::time_point start = Clock::now();
         dom->parse(xml.data(), xml.size());
         const Clock::time_point parsed = Clock::now();
-        corvantis::SearchWalk walk(*dom, corvantis::TextMatcher(query, corvantis::Encoding::Latin1, options));
+        corvantis::SearchWalk walk(*dom, corvantis::TextMatcher(query, options));
         std::vector<corvantis::SearchMatch> found;
         walk.run(SIZE_MAX, found);
         const Clock::time_point searched = Clock::now();

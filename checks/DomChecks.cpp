@@ -2,6 +2,8 @@
 
 #include <unordered_set>
 
+#include "core/CharacterData.h"
+
 namespace corvantis::checks {
 
 namespace {
@@ -70,8 +72,13 @@ std::string treeProblem(const DOM& dom, int firstNumber, bool checkPaths) {
             return named(child) + " has lists that do not match its kind";
         if (!container) {
             if (!child->path().empty()) return "a node other than an element has a path";
+            if (child->nodeType() == TEXT && !isCharacterData(child->nodeValue().view()))
+                return "a text under " + named(parent) + " holds a zero byte that begins no kept form";
             continue;
         }
+        for (int i = 0; i < child->attributeCount(); ++i)
+            if (!isCharacterData(child->attributeAt(i)->value.view()))
+                return "an attribute value of " + named(child) + " holds a zero byte that begins no kept form";
         if (elements >= index.count() || index.at(elements) != child)
             return "the element index does not hold " + named(child) + " at its place in document order";
         if (child->elementNumber() != elements + firstNumber)

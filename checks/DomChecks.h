@@ -19,6 +19,8 @@ namespace corvantis::checks {
 //   - the element index holds exactly the elements in document order, and
 //     element i is numbered i + `firstNumber` (a read numbers from 1,
 //     renumbering from 0);
+//   - every TEXT value and attribute value is character data in the form
+//     CharacterData.h describes;
 //   - every element's pathDepth() is its depth below the document node and,
 //     with `checkPaths`, its path() is the names from the top element down
 //     joined by "/", empty names left out (that costs time in proportion to depth squared; leave

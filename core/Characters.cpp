@@ -107,14 +107,10 @@ char32_t decodeUtf8(const char*& p, const char* end) {
 
 }  // namespace
 
-char32_t decodeNext(Encoding encoding, const char*& p, const char* end) noexcept {
-    if (encoding == Encoding::Latin1) return static_cast<unsigned char>(*p++);
-    return decodeUtf8(p, end);
-}
+char32_t decodeNext(const char*& p, const char* end) noexcept { return decodeUtf8(p, end); }
 
-char32_t decodePrevious(Encoding encoding, const char* begin, const char* p) noexcept {
+char32_t decodePrevious(const char* begin, const char* p) noexcept {
     if (p <= begin) return NotACharacter;
-    if (encoding == Encoding::Latin1) return static_cast<unsigned char>(p[-1]);
     // Back over up to three continuation bytes to the lead byte.
     const char* start = p - 1;
     while (start > begin && p - start < 4 && (static_cast<unsigned char>(*start) & 0xC0) == 0x80) --start;
@@ -144,11 +140,7 @@ std::vector<char32_t> caseVariants(char32_t folded) {
     return variants;
 }
 
-bool firstByteOf(Encoding encoding, char32_t c, unsigned char& byte) noexcept {
-    if (encoding == Encoding::Latin1) {
-        byte = static_cast<unsigned char>(c);
-        return c <= 0xFF;
-    }
+bool firstByteOf(char32_t c, unsigned char& byte) noexcept {
     if (c < 0x80)
         byte = static_cast<unsigned char>(c);
     else if (c < 0x800)
@@ -175,8 +167,8 @@ bool isNameCharacter(Encoding encoding, char32_t c) noexcept {
            (c == 0xB7 || inRange(c, 0x300, 0x36F) || inRange(c, 0x203F, 0x2040));
 }
 
-bool isWordCharacter(Encoding encoding, char32_t c) noexcept {
-    return isNameCharacter(encoding, c) && c != ':' && c != '-' && c != '.' && c != 0xB7;
+bool isWordCharacter(char32_t c) noexcept {
+    return isNameCharacter(Encoding::Utf8, c) && c != ':' && c != '-' && c != '.' && c != 0xB7;
 }
 
 }  // namespace corvantis

@@ -9,6 +9,11 @@
 // memory. Element numbers and paths are brought up to date again when next
 // read.
 //
+// The values of TEXT nodes and of attributes are character data: the
+// characters an XML reader reads there, references replaced, in the form
+// CharacterData.h describes. Every other name and value holds its bytes as
+// read.
+//
 // Every walk over the tree is iterative, so documents of any depth are safe.
 #pragma once
 
@@ -220,7 +225,11 @@ public:
     DOMNode* rootElement() const noexcept;
 
     // Reads XML bytes (need not be zero-terminated) as new children of
-    // `start` (null: the document node). Never rejects input. Returns 1 when
+    // `start` (null: the document node). Never rejects input. References are
+    // replaced in character data (CharacterData.h); in element and attribute
+    // names only the five predefined ones ("&lt;" ...), since XML allows none
+    // there; comments, processing instructions, CDATA sections and
+    // declarations are kept byte for byte. Returns 1 when
     // the input was read to its end, 0 when an end tag would have closed
     // `start` itself; then error() holds code 11 and where it happened, and
     // the nodes read so far stay. Memory running out on the way (a throw)
@@ -228,6 +237,19 @@ public:
     int parse(const char* bytes, std::size_t length, DOMNode* start = nullptr);
 
     // The XML text of `node` (null: the whole document) and its subtree.
+    // What it escapes, so that a reader reads back what the tree holds:
+    //   - in character data, '&', '<', '>', '"' and '\'' as "&amp;", "&lt;",
+    //     "&gt;", "&quot;" and "&apos;"; a kept reference is written as it
+    //     was read, a zero byte of the text as one zero byte;
+    //   - in an attribute value also tab, line feed and carriage return, as
+    //     "&#9;", "&#10;" and "&#13;";
+    //   - of a TEXT made of blanks alone (space, tab, line feed, carriage
+    //     return), its last blank as "&#32;", "&#9;", "&#10;" or "&#13;";
+    //   - in element and attribute names the same five markup characters,
+    //     except an '&' that begins a character reference;
+    //   - nothing in processing instructions, comments, CDATA sections and
+    //     declarations.
+    // Everything else is written as the tree holds it, bytes unchanged.
     StringObject serialize(const DOMNode* node = nullptr) const;
     // The whole document's text, written while another thread may ask it to
     // stop (it then returns false soon, `out` untouched). The tree must not
@@ -235,7 +257,7 @@ public:
     bool serialize(StringObject& out, const std::atomic<bool>& stop) const;
     // Appends the text of `node` at indentation `level` to `output`.
     static void serializeNode(const DOMNode* node, int level, StringObject& output);
-    // Appends `text` with the markup characters written as entity references.
+    // Appends `text`, the value of a TEXT, escaped as serialize writes it.
     static void escapeText(const StringObject& text, StringObject& output);
 
     // A copy of `source` and its whole subtree, owned by this DOM and in no

@@ -10,9 +10,9 @@ bool IsNameChar(char c) noexcept { return IsNameStartChar(c) || IsDigit(c) || c 
 bool IsValidName(const StringObject& text, Encoding encoding) noexcept {
     const char* p = text.data();
     const char* const end = p + text.length();
-    if (p == end || !isNameStartCharacter(encoding, decodeNext(encoding, p, end))) return false;
+    if (p == end || !isNameStartCharacter(encoding, decodeNext(p, end))) return false;
     while (p != end)
-        if (!isNameCharacter(encoding, decodeNext(encoding, p, end))) return false;
+        if (!isNameCharacter(encoding, decodeNext(p, end))) return false;
     return true;
 }
 

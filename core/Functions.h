@@ -14,8 +14,8 @@ bool IsDigit(char c) noexcept;
 bool IsNameStartChar(char c) noexcept;
 bool IsNameChar(char c) noexcept;
 
-// A name-start character followed by name characters of the encoding;
-// ':' is allowed anywhere.
+// `text` (UTF-8) is a name-start character followed by name characters of
+// the file's encoding; ':' is allowed anywhere.
 bool IsValidName(const StringObject& text, Encoding encoding) noexcept;
 // Not empty and free of "?>".
 bool IsValidPIValue(const StringObject& text) noexcept;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CharacterData.h"
 #include "Dom.h"
 #include "Tokens.h"
 
@@ -51,26 +52,87 @@ const char* skipSeparators(const char* p, const char* end) {
     }
 }
 
-// The first byte at or after `p` that is `quote` or '&' (or `end`), eight
-// bytes at a time while there are that many. A byte of w is zero in w ^ m
-// exactly when zeroBytes(w ^ m) has its top bit set.
-const char* findQuoteOrAmpersand(const char* p, const char* end, char quote) {
-    constexpr std::uint64_t lowBits = 0x0101010101010101ull;
-    constexpr std::uint64_t highBits = 0x8080808080808080ull;
-    auto zeroBytes = [](std::uint64_t v) { return (v - lowBits) & ~v & highBits; };
+// Eight bytes at a time. A byte of w is zero in w ^ m exactly when
+// zeroBytes(w ^ m) has its top bit set.
+constexpr std::uint64_t lowBits = 0x0101010101010101ull;
+constexpr std::uint64_t highBits = 0x8080808080808080ull;
+inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - lowBits) & ~v & highBits; }
+constexpr std::uint64_t ampersands = lowBits * static_cast<unsigned char>('&');
+
+// The first '&' at or after `p`, or `end`.
+const char* findAmpersand(const char* p, const char* end) {
+    const void* amp = std::memchr(p, '&', static_cast<std::size_t>(end - p));
+    return amp ? static_cast<const char*>(amp) : end;
+}
+
+// The first byte at or after `p` that character data must look at: an '&'
+// or a zero byte (or `end`). memchr looks at many bytes a step: twice over
+// is still the cheaper way through long texts.
+const char* findAmpersandOrZero(const char* p, const char* end) {
+    const char* stop = findAmpersand(p, end);
+    const void* zero = std::memchr(p, KeptMark, static_cast<std::size_t>(stop - p));
+    return zero ? static_cast<const char*>(zero) : stop;
+}
+
+// The first byte at or after `p` that is `quote` or '&', or with `zeros`
+// also a zero byte (or `end`), eight bytes at a time while there are that
+// many.
+template <bool zeros>
+const char* findQuoteOrData(const char* p, const char* end, char quote) {
     const std::uint64_t quotes = lowBits * static_cast<unsigned char>(quote);
-    const std::uint64_t ampersands = lowBits * static_cast<unsigned char>('&');
     for (std::uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
-        if ((zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands)) != 0) break;
+        if ((zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands) | (zeros ? zeroBytes(w) : 0)) != 0) break;
     }
-    while (p < end && *p != quote && *p != '&') ++p;
+    while (p < end && *p != quote && *p != '&' && !(zeros && *p == KeptMark)) ++p;
     return p;
 }
 
-// Walks the content of one token, decoding the five predefined entities.
+// Whether XML allows the character in a document.
+bool isXmlCharacter(std::uint32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+void appendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | c >> 6));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | c >> 12));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | c >> 18));
+        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// The character a character reference of `length` bytes at `p` stands for;
+// past U+10FFFF it says 0x110000.
+std::uint32_t referencedCharacter(const char* p, std::size_t length) {
+    const bool hex = p[2] == 'x';
+    std::uint32_t c = 0;
+    for (const char* q = p + (hex ? 3 : 2); q < p + length - 1; ++q) {
+        const char d = *q;
+        const std::uint32_t digit = d <= '9' ? static_cast<std::uint32_t>(d - '0')
+                                             : static_cast<std::uint32_t>((d | 0x20) - 'a' + 10);
+        c = c * (hex ? 16 : 10) + digit;
+        if (c > 0x10FFFF) return 0x110000;
+    }
+    return c;
+}
+
+// Walks the content of one token. Names are decoded from the five predefined
+// entities only; character data (CharacterData.h) from every reference.
 // Decoded bytes are collected in a reused buffer, so a value is copied into
 // the model once.
+enum class Data { Text, AttributeValue };
+
 class Cursor {
 public:
     Cursor(const Token& token, std::string& buffer) : p_(token.start), end_(token.end), buffer_(buffer) {}
@@ -85,7 +147,7 @@ public:
         while (p_ < end_ && isBlank(*p_)) ++p_;
     }
 
-    // Appends the character at the cursor (decoded) and moves past it.
+    // Appends the name character at the cursor (decoded) and moves past it.
     void takeDecoded() {
         if (*p_ == '&') {
             if (const char decoded = entityAt()) {
@@ -95,14 +157,47 @@ public:
         }
         buffer_.push_back(*p_++);
     }
-    // Decodes everything from the cursor to the end of the token.
-    void takeRestDecoded() {
+    // Appends the character data at the cursor, a reference or a byte, in
+    // the form the model holds it, and moves past it.
+    void takeData(Data data) {
+        const char c = *p_;
+        if (c == KeptMark) {
+            buffer_.append(2, KeptMark);
+            ++p_;
+            return;
+        }
+        if (c != '&') {
+            buffer_.push_back(c);
+            ++p_;
+            return;
+        }
+        if (const char decoded = entityAt()) {
+            buffer_.push_back(decoded);
+            return;
+        }
+        const std::size_t length = referenceLength(p_, end_);
+        if (length == 0) {
+            buffer_.push_back(c);
+            ++p_;
+            return;
+        }
+        const std::uint32_t referenced = p_[1] == '#' ? referencedCharacter(p_, length) : 0;
+        // A carriage return written plainly would read back as a line feed:
+        // in a text the reference stays.
+        if (isXmlCharacter(referenced) && !(referenced == 0xD && data == Data::Text))
+            appendUtf8(buffer_, referenced);
+        else
+            appendKeptReference(buffer_, std::string_view(p_, length));
+        p_ += length;
+    }
+    // Takes character data from the cursor to the end of the token;
+    // `zeros` when a zero byte may lie there.
+    void takeRestData(Data data, bool zeros) {
         while (p_ < end_) {
-            const char* amp = static_cast<const char*>(std::memchr(p_, '&', static_cast<std::size_t>(end_ - p_)));
-            const char* stop = amp ? amp : end_;
+            const char* stop = zeros ? findAmpersandOrZero(p_, end_) : findAmpersand(p_, end_);
             buffer_.append(p_, static_cast<std::size_t>(stop - p_));
             p_ = stop;
-            if (amp) takeDecoded();
+            if (stop < end_) takeData(data);
         }
     }
 
@@ -158,6 +253,9 @@ public:
     }
 
     int run(const char* bytes, std::size_t length) {
+        // No XML holds a zero byte, only a broken file: looked for once, so
+        // that character data need not look for one again and again.
+        zeros_ = std::memchr(bytes, KeptMark, length) != nullptr;
         const int result = read(bytes, length);
         while (!levels_.empty()) closeLevel();
         return result;
@@ -316,13 +414,14 @@ private:
             while (p < end && isBlank(*p)) ++p;
             if (p >= end || (*p != '"' && *p != '\'')) return false;
             const char quote = *p++;
-            const char* close = findQuoteOrAmpersand(p, end, quote);
-            if (close < end && *close == '&') {
+            const char* close =
+                zeros_ ? findQuoteOrData<true>(p, end, quote) : findQuoteOrData<false>(p, end, quote);
+            if (close < end && *close != quote) {
                 // References to decode: the value ends at the quote.
                 close = static_cast<const char*>(std::memchr(close, quote, static_cast<std::size_t>(end - close)));
                 if (!close) return false;
                 span.decodedAt = decoded_.size();
-                Cursor(Token{p, close}, decoded_).takeRestDecoded();
+                Cursor(Token{p, close}, decoded_).takeRestData(Data::AttributeValue, zeros_);
                 span.valueLength = decoded_.size() - span.decodedAt;
             } else {
                 if (close == end) return false;
@@ -351,15 +450,17 @@ private:
     void text(const Token& token) {
         DOMNode* node = add(TEXT);
         const std::size_t length = static_cast<std::size_t>(token.end - token.start);
-        if (!std::memchr(token.start, '&', length)) {
+        const char* amp = findAmpersand(token.start, token.end);
+        const bool zeros = zeros_ && std::memchr(token.start, KeptMark, length) != nullptr;
+        if (amp == token.end && !zeros) {
             node->setNodeValue(StringObject(token.start, length));
             return;
         }
         buffer_.clear();
-        // Decoding only shortens: room for the whole token spares a long
+        // References mostly shorten: room for the whole token spares a long
         // text the copies of a growing buffer.
         buffer_.reserve(length);
-        Cursor(token, buffer_).takeRestDecoded();
+        Cursor(token, buffer_).takeRestData(Data::Text, zeros);
         node->setNodeValue(bytesOf(buffer_));
     }
 
@@ -457,17 +558,17 @@ private:
                 const std::size_t left = static_cast<std::size_t>(cursor.end() - start);
                 const char* close = static_cast<const char*>(std::memchr(start, quote, left));
                 const char* stop = close ? close : cursor.end();
-                if (!std::memchr(start, '&', static_cast<std::size_t>(stop - start))) {
+                if ((zeros_ ? findAmpersandOrZero(start, stop) : findAmpersand(start, stop)) == stop) {
                     // Nothing to decode: take the bytes as they stand.
                     cursor.moveTo(close ? close + 1 : stop);
                     if (!name.empty())
                         attributes_.push_back(Attr{std::move(name), StringObject(start, static_cast<std::size_t>(stop - start)), 0});
                     return;
                 }
-                while (!cursor.atEnd() && cursor.peek() != quote) cursor.takeDecoded();
+                while (!cursor.atEnd() && cursor.peek() != quote) cursor.takeData(Data::AttributeValue);
                 if (!cursor.atEnd()) cursor.step();
             } else {
-                while (!cursor.atEnd() && !isSeparator(cursor.peek())) cursor.takeDecoded();
+                while (!cursor.atEnd() && !isSeparator(cursor.peek())) cursor.takeData(Data::AttributeValue);
             }
         }
         if (!name.empty()) attributes_.push_back(Attr{std::move(name), bytesOf(buffer_), 0});
@@ -480,6 +581,8 @@ private:
     DOMError& error_;
     const int firstIndexEntry_;
     std::int32_t counter_ = 0;
+    // The input holds a zero byte somewhere.
+    bool zeros_ = true;
     std::vector<Level> levels_;
     std::vector<DOMNode*> pending_;
     std::string buffer_;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "CharacterData.h"
+
 namespace corvantis {
 
 const StringObject& matchedText(const SearchMatch& match) {
@@ -23,12 +25,11 @@ std::int32_t searchRank(const DOM& dom, const DOMNode* node) {
 
 // ---- TextMatcher ----
 
-TextMatcher::TextMatcher(std::string_view query, Encoding encoding, SearchOptions options)
-    : encoding_(encoding), options_(options) {
+TextMatcher::TextMatcher(std::string_view query, SearchOptions options) : options_(options) {
     const char* p = query.data();
     const char* const end = p + query.size();
     while (p != end) {
-        const char32_t c = decodeNext(encoding, p, end);
+        const char32_t c = decodeNext(p, end);
         if (c == NotACharacter) {
             // No text of the document can hold it.
             query_.clear();
@@ -41,7 +42,7 @@ TextMatcher::TextMatcher(std::string_view query, Encoding encoding, SearchOption
         options.matchCase ? std::vector<char32_t>{query_.front()} : caseVariants(query_.front());
     for (const char32_t c : firsts) {
         unsigned char byte = 0;
-        if (firstByteOf(encoding, c, byte) && std::find(starts_.begin(), starts_.end(), byte) == starts_.end())
+        if (firstByteOf(c, byte) && std::find(starts_.begin(), starts_.end(), byte) == starts_.end())
             starts_.push_back(byte);
     }
     if (starts_.size() > MaxStartBytes) starts_.clear();
@@ -57,57 +58,94 @@ const char* nextByte(const char* from, const char* end, unsigned char byte) {
     return found ? static_cast<const char*>(found) : end;
 }
 
+// The character at `p`, moving past it. In character data the mark before a
+// kept reference is passed over, and a doubled zero is one zero.
+char32_t nextCharacter(const char*& p, const char* end, bool characterData) {
+    if (characterData && *p == KeptMark && end - p >= 2) {
+        if (p[1] == '&') {
+            ++p;
+        } else if (p[1] == KeptMark) {
+            p += 2;
+            return 0;
+        }
+    }
+    return decodeNext(p, end);
+}
+
 }  // namespace
 
-bool TextMatcher::find(std::string_view text, std::size_t from, std::size_t& offset,
-                       std::size_t& length) const {
+bool TextMatcher::find(std::string_view text, std::size_t from, std::size_t& offset, std::size_t& length,
+                       bool characterData) const {
     // A match needs at least one byte from `from` on.
     if (query_.empty() || from >= text.size()) return false;
+    bool found = false;
+    scan(text, from, characterData, [&](std::size_t at, std::size_t bytes) {
+        offset = at;
+        length = bytes;
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+void TextMatcher::findAll(std::string_view text, bool characterData,
+                          const std::function<void(std::size_t, std::size_t)>& found) const {
+    scan(text, 0, characterData, [&](std::size_t at, std::size_t bytes) {
+        found(at, bytes);
+        return true;
+    });
+}
+
+template <class Found>
+void TextMatcher::scan(std::string_view text, std::size_t from, bool characterData, Found found) const {
+    if (query_.empty() || from >= text.size()) return;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     if (starts_.empty()) {
-        for (const char* at = begin + from; at < end; ++at)
-            if (matched(begin, at, end, offset, length)) return true;
-        return false;
+        for (const char* at = begin + from; at < end;) {
+            const std::size_t length = matchAt(begin, at, end, characterData);
+            if (length == 0) {
+                ++at;
+                continue;
+            }
+            if (!found(static_cast<std::size_t>(at - begin), length)) return;
+            at += length;
+        }
+        return;
     }
     // The next place of each possible first byte; the nearest is the next
-    // candidate, and only the places it used are looked for again.
+    // candidate, and only the places behind where the search goes on are
+    // looked for again, so the scan stays linear however many matches.
     std::array<const char*, MaxStartBytes> next;
     const auto used = next.begin() + static_cast<std::ptrdiff_t>(starts_.size());
     for (std::size_t i = 0; i < starts_.size(); ++i) next[i] = nextByte(begin + from, end, starts_[i]);
     for (;;) {
         const char* const at = *std::min_element(next.begin(), used);
-        if (at == end) return false;
-        if (matched(begin, at, end, offset, length)) return true;
+        if (at == end) return;
+        const std::size_t length = matchAt(begin, at, end, characterData);
+        if (length > 0 && !found(static_cast<std::size_t>(at - begin), length)) return;
+        const char* const after = at + std::max<std::size_t>(length, 1);
         for (std::size_t i = 0; i < starts_.size(); ++i)
-            if (next[i] == at) next[i] = nextByte(at + 1, end, starts_[i]);
+            if (next[i] < after) next[i] = nextByte(after, end, starts_[i]);
     }
 }
 
-bool TextMatcher::matched(const char* begin, const char* at, const char* end, std::size_t& offset,
-                          std::size_t& length) const {
-    const std::size_t bytes = matchAt(begin, at, end);
-    if (bytes == 0) return false;
-    offset = static_cast<std::size_t>(at - begin);
-    length = bytes;
-    return true;
-}
-
-std::size_t TextMatcher::matchAt(const char* begin, const char* at, const char* end) const {
+std::size_t TextMatcher::matchAt(const char* begin, const char* at, const char* end, bool characterData) const {
     const char* p = at;
     for (const char32_t wanted : query_) {
         if (p == end) return 0;
-        const char32_t c = decodeNext(encoding_, p, end);
+        const char32_t c = nextCharacter(p, end, characterData);
         if ((options_.matchCase ? c : foldCase(c)) != wanted) return 0;
     }
-    if (options_.wholeWord && !standsAlone(begin, at, p, end)) return 0;
+    if (options_.wholeWord && !standsAlone(begin, at, p, end, characterData)) return 0;
     return static_cast<std::size_t>(p - at);
 }
 
-bool TextMatcher::standsAlone(const char* begin, const char* start, const char* stop, const char* end) const {
-    if (start > begin && isWordCharacter(encoding_, decodePrevious(encoding_, begin, start))) return false;
+bool TextMatcher::standsAlone(const char* begin, const char* start, const char* stop, const char* end,
+                              bool characterData) const {
+    if (start > begin && isWordCharacter(decodePrevious(begin, start))) return false;
     const char* p = stop;
-    return p == end || !isWordCharacter(encoding_, decodeNext(encoding_, p, end));
+    return p == end || !isWordCharacter(nextCharacter(p, end, characterData));
 }
 
 // ---- SearchWalk ----
@@ -141,11 +179,11 @@ std::size_t SearchWalk::visit(const DOMNode* node, std::vector<SearchMatch>& mat
     switch (node->nodeType()) {
         case ELEMENT: {
             ++rank_;
-            std::size_t done = NodeCost + searchText(node, SearchMatch::NamePart, node->nodeName(), matches);
+            std::size_t done = NodeCost + searchText(node, SearchMatch::NamePart, node->nodeName(), false, matches);
             for (int i = 0, count = node->attributeCount(); i < count; ++i) {
                 const Attr* attribute = node->attributeAt(i);
-                done += searchText(node, 2 * i, attribute->name, matches);
-                done += searchText(node, 2 * i + 1, attribute->value, matches);
+                done += searchText(node, 2 * i, attribute->name, false, matches);
+                done += searchText(node, 2 * i + 1, attribute->value, true, matches);
             }
             if (node->childCount() > 0) stack_.push_back({node, 0});
             return done;
@@ -153,24 +191,20 @@ std::size_t SearchWalk::visit(const DOMNode* node, std::vector<SearchMatch>& mat
         case TEXT:
         case CDATA_SECTION:
         case COMMENT:
-            return NodeCost + searchText(node, SearchMatch::ValuePart, node->nodeValue(), matches);
+            return NodeCost +
+                   searchText(node, SearchMatch::ValuePart, node->nodeValue(), node->nodeType() == TEXT, matches);
         default:
             return NodeCost;
     }
 }
 
 std::size_t SearchWalk::searchText(const DOMNode* node, std::int32_t part, const StringObject& text,
-                                   std::vector<SearchMatch>& matches) const {
-    const std::string_view view = text.view();
-    std::size_t from = 0;
-    std::size_t offset = 0;
-    std::size_t length = 0;
-    while (matcher_.find(view, from, offset, length)) {
+                                   bool characterData, std::vector<SearchMatch>& matches) const {
+    matcher_.findAll(text.view(), characterData, [&](std::size_t offset, std::size_t length) {
         matches.push_back(SearchMatch{node, rank_, part, static_cast<std::uint32_t>(offset),
                                       static_cast<std::uint32_t>(length)});
-        from = offset + length;
-    }
-    return view.size();
+    });
+    return text.length();
 }
 
 }  // namespace corvantis

@@ -1,7 +1,9 @@
 // Finding text in the document: the folder names, every text of a folder
 // (CDATA sections included), attribute names and values, and comments, in
-// document order. Matching follows the document's encoding; without
-// "match case" capital and small letters are alike (Characters.h).
+// document order. Matching goes by characters (the model's UTF-8); without
+// "match case" capital and small letters are alike (Characters.h). In
+// character data a kept reference matches as it was written
+// (CharacterData.h).
 //
 // A search is a walk that can stop after any amount of work and go on
 // later, so a window can search a large document a slice at a time. The
@@ -11,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -60,22 +63,31 @@ std::int32_t searchRank(const DOM& dom, const DOMNode* node);
 // Finds a query in one text.
 class TextMatcher {
 public:
-    // `query` is in `encoding`; an empty query matches nothing.
-    TextMatcher(std::string_view query, Encoding encoding, SearchOptions options);
+    // `query` is UTF-8; an empty query matches nothing.
+    TextMatcher(std::string_view query, SearchOptions options);
 
     bool empty() const { return query_.empty(); }
-    // The first match that starts at or after `from`; false when there is none.
-    bool find(std::string_view text, std::size_t from, std::size_t& offset, std::size_t& length) const;
+    // The first match that starts at or after `from`; false when there is
+    // none. `characterData` tells that `text` is character data.
+    bool find(std::string_view text, std::size_t from, std::size_t& offset, std::size_t& length,
+              bool characterData = false) const;
+    // Every match in `text`, in order, none overlapping the one before:
+    // `found(offset, length)` for each. Each possible first byte is looked
+    // for once over the text, so the search stays linear however many
+    // matches there are.
+    void findAll(std::string_view text, bool characterData,
+                 const std::function<void(std::size_t, std::size_t)>& found) const;
 
 private:
+    // Calls `found(offset, length)` for each match from `from` on until it
+    // returns false.
+    template <class Found>
+    void scan(std::string_view text, std::size_t from, bool characterData, Found found) const;
     // The match's length when the query matches at `at`, else 0.
-    std::size_t matchAt(const char* begin, const char* at, const char* end) const;
-    // Whether the query matches at `at`; if so, sets `offset` and `length`.
-    bool matched(const char* begin, const char* at, const char* end, std::size_t& offset,
-                 std::size_t& length) const;
-    bool standsAlone(const char* begin, const char* start, const char* stop, const char* end) const;
+    std::size_t matchAt(const char* begin, const char* at, const char* end, bool characterData) const;
+    bool standsAlone(const char* begin, const char* start, const char* stop, const char* end,
+                     bool characterData) const;
 
-    Encoding encoding_;
     SearchOptions options_;
     // The query's characters, folded unless the case must match.
     std::vector<char32_t> query_;
@@ -103,7 +115,7 @@ private:
         int next;
     };
     // Returns the bytes looked at.
-    std::size_t searchText(const DOMNode* node, std::int32_t part, const StringObject& text,
+    std::size_t searchText(const DOMNode* node, std::int32_t part, const StringObject& text, bool characterData,
                            std::vector<SearchMatch>& matches) const;
     std::size_t visit(const DOMNode* node, std::vector<SearchMatch>& matches);
 

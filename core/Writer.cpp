@@ -8,11 +8,9 @@
 #include <cstring>
 #include <new>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
-#include <atomic>
-
+#include "CharacterData.h"
 #include "Dom.h"
 
 namespace corvantis {
@@ -175,9 +173,68 @@ void lineBreak(int level, Output& out) {
     out.append(breakAndSpaces, 2 + width);
 }
 
+bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+
+// The reference written for a byte that escaping replaces.
+struct Escaped {
+    const char* text;
+    std::size_t length;
+};
+Escaped escapedFor(char c) {
+    switch (c) {
+        case '"': return {"&quot;", 6};
+        case '&': return {"&amp;", 5};
+        case '\'': return {"&apos;", 6};
+        case '<': return {"&lt;", 4};
+        case '>': return {"&gt;", 4};
+        case '\t': return {"&#9;", 4};
+        case '\n': return {"&#10;", 5};
+        default: return {"&#13;", 5};
+    }
+}
+
+// What each kind of string has escaped: the markup characters everywhere;
+// in character data also the zero byte, which begins a kept form; in an
+// attribute value also tab, line feed and carriage return, which a reader
+// would turn into spaces.
+enum class Escaping { Name, Text, AttributeValue };
+
+struct SpecialBytes {
+    bool name[256] = {};
+    bool text[256] = {};
+    bool attributeValue[256] = {};
+    SpecialBytes() {
+        for (unsigned char c : {'"', '&', '\'', '<', '>'}) name[c] = text[c] = attributeValue[c] = true;
+        text[0] = attributeValue[0] = true;
+        for (unsigned char c : {'\t', '\n', '\r'}) attributeValue[c] = true;
+    }
+    const bool* table(Escaping escaping) const {
+        return escaping == Escaping::Name ? name : escaping == Escaping::Text ? text : attributeValue;
+    }
+};
+const SpecialBytes special;
+
+// Eight bytes at a time: whether any of them is a markup character.
+inline bool hasMarkup(std::uint64_t w) {
+    // '"' = 0x22; '&' and '\'' = 0x26 and 0x27 (bit 0 cleared); '<' and '>' =
+    // 0x3C and 0x3E (bit 1 cleared).
+    return (zeroBytes(w ^ (lowBits * 0x22)) | zeroBytes((w & ~lowBits) ^ (lowBits * 0x26)) |
+            zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
+}
+// Whether any of them is one `escaping` may replace: a markup character,
+// and for character data a zero byte (in an attribute value any byte below
+// 0x20, the line breaks and tabs among them).
+template <Escaping escaping>
+inline bool hasSpecial(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    if (escaping == Escaping::Name) return hasMarkup(w);
+    if (escaping == Escaping::Text) return hasMarkup(w) || zeroBytes(w) != 0;
+    return hasMarkup(w) || ((w - lowBits * 0x20) & ~w & highBits) != 0;
+}
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
 // Length of a character reference ("&#65;", "&#x20AC;") starting at `p`, or 0.
 std::size_t characterReferenceAt(const char* p, const char* end) {
@@ -195,125 +252,76 @@ std::size_t characterReferenceAt(const char* p, const char* end) {
     return static_cast<std::size_t>(q + 1 - p);
 }
 
-// The general entities declared in the document's type declarations
-// ("<!ENTITY name ..."): a reference to one of them is written as it stands,
-// so the entity still means what it meant to every other reader.
-class DeclaredEntities {
-public:
-    // The declarations directly under the document node that holds `node`.
-    explicit DeclaredEntities(const DOMNode* node) {
-        const DOMNode* top = node;
-        while (top->parentNode()) top = top->parentNode();
-        if (top->nodeType() != DOCUMENT) return;
-        for (const DOMNode* child : *top->childNodes())
-            if (child->nodeType() == DOCUMENT_TYPE) collect(child->nodeValue().view());
-    }
-
-    bool empty() const { return names_.empty(); }
-
-    // Whether the "&" at `amp` begins "&name;" for a declared name. The
-    // search stops at the next "&", so a text is looked at once in all.
-    bool referenceAt(const char* amp, const char* end) const {
-        const char* name = amp + 1;
-        const char* limit = end - name > static_cast<std::ptrdiff_t>(longest_) ? name + longest_ + 1 : end;
-        const char* p = name;
-        while (p < limit && *p != ';' && *p != '&') ++p;
-        return p < limit && *p == ';' &&
-               names_.count(std::string_view(name, static_cast<std::size_t>(p - name))) > 0;
-    }
-
-private:
-    void collect(std::string_view declaration) {
-        constexpr std::string_view keyword = "<!ENTITY";
-        for (std::size_t at = declaration.find(keyword); at != std::string_view::npos;
-             at = declaration.find(keyword, at + keyword.size())) {
-            std::size_t start = at + keyword.size();
-            while (start < declaration.size() && isBlank(declaration[start])) ++start;
-            // A parameter entity ("%") is no name that text can refer to.
-            if (start == at + keyword.size() || start == declaration.size() || declaration[start] == '%')
-                continue;
-            std::size_t stop = start;
-            while (stop < declaration.size() && !isBlank(declaration[stop])) ++stop;
-            const std::string_view name = declaration.substr(start, stop - start);
-            // The reader replaces these five itself: "&lt;" kept in a text
-            // would come back as "<".
-            if (name == "lt" || name == "gt" || name == "amp" || name == "quot" || name == "apos") continue;
-            names_.insert(name);
-            longest_ = std::max(longest_, name.size());
-        }
-    }
-
-    std::unordered_set<std::string_view> names_;
-    std::size_t longest_ = 0;
-};
-
-// The entity written for a byte that escaping replaces.
-struct Entity {
-    const char* text;
-    std::size_t length;
-};
-Entity entityFor(char c) {
-    switch (c) {
-        case '"':
-            return {"&quot;", 6};
-        case '&':
-            return {"&amp;", 5};
-        case '\'':
-            return {"&apos;", 6};
-        case '<':
-            return {"&lt;", 4};
-        default:
-            return {"&gt;", 4};
-    }
-}
-
-// Bytes that escaping may replace.
-struct SpecialBytes {
-    bool table[256] = {};
-    SpecialBytes() {
-        for (unsigned char c : {'"', '&', '\'', '<', '>'}) table[c] = true;
-    }
-};
-const SpecialBytes special;
-
-// Eight bytes at a time: whether any of them is one escaping may replace.
-inline bool hasSpecial(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    // '"' = 0x22; '&' and '\'' = 0x26 and 0x27 (bit 0 cleared); '<' and '>' =
-    // 0x3C and 0x3E (bit 1 cleared).
-    return (zeroBytes(w ^ (lowBits * 0x22)) | zeroBytes((w & ~lowBits) ^ (lowBits * 0x26)) |
-            zeroBytes((w & ~(lowBits * 2)) ^ (lowBits * 0x3C))) != 0;
+// How many bytes at `p`, a special byte, are written as they stand: a
+// character reference in a name (names take none, so one there was read
+// so), a kept reference in character data. 0 when the byte is replaced.
+template <Escaping escaping>
+std::size_t keptAt(const char* p, const char* end) {
+    if (escaping == Escaping::Name) return *p == '&' ? characterReferenceAt(p, end) : 0;
+    if (*p != KeptMark || end - p < 2 || p[1] != '&') return 0;
+    return referenceLength(p + 1, end);
 }
 
 // Copies runs of ordinary bytes whole; only the bytes that need it are
-// replaced. An "&" that begins a character reference, or a reference to one
-// of `entities` (if given), is kept.
-void escape(const char* const text, std::size_t length, Output& out, const DeclaredEntities* entities) {
+// replaced.
+template <Escaping escaping>
+void escape(const char* const text, std::size_t length, Output& out) {
+    const bool* const table = special.table(escaping);
     const char* p = text;
     const char* const end = p + length;
     const char* run = p;
     for (;;) {
-        while (end - p >= 8 && !hasSpecial(p)) p += 8;
+        while (end - p >= 8 && !hasSpecial<escaping>(p)) p += 8;
         // The last few bytes: one word ending at the end, when there is room for it.
-        if (p < end && end - p < 8 && end - text >= 8 && !hasSpecial(end - 8)) p = end;
-        while (p < end && !special.table[static_cast<unsigned char>(*p)]) ++p;
+        if (p < end && end - p < 8 && end - text >= 8 && !hasSpecial<escaping>(end - 8)) p = end;
+        while (p < end && !table[static_cast<unsigned char>(*p)]) ++p;
         if (p == end) break;
-        // A reference is kept as it is: it already stands for its text.
-        if (*p == '&' && (characterReferenceAt(p, end) != 0 || (entities && entities->referenceAt(p, end)))) {
-            ++p;
+        if (escaping == Escaping::Name) {
+            // A character reference in a name is kept: it was read so.
+            if (const std::size_t kept = keptAt<escaping>(p, end)) {
+                p += kept;
+                continue;
+            }
+        } else if (*p == KeptMark) {
+            // A kept reference is written as it was read, a doubled zero as
+            // one zero byte (as is a zero on its own).
+            out.append(run, static_cast<std::size_t>(p - run));
+            const std::size_t kept = keptAt<escaping>(p, end);
+            if (kept > 0) {
+                out.append(p + 1, kept);
+                p += 1 + kept;
+            } else {
+                out.push_back(KeptMark);
+                p += end - p >= 2 && p[1] == KeptMark ? 2 : 1;
+            }
+            run = p;
             continue;
         }
         out.append(run, static_cast<std::size_t>(p - run));
-        const Entity entity = entityFor(*p);
-        out.append(entity.text, entity.length);
+        const Escaped escaped = escapedFor(*p);
+        out.append(escaped.text, escaped.length);
         run = ++p;
     }
     out.append(run, static_cast<std::size_t>(end - run));
 }
 
-void escape(const StringObject& text, Output& out, const DeclaredEntities* entities) {
-    escape(text.data(), text.length(), out, entities);
+// A TEXT's value. A reader takes a text of blanks alone for the layout
+// between tags and drops it; its last blank is written as a reference, so
+// that it reads back.
+void writeText(const StringObject& value, Output& out) {
+    const std::string_view text = value.view();
+    if (text.empty() || !isBlank(text.front()) || !isBlank(text.back())) {
+        escape<Escaping::Text>(text.data(), text.size(), out);
+        return;
+    }
+    for (const char c : text)
+        if (!isBlank(c)) {
+            escape<Escaping::Text>(text.data(), text.size(), out);
+            return;
+        }
+    out.append(text.data(), text.size() - 1);
+    const Escaped last = text.back() == ' ' ? Escaped{"&#32;", 5} : escapedFor(text.back());
+    out.append(last.text, last.length);
 }
 
 // Whether "<" followed by the name would begin an end tag, a declaration or
@@ -337,9 +345,7 @@ struct Frame {
 // Writes one node and its subtree, without recursion.
 class TreeWriter {
 public:
-    TreeWriter(const DOMNode* node, Output& out) : out_(out), declared_(node) {
-        if (!declared_.empty()) entities_ = &declared_;
-    }
+    explicit TreeWriter(Output& out) : out_(out) {}
 
     // False when `stop` was set before the whole subtree was written.
     bool write(const DOMNode* node, int level, const std::atomic<bool>* stop = nullptr);
@@ -362,8 +368,6 @@ private:
     void writeLeaf(const DOMNode* node, int level, bool beforeText);
 
     Output& out_;
-    DeclaredEntities declared_;
-    const DeclaredEntities* entities_ = nullptr;  // none when nothing is declared
 };
 
 // Names read from broken input may be empty, start with a byte that makes
@@ -373,7 +377,7 @@ void TreeWriter::writeOddElementName(std::string_view name) {
     // "</", "<!" and "<(" would begin other markup: an occurrence marker,
     // which the reader leaves out with the byte after it, comes first.
     if (!name.empty() && startsOtherMarkup(name.front())) out_.append("* ", 2);
-    escape(name.data(), name.size(), out_, nullptr);
+    escape<Escaping::Name>(name.data(), name.size(), out_);
     // A blank keeps a trailing "/" from closing the tag, and gives an empty
     // name a tag that is not an end tag.
     if (name.empty() || name.back() == '/') out_.push_back(' ');
@@ -391,9 +395,9 @@ bool TreeWriter::openElement(const DOMNode* node, int level, bool parentHasText,
         // Markup characters decoded into a name are written as references again.
         const std::string_view attrName = attr->name.view();
         if (!out_.appendPlainName(attrName.data(), attrName.size()))
-            escape(attrName.data(), attrName.size(), out_, nullptr);
+            escape<Escaping::Name>(attrName.data(), attrName.size(), out_);
         out_.append("=\"", 2);
-        escape(attr->value, out_, entities_);
+        escape<Escaping::AttributeValue>(attr->value.data(), attr->value.length(), out_);
         out_.push_back('"');
     }
     if (node->childCount() == 0) {
@@ -418,7 +422,7 @@ void TreeWriter::closeElement(const Frame& frame) {
 void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
     switch (node->nodeType()) {
         case TEXT:
-            escape(node->nodeValue(), out_, entities_);
+            writeText(node->nodeValue(), out_);
             return;
         case CDATA_SECTION:
             out_.append("<![CDATA[", 9);
@@ -496,7 +500,7 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
             if (openElement(child, childLevel, frame.hasText, plainName))
                 stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
         } else if (kind == TEXT) {
-            escape(child->nodeValue(), out_, entities_);
+            writeText(child->nodeValue(), out_);
         } else {
             // Only a container with text has a text to look out for.
             const bool beforeText =
@@ -511,14 +515,14 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
 
 void DOM::escapeText(const StringObject& text, StringObject& out) {
     Output buffer;
-    escape(text, buffer, nullptr);
+    writeText(text, buffer);
     buffer.handOver(out);
 }
 
 void DOM::serializeNode(const DOMNode* node, int level, StringObject& out) {
     if (!node) return;
     Output buffer;
-    TreeWriter(node, buffer).write(node, level);
+    TreeWriter(buffer).write(node, level);
     buffer.handOver(out);
 }
 
@@ -530,7 +534,7 @@ StringObject DOM::serialize(const DOMNode* node) const {
 
 bool DOM::serialize(StringObject& out, const std::atomic<bool>& stop) const {
     Output buffer;
-    if (!TreeWriter(documentNode(), buffer).write(documentNode(), 0, &stop)) return false;
+    if (!TreeWriter(buffer).write(documentNode(), 0, &stop)) return false;
     buffer.handOver(out);
     return true;
 }

@@ -69,7 +69,9 @@ bool Autosave::start() {
             read->set_value();
             if (readWhole) {
                 tried_ = true;
-                ok = store_.write(name, bytes.view(), note);
+                // Kept as the file's text, as recovery files always were.
+                std::string storage;
+                ok = store_.write(name, note.encoding->toFileText(bytes.view(), storage), note);
             }
         } catch (...) {
             if (!readWhole) read->set_value();

@@ -32,7 +32,9 @@ void DocumentCommand::insertAttributeAt(DOMNode* element, int index, const corva
     document_.insertAttributeAt(element, index, attribute);
 }
 
-void DocumentCommand::convertText(const FileEncoding& encoding) { document_.convertText(encoding); }
+void DocumentCommand::setFileEncoding(const FileEncoding& encoding) { document_.setFileEncoding(encoding); }
+
+void DocumentCommand::exchangeStrings(std::vector<StringChange>& changes) { document_.exchangeStrings(changes); }
 
 PlaceSubtree::PlaceSubtree(Document& document, std::unique_ptr<DOMNode> subtree, NodePlace place,
                            const QString& text, DOMNode* selectedBefore)
@@ -228,17 +230,18 @@ ChangeEncoding::ChangeEncoding(Document& document, std::unique_ptr<DocumentComma
     : DocumentCommand(document, text),
       declarationStep_(std::move(declarationStep)),
       before_(document.fileEncoding()),
-      after_(encoding),
-      documentName_(document.documentNode()->nodeName()) {}
+      after_(encoding) {}
 
 void ChangeEncoding::redo() {
-    // The declaration's new data is in the old encoding, converted with the rest.
     declarationStep_->redo();
-    convertText(after_);
+    setFileEncoding(after_);
 }
 
 void ChangeEncoding::undo() {
-    convertText(before_);
-    setName(document_.documentNode(), documentName_);
+    setFileEncoding(before_);
     declarationStep_->undo();
 }
+
+ReplaceStrings::ReplaceStrings(Document& document, std::vector<StringChange> changes, const QString& text,
+                               DOMNode* concerns)
+    : DocumentCommand(document, text, concerns), changes_(std::move(changes)) {}

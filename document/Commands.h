@@ -6,13 +6,13 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QUndoCommand>
 
 #include "core/Dom.h"
+#include "document/Document.h"
 #include "document/FileEncoding.h"
-
-class Document;
 
 class DocumentCommand : public QUndoCommand {
 public:
@@ -38,7 +38,8 @@ protected:
                       const corvantis::StringObject& value);
     void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
-    void convertText(const FileEncoding& encoding);
+    void setFileEncoding(const FileEncoding& encoding);
+    void exchangeStrings(std::vector<StringChange>& changes);
 
     Document& document_;
     corvantis::DOMNode* concerns_;
@@ -226,12 +227,12 @@ private:
     corvantis::Attr attribute_;
 };
 
-// Gives the XML declaration new data through `declarationStep` and holds the
-// document's text in another encoding from then on, every stored string
-// converted, as one step; undo converts back.
+// Gives the XML declaration new data through `declarationStep` and has the
+// document's file store its text in another encoding from then on, as one
+// step; undo goes back to the old one.
 class ChangeEncoding : public DocumentCommand {
 public:
-    // Every string must be one `encoding` can hold (TextConversion tells).
+    // The document must hold nothing `encoding` cannot (EncodingLimits tells).
     ChangeEncoding(Document& document, std::unique_ptr<DocumentCommand> declarationStep, const FileEncoding& encoding,
                    const QString& text);
 
@@ -244,7 +245,20 @@ private:
     std::unique_ptr<DocumentCommand> declarationStep_;
     FileEncoding before_;
     FileEncoding after_;
-    // The document node's name as it was, which a conversion back need not
-    // give again when the other encoding could not hold it.
-    corvantis::StringObject documentName_;
+};
+
+// New values for names, texts and attribute values, any number at once (a
+// Replace, a Replace All). The step holds one string per change: the one
+// that is not in the tree.
+class ReplaceStrings : public DocumentCommand {
+public:
+    // `concerns` is where the selection goes on undo and redo; null leaves it.
+    ReplaceStrings(Document& document, std::vector<StringChange> changes, const QString& text,
+                   corvantis::DOMNode* concerns = nullptr);
+
+    void redo() override { exchangeStrings(changes_); }
+    void undo() override { exchangeStrings(changes_); }
+
+private:
+    std::vector<StringChange> changes_;
 };

@@ -1,7 +1,7 @@
 #include "document/DeclaredEncoding.h"
 
 #include "document/Document.h"
-#include "document/TextConversion.h"
+#include "document/EncodingLimits.h"
 
 namespace {
 
@@ -13,9 +13,7 @@ bool namesUtf16(const QString& name) {
 // What keeps `to` from holding the document's text, said for a message box;
 // empty when nothing does. `newData` goes in with the rest.
 QString unconvertibleMessage(const Document& document, const DocumentText& to, const QString& newData) {
-    const DocumentText& from = document.text();
-    const TextConversion::Unconvertible found =
-        TextConversion::unconvertible(*document.documentNode(), from, to);
+    const EncodingLimits::Unholdable found = EncodingLimits::unholdable(*document.documentNode(), to);
     QString characters = found.characters;
     for (const QChar c : to.unstorableCharacters(newData))
         if (!characters.contains(c)) characters += c;
@@ -23,11 +21,13 @@ QString unconvertibleMessage(const Document& document, const DocumentText& to, c
     QString where;
     if (const corvantis::DOMNode* node = found.firstNode) {
         if (node->nodeType() != corvantis::ELEMENT) node = node->parentNode();
-        const QString path = node ? from.toText(node->path()) : QString();
+        const QString path = node ? document.text().toText(node->path()) : QString();
         if (!path.isEmpty()) where = QString(" (the first in %1)").arg(path);
     }
     return QString(
                "This document cannot be stored as %1, which cannot hold these characters: %2%3\n"
+               "A folder's text or an attribute value keeps such a character as a character reference; a "
+               "name, a comment, a processing instruction or a CDATA section cannot.\n"
                "Remove them before you declare encoding=\"%1\".")
         .arg(to.encodingName(), characters, where);
 }

@@ -1,12 +1,10 @@
 #include "document/Document.h"
 
-#include <QFile>
 #include <QLocale>
 #include <algorithm>
 #include <new>
 
 #include "document/Commands.h"
-#include "document/TextConversion.h"
 
 using corvantis::DOMNode;
 using corvantis::NodePlace;
@@ -17,15 +15,11 @@ namespace {
 const char* const NewDocumentName = "My FileName";
 const char* const NewDeclaration = "version = \"1.0\" encoding=\"ISO-8859-1\"";
 
-// The bytes of a name for the document node: in the document's encoding
-// when it can hold the name, else as the file system spells it.
-StringObject documentNameBytes(const DocumentText& text, const QString& name) {
-    StringObject bytes;
-    if (!text.toBytes(name, bytes)) {
-        const QByteArray local = QFile::encodeName(name);
-        bytes.assign(local.constData(), static_cast<std::size_t>(local.size()));
-    }
-    return bytes;
+// The document node's name, in the model's UTF-8: it is no part of any file,
+// so every encoding serves.
+StringObject documentNameBytes(const QString& name) {
+    const QByteArray bytes = name.toUtf8();
+    return StringObject(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace
@@ -59,10 +53,9 @@ void Document::changing() {
     ++generation_;
 }
 
-corvantis::DOM::Tree Document::readTree(const QByteArray& bytes, const DocumentText& text,
-                                       const QString& documentName) {
+corvantis::DOM::Tree Document::readTree(const QByteArray& bytes, const QString& documentName) {
     return dom_->readTree(bytes.constData(), static_cast<std::size_t>(bytes.size()),
-                          documentNameBytes(text, documentName));
+                          documentNameBytes(documentName));
 }
 
 void Document::replaceWith(corvantis::DOM::Tree tree, const FileEncoding& encoding, FileContent content,
@@ -116,7 +109,7 @@ FileError Document::load(const QByteArray& bytes, const QString& fileName, const
     corvantis::DOM::Tree tree;
     try {
         file = decodeFile(bytes);
-        tree = readTree(file.text, file.encoding.text, documentName);
+        tree = readTree(file.text, documentName);
     } catch (const std::bad_alloc&) {
         return FileError::ofMemory(fileName, bytes.size());
     }
@@ -133,7 +126,7 @@ FileError Document::loadRecovered(const QByteArray& bytes, const QString& origin
     const FileEncoding& kept = encoding ? *encoding : found;
     corvantis::DOM::Tree tree;
     try {
-        tree = readTree(bytes, kept.text, name);
+        tree = readTree(kept.fromFileText(bytes), name);
     } catch (const std::bad_alloc&) {
         FileError failure;
         failure.path = original;
@@ -179,7 +172,7 @@ void Document::writtenTo(const QString& fileName) {
 
 void Document::setDocumentName(const QString& name) {
     changing();
-    dom_->documentNode()->setNodeName(documentNameBytes(text(), name));
+    dom_->documentNode()->setNodeName(documentNameBytes(name));
     emit renamed(dom_->documentNode());
 }
 
@@ -330,9 +323,25 @@ void Document::insertAttributeAt(DOMNode* element, int index, const corvantis::A
     emit detailsChanged(element);
 }
 
-void Document::convertText(const FileEncoding& encoding) {
-    const QString name = text().toText(documentNode()->nodeName());
-    TextConversion::convert(*documentNode(), text(), encoding.text);
+void Document::exchangeStrings(std::vector<StringChange>& changes) {
+    for (StringChange& change : changes) {
+        DOMNode* node = change.node;
+        if (change.part >= 0) {
+            std::swap(node->attributeAt(change.part / 2)->value, change.value);
+            continue;
+        }
+        const bool name = change.part == corvantis::SearchMatch::NamePart;
+        StringObject was = name ? node->nodeName() : node->nodeValue();
+        if (name)
+            node->setNodeName(std::move(change.value));
+        else
+            node->setNodeValue(std::move(change.value));
+        change.value = std::move(was);
+    }
+    emit stringsChanged();
+}
+
+void Document::setFileEncoding(const FileEncoding& encoding) {
     encoding_ = encoding;
-    setName(documentNode(), documentNameBytes(text(), name));
+    emit detailsChanged(documentNode());
 }

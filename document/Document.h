@@ -8,12 +8,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QObject>
 #include <QString>
 #include <QUndoStack>
 
 #include "core/Dom.h"
+#include "core/Search.h"
 #include "document/DocumentText.h"
 #include "document/FileEncoding.h"
 #include "document/FileError.h"
@@ -31,6 +33,15 @@ public:
     // False when the text cannot be kept (the user has been told why); it
     // then stays where it was typed.
     virtual bool commitPendingEdit() = 0;
+};
+
+// A new value for one of a node's strings: its name (SearchMatch::NamePart),
+// a leaf's value (SearchMatch::ValuePart) or the value of its attribute i
+// (2 * i + 1, as a match in it counts).
+struct StringChange {
+    corvantis::DOMNode* node;
+    std::int32_t part;
+    corvantis::StringObject value;
 };
 
 class Document : public QObject {
@@ -94,10 +105,11 @@ public:
     void saved(const QString& fileName);
     // Work brought back from a recovery file, as the document of
     // `original` (empty: a new document); it counts as unsaved. `bytes` are
-    // the model's own, in `encoding` as the work's note recorded it (none:
-    // found from the bytes as for a file of 8-bit text); `content` is what
-    // the original file held. When memory runs out nothing changes, and the
-    // result says so, as for load.
+    // the file text (FileEncoding::toFileText) of `encoding` as the work's
+    // note recorded it (none: found from the bytes as for a file of 8-bit
+    // text); `content` is what the original file held.
+    // When memory runs out nothing changes, and the result says so, as for
+    // load.
     FileError loadRecovered(const QByteArray& bytes, const QString& original,
                             const std::optional<FileEncoding>& encoding, FileContent content);
     // The document differs from its file though no step of its history says
@@ -153,6 +165,10 @@ signals:
     // What the details show of `node` changed: its attributes, text,
     // comments or processing instructions.
     void detailsChanged(corvantis::DOMNode* node);
+    // Names, texts or attribute values of many nodes changed at once (a
+    // Replace All); the tree's shape stayed. Whatever shows any of them
+    // shows them anew.
+    void stringsChanged();
     void modifiedChanged(bool modified);
     void changesDropped();
     // The document now belongs to a file, or was written to it: what the
@@ -176,14 +192,18 @@ private:
                       const corvantis::StringObject& value);
     void removeAttribute(corvantis::DOMNode* element, const corvantis::StringObject& name);
     void insertAttributeAt(corvantis::DOMNode* element, int index, const corvantis::Attr& attribute);
-    // Holds the text in `encoding` from now on, every stored string
-    // converted; each must be one it can hold (TextConversion tells). The
-    // document node takes its name anew from the characters it had.
-    void convertText(const FileEncoding& encoding);
+    // Gives each change's string its value and keeps the value it had in
+    // the change instead, so doing it again changes it back. Views hear of
+    // it once, however many there are.
+    void exchangeStrings(std::vector<StringChange>& changes);
+    // The document's file stores its text in `encoding` from now on; the
+    // document must hold nothing it cannot (EncodingLimits tells). The model
+    // stays as it is: it holds UTF-8 for every encoding.
+    void setFileEncoding(const FileEncoding& encoding);
     void changing();
-    // The model's `bytes`, in `text`'s encoding, read into a tree that is
-    // not the document yet; throws std::bad_alloc when memory runs out.
-    corvantis::DOM::Tree readTree(const QByteArray& bytes, const DocumentText& text, const QString& documentName);
+    // The model's `bytes` read into a tree that is not the document yet;
+    // throws std::bad_alloc when memory runs out.
+    corvantis::DOM::Tree readTree(const QByteArray& bytes, const QString& documentName);
     // Makes `tree` the document, in place of the old one, which goes.
     void replaceWith(corvantis::DOM::Tree tree, const FileEncoding& encoding, FileContent content,
                      const QString& fileName, bool isNew);

@@ -1,5 +1,6 @@
 #include "document/DocumentSearch.h"
 
+#include <QStringView>
 #include <algorithm>
 
 #include "document/Document.h"
@@ -28,6 +29,7 @@ DocumentSearch::DocumentSearch(Document& document, QObject* parent) : QObject(pa
     connect(&document_, &Document::childrenArrived, this, &DocumentSearch::restart);
     connect(&document_, &Document::renamed, this, &DocumentSearch::restart);
     connect(&document_, &Document::detailsChanged, this, &DocumentSearch::restart);
+    connect(&document_, &Document::stringsChanged, this, &DocumentSearch::restart);
 }
 
 DocumentSearch::~DocumentSearch() = default;
@@ -60,11 +62,14 @@ void DocumentSearch::stop() {
 
 void DocumentSearch::restart() {
     stop();
-    corvantis::StringObject bytes;
-    // A query the document's encoding cannot hold matches nothing.
-    if (!query_.isEmpty() && document_.text().toBytes(query_, bytes))
+    // A text may hold any character, whatever the file's encoding; a query
+    // with half a surrogate pair matches nothing.
+    if (!query_.isEmpty() && QStringView(query_).isValidUtf16()) {
+        const QByteArray bytes = query_.toUtf8();
         walk_ = std::make_unique<corvantis::SearchWalk>(
-            document_.dom(), corvantis::TextMatcher(bytes.view(), document_.text().encoding(), options_));
+            document_.dom(),
+            corvantis::TextMatcher(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), options_));
+    }
     emit progressed();
     slice_.start();
 }

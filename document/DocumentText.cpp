@@ -59,6 +59,12 @@ bool isUnpairedSurrogate(const QString& text, qsizetype i) {
 
 }  // namespace
 
+DocumentText DocumentText::inFile(Encoding encoding) {
+    DocumentText text(encoding);
+    text.inFile_ = true;
+    return text;
+}
+
 DocumentText DocumentText::forFile(const char* bytes, std::size_t length) {
     const QString named = declaredEncoding(bytes, length);
     if (!named.isEmpty()) return DocumentText(encodingNamed(named).value_or(Encoding::Latin1));
@@ -84,7 +90,8 @@ QString DocumentText::encodingName() const { return encoding_ == Encoding::Utf8 
 
 QString DocumentText::toText(std::string_view bytes) const {
     const auto size = static_cast<qsizetype>(bytes.size());
-    return encoding_ == Encoding::Utf8 ? QString::fromUtf8(bytes.data(), size) : QString::fromLatin1(bytes.data(), size);
+    return inFile_ && encoding_ == Encoding::Latin1 ? QString::fromLatin1(bytes.data(), size)
+                                                    : QString::fromUtf8(bytes.data(), size);
 }
 
 QString DocumentText::unstorableCharacters(const QString& text) const {
@@ -109,7 +116,7 @@ QString DocumentText::unstorableCharacters(const QString& text) const {
 
 bool DocumentText::toBytes(const QString& text, corvantis::StringObject& bytes) const {
     if (!unstorableCharacters(text).isEmpty()) return false;
-    const QByteArray encoded = encoding_ == Encoding::Utf8 ? text.toUtf8() : text.toLatin1();
+    const QByteArray encoded = inFile_ && encoding_ == Encoding::Latin1 ? text.toLatin1() : text.toUtf8();
     bytes.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
     return true;
 }
@@ -125,7 +132,8 @@ bool DocumentText::toMultiLineBytes(const QString& text, corvantis::StringObject
 }
 
 QString DocumentText::unstorableMessage(const QString& text) const {
-    return QString("This document is stored as %1, which cannot hold these characters: %2\n"
+    return QString("This document is stored as %1, which cannot hold these characters here: %2\n"
+                   "Only a folder's text and attribute values can keep them, as character references.\n"
                    "Remove them, or declare encoding=\"UTF-8\" in the document.")
         .arg(encodingName(), unstorableCharacters(text));
 }

@@ -49,6 +49,9 @@ DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbs
     connect(&document_, &Document::childrenAboutToLeave, this, &DocumentTreeModel::childrenAboutToLeave);
     connect(&document_, &Document::childrenArrived, this, &DocumentTreeModel::childrenArrived);
     connect(&document_, &Document::renamed, this, &DocumentTreeModel::renamed);
+    connect(&document_, &Document::stringsChanged, this, [this] {
+        if (!rows_.empty()) emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0));
+    });
     resetRows();
 }
 

@@ -2,7 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+
+#include "core/Characters.h"
 
 namespace {
 
@@ -37,6 +41,86 @@ bool utf16Units(const char* bytes, qsizetype length, bool bigEndian, QString& un
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The first byte from 0x80 on at or after `p`, or `end`; eight at a time.
+const char* firstHighByte(const char* p, const char* end) {
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        if (w & 0x8080808080808080ull) break;
+    }
+    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+    return p;
+}
+
+// How many bytes from 0x80 on lie between `p` and `end`; eight at a time.
+std::size_t highBytes(const char* p, const char* end) {
+    std::size_t count = 0;
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        count += static_cast<std::size_t>(__builtin_popcountll(w & 0x8080808080808080ull));
+    }
+    for (; p < end; ++p) count += static_cast<unsigned char>(*p) >> 7;
+    return count;
+}
+
+// ISO-8859-1 bytes as UTF-8: each byte from 0x80 on becomes two. The result
+// is made at its final size and filled in one pass.
+QByteArray latin1ToUtf8(const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    const std::size_t high = highBytes(p, end);
+    if (high == 0) return bytes;
+    QByteArray out(bytes.size() + static_cast<qsizetype>(high), Qt::Uninitialized);
+    char* o = out.data();
+    while (p < end) {
+        const char* next = firstHighByte(p, end);
+        std::memcpy(o, p, static_cast<std::size_t>(next - p));
+        o += next - p;
+        if (next == end) break;
+        const auto c = static_cast<unsigned char>(*next);
+        *o++ = static_cast<char>(0xC0 | c >> 6);
+        *o++ = static_cast<char>(0x80 | (c & 0x3F));
+        p = next + 1;
+    }
+    return out;
+}
+
+// UTF-8 as ISO-8859-1, a character it cannot hold as a character reference.
+// A byte that is no UTF-8 (the model never holds one for such a file) is
+// kept as it is. The result is never longer than the text but for the
+// references, so it is made at the text's size and grows only for them.
+std::string_view utf8ToLatin1(std::string_view text, std::string& storage) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const char* high = firstHighByte(p, end);
+    if (high == end) return text;
+    storage.resize(text.size());
+    std::size_t size = 0;
+    while (p < end) {
+        std::memcpy(&storage[size], p, static_cast<std::size_t>(high - p));
+        size += static_cast<std::size_t>(high - p);
+        if (high == end) break;
+        p = high;
+        const char32_t c = corvantis::decodeNext(p, end);
+        if (c == corvantis::NotACharacter) {
+            storage[size++] = *high;
+        } else if (c <= 0xFF) {
+            storage[size++] = static_cast<char>(c);
+        } else {
+            char reference[16];
+            const auto length = static_cast<std::size_t>(
+                std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(c)));
+            // What is left to convert never needs more room than it takes.
+            if (storage.size() - size < length + static_cast<std::size_t>(end - p))
+                storage.resize(storage.size() + storage.size() / 8 + length);
+            std::memcpy(&storage[size], reference, length);
+            size += length;
+        }
+        high = firstHighByte(p, end);
+    }
+    storage.resize(size);
+    return storage;
+}
+
 FileContent contentOf(const QByteArray& text) {
     if (text.contains('\0')) return FileContent::NulCharacters;
     if (text.contains('<')) return FileContent::Xml;
@@ -56,7 +140,26 @@ const char* formName(FileEncoding::Form form) {
 
 }  // namespace
 
+std::string_view FileEncoding::toFileText(std::string_view text, std::string& storage) const {
+    if (isUtf16() || this->text.encoding() != DocumentText::Encoding::Latin1) return text;
+    return utf8ToLatin1(text, storage);
+}
+
+QByteArray FileEncoding::fromFileText(const QByteArray& fileText) const {
+    if (isUtf16() || text.encoding() != DocumentText::Encoding::Latin1) return fileText;
+    return latin1ToUtf8(fileText);
+}
+
 std::string_view FileEncoding::toFile(std::string_view text, std::string& storage) const {
+    std::string converted;
+    const std::string_view fileText = toFileText(text, converted);
+    if (isUtf16() || byteOrderMark) return fileTextToFile(fileText, storage);
+    if (fileText.data() != converted.data()) return fileText;
+    storage.swap(converted);
+    return storage;
+}
+
+std::string_view FileEncoding::fileTextToFile(std::string_view text, std::string& storage) const {
     if (!isUtf16()) {
         if (!byteOrderMark) return text;
         storage.reserve(text.size() + 3);
@@ -148,6 +251,7 @@ DecodedFile decodeFile(const QByteArray& bytes) {
     file.text = skip > 0 ? bytes.sliced(skip) : bytes;
     file.encoding.text = DocumentText::forFile(file.text.constData(), static_cast<std::size_t>(file.text.size()));
     file.encoding.byteOrderMark = skip > 0;
+    file.text = file.encoding.fromFileText(file.text);
     if (file.content == FileContent::Xml) file.content = contentOf(file.text);
     return file;
 }

@@ -1,9 +1,15 @@
 // How a document's file stores its characters, and the one place where a
 // file's bytes become the bytes the document model holds and back. The model
-// holds 8-bit text, ISO-8859-1 or UTF-8 (DocumentText says which); a UTF-16
-// file is held as UTF-8 and written back as UTF-16 in its own byte order. A
-// byte-order mark is taken off when the file is read and written again with
-// it, so an unchanged document is saved as it was read.
+// holds UTF-8 whatever the file's encoding: an ISO-8859-1 file is converted
+// when read, and converted back when written, a character ISO-8859-1 cannot
+// hold written as a character reference ("&#x263A;"); a UTF-16 file is held
+// as UTF-8 and written back as UTF-16 in its own byte order. A byte-order mark
+// is taken off when the file is read and written again with it, so an
+// unchanged document is saved as it was read.
+//
+// Only a text or an attribute value may hold a character its file's encoding
+// cannot hold (DocumentText.h), so the references written stand where XML
+// reads them as characters.
 //
 // Reading also tells XML from files that are plainly something else (a
 // program, a picture, plain text), which the program opens only with a word
@@ -22,7 +28,7 @@
 struct FileEncoding {
     enum class Form : std::uint8_t { EightBit, Utf16LE, Utf16BE };
 
-    // How the model's bytes read: always UTF-8 for a UTF-16 file.
+    // The model's text for this file: its encoding is UTF-8 for a UTF-16 file.
     DocumentText text;
     Form form = Form::EightBit;
     bool byteOrderMark = false;
@@ -34,6 +40,18 @@ struct FileEncoding {
     // mark whether the file had one or not: without either nothing would
     // tell a reader it is UTF-16.
     std::string_view toFile(std::string_view text, std::string& storage) const;
+
+    // The file's text: its characters in its 8-bit encoding (ISO-8859-1, or
+    // UTF-8, for a UTF-16 file too), without a byte-order mark. The source
+    // viewer shows it and recovery files keep it. From the model's bytes
+    // `text` (itself, or converted into `storage`):
+    std::string_view toFileText(std::string_view text, std::string& storage) const;
+    // To the model's bytes, from a file text of this encoding.
+    QByteArray fromFileText(const QByteArray& fileText) const;
+    // How the file text reads as characters.
+    DocumentText fileTextCodec() const { return DocumentText::inFile(text.encoding()); }
+    // The file's bytes from its file text: with its byte-order mark, in UTF-16.
+    std::string_view fileTextToFile(std::string_view fileText, std::string& storage) const;
 
     // A short name that fromKey reads back, for notes kept on disk
     // ("UTF-16LE BOM", "ISO-8859-1").
@@ -65,9 +83,9 @@ struct DecodedFile {
     FileEncoding encoding;
     FileContent content = FileContent::Xml;
     // What the reader reads: the file's bytes without the byte-order mark,
-    // UTF-16 converted to UTF-8. Shares the file's bytes when they need no
-    // change. A file that begins as UTF-16 but is not valid UTF-16 is read
-    // byte for byte.
+    // ISO-8859-1 and UTF-16 converted to UTF-8. Shares the file's bytes when
+    // they need no change. A file that begins as UTF-16 but is not valid
+    // UTF-16 is read byte for byte.
     QByteArray text;
 };
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "document/Document.h"
+#include "document/EncodingLimits.h"
 #include "document/FileEncoding.h"
 #include "document/FileError.h"
 
@@ -40,22 +41,18 @@ InsertedXml read(Document& document, const QByteArray& bytes, const QString& sou
         inserted.refusal = notXmlMessage(source, file.content) + "\n\nNothing was inserted.";
         return inserted;
     }
-    QByteArray text = file.text;
-    if (file.encoding.text.encoding() != document.text().encoding()) {
-        const QString characters = file.encoding.text.toText(std::string_view(text.constData(), text.size()));
-        corvantis::StringObject converted;
-        if (!document.text().toBytes(characters, converted)) {
-            inserted.refusalCaption = "Text Error";
-            inserted.refusal = document.text().unstorableMessage(characters);
-            return inserted;
-        }
-        text = QByteArray(converted.data(), static_cast<qsizetype>(converted.length()));
-    }
-    inserted.nodes = document.readFragment(text.constData(), static_cast<std::size_t>(text.size()), inserted.error);
+    inserted.nodes = document.readFragment(file.text.constData(), static_cast<std::size_t>(file.text.size()),
+                                           inserted.error);
     // Only a document's top may hold them, and these nodes go under an element.
     corvantis::NodeList& nodes = *inserted.nodes->childNodes();
     for (int i = nodes.count(); i-- > 0;)
         if (isDocumentDeclaration(nodes.at(i))) delete nodes.takeAt(i);
+    const EncodingLimits::Unholdable unholdable = EncodingLimits::unholdable(*inserted.nodes, document.text());
+    if (!unholdable.characters.isEmpty()) {
+        inserted.nodes.reset();
+        inserted.refusalCaption = "Text Error";
+        inserted.refusal = document.text().unstorableMessage(unholdable.characters);
+    }
     return inserted;
 }
 

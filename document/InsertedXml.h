@@ -2,8 +2,9 @@
 // elements: a file read in by Insert From File, text pasted from the
 // clipboard. The same rules hold wherever it comes from:
 // - bytes that are plainly no XML (decodeFile, FileEncoding.h) are refused;
-// - the text, in whatever encoding it came, is converted to the document's,
-//   and refused when it holds a character the document cannot;
+// - the text, in whatever encoding it came, is read as characters, and
+//   refused when it holds one the document's file cannot hold where no
+//   character reference can stand for it (EncodingLimits.h);
 // - the XML declaration and the document type declaration at its top are
 //   left out: neither may stand inside an element;
 // - what memory cannot hold is refused, naming its size.

@@ -12,15 +12,11 @@
 
 #include "document/SaveFile.h"
 
-namespace {
-
-QString defaultFolder() {
+QString RecoveryStore::userFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery";
 }
 
-}  // namespace
-
-RecoveryStore::RecoveryStore() : RecoveryStore(defaultFolder()) {}
+RecoveryStore::RecoveryStore() : RecoveryStore(userFolder()) {}
 
 RecoveryStore::RecoveryStore(QString folder) : folder_(std::move(folder)) {}
 

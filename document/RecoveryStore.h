@@ -1,6 +1,8 @@
 // Recovery files: unsaved work kept while a document is open, in the
 // per-user data folder, never beside the user's file. Each holds the
-// document's bytes ("<name>.xml") and a note of whose work it is
+// document's file text (FileEncoding::toFileText: its characters in the
+// file's 8-bit encoding, without a byte-order mark) ("<name>.xml") and a
+// note of whose work it is
 // ("<name>.info": the original's path, what the original looked like when
 // it was opened, when the work was written). The program that writes a
 // recovery file holds its lock ("<name>.lock") for as long as it runs, so
@@ -35,10 +37,12 @@ struct RecoveryEntry {
 
 class RecoveryStore {
 public:
-    // The user's own store.
+    // The user's own store, in userFolder().
     RecoveryStore();
     explicit RecoveryStore(QString folder);
 
+    // The user's data folder's "recovery"; the application's names must be set.
+    static QString userFolder();
     const QString& folder() const { return folder_; }
     QString dataPath(const QString& name) const;
 

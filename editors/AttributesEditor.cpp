@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "core/Dom.h"
 #include "core/Functions.h"
@@ -42,11 +43,21 @@ AttributesEditor::AttributesEditor(const DetailEditorContext& context, corvantis
     commandMenu()->addAction("&Delete", this, &AttributesEditor::deleteEntry);
     commandMenu()->addAction("&OK", this, &AttributesEditor::closeEditor);
     commandMenu()->addAction("&Refresh", this, &AttributesEditor::refresh);
+    connect(valueField()->document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (shownValue_.hasKeptReferences()) shownValue_.follow(valueField()->toPlainText(), position);
+    });
     startEditing();
+}
+
+void AttributesEditor::rowChosen() {
+    NameValueEditorBase::rowChosen();
+    const corvantis::Attr* attribute = editedNode() ? editedNode()->attributeAt(chosenRow()) : nullptr;
+    shownValue_ = attribute ? ShownData(attribute->value) : ShownData();
 }
 
 void AttributesEditor::refresh() {
     if (editedNode()) showRows(DetailRows::attributes(*editedNode(), documentText()));
+    shownValue_ = ShownData();
 }
 
 void AttributesEditor::updateEntry() {
@@ -58,7 +69,7 @@ void AttributesEditor::updateEntry() {
         return;
     }
     corvantis::StringObject value;
-    if (!storableMultiLine(valueField()->toPlainText(), value)) return;
+    if (!storableValue(shownValue_, valueField()->toPlainText(), value)) return;
     const int existing = editedNode()->attributes()->indexOf(name);
     // Setting an attribute to the value it has changes nothing.
     if (existing < 0 || !editedNode()->attributeAt(existing)->value.equals(value))

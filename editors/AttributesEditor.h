@@ -1,9 +1,11 @@
 // AttributesEditor: the modal editor of one element's attributes. Update sets the
 // attribute named in the name field (replacing its value in place, or
 // appending it), Delete removes the attribute of that name; each change is in
-// the document at once.
+// the document at once. Values show and take text as an XML reader reads it
+// (ShownData.h).
 #pragma once
 
+#include "document/ShownData.h"
 #include "editors/NameValueEditorBase.h"
 
 class AttributesEditor : public NameValueEditorBase {
@@ -19,4 +21,11 @@ public slots:
     void updateEntry() override;
     void deleteEntry() override;
     void refresh() override;
+
+protected:
+    void rowChosen() override;
+
+private:
+    // What the value field shows of the chosen attribute's value.
+    ShownData shownValue_;
 };

@@ -16,6 +16,7 @@
 #include "document/Document.h"
 #include "document/DocumentText.h"
 #include "document/Selection.h"
+#include "document/ShownData.h"
 #include "widgets/Hints.h"
 #include "document/UserQuestions.h"
 
@@ -137,18 +138,23 @@ void DetailEditorBase::refuse(const QString& text, const QString& caption) {
     context_.dialogs.message(text, caption, UserQuestions::Buttons::Ok);
 }
 
-bool DetailEditorBase::reportUnstorable(const QString& text) {
-    context_.dialogs.message(context_.document.text().unstorableMessage(text), "Text Error",
-                             UserQuestions::Buttons::Ok);
+bool DetailEditorBase::reportUnstorable(const QString& text, const DocumentText& documentText) {
+    context_.dialogs.message(documentText.unstorableMessage(text), "Text Error", UserQuestions::Buttons::Ok);
     return false;
 }
 
 bool DetailEditorBase::storable(const QString& text, corvantis::StringObject& bytes) {
-    return context_.document.text().toBytes(text, bytes) || reportUnstorable(text);
+    return documentText().toBytes(text, bytes) || reportUnstorable(text, documentText());
 }
 
 bool DetailEditorBase::storableMultiLine(const QString& text, corvantis::StringObject& bytes) {
-    return context_.document.text().toMultiLineBytes(text, bytes) || reportUnstorable(text);
+    return documentText().toMultiLineBytes(text, bytes) || reportUnstorable(text, documentText());
+}
+
+bool DetailEditorBase::storableValue(const ShownData& shown, const QString& text, corvantis::StringObject& bytes) {
+    // Every encoding takes any character here, as UTF-8 does.
+    return shown.toData(text, ShownData::LineBreak::Lf, bytes) ||
+           reportUnstorable(text, DocumentText(DocumentText::Encoding::Utf8));
 }
 
 bool DetailEditorBase::event(QEvent* event) {

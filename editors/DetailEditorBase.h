@@ -25,6 +25,7 @@ class QPushButton;
 class QStatusBar;
 class Document;
 class DocumentText;
+class ShownData;
 
 namespace corvantis {
 class DOMNode;
@@ -96,6 +97,9 @@ protected:
     // telling the user which characters it cannot store, when there are any.
     bool storable(const QString& text, corvantis::StringObject& bytes);
     bool storableMultiLine(const QString& text, corvantis::StringObject& bytes);
+    // The character data of a field showing `shown` (an attribute value): any
+    // character goes, only half a surrogate pair is told and refused.
+    bool storableValue(const ShownData& shown, const QString& text, corvantis::StringObject& bytes);
 
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -106,7 +110,7 @@ private:
     // Tab goes from the grid through the editor's fields to its buttons, in
     // the order they are shown; Tab in a multi-line field moves on as well.
     void orderTabStops();
-    bool reportUnstorable(const QString& text);
+    bool reportUnstorable(const QString& text, const DocumentText& documentText);
 
     DetailEditorContext context_;
     WindowPlacement placement_;

@@ -2,6 +2,7 @@
 
 #include "core/Dom.h"
 #include "document/DocumentText.h"
+#include "document/ShownData.h"
 
 using corvantis::DOMNode;
 
@@ -13,7 +14,7 @@ std::vector<QStringList> attributes(const DOMNode& node, const DocumentText& tex
     rows.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const corvantis::Attr* attribute = node.attributeAt(i);
-        rows.push_back({text.toText(attribute->name), text.toMultiLineText(attribute->value)});
+        rows.push_back({text.toText(attribute->name), ShownData(attribute->value).text()});
     }
     return rows;
 }

@@ -1,5 +1,6 @@
 #include "editors/SourceViewer.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -8,6 +9,7 @@
 
 #include "document/Document.h"
 #include "document/SaveAs.h"
+#include "editors/SourceText.h"
 #include "widgets/LargeTextEdit.h"
 #include "document/UserQuestions.h"
 
@@ -15,6 +17,7 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     : QMainWindow(parent),
       dialogs_(dialogs),
       document_(document),
+      fileText_(document.fileEncoding().fileTextCodec()),
       placement_(this, "ShowSource_", settings) {
     setObjectName("XMLSource");
     setWindowTitle("Show XML Source Viewer");
@@ -27,8 +30,11 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
     notes->addWidget(new QLabel("Note: Changes made here do not update the tree. "));
     notes->addWidget(new QLabel("You would have to SaveAs and Open into the tree."));
 
-    viewSource_ = new LargeTextEdit(document_.text());
+    // XML source reads best in fixed-pitch type, a line to a row.
+    viewSource_ = new LargeTextEdit;
     viewSource_->setObjectName("ViewSource");
+    viewSource_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    viewSource_->setWrap(LargeTextEdit::Wrap::Off);
 
     // The note can be dragged smaller to give the text more room.
     auto* splitter = new QSplitter(Qt::Vertical);
@@ -54,22 +60,31 @@ SourceViewer::SourceViewer(SettingsStore& settings, UserQuestions& dialogs, cons
 
 void SourceViewer::showText(const std::function<corvantis::StringObject()>& make) {
     viewSource_->clear();
-    // The field shares the bytes made, without a copy.
-    viewSource_->setBytes(make());
+    fileText_ = document_.fileEncoding().fileTextCodec();
+    const corvantis::StringObject written = make();
+    std::string converted;
+    const std::string_view text = document_.fileEncoding().toFileText(written.view(), converted);
+    // The field shares the bytes made, without a copy, where the file holds
+    // them as they are.
+    viewSource_->setBytes(SourceText::shown(text.data() == written.data() ? written : corvantis::StringObject(text),
+                                            fileText_));
     show();
     raise();
 }
 
-bool SourceViewer::sourceBytes(corvantis::StringObject& bytes) const { return viewSource_->toBytes(bytes); }
+bool SourceViewer::sourceBytes(corvantis::StringObject& bytes, QString& unstorable) const {
+    return SourceText::stored(viewSource_->text(), fileText_, bytes, unstorable);
+}
 
 void SourceViewer::saveTextAs() {
     corvantis::StringObject bytes;
-    if (!sourceBytes(bytes)) {
-        dialogs_.inform(document_.text().unstorableMessage(viewSource_->toPlainText()), "Text Error");
+    QString unstorable;
+    if (!sourceBytes(bytes, unstorable)) {
+        dialogs_.inform(fileText_.unstorableMessage(unstorable), "Text Error");
         return;
     }
     std::string converted;
-    saveAs(dialogs_, fileDialogFolder(document_), document_.fileBytes(bytes, converted));
+    saveAs(dialogs_, fileDialogFolder(document_), document_.fileEncoding().fileTextToFile(bytes.view(), converted));
 }
 
 void SourceViewer::hideWindow() { hide(); }

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "core/StringObject.h"
+#include "document/DocumentText.h"
 #include "widgets/WindowPlacement.h"
 
 class Document;
@@ -21,20 +22,23 @@ class SourceViewer : public QMainWindow {
     Q_OBJECT
 public:
     // Loads the placement "ShowSource_". The window starts hidden. The text
-    // is kept in the open document's encoding, and Save As starts in the
-    // document's folder.
+    // is shown as the document's file holds it (its file text: a character
+    // ISO-8859-1 cannot hold as a character reference), and Save As starts
+    // in the document's folder.
     SourceViewer(SettingsStore& settings, UserQuestions& dialogs, const Document& document, QWidget* parent = nullptr);
 
-    // Replaces the field's whole text by the XML `make` returns and shows the
-    // window, or just refills it when it is already shown. The old text goes
-    // first, so two large texts are never held at once.
+    // Replaces the field's whole text by the XML `make` returns (the
+    // writer's output) and shows the window, or just refills it when it is
+    // already shown. The old text goes first, so two large texts are never
+    // held at once.
     void showText(const std::function<corvantis::StringObject()>& make);
 
     LargeTextEdit* textField() const { return viewSource_; }
-    // The field's text as the document holds text: its encoding, CR LF
-    // between lines (Save As writes it as the document's file stores text).
-    // False when the field holds a character that encoding cannot store.
-    bool sourceBytes(corvantis::StringObject& bytes) const;
+    // The field's text as the document's file holds text: its encoding, CR
+    // LF between lines (Save As writes it with the file's byte-order mark, in
+    // UTF-16 for a UTF-16 file). False when the field holds characters that
+    // encoding cannot store: `unstorable` names them.
+    bool sourceBytes(corvantis::StringObject& bytes, QString& unstorable) const;
     int resizeCount() const { return placement_.resizeCount(); }
 
 public slots:
@@ -51,6 +55,8 @@ protected:
 private:
     UserQuestions& dialogs_;
     const Document& document_;
+    // How the field's bytes read: as the document's file holds its text.
+    DocumentText fileText_;
     WindowPlacement placement_;
     LargeTextEdit* viewSource_ = nullptr;
 };

@@ -1,11 +1,11 @@
 #include "editors/TextFrame.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "widgets/Docking.h"
 #include "widgets/Hints.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ TextFrame::TextFrame(QWidget* parent) : QFrame(parent) {
     label2_->setFixedHeight(13);
     useInfoBackground(label2_);
 
-    textMemo_ = new QPlainTextEdit(this);
+    // Any text, however long, shows at once and wraps at the frame's width.
+    textMemo_ = new LargeTextEdit(this);
     textMemo_->setObjectName("TextMemo");
     textMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     applyHint(textMemo_, "Edit this Text to make changes|Edit the text here and changes are recorded");
@@ -58,13 +59,5 @@ TextFrame::TextFrame(QWidget* parent) : QFrame(parent) {
     layout->addWidget(panel2_);
     panel2Docking_ = new DockablePanel(panel2_, {panel2_, fileNameLabel_, pathLabel_}, "File and Path");
 
-    connect(textMemo_, &QPlainTextEdit::textChanged, this, [this] {
-        if (!showing_) emit textEdited();
-    });
-}
-
-void TextFrame::showText(const QString& text) {
-    showing_ = true;
-    textMemo_->setPlainText(text);
-    showing_ = false;
+    connect(textMemo_, &LargeTextEdit::textEdited, this, &TextFrame::textEdited);
 }

@@ -5,8 +5,8 @@
 #include <QFrame>
 
 class DockablePanel;
+class LargeTextEdit;
 class QLabel;
-class QPlainTextEdit;
 
 class TextFrame : public QFrame {
     Q_OBJECT
@@ -14,15 +14,12 @@ public:
     explicit TextFrame(QWidget* parent = nullptr);
 
     QLabel* caption() const { return label2_; }
-    QPlainTextEdit* textEdit() const { return textMemo_; }
+    LargeTextEdit* textEdit() const { return textMemo_; }
     QWidget* filePanel() const { return panel2_; }
     QLabel* fileNameLabel() const { return fileNameLabel_; }
     QLabel* pathLabel() const { return pathLabel_; }
     // The file and path panel can leave the frame on its own.
     DockablePanel* filePanelDocking() const { return panel2Docking_; }
-
-    // Replaces the memo's text without counting it as an edit.
-    void showText(const QString& text);
 
 signals:
     // The user changed the memo's text: typed, deleted, pasted or dropped.
@@ -30,10 +27,9 @@ signals:
 
 private:
     QLabel* label2_;
-    QPlainTextEdit* textMemo_;
+    LargeTextEdit* textMemo_;
     QWidget* panel2_;
     QLabel* fileNameLabel_;
     QLabel* pathLabel_;
     DockablePanel* panel2Docking_;
-    bool showing_ = false;
 };

@@ -3,13 +3,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPersistentModelIndex>
-#include <QPlainTextEdit>
 
 #include "document/Commands.h"
 #include "document/DocumentTreeModel.h"
 #include "document/Selection.h"
 #include "document/UserQuestions.h"
 #include "editors/TextFrame.h"
+#include "widgets/LargeTextEdit.h"
 
 using corvantis::DOMNode;
 using corvantis::StringObject;
@@ -29,9 +29,10 @@ TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame
     pause_.setSingleShot(true);
     pause_.setInterval(1000);
     connect(&pause_, &QTimer::timeout, this, [this] { commitPendingEdit(); });
-    frame_->textEdit()->setUndoRedoEnabled(false);
     frame_->textEdit()->installEventFilter(this);
     connect(frame_, &TextFrame::textEdited, this, &TextFrameView::typed);
+    connect(frame_->textEdit(), &LargeTextEdit::textEdited, this,
+            [this] { shown_.follow(frame_->textEdit()->text().lastChange()); });
     connect(&selection_, &Selection::currentNodeChanged, this, &TextFrameView::currentChanged);
     connect(&document_, &Document::detailsChanged, this, &TextFrameView::refreshFrom);
     // A new name shows in the path of every folder below it.
@@ -82,7 +83,8 @@ void TextFrameView::show(DOMNode* node) {
     setPending(false);
     pause_.stop();
     if (!frame_) return;
-    frame_->showText(hasOwnText(node) ? document_.text().toMultiLineText(node->getText(0)) : QString());
+    shown_ = hasOwnText(node) ? FrameText(node->getText(0)) : FrameText();
+    frame_->textEdit()->setBytes(shown_.shown());
     frame_->textEdit()->setReadOnly(!hasOwnText(node));
     showPath(node);
 }
@@ -106,12 +108,9 @@ bool TextFrameView::commitPendingEdit() { return commitTo(selection_.currentNode
 bool TextFrameView::commitTo(DOMNode* node) {
     pause_.stop();
     if (!pending_ || !frame_ || !hasOwnText(node)) return true;
-    const QString text = frame_->textEdit()->toPlainText();
-    StringObject bytes;
-    if (!document_.text().toMultiLineBytes(text, bytes)) {
-        dialogs_.inform(document_.text().unstorableMessage(text), "Text Error");
-        return false;
-    }
+    // Every character goes into a text: the file holds one its encoding
+    // cannot as a reference.
+    const StringObject bytes = shown_.data(frame_->textEdit()->text());
     const bool unchanged = bytes.equals(node->getText(0)) && (node->hasTextChild() || bytes.empty());
     if (!unchanged) {
         const QString name = document_.text().toText(node->nodeName());
@@ -125,8 +124,8 @@ bool TextFrameView::commitTo(DOMNode* node) {
 void TextFrameView::refreshFrom(DOMNode* node) {
     // An undo or redo changed the text shown; what is being typed stays.
     if (node != selection_.currentNode() || pending_ || !frame_ || !hasOwnText(node)) return;
-    const QString text = document_.text().toMultiLineText(node->getText(0));
-    if (frame_->textEdit()->toPlainText() != text) frame_->showText(text);
+    shown_ = FrameText(node->getText(0));
+    frame_->textEdit()->updateBytes(shown_.shown());
 }
 
 void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
@@ -135,17 +134,10 @@ void TextFrameView::showMatch(const corvantis::SearchMatch& match) {
     const DOMNode* folder = match.folder();
     if (folder != selection_.currentNode() || folder->textChild(0) != match.node || pending_) return;
     const StringObject& text = match.node->nodeValue();
-    // Counted in the frame's characters: the model's CR LF is one line break there.
-    const auto characters = [this, &text](std::size_t from, std::size_t length) {
-        return static_cast<int>(document_.text().toMultiLineText(StringObject(text.data() + from, length)).size());
-    };
-    const int start = characters(0, match.offset);
-    QPlainTextEdit* memo = frame_->textEdit();
-    QTextCursor cursor = memo->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + characters(match.offset, match.length), QTextCursor::KeepAnchor);
-    memo->setTextCursor(cursor);
-    memo->ensureCursorVisible();
+    LargeTextEdit* field = frame_->textEdit();
+    field->setSelection(FrameText::shownOffset(text.view(), match.offset),
+                        FrameText::shownOffset(text.view(), match.offset + match.length));
+    field->ensureCursorVisible();
 }
 
 bool TextFrameView::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,9 @@
 // typing on one folder merges into one step. The frame's own undo is off:
 // Ctrl+Z there is the document's Undo, so no typed text is ever stranded.
 // It follows the program's one selection and keeps no folder of its own.
+// The frame shows the text as an XML reader reads it (FrameText.h): what is
+// typed is characters, and kept references stay where they were not
+// touched.
 #pragma once
 
 #include <QObject>
@@ -13,6 +16,7 @@
 
 #include "core/Search.h"
 #include "document/Document.h"
+#include "editors/FrameText.h"
 
 class Selection;
 class TextFrame;
@@ -53,6 +57,8 @@ private:
     Selection& selection_;
     QPointer<TextFrame> frame_;
     UserQuestions& dialogs_;
+    // What the frame shows of the selected folder's text.
+    FrameText shown_;
     bool pending_ = false;
     // The selection is going back to the folder whose typed text could not
     // be stored; the text stays in the frame meanwhile.

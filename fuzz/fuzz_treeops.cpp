@@ -18,6 +18,7 @@
 #include <QByteArray>
 
 #include "Require.h"
+#include "core/CharacterData.h"
 #include "core/Dom.h"
 #include "document/Commands.h"
 #include "document/Document.h"
@@ -54,10 +55,17 @@ public:
     // Any bytes, up to `maxLength` of them.
     StringObject bytes(int maxLength) {
         StringObject text;
-        for (int length = below(maxLength + 1); length > 0; --length) {
-            text.append(static_cast<char>(next()));
-        }
+        for (int length = below(maxLength + 1); length > 0; --length) text.append(static_cast<char>(next()));
         return text;
+    }
+    // Character data of any bytes, up to `maxLength` of them, as a typed
+    // text is held (a zero byte is doubled).
+    StringObject characterData(int maxLength) {
+        std::string text;
+        for (int length = below(maxLength + 1); length > 0; --length) text.push_back(static_cast<char>(next()));
+        std::string data;
+        appendCharacters(data, text);
+        return StringObject(data);
     }
     // A valid attribute name from a small alphabet, so names repeat often.
     StringObject name() {
@@ -263,7 +271,7 @@ private:
 
     void setText() {
         DOMNode* node = pickContainer();
-        const StringObject text = choices_.bytes(16);
+        const StringObject text = choices_.characterData(16);
         if (node->parentNode() == nullptr) return;  // the document node takes no typed text
         const bool had = node->hasTextChild();
         if (text == node->getText(0) && (had || text.empty())) return;  // typing that changes nothing
@@ -276,7 +284,7 @@ private:
         DOMNode* node = pickContainer();
         if (node->parentNode() == nullptr) return;
         const StringObject name = choices_.name();
-        const StringObject value = choices_.bytes(16);
+        const StringObject value = choices_.characterData(16);
         const int count = node->attributeCount();
         const int existing = node->attributes()->indexOf(name);
         push<SetAttribute>(node, name, value, "attribute");

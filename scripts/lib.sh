@@ -5,10 +5,14 @@ CORVANTIS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CORVANTIS_JOBS=${CORVANTIS_JOBS:-2}
 
 # What building the program and its tests needs (Qt 6 Widgets brings the GL
-# headers it links against).
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev desktop-file-utils appstream dpkg-dev file)
+# headers it links against; the tests read exported pages back with
+# libxml2's HTML parser).
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev libxml2-dev desktop-file-utils appstream dpkg-dev
+                file)
 # The benchmarks and the peer XML libraries they compare with.
 BENCH_PACKAGES=(libbenchmark-dev libpugixml-dev libxml2-dev libexpat1-dev)
+# The start-and-kill stress drives the real program on a virtual display.
+STRESS_PACKAGES=(xvfb xdotool)
 # libFuzzer and the sanitizer runtimes come with clang's runtime package.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

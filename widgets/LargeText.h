@@ -1,88 +1,143 @@
-// The text of a large editable field, in lines. It starts as the bytes it
-// was given, in a document's encoding, and keeps them as they are: a run of
-// lines is turned into editable text only once it is edited, so showing a
-// hundred megabytes costs little more than the bytes themselves.
+// The text of a large editable field: UTF-8 bytes. It starts as bytes that
+// someone else holds, shared and never copied, and keeps every edit as a
+// piece of its own beside them, so showing and editing a text of a hundred
+// megabytes costs little more than the bytes themselves, and whatever was not
+// edited is written back byte for byte.
 //
-// Lines end with LF; the CR of a CR LF belongs to the break. Every break
-// stays as it came, and a break typed or set is a CR LF, so the text is
-// written back exactly as it stands.
+// Places in the text are byte offsets. Lines end with LF; the CR of a CR LF
+// belongs to the break.
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/StringObject.h"
+// Bytes kept alive by their owner for as long as anyone shows them.
+class SharedBytes {
+public:
+    SharedBytes() = default;
+    SharedBytes(std::shared_ptr<const void> owner, std::string_view bytes)
+        : owner_(std::move(owner)), bytes_(bytes) {}
+    // Bytes held by nobody else: a copy is made.
+    static SharedBytes copyOf(std::string_view bytes);
+    static SharedBytes fromText(const QString& text);
 
-class DocumentText;
+    std::string_view view() const { return bytes_; }
+
+private:
+    std::shared_ptr<const void> owner_;
+    std::string_view bytes_;
+};
+
+namespace utf8 {
+
+// How many bytes the character starting at `bytes` takes: 1 to 4 (with the
+// character in `character`), or 0 when no valid UTF-8 sequence starts there. A byte that starts none shows as
+// U+FFFD alone, so every byte that is not a continuation byte starts a
+// character of its own and any text can be decoded from any such byte on.
+int sequenceLength(std::string_view bytes, char32_t* character = nullptr);
+inline bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Appends the characters of `bytes` to `text`; when `starts` is given, the
+// byte offset (within `bytes`) each appended UTF-16 unit comes from, and one
+// more for the end.
+void decode(std::string_view bytes, QString& text, std::vector<std::uint32_t>* starts = nullptr);
+// `text` as UTF-8 with every break (LF, CR LF or CR) made CR LF.
+std::string withCrLf(const QString& text);
+
+}  // namespace utf8
 
 class LargeText {
 public:
-    // A place in the text: a line and a character of it.
-    struct Position {
-        int line = 0;
-        int column = 0;
-        bool operator==(const Position& other) const { return line == other.line && column == other.column; }
-        bool operator<(const Position& other) const {
-            return line < other.line || (line == other.line && column < other.column);
-        }
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    // One change: the bytes from `from` to `from + removed` gave way to
+    // `inserted` bytes.
+    struct Change {
+        std::size_t from = 0;
+        std::size_t removed = 0;
+        std::size_t inserted = 0;
     };
 
-    // `text` converts between bytes and characters; it must outlive this.
-    explicit LargeText(const DocumentText& text);
+    LargeText();
 
-    // The whole text: bytes (shared, not copied) or characters (its breaks
-    // become CR LF).
-    void setBytes(const corvantis::StringObject& bytes);
-    void setText(const QString& text);
-    // The whole text written out; false when an edit holds a character the
-    // encoding cannot store.
-    bool toBytes(corvantis::StringObject& bytes) const;
-    // The whole text with "\n" breaks.
-    QString toText() const;
+    void setBytes(SharedBytes bytes);
+    std::size_t size() const { return size_; }
+    bool isEmpty() const { return size_ == 0; }
+    // Counts every change, so what was worked out from the text knows when it
+    // is stale.
+    std::uint64_t version() const { return version_; }
+    // The change that made the present version out of the one before it.
+    const Change& lastChange() const { return lastChange_; }
 
-    int lineCount() const { return lineCount_; }
-    QString line(int index) const;
-    // The longest line's length, in characters or bytes, whichever is more.
-    int longestLine() const { return longestLine_; }
-    // The text from `from` up to `to`, lines joined by "\n".
-    QString text(Position from, Position to) const;
-    // A place within the text: the line and column made to fit.
-    Position clamped(Position position) const;
+    unsigned char at(std::size_t offset) const;
+    // The text as stretches of bytes, in order: together they are the whole
+    // text. Only valid until the next change.
+    std::vector<std::string_view> parts() const { return parts(0, size_); }
+    std::vector<std::string_view> parts(std::size_t from, std::size_t to) const;
+    std::string bytes(std::size_t from, std::size_t to) const;
+    std::string bytes() const { return bytes(0, size_); }
+    bool equals(std::string_view bytes) const { return mismatch(bytes) == npos; }
+    // The first place where the text and `bytes` differ; npos where none.
+    std::size_t mismatch(std::string_view bytes) const;
+    // The bytes from `from` to `to`: a view into the text when they lie in
+    // one stretch, else copied into `scratch`.
+    std::string_view view(std::size_t from, std::size_t to, std::string& scratch) const;
+    // The characters from `from` to `to`, every break a "\n".
+    QString text(std::size_t from, std::size_t to) const { return characters(from, to).replace("\r\n", "\n"); }
+    // The same, a CR LF as its two characters: one per UTF-16 unit that
+    // unitsBetween counts.
+    QString characters(std::size_t from, std::size_t to) const;
 
-    // Puts `text` in place of what lies between `from` and `to` (its breaks
-    // become CR LF); returns the place after it.
-    Position replace(Position from, Position to, const QString& text);
+    // The first / last place of `byte` in [from, to), or npos.
+    std::size_t find(char byte, std::size_t from, std::size_t to) const;
+    std::size_t findLast(char byte, std::size_t from, std::size_t to) const;
+
+    // Where the character after / before `offset` starts: CR LF counts as
+    // one. Never past the ends.
+    std::size_t nextCharacter(std::size_t offset) const;
+    std::size_t previousCharacter(std::size_t offset) const;
+    // `offset` (clamped to the text), or where the character or break it
+    // falls inside starts.
+    std::size_t characterStart(std::size_t offset) const;
+    // UTF-16 units from `from` to `to`, and the offset `count` units after
+    // `from` (clamped to the end); both linear in the distance.
+    std::size_t unitsBetween(std::size_t from, std::size_t to) const;
+    std::size_t offsetAfterUnits(std::size_t from, std::size_t count) const;
+
+    // Puts `bytes` in place of [from, to) (clamped and ordered).
+    void replace(std::size_t from, std::size_t to, std::string_view bytes);
 
 private:
-    // A run of whole lines: the bytes of the original from `offset`, or,
-    // once edited, its characters. Every run but the last ends with a break.
-    struct Run {
-        std::size_t offset = 0;
-        std::size_t length = 0;
-        bool edited = false;
-        QString characters;
-        int breaks = 0;
+    // A stretch of the original bytes or of the added ones.
+    struct Piece {
+        bool added;
+        std::size_t start;
+        std::size_t length;
+    };
+    // The piece holding `offset` and where in it; the piece count and 0 at
+    // the end.
+    struct Place {
+        std::size_t piece;
+        std::size_t within;
     };
 
-    std::string_view bytesOf(const Run& run) const;
-    QString charactersOf(const Run& run) const;
-    // The run that holds `line`.
-    int runOf(int line) const;
-    // Where each line of a run starts, in its bytes or characters (cached
-    // for the run last asked about).
-    const std::vector<std::size_t>& lineStarts(int run) const;
-    // Runs of edited characters, split where they grow long.
-    std::vector<Run> editedRuns(const QString& characters) const;
-    void renumber();
+    Place placeOf(std::size_t offset) const;
+    std::string_view viewOf(const Piece& piece) const;
+    void renumberFrom(std::size_t piece);
 
-    const DocumentText& text_;
-    corvantis::StringObject original_;
-    std::vector<Run> runs_;
-    // The number of the first line of each run.
-    std::vector<int> firstLines_;
-    int lineCount_ = 1;
-    int longestLine_ = 0;
-    mutable int cachedRun_ = -1;
-    mutable std::vector<std::size_t> cachedStarts_;
+    SharedBytes original_;
+    // Every byte typed or pasted, in the order it came; never shrinks, so
+    // pieces can refer to it by offset.
+    std::string added_;
+    std::vector<Piece> pieces_;
+    // Where each piece ends in the text.
+    std::vector<std::size_t> ends_;
+    std::size_t size_ = 0;
+    std::uint64_t version_ = 0;
+    Change lastChange_;
 };

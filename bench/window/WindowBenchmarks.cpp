@@ -32,6 +32,13 @@
 // viewsource/N: Options > View Source of the open document until the viewer
 // has painted, with how far the peak resident size rose, also as a multiple
 // of the file's size.
+// select/20MB, select/20MB-unbroken: a folder whose text is 20 MB (lines of
+// words; or one line without a break) in the 1 MiB document: selecting it
+// until the text frame has painted its text, with how far the peak resident
+// size rose; a key typed into the text, Undo (which takes back the typing)
+// and Find Next onto the next match in the text, each until the frame has
+// painted; and how long the find bar's search takes to go through the
+// document (search_ms), in slices between events.
 //
 // Each benchmark reports seconds per iteration (s), MiB/s of the file's size,
 // and the process's peak resident size during the benchmark (peak_RSS_MiB).
@@ -57,6 +64,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
@@ -79,7 +88,9 @@
 #include "document/SaveFile.h"
 #include "editors/SourceViewer.h"
 #include "editors/TextEditorWindow.h"
+#include "editors/TextFrame.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/FindBar.h"
 #include "widgets/SettingsStore.h"
 #include "widgets/LargeTextEdit.h"
 #include "document/UserQuestions.h"
@@ -205,6 +216,7 @@ public:
     void settle() {
         for (int round = 0; round < 3; ++round) QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
+    TextEditorWindow& textEditor() { return textEditor_; }
 
     FixedDialogs dialogs;
     int forcedPaints = 0;
@@ -849,7 +861,7 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents);
                 QPixmap picture = viewer->textField()->viewport()->grab();
                 benchmark::DoNotOptimize(picture);
-                return viewer->textField()->lineCount() > 1;
+                return !viewer->textField()->text().isEmpty();
             })) {
             state.SkipWithError("the viewer shows no text");
             break;
@@ -859,6 +871,132 @@ void viewSourceBenchmark(benchmark::State& state, int megabytes) {
     state.counters["peak_growth_MiB"] = growth;
     state.counters["growth_per_size"] = growth / (static_cast<double>(bytes) / (1 << 20));
     report(state, total, bytes);
+}
+
+// ---- A folder with a large text ----
+
+// About `bytes` of words for a folder's text, as the model keeps it: with
+// `lineBreaks`, lines of 1 to 400 words ending in CR LF; without, one line.
+// "quokka" comes about every 64 KiB, and nowhere in the notes documents.
+std::string largeText(std::size_t bytes, bool lineBreaks) {
+    static const char* const words[] = {"call",  "plumber", "about", "the",    "leak",   "milk",
+                                        "bread", "meeting", "with",  "Anna",   "review", "budget",
+                                        "spring", "project", "notes", "letter", "garden", "week"};
+    std::string text;
+    text.reserve(bytes + 64);
+    std::uint64_t state = 7;
+    const auto next = [&state](std::uint64_t range) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (state >> 33) % range;
+    };
+    std::size_t lineWords = 1 + next(400), nextMark = 1 << 16;
+    while (text.size() < bytes) {
+        if (text.size() >= nextMark) {
+            text += "quokka";
+            nextMark += 1 << 16;
+        } else {
+            text += words[next(sizeof words / sizeof *words)];
+        }
+        if (lineBreaks && --lineWords == 0) {
+            text += "\r\n";
+            lineWords = 1 + next(400);
+        } else {
+            text += ' ';
+        }
+    }
+    return text;
+}
+
+// Puts a folder "Large" holding `text` first under the top element.
+corvantis::DOMNode* addLargeFolder(Document& document, const std::string& text) {
+    const std::string xml = "<Large>" + text + "</Large>";
+    corvantis::DOMError error;
+    std::unique_ptr<corvantis::DOMNode> fragment = document.readFragment(xml.data(), xml.size(), error);
+    corvantis::DOMNode* folder = fragment && fragment->childCount() == 1 ? fragment->childAt(0) : nullptr;
+    if (!folder) return nullptr;
+    document.push(std::make_unique<InsertFragment>(document, corvantis::NodePlace{document.dom().rootElement(), 0},
+                                                   std::move(fragment), "large folder"));
+    return folder;
+}
+
+// Processes events until `counter` has seen a paint of the widget it
+// watches; false when none came within about two minutes.
+bool untilPainted(const PaintCounter& counter) {
+    const int before = counter.paints;
+    const Clock::time_point start = Clock::now();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    while (counter.paints == before && secondsSince(start) < 120)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    return counter.paints != before;
+}
+
+void selectBenchmark(benchmark::State& state, bool lineBreaks) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, 1, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    MainWindow& window = program.window();
+    Document& document = program.document();
+    const std::string text = largeText(20'000'000, lineBreaks);
+    corvantis::DOMNode* large = addLargeFolder(document, text);
+    corvantis::DOMNode* small = document.dom().rootElement();
+    if (!large) {
+        state.SkipWithError("no large folder");
+        return;
+    }
+    window.selection().select(small);
+    program.settle();
+    // The field the frame shows the text in, whatever its class.
+    QWidget* field = program.textEditor().frame()->textEdit();
+    auto* scrolled = qobject_cast<QAbstractScrollArea*>(field);
+    QWidget* painted = scrolled ? scrolled->viewport() : field;
+    PaintCounter paints;
+    painted->installEventFilter(&paints);
+    FindBar& find = *window.findBar();
+    find.FindEdit()->setText("quokka");
+    std::map<std::string, std::vector<double>> times;
+    double growth = 0;
+    const auto step = [&](const char* name, auto work) {
+        const Clock::time_point start = Clock::now();
+        work();
+        const bool shown = untilPainted(paints);
+        times[name].push_back(secondsSince(start));
+        return shown;
+    };
+    for (auto _ : state) {
+        window.selection().select(small);
+        program.settle();
+        resetPeakRss();
+        const long before = statusKiB("VmRSS");
+        bool shown = step("select", [&] { window.selection().select(large); });
+        growth = std::max(growth, static_cast<double>(statusKiB("VmHWM") - before) / 1024);
+        shown = shown && step("type", [&] {
+                    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+                    QCoreApplication::sendEvent(field, &key);
+                });
+        shown = shown && step("undo", [&] { window.action(Command::Undo)->trigger(); });
+        // The typing went in as a step (on the pause after it, or now) and was taken back.
+        const bool undone = large->getText(0).length() == text.size() && document.history().canRedo();
+        // The bar opens, and its search goes through the document, before
+        // Find Next; it is closed again so that no search runs in the other steps.
+        const Clock::time_point searchStart = Clock::now();
+        find.open();
+        while (!find.search().isFinished()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+        times["search"].push_back(secondsSince(searchStart));
+        shown = shown && step("find_next", [&] { window.action(Command::FindNext)->trigger(); });
+        find.closeBar();
+        if (!shown || !undone || window.selection().currentNode() != large) {
+            state.SkipWithError(!shown ? "the frame did not paint" : !undone ? "Undo did not take back the typing"
+                                                                              : "the large folder is not selected");
+            break;
+        }
+        state.SetIterationTime(times["select"].back());
+    }
+    painted->removeEventFilter(&paints);
+    for (const auto& [name, seconds] : times) state.counters[name + "_ms"] = median(seconds) * 1000;
+    state.counters["select_growth_MiB"] = growth;
+    state.counters["growth_per_size"] = growth / (static_cast<double>(text.size()) / (1 << 20));
 }
 
 // Few iterations: a 100 MiB open takes seconds.
@@ -896,6 +1034,11 @@ int main(int argc, char** argv) {
                              : std::string(kind.name).rfind("versions", 0) == 0 ? std::max(6, iterationsFor(megabytes))
                                                                                   : iterationsFor(megabytes))
                 ->Unit(benchmark::kMillisecond);
+    for (const bool lineBreaks : {true, false})
+        benchmark::RegisterBenchmark(lineBreaks ? "select/20MB" : "select/20MB-unbroken", selectBenchmark, lineBreaks)
+            ->UseManualTime()
+            ->Iterations(5)
+            ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     notesFiles = nullptr;

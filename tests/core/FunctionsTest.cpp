@@ -30,45 +30,40 @@ TEST(NameChecks, IsValidName) {
     }
 }
 
-// Names in the user's language: in ISO-8859-1 its letters, in UTF-8 XML's
-// name characters of every script.
-TEST(NameChecks, NamesMayHoldTheLettersOfTheDocumentsEncoding) {
+// Names in the user's language, held in UTF-8: for an ISO-8859-1 file its
+// letters, for a UTF-8 file XML's name characters of every script.
+TEST(NameChecks, NamesMayHoldTheLettersOfTheFilesEncoding) {
     struct Case {
         const char* name;
         bool latin1;
         bool utf8;
     };
     const Case cases[] = {
-        {"K\xFC"
-         "che",
-         true, false},               // Küche in ISO-8859-1
-        {"\xC9t\xE9", true, false},  // Été: a letter may start a name
-        {"\xC0\xFF", true, false},   // the ends of the range
-        {"a\xD7"
-         "b",
-         false, false},  // ×
-        {"a\xF7"
-         "b",
-         false, false},  // ÷
-        {"a\xB7"
-         "b",
-         false, false},          // · is no letter of ISO-8859-1
-        {"\xAA", false, false},  // nor ª
         {"K\xC3\xBC"
          "che",
-         false, true},                                              // Küche in UTF-8
+         true, true},                                                // Küche
+        {"\xC3\x89t\xC3\xA9", true, true},                           // Été: a letter may start a name
+        {"\xC3\x80\xC3\xBF", true, true},                            // the ends of ISO-8859-1's range
         {"\xD0\x9A\xD1\x83\xD1\x85\xD0\xBD\xD1\x8F", false, true},  // Кухня
         {"\xE5\x8F\xB0\xE6\x89\x80", false, true},                  // 台所
+        {"a\xC3\x97"
+         "b",
+         false, false},  // ×
+        {"a\xC3\xB7"
+         "b",
+         false, false},  // ÷
         {"a\xC2\xB7"
          "b",
-         false, true},  // · inside a UTF-8 name
+         false, true},  // ·: in a UTF-8 name only
+        {"\xC2\xAA", false, false},  // nor ª
         {"\xCC\x81"
          "a",
          false, false},  // a combining accent cannot start one
         {"a\xE2\x80\x94"
          "b",
          false, false},                          // nor may a dash stand in one
-        {"caf\xC3", true, false},                // a cut-off UTF-8 sequence
+        {"caf\xC3", false, false},                // a cut-off UTF-8 sequence
+        {"caf\xE9", false, false},                // a byte that is no UTF-8
         {"\xC3\xA9\xED\xA0\x80", false, false},  // a surrogate
     };
     for (const Case& c : cases) {

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,38 +23,50 @@ std::string ReadOutline(std::string_view text) {
     return Outline(dom);
 }
 
-// The escaping rule written out byte by byte.
-std::string EscapedByTheRule(const std::string& text) {
+// The rule for character data written out byte by byte: markup characters
+// replaced, a kept reference written as it stands, a doubled zero as one; in
+// an attribute value tab, line feed and carriage return as references too.
+std::string EscapedByTheRule(const std::string& text, bool attributeValue) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '&') {
-            std::size_t j = i + 1;
-            bool reference = false;
-            if (j < text.size() && text[j] == '#') {
-                ++j;
-                const bool hex = j < text.size() && text[j] == 'x';
-                if (hex) ++j;
-                const std::size_t first = j;
-                while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) ||
-                                           (hex && std::isxdigit(static_cast<unsigned char>(text[j])))))
-                    ++j;
-                reference = j > first && j < text.size() && text[j] == ';';
+        if (c == '\0') {
+            static const std::regex reference("&([A-Za-z_:][A-Za-z0-9_:.-]*|#[0-9]+|#x[0-9A-Fa-f]+);");
+            std::smatch kept;
+            const std::string after = text.substr(i + 1);
+            if (std::regex_search(after, kept, reference, std::regex_constants::match_continuous)) {
+                out += kept.str();
+                i += kept.length();
+            } else {
+                out += c;
+                if (i + 1 < text.size() && text[i + 1] == '\0') ++i;
             }
-            out += reference ? "&" : "&amp;";
-        } else if (c == '<') {
-            out += "&lt;";
-        } else if (c == '>') {
-            out += "&gt;";
-        } else if (c == '"') {
-            out += "&quot;";
-        } else if (c == '\'') {
-            out += "&apos;";
-        } else {
-            out += c;
+            continue;
+        }
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            case '\t': out += attributeValue ? "&#9;" : "\t"; break;
+            case '\n': out += attributeValue ? "&#10;" : "\n"; break;
+            case '\r': out += attributeValue ? "&#13;" : "\r"; break;
+            default: out += c;
         }
     }
     return out;
+}
+
+// An attribute value as the writer writes it.
+std::string WrittenAttributeValue(const std::string& value) {
+    DOM dom(S("d"));
+    DOMNode* r = dom.createNode(ELEMENT, dom.documentNode());
+    r->setNodeName(S("r"));
+    r->setAttribute(S("a"), S(value));
+    const std::string written = Str(dom.serialize());
+    const std::size_t head = std::string("\r\n <r a=\"").size();
+    return written.substr(head, written.size() - head - std::string("\"/>").size());
 }
 
 }  // namespace
@@ -71,6 +84,8 @@ TEST(ReadPaths, PlainAndUnusualTagsReadAlike) {
     // Shapes left to the general reading: entities, bare names, unquoted
     // values, a slash that does not close the tag, quotes and colons in names.
     EXPECT_EQ(ReadOutline("<a x=\"a&amp;b\">"), "<a x=[a&b] #0>");
+    EXPECT_EQ(ReadOutline("<a x=\"&#65;&nbsp;\"/><b x=\"&#65;&nbsp;\" y/>"),
+              std::string("<a x=[A\0&nbsp;] #0><b x=[A\0&nbsp;] y=[] #0>", 43));
     EXPECT_EQ(ReadOutline("<a x>"), "<a x=[] #0>");
     EXPECT_EQ(ReadOutline("<a x=1>"), "<a x=[1] #0>");
     EXPECT_EQ(ReadOutline("<a/b>c"), "<a/b #1>T[c]");
@@ -100,18 +115,22 @@ TEST(ReadPaths, IndentationOfAnyWidthMakesNoText) {
 
 TEST(WritePaths, EscapingMatchesTheByteRuleAtEveryOffset) {
     // Specials and their neighbours in the byte table ('#', '=', '?', '%',
-    // '(', ';'), high and zero bytes, and references, each placed at every
-    // offset within an eight-byte word.
-    const std::vector<std::string> pieces = {"\"",    "&",      "'",    "<",    ">",     "#",
-                                             "=",     "?",      "%",    "(",    ";",     "!",
-                                             "$",     "\x80",   "\xA6", "\xBC", "\xFF",  std::string(1, '\0'),
-                                             "&#65;", "&#x4A;", "&#;",  "&#x;", "&amp;", "&#12"};
+    // '(', ';'), high, low and zero bytes, references and kept forms, each
+    // placed at every offset within an eight-byte word.
+    const std::string zero(1, '\0');
+    const std::vector<std::string> pieces = {"\"",     "&",           "'",          "<",      ">",      "#",
+                                             "=",      "?",           "%",          "(",      ";",      "!",
+                                             "$",      "\x80",        "\xA6",       "\xBC",   "\xFF",   "\t",
+                                             "\n",     "\r",          "\x1F",       " ",      zero,     zero + zero,
+                                             "&#65;",  "&#x4A;",      "&amp;",      "&#12",   zero + "&nbsp;",
+                                             zero + "&#0;", zero + "&x", zero + "&;", zero + "&#;"};
     for (const std::string& piece : pieces) {
         for (std::size_t before = 0; before < 20; ++before) {
             const std::string text = std::string(before, 'a') + piece + std::string(19 - before, 'b') + piece;
             StringObject out;
             DOM::escapeText(S(text), out);
-            EXPECT_EQ(Str(out), EscapedByTheRule(text)) << before;
+            EXPECT_EQ(Str(out), EscapedByTheRule(text, false)) << before;
+            EXPECT_EQ(WrittenAttributeValue(text), EscapedByTheRule(text, true)) << before;
         }
     }
 }

@@ -1,8 +1,9 @@
 // The document and its undo history, without any window: random command
 // sequences undo to the bytes first read and redo to the bytes last written,
-// the tree stays sound and the tree model stays consistent after every step;
-// the steps a user relies on behave as they should; and running out of
-// memory while a document is read in leaves the open one as it was.
+// the tree stays sound and the tree model and a filter's rows stay
+// consistent after every step; the steps a user relies on behave as they
+// should; and running out of memory while a document is read in leaves the
+// open one as it was.
 #include <QAbstractItemModelTester>
 #include <QLocale>
 #include <QRegularExpression>
@@ -10,9 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
+#include <QAbstractListModel>
 #include <memory>
 #include <new>
 #include <random>
+#include <unordered_map>
 #include <vector>
 
 #include "FaultyFileSystem.h"
@@ -20,6 +23,7 @@
 #include "core/AllocationLimit.h"
 #include "document/Commands.h"
 #include "document/Document.h"
+#include "document/DocumentFilter.h"
 #include "document/DocumentSearch.h"
 #include "document/DocumentTreeModel.h"
 #include "document/InsertedXml.h"
@@ -71,6 +75,55 @@ std::unique_ptr<DOMNode> newFolder(Document& document) {
     folder->setNodeName("NewFolder");
     return folder;
 }
+
+// What is wrong with a filter's rows: each must be a folder of the
+// document, in document order, at its depth, below its parent's row.
+QString filterProblem(const Document& document, const DocumentFilter& filter) {
+    std::unordered_map<const DOMNode*, std::size_t> order;
+    for (const DOMNode* node : corvantis::checks::elementsBelow(document.documentNode())) order.emplace(node, order.size());
+    std::vector<const DOMNode*> above;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < filter.rows().size(); ++i) {
+        const DocumentFilter::Row& row = filter.rows()[i];
+        const auto place = order.find(row.folder);
+        if (place == order.end()) return QString("row %1 is no folder of the document").arg(i);
+        if (place->second < next) return QString("row %1 is out of document order").arg(i);
+        next = place->second + 1;
+        int depth = 0;
+        for (const DOMNode* up = row.folder; up->nodeType() == corvantis::ELEMENT; up = up->parentNode()) ++depth;
+        if (depth != row.depth) return QString("row %1 is at depth %2, not %3").arg(i).arg(row.depth).arg(depth);
+        above.resize(static_cast<std::size_t>(depth - 1), nullptr);
+        if (depth > 1 && above.back() != row.folder->parentNode()) return QString("row %1 has no parent row").arg(i);
+        above.push_back(row.folder);
+        if (filter.rowOf(row.folder) != static_cast<int>(i)) return QString("row %1 is not found as itself").arg(i);
+    }
+    return QString();
+}
+
+// A filter's rows as a list model, as a view lists them.
+class FilterRowsModel : public QAbstractListModel {
+public:
+    explicit FilterRowsModel(DocumentFilter& filter) : filter_(filter) {
+        connect(&filter, &DocumentFilter::aboutToReset, this, [this] { beginResetModel(); });
+        connect(&filter, &DocumentFilter::reset, this, [this] { endResetModel(); });
+        connect(&filter, &DocumentFilter::rowsAboutToBeInserted, this,
+                [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); });
+        connect(&filter, &DocumentFilter::rowsInserted, this, [this] { endInsertRows(); });
+        connect(&filter, &DocumentFilter::rowsAboutToBeRemoved, this,
+                [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); });
+        connect(&filter, &DocumentFilter::rowsRemoved, this, [this] { endRemoveRows(); });
+    }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(filter_.rows().size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || role != Qt::DisplayRole) return QVariant();
+        return filter_.rows()[static_cast<std::size_t>(index.row())].depth;
+    }
+
+private:
+    DocumentFilter& filter_;
+};
 
 // Draws commands at random over a document and pushes them.
 class RandomCommands {
@@ -196,12 +249,17 @@ private slots:
             Document document;
             DocumentTreeModel model(document);
             QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+            DocumentFilter filter(document);
+            FilterRowsModel filtered(filter);
+            QAbstractItemModelTester filteredTester(&filtered, QAbstractItemModelTester::FailureReportingMode::QtTest);
+            filter.setQuery("r");
             document.load(Notes, "Notes.XML", "Notes.XML");
             const QByteArray first = written(document);
             RandomCommands commands(document, model, seed);
             for (int step = 0; step < 60; ++step) {
                 commands.step();
                 QCOMPARE(problemOf(document), QString());
+                QCOMPARE(filterProblem(document, filter), QString());
             }
             const QByteArray last = written(document);
             const int steps = document.history().index();
@@ -211,6 +269,7 @@ private slots:
             while (document.history().index() < steps) document.redo();
             QCOMPARE(written(document), last);
             QCOMPARE(problemOf(document), QString());
+            QCOMPARE(filterProblem(document, filter), QString());
             // The rows are those of a fresh model over the same document.
             DocumentTreeModel fresh(document);
             model.expandAll();

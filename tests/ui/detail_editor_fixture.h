@@ -38,9 +38,12 @@ struct DetailFixture {
     }
     corvantis::DOMNode* documentNode() const { return dom.documentNode(); }
     corvantis::DOMNode* root() const { return dom.rootElement(); }
+    // What Save writes.
     QByteArray saved() const {
-        const corvantis::StringObject xml = dom.serialize();
-        return QByteArray(xml.data(), static_cast<qsizetype>(xml.length()));
+        const corvantis::StringObject text = dom.serialize();
+        std::string storage;
+        const std::string_view file = document.fileBytes(text, storage);
+        return QByteArray(file.data(), static_cast<qsizetype>(file.size()));
     }
 };
 

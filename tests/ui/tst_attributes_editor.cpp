@@ -16,10 +16,11 @@ private slots:
     void clickingARowFillsTheFieldsWithMultiLineValues();
     void updateReplacesAnExistingValueInPlace();
     void updateAddsANameThatDiffersOnlyInCase();
-    void updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue();
+    void updateStoresLineBreaksAsLineFeedsAndAcceptsAnEmptyValue();
     void updateRefusesInvalidNames_data();
     void updateRefusesInvalidNames();
-    void updateRefusesCharactersTheDocumentCannotStore();
+    void aValueTakesAnyCharacterANameOnlyTheEncodingsLetters();
+    void typedReferencesAreCharactersAndKeptOnesStay();
     void deleteRemovesByTypedNameAndANameNotThereChangesNothing();
     void resizingFitsTheValueColumnAndStoresFromTheSecondResize();
 };
@@ -84,7 +85,7 @@ void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
     QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "ID=2"}));
 }
 
-void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() {
+void AttributesEditorTest::updateStoresLineBreaksAsLineFeedsAndAcceptsAnEmptyValue() {
     DetailFixture f("<a/>");
     AttributesEditor editor(f.context, f.root());
     editor.nameField()->setText("note");
@@ -93,7 +94,7 @@ void AttributesEditorTest::updateStoresLineBreaksAsCrLfAndAcceptsAnEmptyValue() 
     editor.nameField()->setText("empty");
     editor.updateEntry();
     QCOMPARE(f.root()->attributeCount(), 2);
-    QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\r\ntwo"));
+    QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\ntwo"));
     QCOMPARE(bytes(f.root()->attributeAt(1)->value), QByteArray());
     QVERIFY(f.dialogs.messages.isEmpty());
 }
@@ -122,15 +123,37 @@ void AttributesEditorTest::updateRefusesInvalidNames() {
     QVERIFY(!f.changed());
 }
 
-void AttributesEditorTest::updateRefusesCharactersTheDocumentCannotStore() {
+// An ISO-8859-1 file holds a character it has no byte for as a reference,
+// which an attribute value can be and a name cannot.
+void AttributesEditorTest::aValueTakesAnyCharacterANameOnlyTheEncodingsLetters() {
     DetailFixture f("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>");
     AttributesEditor editor(f.context, f.root());
-    editor.nameField()->setText("price");
-    editor.valueField()->setPlainText(QString::fromUtf8("5 \u20AC"));
+    editor.nameField()->setText(QString::fromUtf8("pr\u20ACis"));
+    editor.valueField()->setPlainText("5");
     editor.updateEntry();
-    QCOMPARE(f.lastCaption(), QString("Text Error"));
-    QCOMPARE(f.root()->attributeCount(), 0);
+    QCOMPARE(f.lastCaption(), QString("Name Error"));
     QVERIFY(!f.changed());
+    editor.nameField()->setText(QString::fromUtf8("pr\u00E9is"));
+    editor.valueField()->setPlainText(QString::fromUtf8("5 \u20AC\n\u00E9"));
+    editor.updateEntry();
+    QVERIFY(f.saved().endsWith("<a pr\xE9is=\"5 &#x20AC;&#10;\xE9\"/>"));
+}
+
+// "&nbsp;" typed is six characters; the one the file brought stays a
+// reference while the user edits around it.
+void AttributesEditorTest::typedReferencesAreCharactersAndKeptOnesStay() {
+    DetailFixture f("<!DOCTYPE a [<!ENTITY nbsp \"&#160;\">]><a v=\"x&nbsp;y\"/>");
+    AttributesEditor editor(f.context, f.root());
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"v=x&nbsp;y"}));
+    emit editor.attributesGrid()->cellClicked(0, 1);
+    QCOMPARE(editor.valueField()->toPlainText(), QString("x&nbsp;y"));
+    QTextCursor cursor = editor.valueField()->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(" &nbsp;");
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText("&#65;");
+    editor.updateEntry();
+    QVERIFY(f.saved().endsWith("<a v=\"&amp;#65;x&nbsp;y &amp;nbsp;\"/>"));
 }
 
 void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothing() {

@@ -144,6 +144,39 @@ private slots:
             QVERIFY2(program.readAllStandardOutput().contains(answer), argument);
         }
     }
+
+    // Started where no window can be shown, as over a remote shell: one line
+    // says why, and the program ends with status 1, without a core dump or a
+    // crash report.
+    void withoutADisplayTheProgramSaysSoAndEnds_data() {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no display named") << QString() << "corvantis: there is no display to show the windows on (DISPLAY is not set).\n";
+        // A display number no server answers on.
+        QTest::newRow("a display that cannot be opened")
+            << ":4093" << "corvantis: the display \":4093\" cannot be opened to show the windows on.\n";
+    }
+    void withoutADisplayTheProgramSaysSoAndEnds() {
+        QFETCH(QString, display);
+        QFETCH(QString, said);
+        if (!display.isEmpty() && QFile::exists("/tmp/.X11-unix/X4093")) QSKIP("A display server runs on :4093.");
+        QTemporaryDir home;
+        const QString notes = home.filePath("notes.xml");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+        if (!display.isEmpty()) environment.insert("DISPLAY", display);
+        environment.insert("XDG_DATA_HOME", home.filePath("data"));
+        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(CORVANTIS_PROGRAM, {notes});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), said);
+        QVERIFY(!QFileInfo::exists(home.filePath("data/Velmora/Corvantis an XML Editor/crashes")));
+        QVERIFY(!QFileInfo::exists(notes));
+    }
 };
 
 QTEST_MAIN(CommandLineTest)

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,6 +19,7 @@
 #include "editors/TextFrame.h"
 #include "support/ScriptedDialogs.h"
 #include "tree/DocumentTreeView.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/SettingsStore.h"
 
 namespace {
@@ -39,8 +39,8 @@ int runChild(const QString& step, const QString& folder) {
         QSignalSpy written(&program.autosave(), &Autosave::written);
         DocumentTreeView* tree = program.window().treeView();
         tree->setCurrentIndex(tree->model()->index(2, 0));  // Home
-        QPlainTextEdit* memo = program.textEditor().frame()->textEdit();
-        memo->moveCursor(QTextCursor::End);
+        LargeTextEdit* memo = program.textEditor().frame()->textEdit();
+        memo->setCursorPosition(memo->text().size());
         QTest::keyClicks(memo, " roses");
         if (!written.wait(10000)) return 1;
         std::printf("autosaved\n");

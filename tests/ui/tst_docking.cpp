@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -14,6 +13,7 @@
 #include "support/ProgramUnderTest.h"
 #include "widgets/Docking.h"
 #include "widgets/DragRunner.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
@@ -20,6 +19,7 @@
 #include "tree/FindBar.h"
 #include "tree/XmlClipboard.h"
 #include "widgets/DragRunner.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ void findText(ProgramUnderTest& program, const QString& text) {
     QCoreApplication::processEvents();
 }
 
-QString memoSelection(ProgramUnderTest& program) { return program.memo()->textCursor().selectedText(); }
+QString memoSelection(ProgramUnderTest& program) { return program.memo()->selectedText(); }
 
 // Stands in for the desktop's drag loop: moves over the target row at
 // `zone` (its upper quarter, middle or lower quarter) and drops there.
@@ -176,6 +176,29 @@ private slots:
         QTest::keyClick(bar(program).FindEdit(), Qt::Key_Escape);
         QVERIFY(bar(program).isHidden());
         QCOMPARE(QApplication::focusWidget(), program.window().treeView());
+    }
+
+    // A match in a text with references is selected where the frame shows it.
+    void aMatchIsFoundAndSelectedInTheCharactersShown() {
+        ProgramUnderTest program;
+        openNotes(program, "<!DOCTYPE Notes [<!ENTITY nbsp \"&#160;\">]><Notes><Garden>a&nbsp;\r\nCaf&#233;s</Garden></Notes>");
+        program.click("Notes");
+        run(program, Command::Find);
+        findText(program, QString::fromUtf8("CAF\xC3\x89"));
+        QCOMPARE(program.currentCaption(), QString("Garden"));
+        QCOMPARE(memoSelection(program), QString::fromUtf8("Caf\xC3\xA9"));
+        findText(program, "a&nbsp;");
+        QCOMPARE(memoSelection(program), QString("a&nbsp;"));
+    }
+
+    void aMatchAfterLettersBeyondAsciiIsSelectedExactly() {
+        ProgramUnderTest program;
+        openNotes(program, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                           "<Notes><Home>caf\xE9 cr\xE8me\r\nroses</Home></Notes>\r\n");
+        program.click("Notes");
+        run(program, Command::Find);
+        findText(program, "ROSE");
+        QCOMPARE(memoSelection(program), QString("rose"));
     }
 
     void textTypedForAFolderGoesInBeforeTheSearchMovesOn() {
@@ -373,7 +396,7 @@ private slots:
         openNotes(program);
         const QString before = written(program);
         program.click("Garden");
-        setClipboard("text/plain", "<K>\xE2\x82\xAC</K>");  // the euro sign is not ISO-8859-1
+        setClipboard("text/plain", "<K\xE2\x82\xAC/>");  // the euro sign is not ISO-8859-1
         run(program, Command::PasteUnder);
         setClipboard("application/xml", QByteArray(ClipboardLimit + 1, ' '));
         run(program, Command::PasteUnder);

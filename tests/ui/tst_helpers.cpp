@@ -68,6 +68,9 @@ private slots:
         QCOMPARE(encodingOf("<a>\xED\xA0\x80</a>"), DocumentText::Encoding::Latin1);  // a surrogate is no UTF-8
     }
 
+    // A name, a comment, a processing instruction of an ISO-8859-1 file holds
+    // what ISO-8859-1 holds, in the model's UTF-8; the file's own text holds
+    // it in ISO-8859-1.
     void textNeverGetsAReplacementCharacter() {
         const DocumentText latin1(DocumentText::Encoding::Latin1);
         StringObject bytes("unchanged");
@@ -76,7 +79,12 @@ private slots:
         QCOMPARE(latin1.unstorableCharacters(QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC x \xF0\x9F\x98\x80")),
                  QString::fromUtf8("\xE2\x82\xAC\xF0\x9F\x98\x80"));
         QVERIFY(latin1.toBytes(QString::fromUtf8("caf\xC3\xA9"), bytes));
+        QCOMPARE(bytesOf(bytes), QByteArray("caf\xC3\xA9"));
+        QCOMPARE(latin1.toText(bytes), QString::fromUtf8("caf\xC3\xA9"));
+        const DocumentText file = DocumentText::inFile(DocumentText::Encoding::Latin1);
+        QVERIFY(file.toBytes(QString::fromUtf8("caf\xC3\xA9"), bytes));
         QCOMPARE(bytesOf(bytes), QByteArray("caf\xE9"));
+        QCOMPARE(file.toText(bytes), QString::fromUtf8("caf\xC3\xA9"));
         const DocumentText utf8(DocumentText::Encoding::Utf8);
         QVERIFY(!utf8.toBytes(QString(QChar(0xD800)), bytes));
     }

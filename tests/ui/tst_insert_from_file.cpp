@@ -1,8 +1,8 @@
 // Insert From File and Save To Show Source: a subtree exchanged with XML text.
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "source_fixture.h"
+#include "widgets/LargeTextEdit.h"
 
 using corvantis::DOMNode;
 

@@ -1,9 +1,9 @@
 // Window placements: stored, restored, reset, and the first resize skipped.
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "editors/NodeDetailsWindow.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 #include "widgets/WindowPlacement.h"
 
 namespace {

@@ -4,15 +4,17 @@
 // file has one editor at a time.
 #include <QDir>
 #include <QLockFile>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
 
 #include "document/Autosave.h"
+#include "document/FileIdentity.h"
 #include "document/FileLock.h"
+#include "document/RecoveryStore.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -67,6 +69,36 @@ private slots:
         QVERIFY(program.window().files().save());
         QVERIFY(program.readFile("Diary.XML").contains("garden roses"));
         QVERIFY(recoveryFiles(program).isEmpty());
+    }
+
+    // Recovery files keep the file's text: ISO-8859-1, with a character it
+    // cannot hold as a reference, as the version before kept its own (which
+    // held references as they were written).
+    void workOfAnISO88591DocumentIsRestoredWhicheverVersionKeptIt() {
+        ProgramUnderTest program;
+        program.startAndOpen("Diary.XML", Notes);
+        typeAndAutosave(program, QString::fromUtf8(" \xE2\x98\xBA"));
+        QFile recovered(program.autosave().recoveryFile());
+        QVERIFY(recovered.open(QIODevice::ReadOnly));
+        QVERIFY(recovered.readAll().contains("garden &#x263A;"));
+        QVERIFY(program.window().files().save());
+        {
+            RecoveryStore older(program.recoveryFolder());
+            RecoveryEntry note;
+            note.original = program.pathOf("Diary.XML");
+            note.originalWhenOpened = FileIdentity::of(note.original);
+            note.savedAt = QDateTime::currentDateTime();
+            note.encoding = FileEncoding::fromKey("ISO-8859-1");
+            QVERIFY(older.write(older.claim(), "<Notes><Home>caf\xE9 &#233;&amp;#65;</Home></Notes>", note));
+        }
+        program.dialogs.clear();
+        program.dialogs.choose(0);  // Restore
+        program.restart();
+        QCOMPARE(program.dialogs.captions(), QStringList{"Unsaved Changes"});
+        program.click("Home");
+        QCOMPARE(program.memo()->toPlainText(), QString::fromUtf8("caf\xC3\xA9 \xC3\xA9&#65;"));
+        QVERIFY(program.window().files().save());
+        QVERIFY(program.readFile("Diary.XML").contains("<Home>caf\xE9 \xE9&amp;#65;</Home>"));
     }
 
     void laterKeepsTheWorkAndDiscardDeletesIt() {

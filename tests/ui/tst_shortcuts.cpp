@@ -18,6 +18,7 @@
 #include "editors/NodeDetailsWindow.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/DetailStringGrid.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

@@ -1,9 +1,7 @@
 // The source viewer: what it shows, and its Save As with the backup rule.
-#include <QClipboard>
 #include <QStandardPaths>
 #include <QTest>
 
-#include "document/DocumentText.h"
 #include "source_fixture.h"
 #include "widgets/LargeTextEdit.h"
 
@@ -49,6 +47,20 @@ private slots:
         QVERIFY(source.viewer().textField()->toPlainText().contains(QString::fromUtf8("<R>\xC3\xA9t\xC3\xA9</R>")));
         source.saveViewerAs("Copy.XML");
         QCOMPARE(source.program.readFile("Copy.XML"), bytesOf(source.document().dom().serialize()));
+    }
+
+    // The viewer shows the file's text: in an ISO-8859-1 file a character it
+    // cannot hold is a reference.
+    void anISO88591DocumentIsShownAsItsFileHoldsIt() {
+        SourceProgram source;
+        source.open("Diary.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>caf\xE9 &#x263A;</R>");
+        source.viewSource();
+        QVERIFY(source.viewer().textField()->toPlainText().contains(QString::fromUtf8("<R>caf\xC3\xA9 &#x263A;</R>")));
+        source.saveViewerAs("Copy.XML");
+        // What Save writes, byte for byte.
+        const Document::FileBytes saved = source.document().fileBytes();
+        QCOMPARE(source.program.readFile("Copy.XML"),
+                 QByteArray(saved.view().data(), static_cast<qsizetype>(saved.view().size())));
     }
 
     void aCharacterTheEncodingCannotHoldIsRefusedBeforeAnythingIsWritten() {
@@ -161,67 +173,6 @@ private slots:
     }
 };
 
-// The field made for large text: lines read from the bytes as they are,
-// edits anywhere, and every line not edited written back byte for byte.
-class LargeTextField : public QObject {
-    Q_OBJECT
-private slots:
-    void linesComeFromTheBytesAndAnEditRewritesOnlyWhatItTouched() {
-        QByteArray bytes;
-        for (int i = 0; i < 30000; ++i)
-            bytes += "<line n=\"" + QByteArray::number(i) + "\"/>" + (i % 2 ? "\r\n" : "\n");
-        bytes += "last";
-        DocumentText latin1;
-        LargeText text(latin1);
-        text.setBytes(corvantis::StringObject(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        QCOMPARE(text.lineCount(), 30001);
-        QCOMPARE(text.line(1), QString("<line n=\"1\"/>"));
-        QCOMPARE(text.line(30000), QString("last"));
-        corvantis::StringObject written;
-        QVERIFY(text.toBytes(written));
-        QCOMPARE(bytesOf(written), bytes);
-        // From line 3 to line 29998, across many runs of lines, and a break typed in.
-        const LargeText::Position after = text.replace({3, 2}, {29998, 3}, "x\ny");
-        QCOMPARE(after.line, 4);
-        QCOMPARE(after.column, 1);
-        QCOMPARE(text.lineCount(), 7);
-        QCOMPARE(text.text({2, 0}, {5, 0}), QString("<line n=\"2\"/>\n<lx\nyne n=\"29998\"/>\n"));
-        QVERIFY(text.toBytes(written));
-        const QByteArray head = bytes.left(bytes.indexOf("<line n=\"3\""));
-        const QByteArray tail = bytes.mid(bytes.indexOf("<line n=\"29999\""));
-        // The typed break is a CR LF; every other break stands as it was.
-        QCOMPARE(bytesOf(written), head + "<lx\r\nyne n=\"29998\"/>\n" + tail);
-    }
-
-    void keysAndTheMouseEditAsInAnyTextField() {
-        DocumentText latin1;
-        LargeTextEdit field(latin1);
-        field.resize(300, 200);
-        field.setBytes(corvantis::StringObject("ab\r\ncd\r\nef"));
-        field.setCursorPosition({1, 1});
-        QTest::keyClick(&field, Qt::Key_Backspace);
-        QTest::keyClick(&field, Qt::Key_Home);
-        QTest::keyClick(&field, Qt::Key_Backspace);  // joins the line to the one above
-        QTest::keyClicks(&field, "X\tY");
-        QTest::keyClick(&field, Qt::Key_Return);
-        QTest::keyClick(&field, Qt::Key_Down, Qt::ShiftModifier);
-        QTest::keyClick(&field, Qt::Key_Right, Qt::ShiftModifier);
-        QCOMPARE(field.selectedText(), QString("d\ne"));
-        QTest::keyClick(&field, Qt::Key_Delete);
-        QCOMPARE(field.toPlainText(), QString("abX\tY\nf"));
-        QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(&field, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString("abX\tY\nf"));
-        // A click past the tab lands after it: a tab takes the room to the next eighth cell.
-        QTest::mouseClick(field.viewport(), Qt::LeftButton, {},
-                          QPoint(4 + 8 * field.fontMetrics().horizontalAdvance('x') + 1, 2));
-        QCOMPARE(field.cursorPosition().column, 4);
-        corvantis::StringObject written;
-        QVERIFY(field.toBytes(written));
-        QCOMPARE(bytesOf(written), QByteArray("abX\tY\r\nf"));
-    }
-};
-
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int status = 0;
@@ -231,10 +182,6 @@ int main(int argc, char** argv) {
     }
     {
         ViewerSaveAs test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        LargeTextField test;
         status |= QTest::qExec(&test, argc, argv);
     }
     return status;

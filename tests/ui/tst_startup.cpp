@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QWindow>
@@ -11,8 +10,9 @@
 #include <QTreeWidget>
 
 #include "support/ProgramUnderTest.h"
-#include "editors/TextFrame.h"
 #include "editors/NodeDetailsWindow.h"
+#include "editors/TextFrame.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
 #include "editors/TextFrame.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 
 namespace {
 
@@ -457,6 +457,28 @@ private slots:
         QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.close());
         QVERIFY(program.dialogs.messages.isEmpty());
+    }
+
+    void typingInALargeTextIsTakenBackAsOneStepWhereItWasTyped() {
+        QByteArray text;
+        for (int line = 0; text.size() < (3 << 20); ++line) text += "line " + QByteArray::number(line) + " of the notes\r\n";
+        text += QByteArray(100000, 'x');
+        ProgramUnderTest program;
+        program.startAndOpen("Notes.XML", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Notes><Big>" + text +
+                                              "</Big><Home/></Notes>\r\n");
+        program.click("Big");
+        const auto stored = [&program] { return QByteArray::fromStdString(std::string(program.nodeOf("Big")->getText(0).view())); };
+        const std::size_t middle = static_cast<std::size_t>(text.indexOf("line 70000 "));
+        program.memo()->setCursorPosition(middle);
+        QTest::keyClicks(program.memo(), "new ");
+        QTest::keyClick(program.memo(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(stored(), text);
+        QVERIFY(program.memo()->text().equals(std::string_view(text.constData(), static_cast<std::size_t>(text.size()))));
+        QCOMPARE(program.memo()->cursorPosition(), middle);
+        QVERIFY(!program.document().hasUnsavedChanges());
+        run(program, Command::Redo);
+        QCOMPARE(stored(), text.left(static_cast<qsizetype>(middle)) + "new " + text.mid(static_cast<qsizetype>(middle)));
+        QCOMPARE(program.memo()->cursorPosition(), middle);
     }
 
     void newWithUnsavedChangesAsksFirst() {

@@ -4,13 +4,13 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "document/DocumentTreeModel.h"
 #include "editors/TextFrame.h"
 #include "tree/DocumentTreeView.h"
 #include "tree/TreeImages.h"
+#include "widgets/LargeTextEdit.h"
 
 ProgramUnderTest::ProgramUnderTest(const QString& programFolder)
     : programFolder_(programFolder.isEmpty() ? files_.path() + "/program/" : programFolder),
@@ -48,11 +48,13 @@ QByteArray ProgramUnderTest::readFile(const QString& name) const {
     return file.readAll();
 }
 
-QPlainTextEdit* ProgramUnderTest::memo() const { return textEditor().frame()->textEdit(); }
+LargeTextEdit* ProgramUnderTest::memo() const { return textEditor().frame()->textEdit(); }
 
 QByteArray ProgramUnderTest::written() const {
     const corvantis::StringObject text = document().dom().serialize();
-    return QByteArray(text.data(), static_cast<qsizetype>(text.length()));
+    std::string storage;
+    const std::string_view file = document().fileBytes(text, storage);
+    return QByteArray(file.data(), static_cast<qsizetype>(file.size()));
 }
 
 QModelIndex ProgramUnderTest::row(const QString& caption) const {
@@ -151,7 +153,7 @@ QLineEdit* ProgramUnderTest::labelEditor() const {
 }
 
 void ProgramUnderTest::type(const QString& text) {
-    memo()->moveCursor(QTextCursor::End);
+    memo()->setCursorPosition(memo()->text().size());
     const QStringList lines = text.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0) QTest::keyClick(memo(), Qt::Key_Return);

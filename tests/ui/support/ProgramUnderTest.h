@@ -21,9 +21,9 @@
 // Commands in the columns of data-driven tests.
 Q_DECLARE_METATYPE(Command)
 
+class LargeTextEdit;
 class QLineEdit;
 class QModelIndex;
-class QPlainTextEdit;
 namespace corvantis {
 class DOMNode;
 }
@@ -57,7 +57,7 @@ public:
     // The document as Save would write it.
     QByteArray written() const;
     TextEditorWindow& textEditor() const { return program_->textEditor(); }
-    QPlainTextEdit* memo() const;
+    LargeTextEdit* memo() const;
     ScriptedDialogs dialogs;
     SettingsStore& settings() { return *settings_; }
 
