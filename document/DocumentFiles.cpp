@@ -322,16 +322,9 @@ bool DocumentFiles::versionText(const Version& version, StringObject& text) {
         questions_.showFileError(error);
         return false;
     }
-    const DecodedFile decoded = decodeFile(bytes);
-    const std::string_view kept(decoded.text.constData(), static_cast<std::size_t>(decoded.text.size()));
-    if (decoded.encoding.text.encoding() == document_.text().encoding()) {
-        text.assign(kept.data(), kept.size());
-        return true;
-    }
-    const QString characters = decoded.encoding.text.toText(kept);
-    if (document_.text().toBytes(characters, text)) return true;
-    questions_.inform(document_.text().unstorableMessage(characters), "Text Error");
-    return false;
+    const QByteArray read = decodeFile(bytes).text;
+    text.assign(read.constData(), static_cast<std::size_t>(read.size()));
+    return true;
 }
 
 bool DocumentFiles::restoreVersion(const Version& version) {

@@ -84,7 +84,7 @@ public:
     // be kept; empty when it was.
     QString versionProblem() const;
     // The version's XML as the document holds text, for the source viewer;
-    // false (the user told why) when it cannot be read or held so.
+    // false (the user told why) when it cannot be read.
     bool versionText(const Version& version, corvantis::StringObject& text);
     // Makes the version the document, under the document's own file and
     // name and marked changed, once the unsaved-changes question allows:
