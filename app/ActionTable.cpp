@@ -14,6 +14,7 @@
 #include "app/OptionCommands.h"
 #include "document/DocumentFiles.h"
 #include "document/HistoryActions.h"
+#include "editors/VersionsWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
@@ -68,6 +69,7 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
     OptionCommands& options = to.options;
     FindBar& find = to.find;
     DocumentTreeView& view = to.view;
+    VersionsWindow& versions = to.versions;
     QWidget& window = to.window;
     const auto icon = [&style](QStyle::StandardPixmap pixmap) { return style.standardIcon(pixmap); };
     return {
@@ -79,6 +81,9 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
          [&files] { files.save(); }},
         {Command::SaveAs, "Save &As", standard(QKeySequence::SaveAs, "Ctrl+Shift+S"), K::WindowAndTextEditor, "",
          [&files] { files.saveAs(); }},
+        {Command::Versions, "&Versions…", {}, K::Window,
+         "Earlier saves of this document|Show or restore the file as it was before a save",
+         [&versions] { versions.showVersions(); }},
         {Command::Exit, "E&xit", standard(QKeySequence::Quit, "Ctrl+Q"), K::WindowAndTextEditor,
          "Close and Exit Corvantis", [&window] { window.close(); }, false, icon(QStyle::SP_DialogCloseButton)},
         // A new folder: Ins under the selection, Ctrl+Return as its last
@@ -131,6 +136,9 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
          "Save this Tree as XML text to Show Source|Unparse selected subtree into Show Source and then save as "
          "file from there",
          [&source] { source.showSubtreeSource(); }, false, icon(QStyle::SP_FileDialogDetailedView)},
+        {Command::KeepVersions, "&Keep Versions", {}, K::Window,
+         "Keep what each save replaces|Every save keeps the file it replaces as a version (File > Versions)",
+         [&options] { options.setKeepVersions(!options.keepsVersions()); }, true},
         {Command::About, "&About", {}, K::Window, "", [&options] { options.about(); }},
         {Command::Help, "&Help", {}, K::Window, "", [&options] { options.help(); }},
         {Command::ExpandTree, "Expand", {}, K::Window, "Expand the Tree fully|Expands the tree of Keys fully",
@@ -167,8 +175,8 @@ struct MenuLayout {
 const std::vector<MenuLayout>& menuLayouts() {
     static const std::vector<MenuLayout> layouts{
         {Menu::File, "&File", "",
-         {item(Command::Open), item(Command::New), item(Command::Save), item(Command::SaveAs), submenu(Menu::Recent),
-          Separator, item(Command::Exit)}},
+         {item(Command::Open), item(Command::New), item(Command::Save), item(Command::SaveAs), item(Command::Versions),
+          submenu(Menu::Recent), Separator, item(Command::Exit)}},
         {Menu::Recent, "&Recent", "", {}},
         {Menu::Edit, "&Edit", "",
          {submenu(Menu::EditAdd), item(Command::EditMenuDelete), item(Command::Copy), item(Command::Cut),
@@ -180,7 +188,8 @@ const std::vector<MenuLayout>& menuLayouts() {
          {item(Command::PasteBefore), item(Command::PasteAtEnd), item(Command::PasteUnder)}},
         {Menu::Options, "&Options", "",
          {item(Command::UseAsXmlEditor), item(Command::ViewSource), item(Command::RememberFileName),
-          item(Command::ResetPositions), item(Command::InsertFromFile), item(Command::SaveToShowSource)}},
+          item(Command::ResetPositions), item(Command::InsertFromFile), item(Command::SaveToShowSource),
+          item(Command::KeepVersions)}},
         {Menu::Help, "&Help", "", {item(Command::About), item(Command::Help)}},
         {Menu::TreePopup, "", "",
          {submenu(Menu::TreePopupInsert), item(Command::DeleteFolder), Separator, item(Command::EditNodeName),

@@ -24,6 +24,7 @@ enum class Command {
     Open,
     Save,
     SaveAs,
+    Versions,
     Exit,
     // Edit
     AddBefore,
@@ -57,6 +58,7 @@ enum class Command {
     ResetPositions,
     InsertFromFile,
     SaveToShowSource,
+    KeepVersions,
     // Help
     About,
     Help,
@@ -86,6 +88,7 @@ class OptionCommands;
 class SourceCommands;
 class TreeCommands;
 class TreeImages;
+class VersionsWindow;
 
 // What carries the commands out.
 struct CommandTargets {
@@ -95,6 +98,7 @@ struct CommandTargets {
     OptionCommands& options;
     FindBar& find;
     DocumentTreeView& view;
+    VersionsWindow& versions;
     const TreeImages& images;
     // The main window, which Exit closes.
     QWidget& window;

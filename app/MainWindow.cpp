@@ -25,6 +25,7 @@
 #include "editors/TextEditorWindow.h"
 #include "editors/TextFrame.h"
 #include "editors/TextFrameView.h"
+#include "editors/VersionsWindow.h"
 #include "tree/DocumentTreeView.h"
 #include "tree/FindBar.h"
 #include "tree/SourceCommands.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     connect(details_, &NodeDetailsWindow::editorClosed, this, &MainWindow::showDetailWindows);
     source_ = new SourceViewer(settings_, dialogs_, document_);
     files_ = new DocumentFiles(document_, *selection_, dialogs_, this);
+    versions_ = new VersionsWindow(*files_, *source_, this);
     treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
     sourceCommands_ = new SourceCommands(document_, *selection_, dialogs_, *source_, this);
     treeCommands_->setClipboardPaste(
@@ -91,6 +93,8 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     connect(&document_, &Document::modifiedChanged, this, &MainWindow::setWindowModified);
     connect(options_, &OptionCommands::xmlEditorChanged, this, &MainWindow::applyXmlEditorOption);
     applyXmlEditorOption(options_->usesXmlEditor());
+    connect(options_, &OptionCommands::keepVersionsChanged, files_, &DocumentFiles::setKeepVersions);
+    files_->setKeepVersions(options_->keepsVersions());
 }
 
 MainWindow::~MainWindow() {
@@ -150,12 +154,14 @@ void MainWindow::createTree() {
 
 void MainWindow::createCommands() {
     auto* history = new HistoryActions(document_, this);
-    actions_ = new ActionTable({*files_, *treeCommands_, *sourceCommands_, *options_, *findBar_, *treeView_, *images_, *this},
-                               *history, this);
+    actions_ = new ActionTable(
+        {*files_, *treeCommands_, *sourceCommands_, *options_, *findBar_, *treeView_, *versions_, *images_, *this},
+        *history, this);
     actions_->fillMenuBar(menuBar());
     actions_->addToolButtons(toolPanel_);
     action(Command::UseAsXmlEditor)->setChecked(options_->usesXmlEditor());
     action(Command::RememberFileName)->setChecked(options_->remembersFileName());
+    action(Command::KeepVersions)->setChecked(options_->keepsVersions());
     fillRecentMenu();
     // F6 and Shift+F6 move between the tree, the text frame and the details
     // window, from whichever of them has the keyboard.

@@ -31,6 +31,7 @@ class TextFrameView;
 class TreeCommands;
 class TreeImages;
 class UserQuestions;
+class VersionsWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -64,6 +65,7 @@ public:
     FindBar* findBar() const { return findBar_; }
     NodeDetailsWindow* detailsWindow() const { return details_; }
     SourceViewer* sourceViewer() const { return source_; }
+    VersionsWindow* versionsWindow() const { return versions_; }
     TextEditorWindow* textEditor() const;
 
 signals:
@@ -110,6 +112,7 @@ private:
     FindBar* findBar_ = nullptr;
     NodeDetailsWindow* details_ = nullptr;
     SourceViewer* source_ = nullptr;
+    VersionsWindow* versions_ = nullptr;
     DocumentFiles* files_ = nullptr;
     TreeCommands* treeCommands_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;

@@ -29,6 +29,13 @@ bool OptionCommands::remembersFileName() const { return settings_.readBool("Reme
 
 void OptionCommands::setRememberFileName(bool remember) { settings_.writeBool("RememberFileName", remember); }
 
+bool OptionCommands::keepsVersions() const { return settings_.readBool("KeepVersions", true); }
+
+void OptionCommands::setKeepVersions(bool keep) {
+    settings_.writeBool("KeepVersions", keep);
+    emit keepVersionsChanged(keep);
+}
+
 void OptionCommands::resetPositions() {
     positionsReset_ = true;
     forgetStoredPlacements(settings_);

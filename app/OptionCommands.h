@@ -1,5 +1,5 @@
 // The commands of the Options and Help menus that are the main window's own:
-// the two options kept in the settings store, forgetting the windows'
+// the options kept in the settings store, forgetting the windows'
 // places, View Source, the About box and the help page.
 #pragma once
 
@@ -24,6 +24,9 @@ public:
     // "Remember File Name": the next start opens the file of this session.
     bool remembersFileName() const;
     void setRememberFileName(bool remember);
+    // "Keep Versions": every save keeps the file it replaces.
+    bool keepsVersions() const;
+    void setKeepVersions(bool keep);
     // The next start puts every window at its first place; the places the
     // windows store until then are forgotten too when the program ends.
     void resetPositions();
@@ -35,6 +38,7 @@ public:
 
 signals:
     void xmlEditorChanged(bool use);
+    void keepVersionsChanged(bool keep);
 
 private:
     SettingsStore& settings_;

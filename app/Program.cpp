@@ -9,8 +9,10 @@
 #include "document/Autosave.h"
 #include "document/CrashRecorder.h"
 #include "document/Document.h"
+#include "document/DocumentFiles.h"
 #include "document/RecoveryStore.h"
 #include "document/UserQuestions.h"
+#include "document/VersionStore.h"
 #include "editors/TextEditorWindow.h"
 
 Program::Program(SettingsStore& settings, UserQuestions& dialogs, const QString& startupFile, const Places& places)
@@ -19,10 +21,12 @@ Program::Program(SettingsStore& settings, UserQuestions& dialogs, const QString&
       recovery_(places.recoveryFolder.isEmpty() ? std::make_unique<RecoveryStore>()
                                                 : std::make_unique<RecoveryStore>(places.recoveryFolder)),
       autosave_(std::make_unique<Autosave>(*document_, *recovery_)),
+      versions_(std::make_unique<VersionStore>(VersionStore::folderBeside(recovery_->folder()))),
       window_(std::make_unique<MainWindow>(settings, dialogs, *document_, places.programFolder)),
       textEditor_(std::make_unique<TextEditorWindow>(settings)) {
     window_->attachTextEditor(textEditor_.get());
     window_->attachRecovery(*recovery_, *autosave_);
+    window_->files().attachVersions(*versions_);
     window_->openAtStartup(startupFile);
     QObject::connect(window_.get(), &MainWindow::closed, qApp, &QCoreApplication::quit);
 }

@@ -13,6 +13,7 @@ class Document;
 class RecoveryStore;
 class SettingsStore;
 class TextEditorWindow;
+class VersionStore;
 class MainWindow;
 class UserQuestions;
 
@@ -20,7 +21,7 @@ class Program {
 public:
     // Where the program finds its help page and example document (empty:
     // beside the program), and where it keeps unsaved work (empty: the
-    // user's data folder).
+    // user's data folder); the versions of saved files are kept beside it.
     struct Places {
         QString programFolder;
         QString recoveryFolder;
@@ -52,6 +53,7 @@ private:
     std::unique_ptr<Document> document_;
     std::unique_ptr<RecoveryStore> recovery_;
     std::unique_ptr<Autosave> autosave_;
+    std::unique_ptr<VersionStore> versions_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<TextEditorWindow> textEditor_;
 };

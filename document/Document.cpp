@@ -137,9 +137,13 @@ FileError Document::loadRecovered(const QByteArray& bytes, const QString& origin
         return failure;
     }
     replaceWith(std::move(tree), kept, content, name, original.isEmpty());
+    markUnsaved();
+    return {};
+}
+
+void Document::markUnsaved() {
     history_.resetClean();
     emit modifiedChanged(hasUnsavedChanges());
-    return {};
 }
 
 Document::FileBytes Document::fileBytes() const {

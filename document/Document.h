@@ -112,6 +112,9 @@ public:
     // load.
     FileError loadRecovered(const QByteArray& bytes, const QString& original,
                             const std::optional<FileEncoding>& encoding, FileContent content);
+    // The document differs from its file though no step of its history says
+    // so (a version brought back): it counts as unsaved until it is saved.
+    void markUnsaved();
     // The user chose to drop the unsaved changes (the program ends without
     // them): what kept them for recovery goes.
     void dropChanges() { emit changesDropped(); }

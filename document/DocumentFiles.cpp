@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "document/SaveFile.h"
 #include "document/Selection.h"
 #include "document/UserQuestions.h"
+#include "document/VersionStore.h"
 
 using corvantis::DOMNode;
 using corvantis::StringObject;
@@ -66,6 +68,8 @@ DocumentFiles::DocumentFiles(Document& document, Selection& selection, UserQuest
     connect(guard_, &FileGuard::reloadWanted, this, &DocumentFiles::reload);
     connect(guard_, &FileGuard::saveAsWanted, this, &DocumentFiles::saveAs);
     connect(&document_, &Document::replaced, this, [this] { lossesToldFor_.clear(); });
+    // Every save that keeps a version, and every other file, says so.
+    connect(&document_, &Document::fileSet, this, &DocumentFiles::versionsChanged);
 }
 
 void DocumentFiles::attachRecovery(RecoveryStore& store, Autosave& autosave) { guard_->attachRecovery(store, autosave); }
@@ -167,20 +171,27 @@ void DocumentFiles::reload() {
         questions_.showFileError(error);
         return;
     }
+    if (readInPlace(bytes, file)) guard_->warnIfNotXml();
+}
+
+bool DocumentFiles::readInPlace(const QByteArray& bytes, const QString& source) {
     const Route route = routeTo(selection_.currentNode());
     const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
+    // Another Corvantis still holds the file.
+    const bool readOnly = document_.isReadOnly();
     try {
-        if (const FileError failure = document_.load(bytes, file, documentName); failure.isError()) {
+        if (const FileError failure = document_.load(bytes, document_.fileName(), documentName); failure.isError()) {
             questions_.showFileError(failure);
-            return;
+            return false;
         }
     } catch (const std::exception& failure) {
-        questions_.showFileError(FileError::ofReading(file, failure));
+        questions_.showFileError(FileError::ofReading(source, failure));
         makeNew();
-        return;
+        return false;
     }
-    guard_->warnIfNotXml();
+    document_.setReadOnly(readOnly);
     selection_.select(follow(route, document_.documentNode()));
+    return true;
 }
 
 // ---- Saving ----
@@ -237,7 +248,10 @@ bool DocumentFiles::save() {
     bool savedElsewhere = false;
     if (!acceptLosses(file, target.losses, savedElsewhere)) return savedElsewhere;
     const Document::FileBytes bytes = document_.fileBytes();
-    const SaveOutcome outcome = saveFileAtomically(target, bytes.view());
+    const std::unique_ptr<SaveVersion> version = versionForSave();
+    const SaveOutcome outcome = saveFileAtomically(target, bytes.view(), version.get());
+    if (version && outcome.status != SaveOutcome::Status::Failed)
+        versionDone(file, static_cast<qint64>(bytes.view().size()), *version);
     if (outcome.status == SaveOutcome::Status::Saved) {
         document_.saved(file);
         return true;
@@ -252,8 +266,10 @@ bool DocumentFiles::saveAs() {
     if (!document_.commitPendingEdits()) return false;
     selection_.rows().dropCutMark();
     const Document::FileBytes bytes = document_.fileBytes();
-    const SaveAsResult result = ::saveAs(questions_, dialogFolder(), bytes.view());
+    const std::unique_ptr<SaveVersion> version = versionForSave();
+    const SaveAsResult result = ::saveAs(questions_, dialogFolder(), bytes.view(), version.get());
     if (!result.written()) return false;
+    if (version) versionDone(result.name, static_cast<qint64>(bytes.view().size()), *version);
     // The document belongs to the file written, even when that write is not
     // confirmed: a later Save goes there, without another backup.
     document_.setDocumentName(result.name);
@@ -268,3 +284,63 @@ bool DocumentFiles::saveAs() {
 }
 
 SaveAsResult DocumentFiles::saveTextAs(std::string_view bytes) { return ::saveAs(questions_, dialogFolder(), bytes); }
+
+// ---- Versions ----
+
+std::unique_ptr<SaveVersion> DocumentFiles::versionForSave() const {
+    return versions_ && keepVersions_ ? std::make_unique<SaveVersion>(*versions_) : nullptr;
+}
+
+void DocumentFiles::versionDone(const QString& file, qint64 size, const SaveVersion& version) {
+    if (version.kept()) {
+        versions_->prune(file, size);
+        if (versionProblemFile_ == file) versionProblemFile_.clear();
+        return;
+    }
+    // Nothing was replaced (a new file): nothing to keep.
+    if (!version.problem().isError()) return;
+    versionProblem_ = tr("Saved, but the file it replaced could not be kept as a version (%1: %2).")
+                          .arg(QDir::toNativeSeparators(version.problem().path), version.problem().reason);
+    if (versionProblemFile_ == file) return;
+    versionProblemFile_ = file;
+    emit note(versionProblem_);
+}
+
+QList<Version> DocumentFiles::versions() const {
+    if (!versions_ || document_.isNew()) return {};
+    return versions_->versions(document_.fileName());
+}
+
+QString DocumentFiles::versionProblem() const {
+    return !document_.isNew() && versionProblemFile_ == document_.fileName() ? versionProblem_ : QString();
+}
+
+bool DocumentFiles::versionText(const Version& version, StringObject& text) {
+    QByteArray bytes;
+    FileError error;
+    if (readWholeFile(version.path, bytes, error) != ReadResult::Read) {
+        questions_.showFileError(error);
+        return false;
+    }
+    const QByteArray read = decodeFile(bytes).text;
+    text.assign(read.constData(), static_cast<std::size_t>(read.size()));
+    return true;
+}
+
+bool DocumentFiles::restoreVersion(const Version& version) {
+    if (document_.isNew()) return false;
+    QByteArray bytes;
+    FileError error;
+    // Read before the unsaved-changes question: saving them may prune it.
+    if (readWholeFile(version.path, bytes, error) != ReadResult::Read) {
+        questions_.showFileError(error);
+        return false;
+    }
+    if (!maySetAside() || !readInPlace(bytes, version.path)) return false;
+    document_.markUnsaved();
+    guard_->warnIfNotXml();
+    emit note(tr("The version saved %1 is the document now; Save writes it to %2.")
+                  .arg(QLocale().toString(version.saved, QLocale::ShortFormat),
+                       QDir::toNativeSeparators(document_.fileName())));
+    return true;
+}

@@ -1,16 +1,19 @@
 // The program's file commands and their questions: New, Open (from the
 // menu, File > Recent, the command line and at start-up), Save, Save As,
-// reading the file again after another program changed it, and bringing
-// back work a program left unsaved. Every rule about the document's file
-// lives here; the windows only start these commands. The questions go
-// through UserQuestions, the writes through the one save routine, and the
-// file's bytes come from the Document.
+// reading the file again after another program changed it, bringing back
+// work a program left unsaved, and the versions every save keeps. Every
+// rule about the document's file lives here; the windows only start these
+// commands. The questions go through UserQuestions, the writes through the
+// one save routine, and the file's bytes come from the Document.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <string_view>
 
+#include "core/StringObject.h"
 #include "document/SaveAs.h"
 
 class Autosave;
@@ -18,8 +21,11 @@ class Document;
 class FileGuard;
 struct FileError;
 class RecoveryStore;
+class SaveVersion;
 class Selection;
 class UserQuestions;
+struct Version;
+class VersionStore;
 
 class DocumentFiles : public QObject {
     Q_OBJECT
@@ -28,6 +34,8 @@ public:
 
     // Where unsaved work is kept; without it nothing is offered at start-up.
     void attachRecovery(RecoveryStore& store, Autosave& autosave);
+    // Where the files saves replace are kept; without it none are.
+    void attachVersions(VersionStore& store) { versions_ = &store; }
 
     // What the program opens when it starts.
     struct StartUp {
@@ -62,8 +70,26 @@ public:
     // still exists; the history starts anew.
     void reload();
 
+    const Document& document() const { return document_; }
     // Where a file dialog about the document starts.
     QString dialogFolder() const;
+
+    // "Keep Versions": every Save and Save As that replaces a file keeps
+    // that file as a version (on unless turned off). A version that cannot
+    // be kept never stops the save; the user is told once.
+    void setKeepVersions(bool keep) { keepVersions_ = keep; }
+    // The versions of the document's file, the newest first.
+    QList<Version> versions() const;
+    // Why the file the last save of the document's file replaced could not
+    // be kept; empty when it was.
+    QString versionProblem() const;
+    // The version's XML as the document holds text, for the source viewer;
+    // false (the user told why) when it cannot be read.
+    bool versionText(const Version& version, corvantis::StringObject& text);
+    // Makes the version the document, under the document's own file and
+    // name and marked changed, once the unsaved-changes question allows:
+    // the next Save writes it, and the file it replaces becomes a version.
+    bool restoreVersion(const Version& version);
 
 signals:
     // `file` was opened or saved under a new name: the next start opens it,
@@ -73,6 +99,8 @@ signals:
     void recentGone(const QString& file);
     // A line for the status bar.
     void note(const QString& text);
+    // The document's versions may be others now.
+    void versionsChanged();
 
 private:
     void makeNew();
@@ -80,6 +108,16 @@ private:
     // Makes `bytes` the document of `file`, once the file is claimed (false:
     // the user cancelled because another program holds it).
     bool openBytes(const QString& file, const QByteArray& bytes, const QString& documentName);
+    // Makes `bytes`, read from `source`, the document of its own file and
+    // name, as read-only as it was, keeping the selected folder where it
+    // still exists; false (the user told why) when they could not be read.
+    bool readInPlace(const QByteArray& bytes, const QString& source);
+    // What keeps the version of the file a save is about to replace; none
+    // while versions are not kept.
+    std::unique_ptr<SaveVersion> versionForSave() const;
+    // After a save of `file`, `size` bytes, that wrote its new file: older
+    // versions pruned, or the user told once why none could be kept.
+    void versionDone(const QString& file, qint64 size, const SaveVersion& version);
     // A save that cannot go where it was meant to: why, and Save As offered.
     bool offerSaveAs(const FileError& error);
     // The user agreed to what the new file cannot keep of the old one, or
@@ -92,4 +130,9 @@ private:
     FileGuard* guard_;
     // The file whose save the user was told what a save cannot keep of it.
     QString lossesToldFor_;
+    VersionStore* versions_ = nullptr;
+    bool keepVersions_ = true;
+    // The file whose last save could keep no version, and why.
+    QString versionProblemFile_;
+    QString versionProblem_;
 };

@@ -32,8 +32,10 @@ ssize_t FileSystem::readlink(const char* path, char* target, size_t size) {
     return ::readlink(path, target, size);
 }
 int FileSystem::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int FileSystem::futimens(int fd, const struct timespec times[2]) { return ::futimens(fd, times); }
 int FileSystem::fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
 int FileSystem::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileSystem::link(const char* existing, const char* name) { return ::link(existing, name); }
 int FileSystem::unlink(const char* path) { return ::unlink(path); }
 int FileSystem::flock(int fd, int operation) { return ::flock(fd, operation); }
 ssize_t FileSystem::listxattr(const char* path, char* names, size_t size) {

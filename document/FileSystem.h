@@ -23,8 +23,10 @@ public:
     virtual int access(const char* path, int mode);
     virtual ssize_t readlink(const char* path, char* target, size_t size);
     virtual int fchmod(int fd, mode_t mode);
+    virtual int futimens(int fd, const struct timespec times[2]);
     virtual int fchown(int fd, uid_t owner, gid_t group);
     virtual int rename(const char* from, const char* to);
+    virtual int link(const char* existing, const char* name);
     virtual int unlink(const char* path);
     virtual int flock(int fd, int operation);
     virtual ssize_t listxattr(const char* path, char* names, size_t size);

@@ -12,7 +12,8 @@ QString withXmlExtension(const QString& name) {
     return name.endsWith(".xml", Qt::CaseInsensitive) ? name : name + ".XML";
 }
 
-SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::string_view bytes) {
+SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::string_view bytes,
+                    ReplacedFileKeeper* keeper) {
     UserQuestions::FileRequest request{"Enter Corvantis  FileName",
                                      " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(),
                                      startFolder};
@@ -42,7 +43,7 @@ SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::str
         }
         dialogs.inform(backup, "Backup File Created");
     }
-    const SaveOutcome outcome = saveFileAtomically(target, bytes);
+    const SaveOutcome outcome = saveFileAtomically(target, bytes, keeper);
     if (outcome.status != SaveOutcome::Status::Saved) dialogs.showFileError(outcome.error);
     switch (outcome.status) {
         case SaveOutcome::Status::Saved:

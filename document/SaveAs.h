@@ -11,6 +11,7 @@
 #include <string_view>
 
 class Document;
+class ReplacedFileKeeper;
 class UserQuestions;
 
 struct SaveAsResult {
@@ -32,7 +33,9 @@ struct SaveAsResult {
 // The name Save As writes for the name chosen.
 QString withXmlExtension(const QString& name);
 
-SaveAsResult saveAs(UserQuestions& questions, const QString& startFolder, std::string_view bytes);
+// A file replaced goes to `keeper` just before it is (besides its backup).
+SaveAsResult saveAs(UserQuestions& questions, const QString& startFolder, std::string_view bytes,
+                    ReplacedFileKeeper* keeper = nullptr);
 
 // Where a file dialog about `document` starts: its file's folder, or the
 // user's documents folder while it has no file.

@@ -183,10 +183,10 @@ QByteArray folderOf(const QByteArray& path) {
 }
 
 // Writes a temporary file beside `target` with `writer` and renames it over
-// `target` (the entry itself, whatever it is). `shown` names the file in
-// messages.
+// `target` (the entry itself, whatever it is), giving the file it replaces
+// to `keeper` first. `shown` names the file in messages.
 SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, const Keep& keep,
-                              const Writer& writer) {
+                              const Writer& writer, ReplacedFileKeeper* keeper = nullptr) {
     FileSystem& system = FileSystem::current();
     const QByteArray folder = folderOf(target);
     removeStaleTemporaries(folder);
@@ -218,8 +218,12 @@ SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, co
     const int closed = system.close(fd);
     fd = -1;
     if (closed != 0) return fail(FileError::ofSystem(shown, errno, true));
-    if (system.rename(temporary.constData(), target.constData()) != 0)
-        return fail(FileError::ofSystem(shown, errno));
+    if (keeper) keeper->keep(shown, target);
+    if (system.rename(temporary.constData(), target.constData()) != 0) {
+        const int code = errno;
+        if (keeper) keeper->notReplaced();
+        return fail(FileError::ofSystem(shown, code));
+    }
 
     // The rename itself is durable only once the folder is synced. A file
     // system that cannot sync folders has nothing more to confirm.
@@ -312,14 +316,15 @@ SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes) {
     return saveFileAtomically(SaveTarget::inspect(path), bytes);
 }
 
-SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes) {
+SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes, ReplacedFileKeeper* keeper) {
     if (check.refusal.isError()) return failed(check.refusal);
     const QString& path = check.path;
     FileSystem& system = FileSystem::current();
     QByteArray target = QFile::encodeName(path);
     Keep keep = keepForNewFile();
     struct stat entry, status;
-    if (system.lstat(target.constData(), &entry) == 0 && system.stat(target.constData(), &status) == 0) {
+    const bool replacing = system.lstat(target.constData(), &entry) == 0 && system.stat(target.constData(), &status) == 0;
+    if (replacing) {
         // Replace what a link points at, not the link itself.
         if (S_ISLNK(entry.st_mode)) {
             char* resolved = ::realpath(target.constData(), nullptr);
@@ -329,9 +334,47 @@ SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes) 
         }
         keep = keepOf(status, target);
     }
-    return replaceAtomically(path, target, keep, [&](int fd, FileError& error) {
-        return writeAll(fd, bytes.data(), bytes.size(), path, error);
-    });
+    return replaceAtomically(
+        path, target, keep,
+        [&](int fd, FileError& error) { return writeAll(fd, bytes.data(), bytes.size(), path, error); },
+        replacing ? keeper : nullptr);
+}
+
+SaveOutcome copyFileAtomically(const QString& source, const QString& destination) {
+    if (!isFaithfulName(source)) return failed(FileError::ofUnfaithfulName(source));
+    FileSystem& system = FileSystem::current();
+    const QByteArray name = QFile::encodeName(source);
+    const int in = system.open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return failed(FileError::ofSystem(source, errno));
+    struct stat status;
+    const bool statted = system.fstat(in, &status) == 0;
+    if (!statted || !S_ISREG(status.st_mode)) {
+        const FileError why = !statted ? FileError::ofSystem(source, errno)
+                                       : FileError{source, "It is not an ordinary file.", false, false};
+        system.close(in);
+        return failed(why);
+    }
+    const SaveOutcome copied = replaceAtomically(
+        destination, QFile::encodeName(destination), keepOf(status, name), [&](int out, FileError& error) {
+            char buffer[1 << 16];
+            for (;;) {
+                const ssize_t got = system.read(in, buffer, sizeof buffer);
+                if (got == 0) break;
+                if (got < 0) {
+                    if (errno == EINTR) continue;
+                    error = FileError::ofSystem(source, errno);
+                    return false;
+                }
+                if (!writeAll(out, buffer, static_cast<std::size_t>(got), destination, error)) return false;
+            }
+            // A copy of a file as it was: when it was last written is part of that.
+            const struct timespec times[2] = {status.st_atim, status.st_mtim};
+            if (system.futimens(out, times) == 0) return true;
+            error = FileError::ofSystem(destination, errno, true);
+            return false;
+        });
+    system.close(in);
+    return copied;
 }
 
 QString SaveAsBackup::backupName(const QString& chosenPath) {
@@ -350,36 +393,7 @@ bool SaveAsBackup::make(const QString& chosenPath, FileError* error) {
     const QString backup = backupPath(chosenPath);
     if (backup == QFileInfo(chosenPath).absoluteFilePath())
         return report({chosenPath, "Its backup would take its own name; choose another name.", false, false});
-    if (!isFaithfulName(chosenPath)) return report(FileError::ofUnfaithfulName(chosenPath));
-    FileSystem& system = FileSystem::current();
-    const QByteArray source = QFile::encodeName(chosenPath);
-    const int in = system.open(source.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return report(FileError::ofSystem(chosenPath, errno));
-    struct stat status;
-    const bool statted = system.fstat(in, &status) == 0;
-    if (!statted || !S_ISREG(status.st_mode)) {
-        const FileError why = !statted ? FileError::ofSystem(chosenPath, errno)
-                                       : FileError{chosenPath, "It is not an ordinary file.", false, false};
-        system.close(in);
-        return report(why);
-    }
-    // The backup's own entry is replaced: a link of that name is not followed.
-    const SaveOutcome made = replaceAtomically(
-        backup, QFile::encodeName(backup), keepOf(status, source), [&](int out, FileError& err) {
-            char buffer[1 << 16];
-            for (;;) {
-                const ssize_t got = system.read(in, buffer, sizeof buffer);
-                if (got == 0) return true;
-                if (got < 0) {
-                    if (errno == EINTR) continue;
-                    err = FileError::ofSystem(chosenPath, errno);
-                    return false;
-                }
-                if (!writeAll(out, buffer, static_cast<std::size_t>(got), backup, err)) return false;
-            }
-        });
-    system.close(in);
+    const SaveOutcome made = copyFileAtomically(chosenPath, backup);
     if (made.status != SaveOutcome::Status::Saved) return report(made.error);
     return true;
 }
-

@@ -44,11 +44,33 @@ struct SaveTarget {
     static SaveTarget inspect(const QString& path);
 };
 
+// Keeps the file a save replaces elsewhere. The save calls it once its new
+// file is complete, just before the rename that replaces the old one, so
+// whatever fails earlier leaves nothing kept; a rename that fails then takes
+// back what was kept. Keeping may fail: the save goes on regardless.
+class ReplacedFileKeeper {
+public:
+    virtual ~ReplacedFileKeeper() = default;
+    // The save of `path` is about to replace `file` (the file itself, a
+    // link resolved).
+    virtual void keep(const QString& path, const QByteArray& file) = 0;
+    // The rename failed: `file` stays where it was.
+    virtual void notReplaced() = 0;
+};
+
 // Writes `bytes` as the file `path`; a link there keeps pointing at the file
 // it names, which is the one replaced.
 SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes);
-// The same over a target inspected just before (and asked about).
-SaveOutcome saveFileAtomically(const SaveTarget& target, std::string_view bytes);
+// The same over a target inspected just before (and asked about); a file it
+// replaces goes to `keeper` first.
+SaveOutcome saveFileAtomically(const SaveTarget& target, std::string_view bytes,
+                               ReplacedFileKeeper* keeper = nullptr);
+
+// Copies the ordinary file `source` as `destination`, atomically, with the
+// file's own mode, group, attributes and modification time: a file of that
+// name (or a link, which is not followed) is replaced only once the copy is
+// complete.
+SaveOutcome copyFileAtomically(const QString& source, const QString& destination);
 
 // Save As keeps the file it replaces: "Diary.XML" in any folder is backed up
 // as "Diary.BAK" beside it (the name without folder and extension + ".BAK").
@@ -57,11 +79,8 @@ struct SaveAsBackup {
     static QString backupName(const QString& chosenPath);
     // The backup's full path: beside the chosen file.
     static QString backupPath(const QString& chosenPath);
-    // Copies the chosen file to its backup path, atomically, with the file's
-    // own mode, group and attributes: an older backup (or a link of that
-    // name, which is not followed) is replaced only once the new one is
-    // complete. False when it could not be made; the chosen file must then
-    // not be replaced.
+    // Copies the chosen file to its backup path (copyFileAtomically). False
+    // when it could not be made; the chosen file must then not be replaced.
     static bool make(const QString& chosenPath, FileError* error = nullptr);
 };
 

@@ -11,6 +11,11 @@
 // drop/N: File>New over the opened document.
 // save/N: the File>Save command on the opened document, marked changed,
 // writing over its file in a temporary folder.
+// versions/N: the same Save with Options>Keep Versions on and off, one of
+// each per iteration, so both meet the machine as it is: the replaced file
+// linked into a versions folder on the same file system (the older ones
+// pruned as the program prunes them). versions-copied/N: the versions
+// folder on another file system (/dev/shm), where each version is a copy.
 // phases/N: one open and save taken apart, to see where the time goes:
 // reading the file, parsing it into a document of its own, the Open command,
 // rebuilding the tree from the window's document (old items dropped, new
@@ -89,6 +94,7 @@
 #include "widgets/SettingsStore.h"
 #include "widgets/LargeTextEdit.h"
 #include "document/UserQuestions.h"
+#include "document/VersionStore.h"
 
 namespace {
 
@@ -350,36 +356,121 @@ void dropBenchmark(benchmark::State& state, int megabytes) {
     report(state, total, bytes);
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Save writes over the opened file: a copy of the generated one, which stays
+// intact. Empty (with the state told why) when it cannot be made.
+QString copyToSave(benchmark::State& state, const QString& original, const QString& name) {
+    const QString path = notesFiles->folder() + "/" + name;
+    QFile::remove(path);
+    if (QFile::copy(original, path)) return path;
+    state.SkipWithError("cannot copy the generated document");
+    return QString();
+}
+
+// File>Save of the document marked changed (a save without changes writes
+// nothing); false (with the state told why) when it failed.
+bool saveChanged(benchmark::State& state, Windows& program, double& seconds) {
+    program.document().markUnsaved();
+    const Clock::time_point start = Clock::now();
+    const bool written = program.window().files().save();
+    program.settle();
+    seconds = secondsSince(start);
+    if (written && program.dialogs.messages == 0) return true;
+    state.SkipWithError("Save failed");
+    return false;
+}
+
 void saveBenchmark(benchmark::State& state, int megabytes) {
     QString original;
     qint64 bytes = 0;
     if (!fileFor(state, megabytes, original, bytes)) return;
-    // Save writes over the opened file: a copy keeps the generated one intact.
-    const QString path = notesFiles->folder() + QString("/saved-%1MiB.XML").arg(megabytes);
-    QFile::remove(path);
-    if (!QFile::copy(original, path)) {
-        state.SkipWithError("cannot copy the generated document");
-        return;
-    }
+    const QString path = copyToSave(state, original, QString("saved-%1MiB.XML").arg(megabytes));
+    if (path.isEmpty()) return;
     Windows program;
     if (!openAndShow(state, program, path)) return;
     resetPeakRss();
     double total = 0;
     for (auto _ : state) {
-        const bool saved = timed(state, total, [&] {
-            const bool written = program.window().files().save();
-            program.settle();
-            return written && program.dialogs.messages == 0;
-        });
-        if (!saved) {
-            state.SkipWithError("Save failed");
-            break;
-        }
+        double seconds = 0;
+        if (!saveChanged(state, program, seconds)) break;
+        state.SetIterationTime(seconds);
+        total += seconds;
     }
     // The writer makes the generated layout, so the saved file is the same size.
     if (QFileInfo(path).size() != bytes) state.SetLabel("saved size differs from the file read");
     report(state, total, bytes);
     QFile::remove(path);
+}
+
+// Reports the save with versions kept; off_s and on_s are the medians.
+void versionsBenchmark(benchmark::State& state, int megabytes, const QString& versionsFolder) {
+    QString original;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, original, bytes)) return;
+    const QString path = copyToSave(state, original, QString("versions-%1MiB.XML").arg(megabytes));
+    if (path.isEmpty()) return;
+    QTemporaryDir folder(versionsFolder + "/corvantis-versions-XXXXXX");
+    if (!folder.isValid()) {
+        state.SkipWithError("cannot make the versions folder");
+        return;
+    }
+    VersionStore store(folder.path());
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    DocumentFiles& files = program.window().files();
+    files.attachVersions(store);
+    std::vector<double> off, on;
+    double total = 0;
+    int round = 0;
+    for (auto _ : state) {
+        // Each goes first in every other round.
+        for (const bool keep : {round % 2 == 0, round % 2 != 0}) {
+            files.setKeepVersions(keep);
+            double seconds = 0;
+            if (!saveChanged(state, program, seconds)) break;
+            (keep ? on : off).push_back(seconds);
+            if (keep) {
+                state.SetIterationTime(seconds);
+                total += seconds;
+            }
+        }
+        ++round;
+    }
+    if (store.versions(path).isEmpty()) state.SkipWithError("no version was kept");
+    // What keeping adds, alone (the noise of two saves on a busy machine can
+    // be larger than the difference): a file like the one a save replaces,
+    // with no other name, kept, and the oldest version pruned.
+    std::vector<double> keeping;
+    const QString replaced = path + ".replaced";
+    for (int round = 0; round < 5; ++round) {
+        QFile::remove(replaced);
+        if (!QFile::copy(path, replaced)) break;
+        FileError error;
+        const Clock::time_point start = Clock::now();
+        const bool kept = !store.keep(path, QFile::encodeName(replaced), error).isEmpty();
+        store.prune(path, bytes);
+        keeping.push_back(secondsSince(start));
+        if (!kept) state.SkipWithError("no version was kept");
+    }
+    QFile::remove(replaced);
+    state.counters["keep_prune_ms"] = median(keeping) * 1000;
+    state.counters["off_s"] = median(off);
+    state.counters["on_s"] = median(on);
+    state.counters["slower_%"] = median(off) > 0 ? (median(on) / median(off) - 1) * 100 : 0;
+    report(state, total, bytes);
+    QFile::remove(path);
+}
+
+void versionsLinkedBenchmark(benchmark::State& state, int megabytes) {
+    versionsBenchmark(state, megabytes, notesFiles->folder());
+}
+
+void versionsCopiedBenchmark(benchmark::State& state, int megabytes) {
+    versionsBenchmark(state, megabytes, "/dev/shm");
 }
 
 // One open taken apart. The phases repeat work the window does in one go, so
@@ -541,11 +632,6 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     run.endSeconds = ended - lastStamp;
     run.ok = !first && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 std::string selfPath;
@@ -936,14 +1022,17 @@ int main(int argc, char** argv) {
         void (*run)(benchmark::State&, int);
     } kinds[] = {{"start", startBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
                    {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
-                   {"autosave", autosaveBenchmark},
+                   {"autosave", autosaveBenchmark}, {"versions", versionsLinkedBenchmark},
+                   {"versions-copied", versionsCopiedBenchmark},
                    {"phases", phasesBenchmark}, {"viewsource", viewSourceBenchmark}};
     for (const auto& kind : kinds)
         for (const int megabytes : sizes)
             benchmark::RegisterBenchmark((std::string(kind.name) + "/" + std::to_string(megabytes) + "MiB").c_str(),
                                          kind.run, megabytes)
                 ->UseManualTime()
-                ->Iterations(std::string(kind.name) == "edit" ? 5 : iterationsFor(megabytes))
+                ->Iterations(std::string(kind.name) == "edit"                 ? 5
+                             : std::string(kind.name).rfind("versions", 0) == 0 ? std::max(6, iterationsFor(megabytes))
+                                                                                  : iterationsFor(megabytes))
                 ->Unit(benchmark::kMillisecond);
     for (const bool lineBreaks : {true, false})
         benchmark::RegisterBenchmark(lineBreaks ? "select/20MB" : "select/20MB-unbroken", selectBenchmark, lineBreaks)

@@ -13,9 +13,14 @@
 // Fails one kind of call, and logs the calls that shape a new file.
 class FaultyFileSystem : public FileSystem {
 public:
-    enum class Fault { None, CreateFile, Fchmod, Write, SyncFolder };
+    enum class Fault { None, CreateFile, Fchmod, Write, SyncFolder, Rename };
     Fault fault = Fault::None;
     int code = EIO;
+    // Set: files are made and renamed in vain only under this folder.
+    QByteArray onlyUnder;
+    // Not 0: every link fails with this error (another file system, a file
+    // the user may not link).
+    int linkError = 0;
     uid_t user = ::geteuid();
     // The size fstat gives every regular file; -1: the real one.
     off_t claimedSize = -1;
@@ -23,7 +28,16 @@ public:
 
     int open(const char* path, int flags, mode_t mode) override {
         if (flags & O_CREAT) log << "create " + QString::number(mode, 8);
-        return (flags & O_CREAT) && fault == Fault::CreateFile ? fail() : FileSystem::open(path, flags, mode);
+        return (flags & O_CREAT) && hits(Fault::CreateFile, path) ? fail() : FileSystem::open(path, flags, mode);
+    }
+    int link(const char* existing, const char* name) override {
+        log << "link";
+        if (linkError == 0) return FileSystem::link(existing, name);
+        errno = linkError;
+        return -1;
+    }
+    int rename(const char* from, const char* to) override {
+        return hits(Fault::Rename, to) ? fail() : FileSystem::rename(from, to);
     }
     ssize_t write(int fd, const void* bytes, size_t size) override {
         log << "write";
@@ -40,7 +54,7 @@ public:
     }
     // A folder in which no file can be made cannot be written either.
     int access(const char* path, int mode) override {
-        return (mode & W_OK) && fault == Fault::CreateFile ? fail() : FileSystem::access(path, mode);
+        return (mode & W_OK) && hits(Fault::CreateFile, path) ? fail() : FileSystem::access(path, mode);
     }
     int fstat(int fd, struct stat* status) override {
         const int result = FileSystem::fstat(fd, status);
@@ -50,6 +64,9 @@ public:
     uid_t effectiveUser() override { return user; }
 
 private:
+    bool hits(Fault call, const char* path) const {
+        return fault == call && (onlyUnder.isEmpty() || QByteArray(path).startsWith(onlyUnder + '/'));
+    }
     int fail() {
         errno = code;
         return -1;

@@ -11,8 +11,10 @@
 #include "document/Document.h"
 #include "document/DocumentFiles.h"
 #include "document/DocumentTreeModel.h"
+#include "document/FileIdentity.h"
 #include "document/SaveAs.h"
 #include "document/Selection.h"
+#include "document/VersionStore.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
@@ -21,14 +23,18 @@ const QByteArray Notes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                          "<Notes><Work>office<Task>call</Task></Work><Home/></Notes>\r\n";
 
 // A document with its rows, its selection and its file controller, in a
-// folder of its own.
+// folder of its own, keeping versions in another.
 struct Files {
     QTemporaryDir folder;
+    QTemporaryDir versionFolder;
+    VersionStore store{versionFolder.path()};
     ScriptedDialogs dialogs;
     Document document;
     DocumentTreeModel rows{document};
     Selection selection{rows};
     DocumentFiles files{document, selection, dialogs};
+
+    Files() { files.attachVersions(store); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
     void write(const QString& name, const QByteArray& bytes) const {
@@ -58,6 +64,11 @@ struct Files {
         const QByteArray name = top->nodeName().equals("Notes") ? "Diary" : "Notes";
         document.push(std::make_unique<RenameElement>(document, top, corvantis::StringObject(name.constData()), "rename"));
     }
+    QList<Version> versions(const QString& name = "Diary.XML") const { return store.versions(path(name)); }
+    static QByteArray bytesOf(const Version& version) {
+        QFile file(version.path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
     QStringList filesInFolder() const {
         QStringList names = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         names.removeIf([](const QString& name) { return name.endsWith(".corvantis-lock"); });
@@ -81,10 +92,23 @@ enum class Situation {
 // What the file holds afterwards.
 enum class Left { Original, Written, Theirs };
 
+// What keeping the replaced file as a version meets.
+enum class Keeping {
+    Linkable,
+    LinkRefused,
+    OtherNames,
+    NothingChanged,
+    VersionsOff,
+    NoRoomForACopy,
+    RenameFails,
+    SaveAsOverAnotherFile,
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Situation)
 Q_DECLARE_METATYPE(Left)
+Q_DECLARE_METATYPE(Keeping)
 
 class SaveRules : public QObject {
     Q_OBJECT
@@ -302,6 +326,184 @@ private slots:
     }
 };
 
+class Versions : public QObject {
+    Q_OBJECT
+private slots:
+    void eachSaveKeepsTheFileItReplaces_data() {
+        QTest::addColumn<Keeping>("keeping");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("versions");
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<bool>("told");
+        using K = Keeping;
+        QTest::newRow("the replaced file is linked in, not copied") << K::Linkable << true << 1 << true << false;
+        QTest::newRow("a link refused: a copy") << K::LinkRefused << true << 1 << false << false;
+        QTest::newRow("a file with other names is copied: it may change through them")
+            << K::OtherNames << true << 1 << false << false;
+        QTest::newRow("a save that writes nothing keeps nothing") << K::NothingChanged << true << 0 << false << false;
+        QTest::newRow("Keep Versions off") << K::VersionsOff << true << 0 << false << false;
+        QTest::newRow("no room for a copy: saved all the same, and told once")
+            << K::NoRoomForACopy << true << 0 << false << true;
+        QTest::newRow("a rename that fails takes the link back") << K::RenameFails << false << 0 << false << false;
+        QTest::newRow("Save As over another file keeps it besides its backup")
+            << K::SaveAsOverAnotherFile << true << 1 << true << false;
+    }
+    void eachSaveKeepsTheFileItReplaces() {
+        QFETCH(Keeping, keeping);
+        QFETCH(bool, saved);
+        QFETCH(int, versions);
+        QFETCH(bool, linked);
+        QFETCH(bool, told);
+        Files f;
+        const bool saveAs = keeping == Keeping::SaveAsOverAnotherFile;
+        const QString replaced = saveAs ? "Target.XML" : "Diary.XML";
+        const QByteArray old = saveAs ? QByteArray("<Older/>") : Notes;
+        f.write(replaced, old);
+        // Long ago: the version keeps when its content was saved.
+        const QDateTime savedBefore(QDate(2020, 5, 1), QTime(9, 30), Qt::UTC);
+        QFile file(f.path(replaced));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(savedBefore, QFileDevice::FileModificationTime));
+        file.close();
+        const FileIdentity before = FileIdentity::of(f.path(replaced));
+        if (saveAs) f.write("Diary.XML", Notes);
+        f.dialogs.chooseFile(f.path("Diary.XML"));
+        f.files.open();
+        if (keeping != Keeping::NothingChanged) f.change();
+        FaultyFileSystem system;
+        switch (keeping) {
+            case Keeping::LinkRefused: system.linkError = EXDEV; break;
+            case Keeping::OtherNames:
+                QCOMPARE(::link(qPrintable(f.path(replaced)), qPrintable(f.path("Elsewhere.XML"))), 0);
+                f.dialogs.answer(UserQuestions::Answer::Yes);  // the other names keep the old content
+                break;
+            case Keeping::VersionsOff: f.files.setKeepVersions(false); break;
+            case Keeping::NoRoomForACopy:
+                system.linkError = EXDEV;
+                system.fault = FaultyFileSystem::Fault::CreateFile;
+                system.code = ENOSPC;
+                system.onlyUnder = QFile::encodeName(f.versionFolder.path());
+                break;
+            case Keeping::RenameFails:
+                system.fault = FaultyFileSystem::Fault::Rename;
+                system.onlyUnder = QFile::encodeName(f.folder.path());
+                break;
+            case Keeping::SaveAsOverAnotherFile:
+                f.dialogs.chooseFile(f.path(replaced));
+                f.dialogs.answer(UserQuestions::Answer::Yes);
+                break;
+            default: break;
+        }
+        const FileSystem::Replacement seam(system);
+        QSignalSpy notes(&f.files, &DocumentFiles::note);
+        QCOMPARE(saveAs ? f.files.saveAs() : f.files.save(), saved);
+        QCOMPARE(f.read(replaced), saved && keeping != Keeping::NothingChanged ? f.written() : old);
+        const QList<Version> kept = f.versions(replaced);
+        QCOMPARE(kept.size(), versions);
+        // Nothing else there: no copy half made, no link left behind.
+        QCOMPARE(QDir(f.store.folderOf(f.path(replaced))).entryList(QDir::Files | QDir::Hidden).size(), versions);
+        if (versions == 1) {
+            QCOMPARE(Files::bytesOf(kept[0]), old);
+            QCOMPARE(kept[0].saved, savedBefore);
+            QCOMPARE(FileIdentity::of(kept[0].path).inode == before.inode, linked);
+        }
+        if (saveAs) QCOMPARE(f.read("Target.BAK"), old);
+        const auto toldOfVersions = [&notes] {
+            int told = 0;
+            for (const QList<QVariant>& note : notes) told += note.value(0).toString().contains("could not be kept as a version");
+            return told;
+        };
+        QCOMPARE(toldOfVersions(), told ? 1 : 0);
+        QCOMPARE(f.files.versionProblem().contains("No space left on device"), told);
+        if (told) {
+            f.change();
+            QVERIFY(f.files.save());
+            QCOMPARE(toldOfVersions(), 1);
+        }
+    }
+
+    // Versions as large as the document: the size limit comes first.
+    void eachSavePrunesTheOldestVersionsBeyondTheLimits() {
+        Files f;
+        f.open("Diary.XML");
+        QByteArray previous;
+        for (int save = 0; save < VersionStore::MostTimesTheDocument + 2; ++save) {
+            previous = f.read("Diary.XML");
+            f.change();
+            QVERIFY(f.files.save());
+        }
+        const QList<Version> kept = f.versions();
+        QCOMPARE(kept.size(), VersionStore::MostTimesTheDocument);
+        QCOMPARE(Files::bytesOf(kept.first()), previous);
+    }
+
+    // Sizes from the newest version to the oldest.
+    void pruningGoesFromTheOldestUntilBothLimitsHold_data() {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<int>("documentSize");
+        QTest::addColumn<int>("left");
+        QTest::newRow("more than twenty") << QList<int>(VersionStore::MostVersions + 3, 10) << 100
+                                          << VersionStore::MostVersions;
+        QTest::newRow("more than ten times the document") << QList<int>{30, 30, 30, 30, 1} << 10 << 3;
+        QTest::newRow("the newest stays, however large") << QList<int>{500, 5} << 10 << 1;
+        QTest::newRow("within both") << QList<int>{10, 10} << 10 << 2;
+    }
+    void pruningGoesFromTheOldestUntilBothLimitsHold() {
+        QFETCH(QList<int>, sizes);
+        QFETCH(int, documentSize);
+        QFETCH(int, left);
+        QTemporaryDir folder;
+        VersionStore store(folder.path());
+        const QString document = folder.filePath("Diary.XML");
+        QVERIFY(QDir().mkpath(store.folderOf(document)));
+        for (int i = 0; i < sizes.size(); ++i) {
+            QFile version(store.folderOf(document) + QString("/%1.xml").arg(sizes.size() - i, 6, 10, QChar('0')));
+            QVERIFY(version.open(QIODevice::WriteOnly));
+            version.write(QByteArray(sizes[i], 'x'));
+        }
+        store.prune(document, documentSize);
+        const QList<Version> kept = store.versions(document);
+        QCOMPARE(kept.size(), left);
+        QVERIFY(kept.first().path.endsWith(QString("%1.xml").arg(sizes.size(), 6, 10, QChar('0'))));
+    }
+
+    void restoringMakesTheVersionTheChangedDocumentAndTheNextSaveKeepsWhatItReplaces() {
+        Files f;
+        f.open("Diary.XML");
+        const QByteArray original = f.written();
+        f.change();
+        QVERIFY(f.files.save());
+        const QByteArray firstSave = f.read("Diary.XML");
+        f.change();
+        const QByteArray typed = f.written();
+        const QString documentName = f.document.text().toText(f.document.documentNode()->nodeName());
+        const Version version = f.versions().first();
+        f.dialogs.answer(UserQuestions::Answer::Cancel);
+        QVERIFY(!f.files.restoreVersion(version));
+        QCOMPARE(f.written(), typed);
+        f.dialogs.answer(UserQuestions::Answer::No);
+        QVERIFY(f.files.restoreVersion(version));
+        QCOMPARE(f.dialogs.captions(), QStringList({"Details have changed", "Details have changed"}));
+        QCOMPARE(f.written(), original);
+        QVERIFY(f.document.hasUnsavedChanges());
+        QCOMPARE(f.document.fileName(), f.path("Diary.XML"));
+        QCOMPARE(f.document.text().toText(f.document.documentNode()->nodeName()), documentName);
+        QVERIFY(f.files.save());
+        QCOMPARE(f.read("Diary.XML"), original);
+        QCOMPARE(Files::bytesOf(f.versions().first()), firstSave);
+        QCOMPARE(f.versions().size(), 2);
+    }
+
+    void theFoldersOfAVersionAreItsElements() {
+        QTemporaryDir folder;
+        QFile file(folder.filePath("000001.xml"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version=\"1.0\"?><!DOCTYPE Notes><Notes a=\"x>y\"><!-- <Not/> --><Work><![CDATA[<No>]]>"
+                   "<?pi <no/>?></Work><Home/></Notes>");
+        file.close();
+        QCOMPARE(VersionStore::folderCount(Version{file.fileName(), QDateTime(), 0}), 3);
+    }
+};
+
 class Opening : public QObject {
     Q_OBJECT
 private slots:
@@ -351,6 +553,14 @@ private slots:
         QVERIFY(f.document.dom().rootElement());
     }
 
+    void readingTheFileAgainKeepsAReadOnlyDocumentReadOnly() {
+        Files f;
+        f.open("Diary.XML");
+        f.document.setReadOnly(true);  // another Corvantis holds the file
+        f.files.reload();
+        QVERIFY(f.document.isReadOnly());
+    }
+
     void readingTheFileAgainKeepsTheSelectedFolder() {
         Files f;
         f.open("Diary.XML");
@@ -369,6 +579,8 @@ int main(int argc, char** argv) {
     failures += QTest::qExec(&saveRules, argc, argv);
     SaveAsNames saveAsNames;
     failures += QTest::qExec(&saveAsNames, argc, argv);
+    Versions versions;
+    failures += QTest::qExec(&versions, argc, argv);
     Opening opening;
     failures += QTest::qExec(&opening, argc, argv);
     return failures;

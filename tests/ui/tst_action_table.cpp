@@ -101,7 +101,7 @@ private slots:
                 letters.insert(letter);
             }
         }
-        QCOMPARE(wordsOf(window.menu(Menu::File)), QStringList({"Open", "New", "Save", "Save As", "Recent", "-", "Exit"}));
+        QCOMPARE(wordsOf(window.menu(Menu::File)), QStringList({"Open", "New", "Save", "Save As", "Versions…", "Recent", "-", "Exit"}));
         QCOMPARE(wordsOf(window.menu(Menu::Edit)),
                  QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "Move Up", "Move Down", "-", "Edit Node Name",
                               "Refresh", "-", "Undo", "Redo", "-", "Find", "Find Next", "Find Previous"}));

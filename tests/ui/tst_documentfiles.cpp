@@ -1,12 +1,16 @@
 // New, Open, Save and Save As, with the text frame's round trip.
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "../document/FaultyFileSystem.h"
 #include "support/ProgramUnderTest.h"
+#include "editors/SourceViewer.h"
 #include "editors/TextFrame.h"
+#include "editors/VersionsWindow.h"
 #include "widgets/LargeTextEdit.h"
 
 namespace {
@@ -242,6 +246,51 @@ private slots:
     }
 };
 
+class VersionsInTheWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void twoSavesKeepTwoVersionsAndTheOldestRestoredIsSavedAgain() {
+        ProgramUnderTest program;
+        openDiary(program);
+        const QByteArray original = program.written();
+        for (const char* text : {"one", " two"}) {
+            program.click("Home");
+            program.type(text);
+            program.window().action(Command::Save)->trigger();
+        }
+        program.window().action(Command::Versions)->trigger();
+        VersionsWindow* window = program.window().versionsWindow();
+        QVERIFY(window->isVisible());
+        QTreeWidget* list = window->list();
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QTRY_COMPARE(list->topLevelItem(1)->text(2), QString("4"));
+        const auto button = [window](const QString& caption) {
+            for (QPushButton* button : window->findChildren<QPushButton*>())
+                if (button->text() == caption) return button;
+            return static_cast<QPushButton*>(nullptr);
+        };
+        list->setCurrentItem(list->topLevelItem(1));
+        QTest::mouseClick(button("&Show"), Qt::LeftButton);
+        QVERIFY(program.window().sourceViewer()->isVisible());
+        QVERIFY(program.window().sourceViewer()->textField()->toPlainText().contains("<Home/>"));
+        QTest::mouseClick(button("&Restore"), Qt::LeftButton);
+        QVERIFY(!window->isVisible());
+        QVERIFY(program.dialogs.messages.isEmpty());
+        QVERIFY(program.window().isWindowModified());
+        QCOMPARE(program.written(), original);
+        program.window().action(Command::Save)->trigger();
+        QCOMPARE(program.readFile("Diary.XML"), original);
+        QCOMPARE(program.window().files().versions().size(), 3);
+
+        program.window().action(Command::KeepVersions)->trigger();
+        QVERIFY(!program.settings().readBool("KeepVersions", true));
+        program.click("Home");
+        program.type("three");
+        program.window().action(Command::Save)->trigger();
+        QCOMPARE(program.window().files().versions().size(), 3);
+    }
+};
+
 class Encodings : public QObject {
     Q_OBJECT
 private slots:
@@ -290,6 +339,8 @@ int main(int argc, char** argv) {
     failures += QTest::qExec(&saving, argc, argv);
     FileRulesInTheWindow rules;
     failures += QTest::qExec(&rules, argc, argv);
+    VersionsInTheWindow versions;
+    failures += QTest::qExec(&versions, argc, argv);
     Encodings encodings;
     failures += QTest::qExec(&encodings, argc, argv);
     return failures;
