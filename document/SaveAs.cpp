@@ -34,10 +34,8 @@ SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::str
             return {};
         FileError error;
         if (!SaveAsBackup::make(name, &error)) {
-            dialogs.showFileError({name,
-                                   QString("Its backup %1 could not be made (%2), so it was not replaced.")
-                                       .arg(backup, error.reason),
-                                   false, false});
+            dialogs.showFileError(FileError::writing(
+                name, QString("Its backup %1 could not be made (%2), so it was not replaced.").arg(backup, error.reason)));
             return {SaveAsResult::Status::Failed, QString()};
         }
         dialogs.inform(backup, "Backup File Created");
