@@ -53,6 +53,16 @@ void DetailStringGrid::showRows(const std::vector<QStringList>& rows) {
     viewport()->update();
 }
 
+void DetailStringGrid::highlightRow(int row) {
+    const QSignalBlocker quiet(this);
+    // With none highlighted the current cell stays, so that focus does not
+    // pick one by itself.
+    if (row < 0)
+        clearSelection();
+    else
+        setCurrentCell(row, 0);
+}
+
 QString DetailStringGrid::cell(int column, int row) const {
     const QTableWidgetItem* it = item(row, column);
     return it ? it->text() : QString();
