@@ -10,8 +10,9 @@
 #include <QString>
 #include <string_view>
 
+#include "document/UserQuestions.h"
+
 class Document;
-class UserQuestions;
 
 struct SaveAsResult {
     enum class Status {
@@ -35,5 +36,9 @@ QString withXmlExtension(const QString& name);
 SaveAsResult saveAs(UserQuestions& questions, const QString& startFolder, std::string_view bytes);
 
 // Where a file dialog about `document` starts: its file's folder, or the
-// user's documents folder while it has no file.
+// user's documents folder (the home folder when there is none) while it has
+// no file.
 QString fileDialogFolder(const Document& document);
+// The dialog that chooses an XML file to read: it proposes the document's
+// own file, none for a new document.
+UserQuestions::FileRequest openFileRequest(const Document& document);

@@ -16,7 +16,7 @@ namespace {
 
 DetailEditorDesign design() {
     DetailEditorDesign d;
-    d.caption = "Element Node Attribributes Editor";
+    d.caption = "Element Node Attributes Editor";
     d.heading = "Attributes";
     d.menuTitle = "&Attribute";
     d.placementPrefix = "AttribEdit_";

@@ -24,7 +24,7 @@ DetailEditorDesign design() {
     d.menuTitle = "&Processing Instruction";
     d.placementPrefix = "PIEditor_";
     d.geometry = QRect(166, 32, 361, 329);
-    d.gridHeadings = {"PI Targer", "PI Value"};
+    d.gridHeadings = {"PI Target", "PI Value"};
     d.columnWidths = {165, 184};
     d.gridHeight = 116;
     d.gridHint =
@@ -114,6 +114,7 @@ bool ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObjec
         step = std::make_unique<ChangeEncoding>(document(), std::move(step), *encoding.convertTo,
                                                 tr("Change Encoding to %1").arg(encoding.convertTo->text.encodingName()));
     document().push(std::move(step));
+    return true;
 }
 
 void ProcessingInstructionEditor::deleteEntry() {

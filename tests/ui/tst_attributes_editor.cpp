@@ -31,7 +31,7 @@ private slots:
 void AttributesEditorTest::listsAttributesUnderTheirHeadings() {
     DetailFixture f("<a id=\"1\" kind=\"x &amp; y\"/>");
     AttributesEditor editor(f.context, f.root());
-    QCOMPARE(editor.windowTitle(), QString("Element Node Attribributes Editor"));
+    QCOMPARE(editor.windowTitle(), QString("Element Node Attributes Editor"));
     QCOMPARE(editor.attributesGrid()->heading(0), QString("Name"));
     QCOMPARE(editor.attributesGrid()->heading(1), QString("Value"));
     QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "kind=x & y"}));

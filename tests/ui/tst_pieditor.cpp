@@ -28,7 +28,7 @@ void PIEditorTest::aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow() {
     DetailFixture f("<a><b/></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Processing Instructions Editor"));
-    QCOMPARE(editor.instructionsGrid()->heading(0), QString("PI Targer"));
+    QCOMPARE(editor.instructionsGrid()->heading(0), QString("PI Target"));
     QCOMPARE(editor.instructionsGrid()->heading(1), QString("PI Value"));
     QCOMPARE(rowsOf(editor.instructionsGrid()), QStringList({"="}));
 }
