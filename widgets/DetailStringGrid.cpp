@@ -55,10 +55,10 @@ void DetailStringGrid::showRows(const std::vector<QStringList>& rows) {
 
 void DetailStringGrid::highlightRow(int row) {
     const QSignalBlocker quiet(this);
-    // With none highlighted the current cell stays, so that focus does not
-    // pick one by itself.
+    // Once a grid has had a current cell, focus no longer picks one by
+    // itself; the arrow keys start at the first row.
     if (row < 0)
-        clearSelection();
+        setCurrentIndex(QModelIndex());
     else
         setCurrentCell(row, 0);
 }
