@@ -94,10 +94,10 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
         // It inserts a folder, so the Delete key is not its own.
         {Command::EditMenuDelete, "&Delete", {}, K::Tree, "", [&tree] { tree.insertBefore(); }},
         {Command::Copy, "&Copy", standard(QKeySequence::Copy, "Ctrl+C"), K::Tree,
-         "mark a Node for Copy then Past to selected Node", [&tree] { tree.copy(); }, false,
+         "mark a Node for Copy then Paste to selected Node", [&tree] { tree.copy(); }, false,
          QIcon(to.images.image(4))},
         {Command::Cut, "Cu&t", standard(QKeySequence::Cut, "Ctrl+X"), K::Tree,
-         "Mark a Node for Cut, then past to selected Node", [&tree] { tree.cut(); }, false,
+         "Mark a Node for Cut, then paste to selected Node", [&tree] { tree.cut(); }, false,
          QIcon(to.images.image(6))},
         // The marked subtree: Ctrl+V into the selection, with Shift as the
         // last sibling, Ctrl+Shift+B before it.
@@ -126,11 +126,11 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
         {Command::ViewSource, "&View Source", {}, K::Window, "", [&options] { options.viewSource(); }},
         {Command::RememberFileName, "&Remember File Name", {}, K::Window, "",
          [&options] { options.setRememberFileName(!options.remembersFileName()); }, true},
-        {Command::ResetPositions, "Re&set Memory  of Screen Positions", {}, K::Window,
+        {Command::ResetPositions, "Re&set Memory of Screen Positions", {}, K::Window,
          "Restart will be at default|All windows will be at default locations when the program is restarted",
          [&options] { options.resetPositions(); }},
         {Command::InsertFromFile, "Insert From &File", {}, K::Window,
-         "Load an XML File to this node}Open and parse an XML File into this node",
+         "Load an XML File to this node|Open and parse an XML File into this node",
          [&source] { source.insertFromFile(); }, false, icon(QStyle::SP_DialogOpenButton)},
         {Command::SaveToShowSource, "Save &To Show Source", {}, K::Window,
          "Save this Tree as XML text to Show Source|Unparse selected subtree into Show Source and then save as "

@@ -45,7 +45,8 @@ QString UserDialogs::toQtFilter(const QString& filter) {
 namespace {
 
 QString startPath(const UserQuestions::FileRequest& request) {
-    if (request.fileName.isEmpty()) return request.folder;
+    // Ending in a separator, a folder that has gone is not offered as the file's name.
+    if (request.fileName.isEmpty()) return request.folder.isEmpty() ? QString() : request.folder + '/';
     if (request.folder.isEmpty() || QFileInfo(request.fileName).isAbsolute()) return request.fileName;
     return QDir(request.folder).filePath(request.fileName);
 }

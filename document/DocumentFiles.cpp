@@ -10,6 +10,7 @@
 #include "document/DocumentTreeModel.h"
 #include "document/FileGuard.h"
 #include "document/ReadFile.h"
+#include "document/SaveAs.h"
 #include "document/SaveFile.h"
 #include "document/Selection.h"
 #include "document/UserQuestions.h"
@@ -19,9 +20,6 @@ using corvantis::DOMNode;
 using corvantis::StringObject;
 
 namespace {
-
-const char* const OpenTitle = "Enter Velmora  FileName";
-const char* const OpenFilter = "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*";
 
 // A folder found again in a document read anew: the names from the top
 // down, each with its place among the siblings of the same name.
@@ -130,7 +128,7 @@ void DocumentFiles::newDocument() {
 
 void DocumentFiles::open() {
     if (!maySetAside()) return;
-    const QString chosen = questions_.openFileName({OpenTitle, OpenFilter, document_.fileName(), dialogFolder()});
+    const QString chosen = questions_.openFileName(openFileRequest(document_));
     if (!chosen.isEmpty()) openChosen(chosen);
 }
 

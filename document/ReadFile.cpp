@@ -11,7 +11,7 @@
 
 ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& error) {
     if (!isFaithfulName(path)) {
-        error = FileError::ofUnfaithfulName(path);
+        error = FileError::ofUnfaithfulName(path, FileError::Step::Reading);
         return ReadResult::CannotOpen;
     }
     FileSystem& system = FileSystem::current();

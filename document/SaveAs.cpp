@@ -14,9 +14,8 @@ QString withXmlExtension(const QString& name) {
 
 SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::string_view bytes,
                     ReplacedFileKeeper* keeper) {
-    UserQuestions::FileRequest request{"Enter Corvantis  FileName",
-                                     " Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*", QString(),
-                                     startFolder};
+    UserQuestions::FileRequest request{"Enter Corvantis FileName", "Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*",
+                                       QString(), startFolder};
     request.askBeforeReplacing = false;
     const QString chosen = dialogs.saveFileName(request);
     if (chosen.isEmpty()) return {};
@@ -35,10 +34,8 @@ SaveAsResult saveAs(UserQuestions& dialogs, const QString& startFolder, std::str
             return {};
         FileError error;
         if (!SaveAsBackup::make(name, &error)) {
-            dialogs.showFileError({name,
-                                   QString("Its backup %1 could not be made (%2), so it was not replaced.")
-                                       .arg(backup, error.reason),
-                                   false, false});
+            dialogs.showFileError(FileError::writing(
+                name, QString("Its backup %1 could not be made (%2), so it was not replaced.").arg(backup, error.reason)));
             return {SaveAsResult::Status::Failed, QString()};
         }
         dialogs.inform(backup, "Backup File Created");
@@ -60,6 +57,12 @@ QString fileDialogFolder(const Document& document) {
     // A new document's name is no path.
     const QFileInfo file(document.fileName());
     if (file.isAbsolute()) return file.absolutePath();
+    // A dialog started in a folder that is not there offers its name as the file's.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+UserQuestions::FileRequest openFileRequest(const Document& document) {
+    return {"Enter Velmora FileName", "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
+            document.isNew() ? QString() : document.fileName(), fileDialogFolder(document)};
 }

@@ -10,6 +10,8 @@
 #include <QString>
 #include <string_view>
 
+#include "document/UserQuestions.h"
+
 class Document;
 class ReplacedFileKeeper;
 class UserQuestions;
@@ -38,5 +40,9 @@ SaveAsResult saveAs(UserQuestions& questions, const QString& startFolder, std::s
                     ReplacedFileKeeper* keeper = nullptr);
 
 // Where a file dialog about `document` starts: its file's folder, or the
-// user's documents folder while it has no file.
+// user's documents folder (the home folder when there is none) while it has
+// no file.
 QString fileDialogFolder(const Document& document);
+// The dialog that chooses an XML file to read: it proposes the document's
+// own file, none for a new document.
+UserQuestions::FileRequest openFileRequest(const Document& document);

@@ -36,6 +36,7 @@ struct Keep {
 
 const char TemporaryPrefix[] = ".corvantis-save-";
 const char TemporarySuffix[] = ".tmp";
+const char NotOrdinary[] = "It is not an ordinary file.";
 
 QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
@@ -109,7 +110,7 @@ bool writeAll(int fd, const char* bytes, std::size_t length, const QString& show
         const ssize_t written = system.write(fd, bytes, length);
         if (written < 0) {
             if (errno == EINTR) continue;
-            error = FileError::ofSystem(shown, errno, true);
+            error = FileError::ofSystem(shown, errno, FileError::Step::Writing);
             return false;
         }
         bytes += written;
@@ -122,7 +123,7 @@ bool keepOwnership(int fd, const Keep& keep, const QString& shown, FileError& er
     FileSystem& system = FileSystem::current();
     struct stat created;
     if (system.fstat(fd, &created) != 0) {
-        error = FileError::ofSystem(shown, errno);
+        error = FileError::ofSystem(shown, errno, FileError::Step::Writing);
         return false;
     }
     if (!keep.ownership) return true;
@@ -134,7 +135,7 @@ bool keepOwnership(int fd, const Keep& keep, const QString& shown, FileError& er
         keep.group != created.st_gid && system.mayGiveGroup(keep.group) ? keep.group : static_cast<gid_t>(-1);
     if (owner == static_cast<uid_t>(-1) && group == static_cast<gid_t>(-1)) return true;
     if (system.fchown(fd, owner, group) == 0) return true;
-    error = {shown, "The file's owner and group cannot be kept: " + systemReason(errno), false, false};
+    error = FileError::writing(shown, "The file's owner and group cannot be kept: " + systemReason(errno));
     return false;
 }
 
@@ -142,9 +143,8 @@ bool copyAttributes(const QByteArray& source, int fd, const QString& shown, File
     if (source.isEmpty()) return true;
     FileSystem& system = FileSystem::current();
     const auto cannotKeep = [&](const char* name, int code) {
-        error = {shown,
-                 QString("The file's extended attribute %1 cannot be kept: %2").arg(name, systemReason(code)),
-                 false, false};
+        error = FileError::writing(
+            shown, QString("The file's extended attribute %1 cannot be kept: %2").arg(name, systemReason(code)));
         return false;
     };
     ssize_t size = system.listxattr(source.constData(), nullptr, 0);
@@ -200,7 +200,7 @@ SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, co
         fd = system.open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) return failed(FileError::ofSystem(shown, errno));
+    if (fd < 0) return failed(FileError::ofSystem(shown, errno, FileError::Step::Writing));
     // Marks the file as being written, for removeStaleTemporaries.
     system.flock(fd, LOCK_EX | LOCK_NB);
 
@@ -211,18 +211,18 @@ SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, co
     };
     FileError error;
     if (!keepOwnership(fd, keep, shown, error)) return fail(error);
-    if (system.fchmod(fd, keep.mode) != 0) return fail(FileError::ofSystem(shown, errno));
+    if (system.fchmod(fd, keep.mode) != 0) return fail(FileError::ofSystem(shown, errno, FileError::Step::Writing));
     if (!copyAttributes(keep.attributesOf, fd, shown, error)) return fail(error);
     if (!writer(fd, error)) return fail(error);
-    if (system.fsync(fd) != 0) return fail(FileError::ofSystem(shown, errno, true));
+    if (system.fsync(fd) != 0) return fail(FileError::ofSystem(shown, errno, FileError::Step::Writing));
     const int closed = system.close(fd);
     fd = -1;
-    if (closed != 0) return fail(FileError::ofSystem(shown, errno, true));
+    if (closed != 0) return fail(FileError::ofSystem(shown, errno, FileError::Step::Writing));
     if (keeper) keeper->keep(shown, target);
     if (system.rename(temporary.constData(), target.constData()) != 0) {
         const int code = errno;
         if (keeper) keeper->notReplaced();
-        return fail(FileError::ofSystem(shown, code));
+        return fail(FileError::ofSystem(shown, code, FileError::Step::Writing));
     }
 
     // The rename itself is durable only once the folder is synced. A file
@@ -233,10 +233,8 @@ SaveOutcome replaceAtomically(const QString& shown, const QByteArray& target, co
     if (dir >= 0) system.close(dir);
     if (synced != 0 && code != EINVAL)
         return {SaveOutcome::Status::NotConfirmed,
-                {shown,
-                 "The file was written, but it is not confirmed on disk (" + systemReason(code) +
-                     "). The document stays marked as changed.",
-                 false, false}};
+                {shown, "Syncing its folder failed: " + systemReason(code) + ". The document stays marked as changed.",
+                 FileError::Step::ConfirmingWrite, false}};
     return {SaveOutcome::Status::Saved, FileError()};
 }
 
@@ -262,7 +260,7 @@ SaveTarget SaveTarget::inspect(const QString& path) {
     SaveTarget target;
     target.path = path;
     if (!isFaithfulName(path)) {
-        target.refusal = FileError::ofUnfaithfulName(path);
+        target.refusal = FileError::ofUnfaithfulName(path, FileError::Step::Writing);
         return target;
     }
     FileSystem& system = FileSystem::current();
@@ -271,7 +269,7 @@ SaveTarget SaveTarget::inspect(const QString& path) {
     // made beside it (a missing folder shows when it is written).
     const QByteArray folder = folderOf(name);
     if (system.access(folder.constData(), W_OK) != 0 && errno != ENOENT) {
-        target.refusal = {path, "Its folder cannot be written: " + systemReason(errno) + ".", false, true};
+        target.refusal = FileError::writing(path, "Its folder cannot be written: " + systemReason(errno) + ".", true);
         return target;
     }
     struct stat entry, status;
@@ -281,23 +279,21 @@ SaveTarget SaveTarget::inspect(const QString& path) {
         const int code = errno;
         // A new file would take the link's place, and the edits would not
         // reach the file the link stands for (on a drive not mounted, say).
-        target.refusal = {
-            path,
-            QString("It is a link to %1, which %2.")
-                .arg(linkTarget(name), code == ENOENT ? QString("does not exist (is its drive mounted?)")
-                                                      : "cannot be reached: " + systemReason(code)),
-            false, false};
+        target.refusal = FileError::writing(
+            path, QString("It is a link to %1, which %2.")
+                      .arg(linkTarget(name), code == ENOENT ? QString("does not exist (is its drive mounted?)")
+                                                            : "cannot be reached: " + systemReason(code)));
         return target;
     }
     if (!S_ISREG(status.st_mode)) {
-        target.refusal = {path, "It is not an ordinary file.", false, false};
+        target.refusal = FileError::writing(path, NotOrdinary);
         return target;
     }
     // The user's own protection, which the rename would go around (and root
     // would ignore).
     if ((status.st_mode & 0222) == 0) {
-        target.refusal = {path, "The file is read-only: its permissions allow no one to write it.", false,
-                          true};
+        target.refusal =
+            FileError::writing(path, "The file is read-only: its permissions allow no one to write it.", true);
         return target;
     }
     const uid_t user = system.effectiveUser();
@@ -328,7 +324,7 @@ SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes, 
         // Replace what a link points at, not the link itself.
         if (S_ISLNK(entry.st_mode)) {
             char* resolved = ::realpath(target.constData(), nullptr);
-            if (!resolved) return failed(FileError::ofSystem(path, errno));
+            if (!resolved) return failed(FileError::ofSystem(path, errno, FileError::Step::Writing));
             target = resolved;
             std::free(resolved);
         }
@@ -341,16 +337,16 @@ SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes, 
 }
 
 SaveOutcome copyFileAtomically(const QString& source, const QString& destination) {
-    if (!isFaithfulName(source)) return failed(FileError::ofUnfaithfulName(source));
+    if (!isFaithfulName(source)) return failed(FileError::ofUnfaithfulName(source, FileError::Step::Writing));
     FileSystem& system = FileSystem::current();
     const QByteArray name = QFile::encodeName(source);
     const int in = system.open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return failed(FileError::ofSystem(source, errno));
+    if (in < 0) return failed(FileError::ofSystem(source, errno, FileError::Step::Writing));
     struct stat status;
     const bool statted = system.fstat(in, &status) == 0;
     if (!statted || !S_ISREG(status.st_mode)) {
-        const FileError why = !statted ? FileError::ofSystem(source, errno)
-                                       : FileError{source, "It is not an ordinary file.", false, false};
+        const FileError why = !statted ? FileError::ofSystem(source, errno, FileError::Step::Writing)
+                                       : FileError::writing(source, NotOrdinary);
         system.close(in);
         return failed(why);
     }
@@ -362,7 +358,7 @@ SaveOutcome copyFileAtomically(const QString& source, const QString& destination
                 if (got == 0) break;
                 if (got < 0) {
                     if (errno == EINTR) continue;
-                    error = FileError::ofSystem(source, errno);
+                    error = FileError::ofSystem(source, errno, FileError::Step::Writing);
                     return false;
                 }
                 if (!writeAll(out, buffer, static_cast<std::size_t>(got), destination, error)) return false;
@@ -370,7 +366,7 @@ SaveOutcome copyFileAtomically(const QString& source, const QString& destination
             // A copy of a file as it was: when it was last written is part of that.
             const struct timespec times[2] = {status.st_atim, status.st_mtim};
             if (system.futimens(out, times) == 0) return true;
-            error = FileError::ofSystem(destination, errno, true);
+            error = FileError::ofSystem(destination, errno, FileError::Step::Writing);
             return false;
         });
     system.close(in);
@@ -392,7 +388,7 @@ bool SaveAsBackup::make(const QString& chosenPath, FileError* error) {
     };
     const QString backup = backupPath(chosenPath);
     if (backup == QFileInfo(chosenPath).absoluteFilePath())
-        return report({chosenPath, "Its backup would take its own name; choose another name.", false, false});
+        return report(FileError::writing(chosenPath, "Its backup would take its own name; choose another name."));
     const SaveOutcome made = copyFileAtomically(chosenPath, backup);
     if (made.status != SaveOutcome::Status::Saved) return report(made.error);
     return true;

@@ -16,7 +16,7 @@ namespace {
 
 DetailEditorDesign design() {
     DetailEditorDesign d;
-    d.caption = "Element Node Attribributes Editor";
+    d.caption = "Element Node Attributes Editor";
     d.heading = "Attributes";
     d.menuTitle = "&Attribute";
     d.placementPrefix = "AttribEdit_";
@@ -40,7 +40,7 @@ AttributesEditor::AttributesEditor(const DetailEditorContext& context, corvantis
     nameField()->setObjectName("AttribNameEdit");
     valueField()->setObjectName("AttribNameMemo");
     commandMenu()->addAction("&Update", this, &AttributesEditor::updateEntry);
-    commandMenu()->addAction("&Delete", this, &AttributesEditor::deleteEntry);
+    setDeleteItem(commandMenu()->addAction("&Delete", this, &AttributesEditor::deleteEntry));
     commandMenu()->addAction("&OK", this, &AttributesEditor::closeEditor);
     commandMenu()->addAction("&Refresh", this, &AttributesEditor::refresh);
     connect(valueField()->document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
@@ -65,17 +65,19 @@ void AttributesEditor::updateEntry() {
     // A character the document cannot store is no name character either.
     if (!documentText().toBytes(nameField()->text(), name) ||
         !corvantis::IsValidName(name, documentText().encoding())) {
-        refuse("Not a Valid XML Name:", "Name Error");
+        refuseValue("Not a Valid XML Name:", nameField()->text(), "Name Error");
         return;
     }
     corvantis::StringObject value;
     if (!storableValue(shownValue_, valueField()->toPlainText(), value)) return;
+    const QString typed = nameField()->text();
     const int existing = editedNode()->attributes()->indexOf(name);
     // Setting an attribute to the value it has changes nothing.
     if (existing < 0 || !editedNode()->attributeAt(existing)->value.equals(value))
         document().push(std::make_unique<SetAttribute>(document(), editedNode(), name, value,
-                                         tr("Set Attribute '%1'").arg(nameField()->text())));
+                                         tr("Set Attribute '%1'").arg(typed)));
     refresh();
+    chooseRowNamed(typed);
 }
 
 void AttributesEditor::deleteEntry() {
@@ -83,8 +85,8 @@ void AttributesEditor::deleteEntry() {
     // A name the document cannot store is borne by no attribute; deleting a
     // name that is not there changes nothing.
     const int index = documentText().toBytes(nameField()->text(), name) ? editedNode()->attributes()->indexOf(name) : -1;
-    if (index >= 0)
-        document().push(
-            std::make_unique<RemoveAttribute>(document(), editedNode(), index, tr("Delete Attribute '%1'").arg(nameField()->text())));
+    if (index < 0) return;
+    document().push(
+        std::make_unique<RemoveAttribute>(document(), editedNode(), index, tr("Delete Attribute '%1'").arg(nameField()->text())));
     refresh();
 }

@@ -1,8 +1,8 @@
 // AttributesEditor: the modal editor of one element's attributes. Update sets the
 // attribute named in the name field (replacing its value in place, or
-// appending it), Delete removes the attribute of that name; each change is in
-// the document at once. Values show and take text as an XML reader reads it
-// (ShownData.h).
+// appending it) and keeps it chosen, Delete removes the attribute of that
+// name and leaves none chosen; each change is in the document at once.
+// Values show and take text as an XML reader reads it (ShownData.h).
 #pragma once
 
 #include "document/ShownData.h"

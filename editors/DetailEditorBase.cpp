@@ -138,6 +138,14 @@ void DetailEditorBase::refuse(const QString& text, const QString& caption) {
     context_.dialogs.message(text, caption, UserQuestions::Buttons::Ok);
 }
 
+void DetailEditorBase::refuseValue(const QString& text, const QString& value, const QString& caption,
+                                   const QString& why) {
+    // Enough to recognise the value; a whole paragraph would hide the message.
+    const int shown = 80;
+    const QString quoted = "\"" + (value.size() > shown ? value.left(shown) + "\u2026" : value) + "\"";
+    refuse(text + " " + quoted + (why.isEmpty() ? QString() : "\n" + why), caption);
+}
+
 bool DetailEditorBase::reportUnstorable(const QString& text, const DocumentText& documentText) {
     context_.dialogs.message(documentText.unstorableMessage(text), "Text Error", UserQuestions::Buttons::Ok);
     return false;

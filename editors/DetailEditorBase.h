@@ -93,6 +93,11 @@ protected:
     Document& document() const { return context_.document; }
     // A refusal: the document stays as it is.
     void refuse(const QString& text, const QString& caption);
+    // The refusal of `value`: `text` ends in a colon, after which the value
+    // stands in quotes (shortened when long); `why`, when given, follows on
+    // a line of its own.
+    void refuseValue(const QString& text, const QString& value, const QString& caption,
+                     const QString& why = QString());
     // The bytes of a field's text in the document's encoding. False, after
     // telling the user which characters it cannot store, when there are any.
     bool storable(const QString& text, corvantis::StringObject& bytes);

@@ -24,7 +24,7 @@ DetailEditorDesign design() {
     d.menuTitle = "&Processing Instruction";
     d.placementPrefix = "PIEditor_";
     d.geometry = QRect(166, 32, 361, 329);
-    d.gridHeadings = {"PI Targer", "PI Value"};
+    d.gridHeadings = {"PI Target", "PI Value"};
     d.columnWidths = {165, 184};
     d.gridHeight = 116;
     d.gridHint =
@@ -42,7 +42,7 @@ ProcessingInstructionEditor::ProcessingInstructionEditor(const DetailEditorConte
     targetField()->setObjectName("TargetNameEdit");
     valueField()->setObjectName("TargetNameMemo");
     commandMenu()->addAction("&Update", this, &ProcessingInstructionEditor::updateEntry);
-    commandMenu()->addAction("&Delete", this, &ProcessingInstructionEditor::deleteEntry);
+    setDeleteItem(commandMenu()->addAction("&Delete", this, &ProcessingInstructionEditor::deleteEntry));
     commandMenu()->addAction("&Refresh", this, &ProcessingInstructionEditor::refresh);
     commandMenu()->addAction("&OK", this, &ProcessingInstructionEditor::closeEditor);
     startEditing();
@@ -57,29 +57,27 @@ void ProcessingInstructionEditor::updateEntry() {
     // A character the document cannot store is no name character either.
     if (!documentText().toBytes(targetField()->text(), target) ||
         !corvantis::IsValidName(target, documentText().encoding())) {
-        refuse("Not a Valid Processing Instruction Target:", "Target Error");
+        refuseValue("Not a Valid Processing Instruction Target:", targetField()->text(), "Target Error");
         return;
     }
     const bool declaration = target.equals("xml") && !editedNode()->parentNode();
     if (!declaration && target.length() == 3 && target.findIgnoreCase("xml") == 0) {
-        refuse("Not a Valid Processing Instruction Target: \"xml\", in any case, is kept for the XML declaration, "
-               "which stands first in the document. Edit it on the document's top row, with the target \"xml\".",
-               "Target Error");
+        refuseValue("Not a Valid Processing Instruction Target:", targetField()->text(), "Target Error",
+                    "\"xml\", in any case, is kept for the XML declaration, which stands first in the document. "
+                    "Edit it on the document's top row, with the target \"xml\".");
         return;
     }
     corvantis::StringObject value;
     if (!storableMultiLine(valueField()->toPlainText(), value)) return;
     if (!corvantis::IsValidPIValue(value)) {
-        refuse("Not a Valid Processing Instruction Value:", "Value Error");
-        return;
-    }
-    if (declaration) {
-        updateDeclaration(value);
-        refresh();
+        refuseValue("Not a Valid Processing Instruction Value:", valueField()->toPlainText(), "Value Error");
         return;
     }
     const QString name = targetField()->text();
-    if (DOMNode* existing = DetailRows::firstProcessingInstruction(*editedNode(), target)) {
+    if (declaration) {
+        // A refusal keeps the fields as they are.
+        if (!updateDeclaration(value)) return;
+    } else if (DOMNode* existing = DetailRows::firstProcessingInstruction(*editedNode(), target)) {
         // The value it has already changes nothing.
         if (!existing->nodeValue().equals(value))
             document().push(std::make_unique<SetNodeValue>(document(), existing, value, tr("Update Processing Instruction '%1'").arg(name)));
@@ -87,6 +85,7 @@ void ProcessingInstructionEditor::updateEntry() {
         document().push(placing(target, value, editedNode()->childCount()));
     }
     refresh();
+    chooseRowNamed(name);
 }
 
 std::unique_ptr<DocumentCommand> ProcessingInstructionEditor::placing(const corvantis::StringObject& target,
@@ -99,14 +98,14 @@ std::unique_ptr<DocumentCommand> ProcessingInstructionEditor::placing(const corv
                                           editedNode());
 }
 
-void ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObject& value) {
+bool ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObject& value) {
     DOMNode* declaration = DetailRows::firstProcessingInstruction(*editedNode(), "xml");
-    if (declaration && declaration->nodeValue().equals(value)) return;
+    if (declaration && declaration->nodeValue().equals(value)) return true;
     const QString oldData = declaration ? documentText().toMultiLineText(declaration->nodeValue()) : QString();
     const DeclaredEncoding encoding = declaredEncoding(document(), oldData, valueField()->toPlainText());
     if (!encoding.refusal.isEmpty()) {
-        refuse("Not a Valid Processing Instruction Value:\n" + encoding.refusal, "Value Error");
-        return;
+        refuseValue("Not a Valid Processing Instruction Value:", valueField()->toPlainText(), "Value Error", encoding.refusal);
+        return false;
     }
     std::unique_ptr<DocumentCommand> step =
         declaration ? std::make_unique<SetNodeValue>(document(), declaration, value, tr("Update XML Declaration"))
@@ -115,6 +114,7 @@ void ProcessingInstructionEditor::updateDeclaration(const corvantis::StringObjec
         step = std::make_unique<ChangeEncoding>(document(), std::move(step), *encoding.convertTo,
                                                 tr("Change Encoding to %1").arg(encoding.convertTo->text.encodingName()));
     document().push(std::move(step));
+    return true;
 }
 
 void ProcessingInstructionEditor::deleteEntry() {

@@ -36,6 +36,6 @@ private:
                                              const corvantis::StringObject& value, int at);
     // Update of the declaration with the data `value`; a change of the
     // encoding it names converts the document's text in the same step, or
-    // is refused with a message.
-    void updateDeclaration(const corvantis::StringObject& value);
+    // is refused with a message (false).
+    bool updateDeclaration(const corvantis::StringObject& value);
 };

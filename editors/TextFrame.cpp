@@ -39,10 +39,10 @@ TextFrame::TextFrame(QWidget* parent) : QFrame(parent) {
     panel2_->setObjectName("Panel2");
     panel2_->setFixedHeight(31);
     useInfoBackground(panel2_);
-    fileNameLabel_ = new QLabel("FileNameLabel", panel2_);
+    fileNameLabel_ = new QLabel(panel2_);
     fileNameLabel_->setObjectName("FileNameLabel");
     fileNameLabel_->move(4, 2);
-    pathLabel_ = new QLabel("PathLabel", panel2_);
+    pathLabel_ = new QLabel(panel2_);
     pathLabel_->setObjectName("PathLabel");
     pathLabel_->move(4, 14);
     for (QLabel* label : {fileNameLabel_, pathLabel_}) {

@@ -26,9 +26,7 @@ SourceCommands::SourceCommands(Document& document, Selection& selection, UserQue
 void SourceCommands::insertFromFile() {
     DOMNode* target = selection_.currentNode();
     if (!target || !target->parentNode() || !document_.commitPendingEdits()) return;
-    const QString chosen = dialogs_.openFileName({"Enter Velmora  FileName",
-                                                                 "Velmora files (*.XML)|*.XML|All Files (*.*)|*.*",
-                                                                 document_.fileName(), fileDialogFolder(document_)});
+    const QString chosen = dialogs_.openFileName(openFileRequest(document_));
     if (chosen.isEmpty()) return;
 
     QByteArray bytes;

@@ -53,6 +53,16 @@ void DetailStringGrid::showRows(const std::vector<QStringList>& rows) {
     viewport()->update();
 }
 
+void DetailStringGrid::highlightRow(int row) {
+    const QSignalBlocker quiet(this);
+    // Once a grid has had a current cell, focus no longer picks one by
+    // itself; the arrow keys start at the first row.
+    if (row < 0)
+        setCurrentIndex(QModelIndex());
+    else
+        setCurrentCell(row, 0);
+}
+
 QString DetailStringGrid::cell(int column, int row) const {
     const QTableWidgetItem* it = item(row, column);
     return it ? it->text() : QString();

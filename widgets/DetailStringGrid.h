@@ -24,6 +24,9 @@ public:
     void showRows(const std::vector<QStringList>& rows);
     // Empty for a cell that was never written.
     QString cell(int column, int row) const;
+    // Makes `row` the current, highlighted one, or highlights none for -1,
+    // without reporting it as the user's choice.
+    void highlightRow(int row);
 
 signals:
     // A mouse button was released over the cells or the heading row (after

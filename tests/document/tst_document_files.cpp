@@ -139,7 +139,7 @@ private slots:
             << S::AnotherUsersFile << QStringList{"Save"} << true << Left::Written << "its owner";
         QTest::newRow("a full disk leaves the file whole")
             << S::DiskFull << QStringList{"File Error"} << false << Left::Original
-            << "Writing failed: No space left on device";
+            << "No space left on device";
         QTest::newRow("a folder sync that fails is not a save")
             << S::FolderSyncFails << QStringList{"File Error"} << false << Left::Written << "not confirmed on disk";
     }
@@ -254,6 +254,83 @@ private slots:
             QCOMPARE(f.dialogs.captions(), QStringList{"Details have changed"});
             QCOMPARE(f.read("Diary.XML"), answer == UserQuestions::Answer::Yes ? f.written() : Notes);
         }
+    }
+};
+
+// What a file command was asked to do, and what failed.
+enum class Command { Open, Save, SaveAs };
+enum class Failed { Reading, Writing, Confirming };
+
+Q_DECLARE_METATYPE(Command)
+Q_DECLARE_METATYPE(Failed)
+Q_DECLARE_METATYPE(FaultyFileSystem::Fault)
+
+// Every file error says first what could not be done, then the file, then why.
+class FileMessages : public QObject {
+    Q_OBJECT
+private slots:
+    void eachFailureSaysWhatFailedOnWhichFileAndWhy_data() {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<FaultyFileSystem::Fault>("fault");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<Failed>("failed");
+        QTest::addColumn<QString>("reason");
+        using F = FaultyFileSystem::Fault;
+        QTest::newRow("open a file that is not there")
+            << Command::Open << "Missing.XML" << F::None << 0 << Failed::Reading << "No such file or directory";
+        QTest::newRow("open a folder") << Command::Open << "Folder.XML" << F::None << 0 << Failed::Reading
+                                       << "Is a directory";
+        QTest::newRow("save onto a full disk") << Command::Save << "Diary.XML" << F::Write << ENOSPC
+                                               << Failed::Writing << "No space left on device";
+        QTest::newRow("save into a folder that cannot be written")
+            << Command::Save << "Diary.XML" << F::CreateFile << EACCES << Failed::Writing
+            << "Its folder cannot be written: Permission denied";
+        QTest::newRow("save over a folder") << Command::Save << "Folder.XML" << F::None << 0 << Failed::Writing
+                                            << "It is not an ordinary file.";
+        QTest::newRow("save as over a file whose backup cannot be made")
+            << Command::SaveAs << "Target.XML" << F::None << 0 << Failed::Writing
+            << "Its backup Target.BAK could not be made";
+        QTest::newRow("save whose folder sync fails") << Command::Save << "Diary.XML" << F::SyncFolder << EIO
+                                                      << Failed::Confirming << "Input/output error";
+    }
+    void eachFailureSaysWhatFailedOnWhichFileAndWhy() {
+        QFETCH(Command, command);
+        QFETCH(QString, file);
+        QFETCH(FaultyFileSystem::Fault, fault);
+        QFETCH(int, code);
+        QFETCH(Failed, failed);
+        QFETCH(QString, reason);
+        Files f;
+        f.open("Diary.XML");
+        QVERIFY(QDir(f.folder.path()).mkdir("Folder.XML"));
+        f.write("Target.XML", "precious");
+        QVERIFY(QDir(f.folder.path()).mkdir("Target.BAK"));
+        if (command == Command::Save && file != "Diary.XML") f.document.saved(f.path(file));
+        f.change();
+        FaultyFileSystem system;
+        system.fault = fault;
+        system.code = code;
+        const FileSystem::Replacement seam(system);
+        switch (command) {
+            case Command::Open:
+                f.dialogs.chooseFile(f.path(file));
+                f.dialogs.answer(UserQuestions::Answer::No);  // drop the change
+                f.files.open();
+                break;
+            case Command::Save: f.files.save(); break;
+            case Command::SaveAs:
+                f.dialogs.chooseFile(f.path(file));
+                f.dialogs.answer(UserQuestions::Answer::Yes);  // replace it
+                f.files.saveAs();
+                break;
+        }
+        const QString said = f.dialogs.messages.value(f.dialogs.messages.size() - 1).text;
+        QVERIFY2(f.dialogs.showedFileError(f.path(file), reason), qPrintable(said));
+        const QString firstLine = said.section('\n', 0, 0);
+        QCOMPARE(firstLine.contains("Read"), failed == Failed::Reading);
+        QCOMPARE(firstLine.contains("could not write", Qt::CaseInsensitive), failed == Failed::Writing);
+        QCOMPARE(firstLine.contains("not confirmed"), failed == Failed::Confirming);
     }
 };
 
@@ -577,6 +654,8 @@ int main(int argc, char** argv) {
     int failures = 0;
     SaveRules saveRules;
     failures += QTest::qExec(&saveRules, argc, argv);
+    FileMessages fileMessages;
+    failures += QTest::qExec(&fileMessages, argc, argv);
     SaveAsNames saveAsNames;
     failures += QTest::qExec(&saveAsNames, argc, argv);
     Versions versions;

@@ -9,10 +9,7 @@ QStringList ScriptedDialogs::captions() const {
 bool ScriptedDialogs::showedFileError(const QString& path, const QString& reason) const {
     if (messages.isEmpty()) return false;
     const Message& last = messages.last();
-    return last.caption == "File Error" &&
-           last.text.startsWith("Can't perform one of the following file operations: Open, Seek, Read, Close.\n\n" +
-                                path + "\n") &&
-           last.text.contains(reason);
+    return last.caption == "File Error" && last.text.contains("\n\n" + path + "\n") && last.text.contains(reason);
 }
 
 void ScriptedDialogs::clear() {

@@ -31,7 +31,7 @@ public:
     QList<FileRequest> saveRequests;
     QStringList captions() const;
     // The last message is the "File Error" about `path`, with `reason` below
-    // the program's fixed text.
+    // the line that says what failed.
     bool showedFileError(const QString& path, const QString& reason) const;
     void clear();
 

@@ -1,4 +1,6 @@
+#include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -15,6 +17,7 @@ private slots:
     void anElementWithoutAttributesShowsOneEmptyRow();
     void clickingARowFillsTheFieldsWithMultiLineValues();
     void updateReplacesAnExistingValueInPlace();
+    void theHighlightedRowIsTheOneTheFieldsShowAndDeleteConcerns();
     void updateAddsANameThatDiffersOnlyInCase();
     void updateStoresLineBreaksAsLineFeedsAndAcceptsAnEmptyValue();
     void updateRefusesInvalidNames_data();
@@ -28,7 +31,7 @@ private slots:
 void AttributesEditorTest::listsAttributesUnderTheirHeadings() {
     DetailFixture f("<a id=\"1\" kind=\"x &amp; y\"/>");
     AttributesEditor editor(f.context, f.root());
-    QCOMPARE(editor.windowTitle(), QString("Element Node Attribributes Editor"));
+    QCOMPARE(editor.windowTitle(), QString("Element Node Attributes Editor"));
     QCOMPARE(editor.attributesGrid()->heading(0), QString("Name"));
     QCOMPARE(editor.attributesGrid()->heading(1), QString("Value"));
     QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "kind=x & y"}));
@@ -71,9 +74,43 @@ void AttributesEditorTest::updateReplacesAnExistingValueInPlace() {
     editor.valueField()->setPlainText("2");
     editor.updateEntry();
     QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=2", "kind=x"}));
-    QVERIFY(editor.nameField()->text().isEmpty());
-    QVERIFY(editor.valueField()->toPlainText().isEmpty());
     QVERIFY(f.changed());
+}
+
+namespace {
+
+// The highlighted rows of a grid, and what the editor's fields hold.
+QString shown(const AttributesEditor& editor) {
+    QStringList rows;
+    for (const QModelIndex& cell : editor.attributesGrid()->selectionModel()->selectedIndexes())
+        rows << QString::number(cell.row());
+    return "rows [" + rows.join(",") + "] fields " + editor.nameField()->text() + "=" +
+           editor.valueField()->toPlainText() + (editor.deleteButton()->isEnabled() ? " delete" : "");
+}
+
+}  // namespace
+
+// After Update the attribute updated stays chosen, after Delete none is;
+// Delete is there only for an attribute the name field names.
+void AttributesEditorTest::theHighlightedRowIsTheOneTheFieldsShowAndDeleteConcerns() {
+    DetailFixture f("<a id=\"1\" kind=\"x\" size=\"3\"/>");
+    AttributesEditor editor(f.context, f.root());
+    QCOMPARE(shown(editor), QString("rows [] fields ="));
+    editor.attributesGrid()->setCurrentCell(1, 0);
+    QCOMPARE(shown(editor), QString("rows [1] fields kind=x delete"));
+    editor.valueField()->setPlainText("y");
+    editor.updateEntry();
+    QCOMPARE(shown(editor), QString("rows [1] fields kind=y delete"));
+    editor.nameField()->setText("new");
+    QCOMPARE(shown(editor), QString("rows [] fields new=y"));
+    editor.updateEntry();
+    QCOMPARE(shown(editor), QString("rows [3] fields new=y delete"));
+    editor.nameField()->setText("id");
+    QCOMPARE(shown(editor), QString("rows [0] fields id=y delete"));
+    editor.deleteEntry();
+    QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"kind=y", "size=3", "new=y"}));
+    QCOMPARE(shown(editor), QString("rows [] fields ="));
+    QVERIFY(!editor.deleteItem()->isEnabled());
 }
 
 void AttributesEditorTest::updateAddsANameThatDiffersOnlyInCase() {
@@ -92,6 +129,7 @@ void AttributesEditorTest::updateStoresLineBreaksAsLineFeedsAndAcceptsAnEmptyVal
     editor.valueField()->setPlainText("one\ntwo");
     editor.updateEntry();
     editor.nameField()->setText("empty");
+    editor.valueField()->clear();
     editor.updateEntry();
     QCOMPARE(f.root()->attributeCount(), 2);
     QCOMPARE(bytes(f.root()->attributeAt(0)->value), QByteArray("one\ntwo"));
@@ -116,7 +154,7 @@ void AttributesEditorTest::updateRefusesInvalidNames() {
     editor.valueField()->setPlainText("v");
     editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Name Error"));
-    QCOMPARE(f.lastMessage(), QString("Not a Valid XML Name:"));
+    QCOMPARE(f.lastMessage(), QString("Not a Valid XML Name: \"%1\"").arg(name));
     QCOMPARE(f.root()->attributeCount(), 1);
     QCOMPARE(editor.nameField()->text(), name);
     QCOMPARE(editor.valueField()->toPlainText(), QString("v"));
@@ -159,14 +197,15 @@ void AttributesEditorTest::typedReferencesAreCharactersAndKeptOnesStay() {
 void AttributesEditorTest::deleteRemovesByTypedNameAndANameNotThereChangesNothing() {
     DetailFixture f("<a id=\"1\" kind=\"x\" size=\"3\"/>");
     AttributesEditor editor(f.context, f.root());
-    editor.attributesGrid()->setCurrentCell(2, 0);  // the selection plays no part
+    editor.attributesGrid()->setCurrentCell(2, 0);
     editor.nameField()->setText("kind");
     editor.deleteEntry();
     QCOMPARE(rowsOf(editor.attributesGrid()), QStringList({"id=1", "size=3"}));
     QVERIFY(editor.nameField()->text().isEmpty());
 
     f.document.saved("Notes.XML");
-    editor.deleteEntry();  // the field was emptied: nothing to remove
+    editor.nameField()->setText("kind");
+    editor.deleteEntry();  // no longer there: nothing to remove
     QCOMPARE(f.root()->attributeCount(), 2);
     QVERIFY(!f.changed());
 }

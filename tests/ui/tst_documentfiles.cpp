@@ -64,7 +64,7 @@ private slots:
         program.window().files().open();
         QCOMPARE(program.dialogs.openRequests.size(), 1);
         const UserQuestions::FileRequest request = program.dialogs.openRequests[0];
-        QCOMPARE(request.title, QString("Enter Velmora  FileName"));
+        QCOMPARE(request.title, QString("Enter Velmora FileName"));
         QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, program.pathOf("Diary.XML"));
     }

@@ -34,8 +34,8 @@ private slots:
     }
 
     void fileFiltersKeepTheirLabels() {
-        QCOMPARE(UserDialogs::toQtFilter(" Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"),
-                 QString(" Corvantis files (*.XML);;All Files (*.*)"));
+        QCOMPARE(UserDialogs::toQtFilter("Corvantis files (*.XML)|*.XML|All Files (*.*)|*.*"),
+                 QString("Corvantis files (*.XML);;All Files (*.*)"));
     }
 
     void settingsReadTheirFallbackForBadValues() {

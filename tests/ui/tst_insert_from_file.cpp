@@ -89,7 +89,7 @@ private slots:
         source.select("Home");
         source.cancelInsertFromFile();
         const UserQuestions::FileRequest request = source.dialogs().openRequests.value(0);
-        QCOMPARE(request.title, QString("Enter Velmora  FileName"));
+        QCOMPARE(request.title, QString("Enter Velmora FileName"));
         QCOMPARE(request.filter, QString("Velmora files (*.XML)|*.XML|All Files (*.*)|*.*"));
         QCOMPARE(request.fileName, source.program.pathOf("Diary.XML"));
         QVERIFY(!source.document().hasUnsavedChanges());

@@ -28,7 +28,7 @@ void PIEditorTest::aNodeWithoutInstructionsShowsItsHeadingsAndOneEmptyRow() {
     DetailFixture f("<a><b/></a>");
     ProcessingInstructionEditor editor(f.context, f.root());
     QCOMPARE(editor.windowTitle(), QString("Processing Instructions Editor"));
-    QCOMPARE(editor.instructionsGrid()->heading(0), QString("PI Targer"));
+    QCOMPARE(editor.instructionsGrid()->heading(0), QString("PI Target"));
     QCOMPARE(editor.instructionsGrid()->heading(1), QString("PI Value"));
     QCOMPARE(rowsOf(editor.instructionsGrid()), QStringList({"="}));
 }
@@ -52,8 +52,8 @@ void PIEditorTest::updateChangesOnlyTheFirstInstructionWithTheTarget() {
     editor.updateEntry();
     QCOMPARE(bytes(f.root()->childAt(0)->nodeValue()), QByteArray("new\r\nvalue"));
     QCOMPARE(bytes(f.root()->childAt(2)->nodeValue()), QByteArray("two"));
-    QVERIFY(editor.targetField()->text().isEmpty());
-    QVERIFY(editor.valueField()->toPlainText().isEmpty());
+    QCOMPARE(editor.valueField()->toPlainText(), QString("new\nvalue"));
+    QCOMPARE(editor.instructionsGrid()->currentRow(), 0);
     QVERIFY(f.changed());
 }
 
@@ -84,7 +84,7 @@ void PIEditorTest::updateRefusesInvalidTargets() {
     editor.valueField()->setPlainText("value");
     editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Target Error"));
-    QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Target:"));
+    QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Target: \"%1\"").arg(target));
     QCOMPARE(f.root()->childCount(), 0);
     QCOMPARE(editor.targetField()->text(), target);
 }
@@ -93,6 +93,7 @@ void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction_data() 
     QTest::addColumn<QString>("value");
     QTest::newRow("empty") << "";
     QTest::newRow("ends the instruction") << "a ?> b";
+    QTest::newRow("long, ends the instruction") << QString(90, 'x') + "?>";
 }
 
 void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
@@ -103,7 +104,8 @@ void PIEditorTest::updateRefusesEmptyValuesAndValuesEndingTheInstruction() {
     editor.valueField()->setPlainText(value);
     editor.updateEntry();
     QCOMPARE(f.lastCaption(), QString("Value Error"));
-    QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Value:"));
+    const QString shown = value.size() > 80 ? value.left(80) + QChar(0x2026) : value;
+    QCOMPARE(f.lastMessage(), QString("Not a Valid Processing Instruction Value: \"%1\"").arg(shown));
     QCOMPARE(f.root()->childCount(), 0);
     QVERIFY(!f.changed());
 }
