@@ -70,11 +70,13 @@ void FilterBar::setQuery(const QString& query) {
 }
 
 void FilterBar::showChosen() {
-    if (!chosen_ || selection_.currentNode() == chosen_) return;
-    // Not while the filter hides it: the rows stay as they are.
-    if (rows_.isFiltered() && !rows_.indexOf(chosen_).isValid()) return;
+    // While the filter hides it, the nearest folder above it that is shown
+    // (the top row always is).
+    const corvantis::DOMNode* shown = chosen_;
+    while (shown && rows_.isFiltered() && !rows_.indexOf(shown).isValid()) shown = shown->parentNode();
+    if (!shown || selection_.currentNode() == shown) return;
     const QScopedValueRollback<bool> filtering(filtering_, true);
-    selection_.select(chosen_);
+    selection_.select(shown);
 }
 
 bool FilterBar::eventFilter(QObject* watched, QEvent* event) {

@@ -34,7 +34,9 @@ protected:
 
 private:
     void setQuery(const QString& query);
-    // Selects the folder chosen last once the filter shows it again.
+    // Selects the folder chosen last, or while the filter hides it the
+    // nearest folder above it that is shown: the rows made anew for a query
+    // leave none selected.
     void showChosen();
 
     Selection& selection_;

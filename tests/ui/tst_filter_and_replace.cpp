@@ -53,6 +53,8 @@ private slots:
 
         QTest::keyClicks(field, "CALL");
         QCOMPARE(shownRows(program), QStringList({top, "(Notes)", "(Work)", "Task", "Meeting"}));
+        // The chosen folder is hidden: the nearest one above it that is shown stands in.
+        QCOMPARE(program.currentCaption(), QString("Notes"));
         QTest::keyClicks(field, " bo");
         QCOMPARE(shownRows(program), QStringList({top, "(Notes)", "(Work)", "Meeting"}));
         field->setText("tag=JOB");
