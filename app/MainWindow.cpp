@@ -154,7 +154,8 @@ void MainWindow::createTree() {
                                  5000);
     });
     connect(findBar_, &FindBar::closed, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
-    connect(filterBar_, &FilterBar::closed, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
+    for (const auto toTree : {&FilterBar::closed, &FilterBar::leftForTree})
+        connect(filterBar_, toTree, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
     replace_ = new ReplaceDialog(document_, *selection_, this);
 }
 

@@ -80,11 +80,18 @@ void FilterBar::showChosen() {
 }
 
 bool FilterBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        closeBar();
-        emit closed();
-        return true;
+    if (watched != edit_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Escape:
+            closeBar();
+            emit closed();
+            return true;
+        case Qt::Key_Down:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            emit leftForTree();
+            return true;
+        default:
+            return QWidget::eventFilter(watched, event);
     }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,7 +1,8 @@
 // The filter field above the tree: as words are typed, the tree shows only
 // the folders that hold them all, with the folders above them dimmed.
-// Escape clears the field and closes the bar; the full tree comes back
-// with the folder chosen last still selected. The filter is a view of the
+// Down or Return goes to the filtered tree. Escape clears the field and
+// closes the bar; the full tree comes back with the folder chosen last still
+// selected. The filter is a view of the
 // document, never a change to it.
 #pragma once
 
@@ -28,6 +29,8 @@ public:
 signals:
     // Closed by its own key or button: the tree takes the keyboard.
     void closed();
+    // Down or Return in the field: the tree takes the keyboard, filtered.
+    void leftForTree();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -60,10 +60,12 @@ private slots:
         field->setText("tag=JOB");
         QCOMPARE(shownRows(program), QStringList({top, "(Notes)", "(Work)", "Meeting"}));
 
-        // Editing under the filter: a new folder is shown where it goes, a
-        // deleted one goes; nothing else moves.
+        // Editing under the filter, from the keyboard: a new folder is shown
+        // where it goes, an undone one goes; nothing else moves.
+        QTest::keyClick(field, Qt::Key_Down);
+        QVERIFY(program.window().treeView()->hasFocus());
         program.click("Meeting");
-        run(program, Command::AddUnder);
+        QTest::keyClick(program.window().treeView(), Qt::Key_Insert);
         QTest::keyClick(program.labelEditor(), Qt::Key_Escape);
         QCOMPARE(shownRows(program), QStringList({top, "(Notes)", "(Work)", "Meeting", "NewFolder"}));
         run(program, Command::Undo);
