@@ -148,7 +148,8 @@ void ReplaceDialog::replace() {
         return;
     }
     const QString said = outcome.status == ReplaceOutcome::Status::Done ? saidOf(outcome) : QString();
-    result_->setText((said + " " + showNextFrom(replacing, outcome.next)).trimmed());
+    // A replacer is made anew for the document as it is now.
+    result_->setText((said + " " + showNextFrom(replacer(), outcome.next)).trimmed());
 }
 
 void ReplaceDialog::replaceAll() {
