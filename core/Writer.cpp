@@ -324,11 +324,18 @@ void writeText(const StringObject& value, Output& out) {
     out.append(last.text, last.length);
 }
 
+// Whether StringSink::appendPlainName takes the name as it stands.
+bool isPlainName(std::string_view name) {
+    for (const char c : name)
+        if (static_cast<unsigned char>(c - 0x20) < 0x20) return false;
+    return !name.empty();
+}
+
 // Whether "<" followed by the name would begin an end tag, a declaration or
 // a processing instruction.
 bool startsOtherMarkup(char first) { return first == '/' || first == '!' || first == '?' || first == '('; }
 
-// One container being written: its children are visited in order.
+// The container being written: its children are visited in order.
 struct Frame {
     const DOMNode* node;
     DOMNode* const* next;  // the next child to write
@@ -458,28 +465,46 @@ void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
 }
 
 bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* stop) {
-    std::vector<Frame> stack;
+    Frame frame;
     if (node->nodeType() == DOCUMENT) {
-        stack.push_back(frameFor(node, level, level, true));
+        frame = frameFor(node, level, level, true);
     } else if (node->nodeType() == ELEMENT) {
         const DOMNode* parent = node->parentNode();
         bool plainName;
         if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return true;
-        stack.push_back(frameFor(node, level, level + levelStep, plainName));
+        frame = frameFor(node, level, level + levelStep, plainName);
     } else {
         writeLeaf(node, level, false);
         return true;
     }
+    // Of each container above the one being written only what its children
+    // cannot tell is kept: where to go on among them, and (top bit) whether
+    // an element was passed. Four bytes a level keep a deep document's write
+    // from filling fresh memory with frames.
+    constexpr std::uint32_t passedBit = std::uint32_t{1} << 31;
+    std::vector<std::uint32_t> above;
 
     // Looked at now and then, so stopping costs nothing measurable.
     constexpr unsigned stopCheckMask = 4095;
     unsigned steps = 0;
-    while (!stack.empty()) {
+    for (;;) {
         if (stop && (++steps & stopCheckMask) == 0 && stop->load(std::memory_order_relaxed)) return false;
-        Frame& frame = stack.back();
         if (frame.next == frame.end) {
             if (frame.isElement) closeElement(frame);
-            stack.pop_back();
+            if (above.empty()) return true;
+            // Back to the parent (an element, or the document node at the
+            // top), just past the element finished. Its children stand at
+            // this element's level, its own tag one step to the left.
+            const DOMNode* parent = frame.node->parentNode();
+            const std::uint32_t saved = above.back();
+            above.pop_back();
+            const bool parentIsElement = parent->nodeType() == ELEMENT;
+            const int level = frame.level;
+            frame = frameFor(parent, parentIsElement ? level - levelStep : level, level,
+                             parentIsElement && isPlainName(parent->nodeName().view()));
+            frame.next += saved & ~passedBit;
+            frame.previous = ELEMENT;
+            frame.passedElement = (saved & passedBit) != 0;
             continue;
         }
         const DOMNode* child = *frame.next++;
@@ -497,8 +522,11 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
         if (kind == ELEMENT) {
             const int childLevel = frame.childLevel;
             bool plainName;
-            if (openElement(child, childLevel, frame.hasText, plainName))
-                stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
+            if (openElement(child, childLevel, frame.hasText, plainName)) {
+                const auto position = static_cast<std::uint32_t>(frame.next - frame.node->childNodes()->begin());
+                above.push_back(position | (frame.passedElement ? passedBit : 0));
+                frame = frameFor(child, childLevel, childLevel + levelStep, plainName);
+            }
         } else if (kind == TEXT) {
             writeText(child->nodeValue(), out_);
         } else {
@@ -508,7 +536,6 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
             writeLeaf(child, frame.childLevel, beforeText);
         }
     }
-    return true;
 }
 
 }  // namespace
