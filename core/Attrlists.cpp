@@ -172,6 +172,17 @@ public:
             if (slot.check == check && items[slot.index].name.equals(name)) return slot.index;
         }
     }
+    // The position of the attribute named `name`; when there is none, -1,
+    // and `name` is filed under `position`, where the caller puts it.
+    int findOrAdd(const Attr* items, const StringObject& name, int position) {
+        const std::size_t h = hash(name);
+        const auto check = static_cast<std::uint32_t>(h >> 32);
+        std::size_t s = h & mask();
+        for (; slots_[s].index >= 0; s = (s + 1) & mask())
+            if (slots_[s].check == check && items[slots_[s].index].name.equals(name)) return slots_[s].index;
+        slots_[s] = Slot{position, check};
+        return -1;
+    }
     void add(const Attr* items, int index) {
         const std::size_t h = hash(items[index].name);
         std::size_t s = h & mask();
@@ -185,12 +196,25 @@ private:
         std::uint32_t check;
     };
     std::size_t mask() const { return slots_.size() - 1; }
+    // A word at a time: names are short, and most fit in two words.
     static std::size_t hash(const StringObject& name) {
-        std::uint64_t h = 1469598103934665603ull;
+        constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
         const char* d = name.data();
-        for (std::size_t i = 0; i < name.length(); ++i) h = (h ^ static_cast<unsigned char>(d[i])) * 1099511628211ull;
-        // Names that differ only in their last bytes differ little in the
-        // low bits of the product: mix the high bits down.
+        const std::size_t n = name.length();
+        std::uint64_t h = n * k;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, d + i, 8);
+            h = (h ^ w) * k;
+            h ^= h >> 29;
+        }
+        if (i < n) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, d + i, n - i);
+            h = (h ^ w) * k;
+        }
+        // Mix the high bits down: the table takes the low bits.
         h ^= h >> 33;
         h *= 0xff51afd7ed558ccdull;
         h ^= h >> 33;
@@ -256,10 +280,49 @@ void AttributeList::grow(std::size_t needed) {
     if (needed >= indexThreshold) setNameIndex(index);
 }
 
-void AttributeList::reserve(std::size_t n) {
-    grow(n);
-    // An index sized for what is coming need not be rebuilt on the way.
-    if (n >= indexThreshold && !nameIndex()) setNameIndex(new Index(block_->items(), block_->count, n));
+void AttributeList::reserve(std::size_t n) { grow(n); }
+
+void AttributeList::appendUnchecked(StringObject name, StringObject value) {
+    const std::size_t n = static_cast<std::size_t>(count());
+    if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
+    new (block_->items() + n) Attr{std::move(name), std::move(value), 0};
+    block_->count = static_cast<std::uint32_t>(n + 1);
+    dropIndex();
+}
+
+void AttributeList::mergeRepeatedNames() {
+    const std::size_t n = static_cast<std::size_t>(count());
+    if (n < 2) return;
+    Attr* items = block_->items();
+    // Each attribute in turn either goes to the next kept place or hands
+    // its value to the kept one of its name.
+    std::size_t kept = 0;
+    auto take = [&](std::size_t i, int same) {
+        if (same >= 0) {
+            items[same].value = std::move(items[i].value);
+        } else {
+            if (kept != i) items[kept] = std::move(items[i]);
+            ++kept;
+        }
+    };
+    if (n < indexThreshold) {
+        for (std::size_t i = 0; i < n; ++i) {
+            int same = -1;
+            for (std::size_t j = 0; j < kept; ++j)
+                if (items[j].name.equals(items[i].name)) same = static_cast<int>(j);
+            take(i, same);
+        }
+    } else {
+        // Looked up as it is filled; dropped after, as a list that is only
+        // read and written never needs it (the next lookup makes one).
+        dropIndex();
+        Index index(items, 0, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            take(i, index.findOrAdd(items, items[i].name, static_cast<int>(kept)));
+        }
+    }
+    for (std::size_t i = kept; i < n; ++i) items[i].~Attr();
+    block_->count = static_cast<std::uint32_t>(kept);
 }
 
 int AttributeList::indexOf(const StringObject& name) const {

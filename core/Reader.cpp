@@ -404,10 +404,11 @@ private:
                 return false;
             }
             AttributeSpan span;
-            span.name = p;
+            const char* const attributeName = p;
             while (p < end && !byteClass.attributeNameStop[static_cast<unsigned char>(*p)]) ++p;
-            if (p == span.name || p >= end) return false;
-            span.nameLength = static_cast<std::size_t>(p - span.name);
+            if (p == attributeName || p >= end) return false;
+            span.nameAt = static_cast<std::uint32_t>(attributeName - lt);
+            span.nameLength = static_cast<std::uint32_t>(p - attributeName);
             while (p < end && isBlank(*p)) ++p;
             if (p >= end || *p != '=') return false;
             ++p;
@@ -420,14 +421,18 @@ private:
                 // References to decode: the value ends at the quote.
                 close = static_cast<const char*>(std::memchr(close, quote, static_cast<std::size_t>(end - close)));
                 if (!close) return false;
-                span.decodedAt = decoded_.size();
+                const std::size_t decodedAt = decoded_.size();
                 Cursor(Token{p, close}, decoded_).takeRestData(Data::AttributeValue, zeros_);
-                span.valueLength = decoded_.size() - span.decodedAt;
+                if (decoded_.size() >= AttributeSpan::decoded) return false;
+                span.valueAt = static_cast<std::uint32_t>(decodedAt) | AttributeSpan::decoded;
+                span.valueLength = static_cast<std::uint32_t>(decoded_.size() - decodedAt);
             } else {
                 if (close == end) return false;
-                span.value = p;
-                span.valueLength = static_cast<std::size_t>(close - p);
+                span.valueAt = static_cast<std::uint32_t>(p - lt);
+                span.valueLength = static_cast<std::uint32_t>(close - p);
             }
+            // Places are kept in 31 bits: a longer tag takes the general path.
+            if (static_cast<std::size_t>(close - lt) >= AttributeSpan::decoded) return false;
             spans_.push_back(span);
             p = close + 1;
         }
@@ -439,9 +444,13 @@ private:
             AttributeList* list = node->attributes();
             list->reserve(spans_.size());
             for (const AttributeSpan& span : spans_) {
-                const char* value = span.value ? span.value : decoded_.data() + span.decodedAt;
-                list->set(StringObject(span.name, span.nameLength), StringObject(value, span.valueLength), 0);
+                const char* value = span.valueAt & AttributeSpan::decoded
+                                        ? decoded_.data() + (span.valueAt & ~AttributeSpan::decoded)
+                                        : lt + span.valueAt;
+                list->appendUnchecked(StringObject(lt + span.nameAt, span.nameLength),
+                                      StringObject(value, span.valueLength));
             }
+            list->mergeRepeatedNames();
         }
         if (!empty) openLevel(node);
         return true;
@@ -486,7 +495,8 @@ private:
         if (!attributes_.empty()) {
             AttributeList* list = node->attributes();
             list->reserve(attributes_.size());
-            for (Attr& attr : attributes_) list->set(std::move(attr.name), std::move(attr.value), 0);
+            for (Attr& attr : attributes_) list->appendUnchecked(std::move(attr.name), std::move(attr.value));
+            list->mergeRepeatedNames();
         }
 
         if (!empty) openLevel(node);
@@ -589,14 +599,15 @@ private:
     // The attributes of the tag being read, gathered first so the element's
     // list is allocated once.
     std::vector<Attr> attributes_;
-    // The attributes of a tag read by plainTag: places in the input, or in
-    // `decoded_` for a value with references.
+    // The attributes of a tag read by plainTag: places from the tag's "<",
+    // or for a value with references in `decoded_`. Small, so that a tag
+    // with very many attributes gathers them in little memory.
     struct AttributeSpan {
-        const char* name;
-        std::size_t nameLength;
-        const char* value = nullptr;
-        std::size_t decodedAt = 0;
-        std::size_t valueLength;
+        static constexpr std::uint32_t decoded = std::uint32_t{1} << 31;  // the value is in `decoded_`
+        std::uint32_t nameAt;
+        std::uint32_t nameLength;
+        std::uint32_t valueAt;
+        std::uint32_t valueLength;
     };
     std::vector<AttributeSpan> spans_;
     std::string decoded_;
