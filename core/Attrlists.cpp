@@ -210,8 +210,19 @@ private:
             h ^= h >> 29;
         }
         if (i < n) {
-            std::uint64_t w = 0;
-            std::memcpy(&w, d + i, n - i);
+            // The last bytes, read as whole words that may overlap those before.
+            std::uint64_t w;
+            if (n >= 8) {
+                std::memcpy(&w, d + n - 8, 8);
+            } else if (n >= 4) {
+                std::uint32_t head, tail;
+                std::memcpy(&head, d, 4);
+                std::memcpy(&tail, d + n - 4, 4);
+                w = head | std::uint64_t{tail} << 32;
+            } else {
+                w = static_cast<unsigned char>(d[0]) | static_cast<unsigned char>(d[n / 2]) << 8 |
+                    static_cast<std::uint64_t>(static_cast<unsigned char>(d[n - 1])) << 16;
+            }
             h = (h ^ w) * k;
         }
         // Mix the high bits down: the table takes the low bits.
@@ -287,10 +298,11 @@ void AttributeList::appendUnchecked(StringObject name, StringObject value) {
     if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
     new (block_->items() + n) Attr{std::move(name), std::move(value), 0};
     block_->count = static_cast<std::uint32_t>(n + 1);
-    dropIndex();
 }
 
 void AttributeList::mergeRepeatedNames() {
+    // Whatever it held, the index no longer knows the names appended.
+    dropIndex();
     const std::size_t n = static_cast<std::size_t>(count());
     if (n < 2) return;
     Attr* items = block_->items();
@@ -315,7 +327,6 @@ void AttributeList::mergeRepeatedNames() {
     } else {
         // Looked up as it is filled; dropped after, as a list that is only
         // read and written never needs it (the next lookup makes one).
-        dropIndex();
         Index index(items, 0, n);
         for (std::size_t i = 0; i < n; ++i) {
             take(i, index.findOrAdd(items, items[i].name, static_cast<int>(kept)));

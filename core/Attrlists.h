@@ -126,7 +126,8 @@ public:
     // A reader's way in, one lookup for a whole tag: appendUnchecked adds
     // an attribute without looking for its name, then mergeRepeatedNames
     // leaves what set() for each in turn would have left: of a repeated
-    // name the first keeps its place and takes the last one's value.
+    // name the first keeps its place and takes the last one's value. The
+    // list is not looked up in between.
     void appendUnchecked(StringObject name, StringObject value);
     void mergeRepeatedNames();
 

@@ -82,7 +82,13 @@ const char* findQuoteOrData(const char* p, const char* end, char quote) {
     const std::uint64_t quotes = lowBits * static_cast<unsigned char>(quote);
     for (std::uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
-        if ((zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands) | (zeros ? zeroBytes(w) : 0)) != 0) break;
+        const std::uint64_t found = zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands) | (zeros ? zeroBytes(w) : 0);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        // The lowest flag is never a false one: the byte it marks is one.
+        if (found != 0) return p + __builtin_ctzll(found) / 8;
+#else
+        if (found != 0) break;
+#endif
     }
     while (p < end && *p != quote && *p != '&' && !(zeros && *p == KeptMark)) ++p;
     return p;
