@@ -42,7 +42,7 @@ void NodeList::grow(std::size_t needed) {
     const std::size_t bytes = nodeBlockBytes(capacity, sizeof(Block));
     Block* grown;
     if (block_ && oldBytes > detail::smallBlockLimit) {
-        grown = static_cast<Block*>(detail::reallocateLargeBlock(block_, bytes));
+        grown = static_cast<Block*>(detail::reallocateLargeBlock(block_, oldBytes, bytes));
     } else {
         grown = static_cast<Block*>(detail::allocateBlock(bytes));
         if (block_) {
