@@ -150,15 +150,24 @@ DOMNode* NodeList::takeAt(int index) {
 
 // ---- AttributeList -------------------------------------------------------------
 
-// Open-addressing table of positions into the attribute block, keyed by name.
-class AttributeList::Index {
+namespace {
+
+struct NameSlot {
+    int index;
+    std::uint32_t check;
+};
+
+// Open-addressing table of positions into the attribute block, keyed by
+// name, its slots kept in `Slots`.
+template <typename Slots>
+class NameTable {
 public:
     // Sized for `expected` entries (at least those there are), so a list
     // reserved ahead is indexed once.
-    Index(const Attr* items, std::size_t count, std::size_t expected) {
+    NameTable(const Attr* items, std::size_t count, std::size_t expected) {
         std::size_t size = 64;
         while (size < std::max(count, expected) * 2) size *= 2;
-        slots_.assign(size, Slot{-1, 0});
+        slots_.assign(size, NameSlot{-1, 0});
         for (std::size_t i = 0; i < count; ++i) add(items, static_cast<int>(i));
     }
     bool needsRebuild(std::size_t count) const { return count * 2 > slots_.size(); }
@@ -166,7 +175,7 @@ public:
         const std::size_t h = hash(name);
         const auto check = static_cast<std::uint32_t>(h >> 32);
         for (std::size_t s = h & mask();; s = (s + 1) & mask()) {
-            const Slot& slot = slots_[s];
+            const NameSlot& slot = slots_[s];
             if (slot.index < 0) return -1;
             // The stored hash bits spare most visits to the attribute itself.
             if (slot.check == check && items[slot.index].name.equals(name)) return slot.index;
@@ -180,21 +189,17 @@ public:
         std::size_t s = h & mask();
         for (; slots_[s].index >= 0; s = (s + 1) & mask())
             if (slots_[s].check == check && items[slots_[s].index].name.equals(name)) return slots_[s].index;
-        slots_[s] = Slot{position, check};
+        slots_[s] = NameSlot{position, check};
         return -1;
     }
     void add(const Attr* items, int index) {
         const std::size_t h = hash(items[index].name);
         std::size_t s = h & mask();
         while (slots_[s].index >= 0) s = (s + 1) & mask();
-        slots_[s] = Slot{index, static_cast<std::uint32_t>(h >> 32)};
+        slots_[s] = NameSlot{index, static_cast<std::uint32_t>(h >> 32)};
     }
 
 private:
-    struct Slot {
-        int index;
-        std::uint32_t check;
-    };
     std::size_t mask() const { return slots_.size() - 1; }
     // A word at a time: names are short, and most fit in two words.
     static std::size_t hash(const StringObject& name) {
@@ -231,7 +236,17 @@ private:
         h ^= h >> 33;
         return static_cast<std::size_t>(h);
     }
-    std::vector<Slot> slots_;
+    Slots slots_;
+};
+
+}  // namespace
+
+// The index a list keeps between lookups. It is a cache that outlives the
+// lookup that made it, so it lives outside the model's blocks: an operation
+// that fails leaves none of them behind.
+class AttributeList::Index : public NameTable<std::vector<NameSlot>> {
+public:
+    using NameTable::NameTable;
 };
 
 std::size_t AttributeList::blockBytes(std::size_t capacity) noexcept {
@@ -326,8 +341,9 @@ void AttributeList::mergeRepeatedNames() {
         }
     } else {
         // Looked up as it is filled; dropped after, as a list that is only
-        // read and written never needs it (the next lookup makes one).
-        Index index(items, 0, n);
+        // read and written never needs it (the next lookup makes one). In
+        // the model's blocks, so that a large one takes huge pages.
+        NameTable<detail::BlockArray<NameSlot>> index(items, 0, n);
         for (std::size_t i = 0; i < n; ++i) {
             take(i, index.findOrAdd(items, items[i].name, static_cast<int>(kept)));
         }

@@ -275,4 +275,61 @@ inline void releaseBlock(void* p, std::size_t bytes) noexcept {
     SmallBlocks::release[(bytes - 1) / smallBlockStep](p);
 }
 
+// A growable array of trivially copyable items in the model's blocks: a
+// large one is mapped, so it grows without a copy and takes huge pages.
+template <typename T>
+class BlockArray {
+public:
+    BlockArray() = default;
+    BlockArray(const BlockArray&) = delete;
+    BlockArray& operator=(const BlockArray&) = delete;
+    ~BlockArray() { releaseBlock(items_, capacity_ * sizeof(T)); }
+
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    T* begin() noexcept { return items_; }
+    T* end() noexcept { return items_ + size_; }
+    const T* begin() const noexcept { return items_; }
+    const T* end() const noexcept { return items_ + size_; }
+    T& operator[](std::size_t i) noexcept { return items_[i]; }
+    const T& operator[](std::size_t i) const noexcept { return items_[i]; }
+
+    void clear() noexcept { size_ = 0; }
+    void push_back(const T& item) {
+        if (size_ == capacity_) grow(size_ + 1);
+        items_[size_++] = item;
+    }
+    // `n` copies of `item` in place of what there was.
+    void assign(std::size_t n, const T& item) {
+        size_ = 0;
+        grow(n);
+        for (std::size_t i = 0; i < n; ++i) items_[i] = item;
+        size_ = n;
+    }
+
+private:
+    void grow(std::size_t needed) {
+        if (needed <= capacity_) return;
+        std::size_t capacity = capacity_ * 2;
+        if (capacity < needed) capacity = needed;
+        const std::size_t oldBytes = capacity_ * sizeof(T);
+        const std::size_t bytes = capacity * sizeof(T);
+        if (items_ && oldBytes > smallBlockLimit) {
+            items_ = static_cast<T*>(reallocateLargeBlock(items_, oldBytes, bytes));
+        } else {
+            T* grown = static_cast<T*>(allocateBlock(bytes));
+            if (items_) {
+                std::memcpy(static_cast<void*>(grown), items_, size_ * sizeof(T));
+                releaseBlock(items_, oldBytes);
+            }
+            items_ = grown;
+        }
+        capacity_ = capacity;
+    }
+
+    T* items_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 }  // namespace corvantis::detail

@@ -9,6 +9,7 @@
 
 #include "CharacterData.h"
 #include "Dom.h"
+#include "Pools.h"
 #include "Tokens.h"
 
 namespace corvantis {
@@ -615,7 +616,7 @@ private:
         std::uint32_t valueAt;
         std::uint32_t valueLength;
     };
-    std::vector<AttributeSpan> spans_;
+    detail::BlockArray<AttributeSpan> spans_;
     std::string decoded_;
 };
 
