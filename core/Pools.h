@@ -295,6 +295,8 @@ public:
     const T& operator[](std::size_t i) const noexcept { return items_[i]; }
 
     void clear() noexcept { size_ = 0; }
+    // The last item, taken out; the array must not be empty.
+    T takeLast() noexcept { return items_[--size_]; }
     void push_back(const T& item) {
         if (size_ == capacity_) grow(size_ + 1);
         items_[size_++] = item;

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <new>
 #include <string_view>
-#include <vector>
 
 #include "CharacterData.h"
 #include "Dom.h"
+#include "Pools.h"
 
 namespace corvantis {
 
@@ -73,6 +73,10 @@ public:
                 d[n / 2] = bytes[n / 2];
                 d[n - 1] = bytes[n - 1];
             }
+        } else if (n <= 32) {
+            // A line break with its indentation is up to 18 bytes.
+            copy16(d, bytes);
+            copy16(d + n - 16, bytes + n - 16);
         } else {
             std::memcpy(d, bytes, n);
         }
@@ -132,6 +136,11 @@ public:
     }
 
 private:
+    static void copy16(char* d, const char* s) {
+        unsigned char w[16];
+        std::memcpy(w, s, 16);
+        std::memcpy(d, w, 16);
+    }
     static void copy8(char* d, const char* s) {
         std::uint64_t w;
         std::memcpy(&w, s, 8);
@@ -324,13 +333,6 @@ void writeText(const StringObject& value, Output& out) {
     out.append(last.text, last.length);
 }
 
-// Whether StringSink::appendPlainName takes the name as it stands.
-bool isPlainName(std::string_view name) {
-    for (const char c : name)
-        if (static_cast<unsigned char>(c - 0x20) < 0x20) return false;
-    return !name.empty();
-}
-
 // Whether "<" followed by the name would begin an end tag, a declaration or
 // a processing instruction.
 bool startsOtherMarkup(char first) { return first == '/' || first == '!' || first == '?' || first == '('; }
@@ -478,11 +480,12 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
         return true;
     }
     // Of each container above the one being written only what its children
-    // cannot tell is kept: where to go on among them, and (top bit) whether
-    // an element was passed. Four bytes a level keep a deep document's write
-    // from filling fresh memory with frames.
-    constexpr std::uint32_t passedBit = std::uint32_t{1} << 31;
-    std::vector<std::uint32_t> above;
+    // cannot tell is kept: where to go on among them (the low half), whether
+    // an element was passed and whether its name was plain. Eight bytes a
+    // level keep a deep document's write from filling memory with frames.
+    constexpr std::uint64_t passedBit = std::uint64_t{1} << 32;
+    constexpr std::uint64_t plainBit = std::uint64_t{1} << 33;
+    detail::BlockArray<std::uint64_t> above;
 
     // Looked at now and then, so stopping costs nothing measurable.
     constexpr unsigned stopCheckMask = 4095;
@@ -496,13 +499,11 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
             // top), just past the element finished. Its children stand at
             // this element's level, its own tag one step to the left.
             const DOMNode* parent = frame.node->parentNode();
-            const std::uint32_t saved = above.back();
-            above.pop_back();
+            const std::uint64_t saved = above.takeLast();
             const bool parentIsElement = parent->nodeType() == ELEMENT;
             const int level = frame.level;
-            frame = frameFor(parent, parentIsElement ? level - levelStep : level, level,
-                             parentIsElement && isPlainName(parent->nodeName().view()));
-            frame.next += saved & ~passedBit;
+            frame = frameFor(parent, parentIsElement ? level - levelStep : level, level, (saved & plainBit) != 0);
+            frame.next += static_cast<std::uint32_t>(saved);
             frame.previous = ELEMENT;
             frame.passedElement = (saved & passedBit) != 0;
             continue;
@@ -524,7 +525,7 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
             bool plainName;
             if (openElement(child, childLevel, frame.hasText, plainName)) {
                 const auto position = static_cast<std::uint32_t>(frame.next - frame.node->childNodes()->begin());
-                above.push_back(position | (frame.passedElement ? passedBit : 0));
+                above.push_back(position | (frame.passedElement ? passedBit : 0) | (frame.plainName ? plainBit : 0));
                 frame = frameFor(child, childLevel, childLevel + levelStep, plainName);
             }
         } else if (kind == TEXT) {
