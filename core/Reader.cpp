@@ -40,6 +40,8 @@ const ByteClasses byteClass;
 // the bulk of it, so runs of blanks are passed eight at a time.
 const char* skipSeparators(const char* p, const char* end) {
     constexpr std::uint64_t eightBlanks = 0x2020202020202020ull;
+    // Between tags in mixed content there mostly is none.
+    if (p < end && !isSeparator(*p)) return p;
     for (;;) {
         while (p < end && (*p == '\r' || *p == '\n')) ++p;
         for (std::uint64_t w; end - p >= 8; p += 8) {
@@ -217,19 +219,27 @@ private:
     // At an '&': the character of "&lt;", "&gt;", "&amp;", "&quot;" or
     // "&apos;" (moving past it), or 0 when none of them stands here.
     char entityAt() {
-        static const struct {
-            const char* text;
-            std::size_t length;
-            char value;
-        } entities[] = {{"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&amp;", 5, '&'}, {"&quot;", 6, '"'}, {"&apos;", 6, '\''}};
         const std::size_t left = static_cast<std::size_t>(end_ - p_);
-        for (const auto& e : entities) {
-            if (left >= e.length && std::memcmp(p_, e.text, e.length) == 0) {
-                p_ += e.length;
-                return e.value;
-            }
+        const auto is = [&](const char* text, std::size_t length) {
+            return left >= length && std::memcmp(p_ + 1, text + 1, length - 1) == 0;
+        };
+        // Told apart by the byte after the '&', so that at most one is compared.
+        char value = 0;
+        std::size_t length = 0;
+        switch (left > 1 ? p_[1] : 0) {
+            case 'l': if (is("&lt;", 4)) value = '<', length = 4; break;
+            case 'g': if (is("&gt;", 4)) value = '>', length = 4; break;
+            case 'a':
+                if (is("&amp;", 5))
+                    value = '&', length = 5;
+                else if (is("&apos;", 6))
+                    value = '\'', length = 6;
+                break;
+            case 'q': if (is("&quot;", 6)) value = '"', length = 6; break;
+            default: break;
         }
-        return 0;
+        p_ += length;
+        return value;
     }
 
     const char* p_;
