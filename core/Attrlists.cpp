@@ -42,7 +42,7 @@ void NodeList::grow(std::size_t needed) {
     const std::size_t bytes = nodeBlockBytes(capacity, sizeof(Block));
     Block* grown;
     if (block_ && oldBytes > detail::smallBlockLimit) {
-        grown = static_cast<Block*>(detail::reallocateLargeBlock(block_, bytes));
+        grown = static_cast<Block*>(detail::reallocateLargeBlock(block_, oldBytes, bytes));
     } else {
         grown = static_cast<Block*>(detail::allocateBlock(bytes));
         if (block_) {
@@ -150,15 +150,24 @@ DOMNode* NodeList::takeAt(int index) {
 
 // ---- AttributeList -------------------------------------------------------------
 
-// Open-addressing table of positions into the attribute block, keyed by name.
-class AttributeList::Index {
+namespace {
+
+struct NameSlot {
+    int index;
+    std::uint32_t check;
+};
+
+// Open-addressing table of positions into the attribute block, keyed by
+// name, its slots kept in `Slots`.
+template <typename Slots>
+class NameTable {
 public:
     // Sized for `expected` entries (at least those there are), so a list
     // reserved ahead is indexed once.
-    Index(const Attr* items, std::size_t count, std::size_t expected) {
+    NameTable(const Attr* items, std::size_t count, std::size_t expected) {
         std::size_t size = 64;
         while (size < std::max(count, expected) * 2) size *= 2;
-        slots_.assign(size, Slot{-1, 0});
+        slots_.assign(size, NameSlot{-1, 0});
         for (std::size_t i = 0; i < count; ++i) add(items, static_cast<int>(i));
     }
     bool needsRebuild(std::size_t count) const { return count * 2 > slots_.size(); }
@@ -166,37 +175,78 @@ public:
         const std::size_t h = hash(name);
         const auto check = static_cast<std::uint32_t>(h >> 32);
         for (std::size_t s = h & mask();; s = (s + 1) & mask()) {
-            const Slot& slot = slots_[s];
+            const NameSlot& slot = slots_[s];
             if (slot.index < 0) return -1;
             // The stored hash bits spare most visits to the attribute itself.
             if (slot.check == check && items[slot.index].name.equals(name)) return slot.index;
         }
     }
+    // The position of the attribute named `name`; when there is none, -1,
+    // and `name` is filed under `position`, where the caller puts it.
+    int findOrAdd(const Attr* items, const StringObject& name, int position) {
+        const std::size_t h = hash(name);
+        const auto check = static_cast<std::uint32_t>(h >> 32);
+        std::size_t s = h & mask();
+        for (; slots_[s].index >= 0; s = (s + 1) & mask())
+            if (slots_[s].check == check && items[slots_[s].index].name.equals(name)) return slots_[s].index;
+        slots_[s] = NameSlot{position, check};
+        return -1;
+    }
     void add(const Attr* items, int index) {
         const std::size_t h = hash(items[index].name);
         std::size_t s = h & mask();
         while (slots_[s].index >= 0) s = (s + 1) & mask();
-        slots_[s] = Slot{index, static_cast<std::uint32_t>(h >> 32)};
+        slots_[s] = NameSlot{index, static_cast<std::uint32_t>(h >> 32)};
     }
 
 private:
-    struct Slot {
-        int index;
-        std::uint32_t check;
-    };
     std::size_t mask() const { return slots_.size() - 1; }
+    // A word at a time: names are short, and most fit in two words.
     static std::size_t hash(const StringObject& name) {
-        std::uint64_t h = 1469598103934665603ull;
+        constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
         const char* d = name.data();
-        for (std::size_t i = 0; i < name.length(); ++i) h = (h ^ static_cast<unsigned char>(d[i])) * 1099511628211ull;
-        // Names that differ only in their last bytes differ little in the
-        // low bits of the product: mix the high bits down.
+        const std::size_t n = name.length();
+        std::uint64_t h = n * k;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, d + i, 8);
+            h = (h ^ w) * k;
+            h ^= h >> 29;
+        }
+        if (i < n) {
+            // The last bytes, read as whole words that may overlap those before.
+            std::uint64_t w;
+            if (n >= 8) {
+                std::memcpy(&w, d + n - 8, 8);
+            } else if (n >= 4) {
+                std::uint32_t head, tail;
+                std::memcpy(&head, d, 4);
+                std::memcpy(&tail, d + n - 4, 4);
+                w = head | std::uint64_t{tail} << 32;
+            } else {
+                w = static_cast<unsigned char>(d[0]) | static_cast<unsigned char>(d[n / 2]) << 8 |
+                    static_cast<std::uint64_t>(static_cast<unsigned char>(d[n - 1])) << 16;
+            }
+            h = (h ^ w) * k;
+        }
+        // Mix the high bits down: the table takes the low bits.
         h ^= h >> 33;
         h *= 0xff51afd7ed558ccdull;
         h ^= h >> 33;
         return static_cast<std::size_t>(h);
     }
-    std::vector<Slot> slots_;
+    Slots slots_;
+};
+
+}  // namespace
+
+// The index a list keeps between lookups. It is a cache that outlives the
+// lookup that made it, so it lives outside the model's blocks: an operation
+// that fails leaves none of them behind.
+class AttributeList::Index : public NameTable<std::vector<NameSlot>> {
+public:
+    using NameTable::NameTable;
 };
 
 std::size_t AttributeList::blockBytes(std::size_t capacity) noexcept {
@@ -256,10 +306,50 @@ void AttributeList::grow(std::size_t needed) {
     if (needed >= indexThreshold) setNameIndex(index);
 }
 
-void AttributeList::reserve(std::size_t n) {
-    grow(n);
-    // An index sized for what is coming need not be rebuilt on the way.
-    if (n >= indexThreshold && !nameIndex()) setNameIndex(new Index(block_->items(), block_->count, n));
+void AttributeList::reserve(std::size_t n) { grow(n); }
+
+void AttributeList::appendUnchecked(StringObject name, StringObject value) {
+    const std::size_t n = static_cast<std::size_t>(count());
+    if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
+    new (block_->items() + n) Attr{std::move(name), std::move(value), 0};
+    block_->count = static_cast<std::uint32_t>(n + 1);
+}
+
+void AttributeList::mergeRepeatedNames() {
+    // Whatever it held, the index no longer knows the names appended.
+    dropIndex();
+    const std::size_t n = static_cast<std::size_t>(count());
+    if (n < 2) return;
+    Attr* items = block_->items();
+    // Each attribute in turn either goes to the next kept place or hands
+    // its value to the kept one of its name.
+    std::size_t kept = 0;
+    auto take = [&](std::size_t i, int same) {
+        if (same >= 0) {
+            items[same].value = std::move(items[i].value);
+        } else {
+            if (kept != i) items[kept] = std::move(items[i]);
+            ++kept;
+        }
+    };
+    if (n < indexThreshold) {
+        for (std::size_t i = 0; i < n; ++i) {
+            int same = -1;
+            for (std::size_t j = 0; j < kept; ++j)
+                if (items[j].name.equals(items[i].name)) same = static_cast<int>(j);
+            take(i, same);
+        }
+    } else {
+        // Looked up as it is filled; dropped after, as a list that is only
+        // read and written never needs it (the next lookup makes one). In
+        // the model's blocks, so that a large one takes huge pages.
+        NameTable<detail::BlockArray<NameSlot>> index(items, 0, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            take(i, index.findOrAdd(items, items[i].name, static_cast<int>(kept)));
+        }
+    }
+    for (std::size_t i = kept; i < n; ++i) items[i].~Attr();
+    block_->count = static_cast<std::uint32_t>(kept);
 }
 
 int AttributeList::indexOf(const StringObject& name) const {

@@ -123,6 +123,14 @@ public:
     // Makes room for `n` attributes in all.
     void reserve(std::size_t n);
 
+    // A reader's way in, one lookup for a whole tag: appendUnchecked adds
+    // an attribute without looking for its name, then mergeRepeatedNames
+    // leaves what set() for each in turn would have left: of a repeated
+    // name the first keeps its place and takes the last one's value. The
+    // list is not looked up in between.
+    void appendUnchecked(StringObject name, StringObject value);
+    void mergeRepeatedNames();
+
 private:
     class Index;
     // A list with room for indexThreshold attributes or more also keeps the

@@ -27,6 +27,10 @@ namespace {
 constexpr std::size_t hugePage = std::size_t{2} << 20;
 constexpr std::size_t regionBytes = std::size_t{64} << 20;
 
+// A block's mapping is whole huge pages: the system gives a huge page only
+// where the mapping covers all of it.
+std::size_t wholePages(std::size_t bytes) { return (bytes + hugePage - 1) / hugePage * hugePage; }
+
 struct Region {
     char* next = nullptr;
     char* end = nullptr;
@@ -60,6 +64,23 @@ char* mapRegion(std::size_t bytes) {
 }
 
 }  // namespace
+
+// Aligned to a huge page, so that all of it can be backed by them.
+void* mapBlock(std::size_t bytes) { return mapRegion(wholePages(bytes)); }
+
+void* remapBlock(void* p, std::size_t oldBytes, std::size_t bytes) {
+    const std::size_t oldSize = wholePages(oldBytes);
+    const std::size_t size = wholePages(bytes);
+    if (size == oldSize) return p;
+    void* moved = mremap(p, oldSize, size, MREMAP_MAYMOVE);
+    if (moved == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    if (size > oldSize) madvise(moved, size, MADV_HUGEPAGE);
+#endif
+    return moved;
+}
+
+void unmapBlock(void* p, std::size_t bytes) noexcept { munmap(p, wholePages(bytes)); }
 
 void* takeSlab(std::size_t bytes) {
     static std::mutex mutex;

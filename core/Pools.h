@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -207,11 +208,27 @@ constexpr auto makeSmallBlockTables(std::index_sequence<I...>) {
 }
 using SmallBlocks = decltype(makeSmallBlockTables(std::make_index_sequence<smallBlockLimit / smallBlockStep>{}));
 
-// Large blocks come from malloc, so that growing one can use realloc.
+// Blocks of this size and more (a long text, a written document, the
+// children of a wide element) are mapped on their own, asking for huge
+// pages: most of their cost in a fresh process is the system clearing
+// pages, and a huge page is cleared with one fault instead of 512. They
+// grow by remapping, without a copy. Under AddressSanitizer they come from
+// malloc, where it checks them.
+#ifdef CORVANTIS_POOL_CHECKED
+constexpr std::size_t mappedBlockLimit = SIZE_MAX;
+#else
+constexpr std::size_t mappedBlockLimit = std::size_t{1} << 20;
+#endif
+void* mapBlock(std::size_t bytes);
+void* remapBlock(void* p, std::size_t oldBytes, std::size_t bytes);
+void unmapBlock(void* p, std::size_t bytes) noexcept;
+
+// Other large blocks come from malloc, so that growing one can use realloc.
 inline void* allocateBlock(std::size_t bytes) {
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
         admit(bytes);
+        if (bytes >= mappedBlockLimit) return mapBlock(bytes);
         void* p = std::malloc(bytes);
         if (!p) throw std::bad_alloc();
         return p;
@@ -223,12 +240,25 @@ inline void* allocateBlock(std::size_t bytes) {
     return p;
 }
 
-// Moves a large block to a size that is large too; the content is kept.
-inline void* reallocateLargeBlock(void* p, std::size_t bytes) {
+// Moves a large block of `oldBytes` to `bytes`, large too; the content is
+// kept (as far as it fits).
+inline void* reallocateLargeBlock(void* p, std::size_t oldBytes, std::size_t bytes) {
     admitMove(bytes);
-    void* grown = std::realloc(p, bytes);
-    if (!grown) throw std::bad_alloc();
-    return grown;
+    if (oldBytes < mappedBlockLimit && bytes < mappedBlockLimit) {
+        void* grown = std::realloc(p, bytes);
+        if (!grown) throw std::bad_alloc();
+        return grown;
+    }
+    if (oldBytes >= mappedBlockLimit && bytes >= mappedBlockLimit) return remapBlock(p, oldBytes, bytes);
+    // From one kind to the other: copied.
+    void* moved = bytes >= mappedBlockLimit ? mapBlock(bytes) : std::malloc(bytes);
+    if (!moved) throw std::bad_alloc();
+    std::memcpy(moved, p, oldBytes < bytes ? oldBytes : bytes);
+    if (oldBytes >= mappedBlockLimit)
+        unmapBlock(p, oldBytes);
+    else
+        std::free(p);
+    return moved;
 }
 
 inline void releaseBlock(void* p, std::size_t bytes) noexcept {
@@ -236,10 +266,72 @@ inline void releaseBlock(void* p, std::size_t bytes) noexcept {
     if (bytes == 0) bytes = 1;
     if (bytes > smallBlockLimit) {
         released();
-        std::free(p);
+        if (bytes >= mappedBlockLimit)
+            unmapBlock(p, bytes);
+        else
+            std::free(p);
         return;
     }
     SmallBlocks::release[(bytes - 1) / smallBlockStep](p);
 }
+
+// A growable array of trivially copyable items in the model's blocks: a
+// large one is mapped, so it grows without a copy and takes huge pages.
+template <typename T>
+class BlockArray {
+public:
+    BlockArray() = default;
+    BlockArray(const BlockArray&) = delete;
+    BlockArray& operator=(const BlockArray&) = delete;
+    ~BlockArray() { releaseBlock(items_, capacity_ * sizeof(T)); }
+
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    T* begin() noexcept { return items_; }
+    T* end() noexcept { return items_ + size_; }
+    const T* begin() const noexcept { return items_; }
+    const T* end() const noexcept { return items_ + size_; }
+    T& operator[](std::size_t i) noexcept { return items_[i]; }
+    const T& operator[](std::size_t i) const noexcept { return items_[i]; }
+
+    void clear() noexcept { size_ = 0; }
+    // The last item, taken out; the array must not be empty.
+    T takeLast() noexcept { return items_[--size_]; }
+    void push_back(const T& item) {
+        if (size_ == capacity_) grow(size_ + 1);
+        items_[size_++] = item;
+    }
+    // `n` copies of `item` in place of what there was.
+    void assign(std::size_t n, const T& item) {
+        size_ = 0;
+        grow(n);
+        for (std::size_t i = 0; i < n; ++i) items_[i] = item;
+        size_ = n;
+    }
+
+private:
+    void grow(std::size_t needed) {
+        if (needed <= capacity_) return;
+        std::size_t capacity = capacity_ * 2;
+        if (capacity < needed) capacity = needed;
+        const std::size_t oldBytes = capacity_ * sizeof(T);
+        const std::size_t bytes = capacity * sizeof(T);
+        if (items_ && oldBytes > smallBlockLimit) {
+            items_ = static_cast<T*>(reallocateLargeBlock(items_, oldBytes, bytes));
+        } else {
+            T* grown = static_cast<T*>(allocateBlock(bytes));
+            if (items_) {
+                std::memcpy(static_cast<void*>(grown), items_, size_ * sizeof(T));
+                releaseBlock(items_, oldBytes);
+            }
+            items_ = grown;
+        }
+        capacity_ = capacity;
+    }
+
+    T* items_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
 
 }  // namespace corvantis::detail

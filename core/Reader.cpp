@@ -9,6 +9,7 @@
 
 #include "CharacterData.h"
 #include "Dom.h"
+#include "Pools.h"
 #include "Tokens.h"
 
 namespace corvantis {
@@ -39,6 +40,8 @@ const ByteClasses byteClass;
 // the bulk of it, so runs of blanks are passed eight at a time.
 const char* skipSeparators(const char* p, const char* end) {
     constexpr std::uint64_t eightBlanks = 0x2020202020202020ull;
+    // Between tags in mixed content there mostly is none.
+    if (p < end && !isSeparator(*p)) return p;
     for (;;) {
         while (p < end && (*p == '\r' || *p == '\n')) ++p;
         for (std::uint64_t w; end - p >= 8; p += 8) {
@@ -82,7 +85,13 @@ const char* findQuoteOrData(const char* p, const char* end, char quote) {
     const std::uint64_t quotes = lowBits * static_cast<unsigned char>(quote);
     for (std::uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
-        if ((zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands) | (zeros ? zeroBytes(w) : 0)) != 0) break;
+        const std::uint64_t found = zeroBytes(w ^ quotes) | zeroBytes(w ^ ampersands) | (zeros ? zeroBytes(w) : 0);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        // The lowest flag is never a false one: the byte it marks is one.
+        if (found != 0) return p + __builtin_ctzll(found) / 8;
+#else
+        if (found != 0) break;
+#endif
     }
     while (p < end && *p != quote && *p != '&' && !(zeros && *p == KeptMark)) ++p;
     return p;
@@ -210,19 +219,27 @@ private:
     // At an '&': the character of "&lt;", "&gt;", "&amp;", "&quot;" or
     // "&apos;" (moving past it), or 0 when none of them stands here.
     char entityAt() {
-        static const struct {
-            const char* text;
-            std::size_t length;
-            char value;
-        } entities[] = {{"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&amp;", 5, '&'}, {"&quot;", 6, '"'}, {"&apos;", 6, '\''}};
         const std::size_t left = static_cast<std::size_t>(end_ - p_);
-        for (const auto& e : entities) {
-            if (left >= e.length && std::memcmp(p_, e.text, e.length) == 0) {
-                p_ += e.length;
-                return e.value;
-            }
+        const auto is = [&](const char* text, std::size_t length) {
+            return left >= length && std::memcmp(p_ + 1, text + 1, length - 1) == 0;
+        };
+        // Told apart by the byte after the '&', so that at most one is compared.
+        char value = 0;
+        std::size_t length = 0;
+        switch (left > 1 ? p_[1] : 0) {
+            case 'l': if (is("&lt;", 4)) value = '<', length = 4; break;
+            case 'g': if (is("&gt;", 4)) value = '>', length = 4; break;
+            case 'a':
+                if (is("&amp;", 5))
+                    value = '&', length = 5;
+                else if (is("&apos;", 6))
+                    value = '\'', length = 6;
+                break;
+            case 'q': if (is("&quot;", 6)) value = '"', length = 6; break;
+            default: break;
         }
-        return 0;
+        p_ += length;
+        return value;
     }
 
     const char* p_;
@@ -404,10 +421,11 @@ private:
                 return false;
             }
             AttributeSpan span;
-            span.name = p;
+            const char* const attributeName = p;
             while (p < end && !byteClass.attributeNameStop[static_cast<unsigned char>(*p)]) ++p;
-            if (p == span.name || p >= end) return false;
-            span.nameLength = static_cast<std::size_t>(p - span.name);
+            if (p == attributeName || p >= end) return false;
+            span.nameAt = static_cast<std::uint32_t>(attributeName - lt);
+            span.nameLength = static_cast<std::uint32_t>(p - attributeName);
             while (p < end && isBlank(*p)) ++p;
             if (p >= end || *p != '=') return false;
             ++p;
@@ -420,14 +438,18 @@ private:
                 // References to decode: the value ends at the quote.
                 close = static_cast<const char*>(std::memchr(close, quote, static_cast<std::size_t>(end - close)));
                 if (!close) return false;
-                span.decodedAt = decoded_.size();
+                const std::size_t decodedAt = decoded_.size();
                 Cursor(Token{p, close}, decoded_).takeRestData(Data::AttributeValue, zeros_);
-                span.valueLength = decoded_.size() - span.decodedAt;
+                if (decoded_.size() >= AttributeSpan::decoded) return false;
+                span.valueAt = static_cast<std::uint32_t>(decodedAt) | AttributeSpan::decoded;
+                span.valueLength = static_cast<std::uint32_t>(decoded_.size() - decodedAt);
             } else {
                 if (close == end) return false;
-                span.value = p;
-                span.valueLength = static_cast<std::size_t>(close - p);
+                span.valueAt = static_cast<std::uint32_t>(p - lt);
+                span.valueLength = static_cast<std::uint32_t>(close - p);
             }
+            // Places are kept in 31 bits: a longer tag takes the general path.
+            if (static_cast<std::size_t>(close - lt) >= AttributeSpan::decoded) return false;
             spans_.push_back(span);
             p = close + 1;
         }
@@ -439,9 +461,13 @@ private:
             AttributeList* list = node->attributes();
             list->reserve(spans_.size());
             for (const AttributeSpan& span : spans_) {
-                const char* value = span.value ? span.value : decoded_.data() + span.decodedAt;
-                list->set(StringObject(span.name, span.nameLength), StringObject(value, span.valueLength), 0);
+                const char* value = span.valueAt & AttributeSpan::decoded
+                                        ? decoded_.data() + (span.valueAt & ~AttributeSpan::decoded)
+                                        : lt + span.valueAt;
+                list->appendUnchecked(StringObject(lt + span.nameAt, span.nameLength),
+                                      StringObject(value, span.valueLength));
             }
+            list->mergeRepeatedNames();
         }
         if (!empty) openLevel(node);
         return true;
@@ -486,7 +512,8 @@ private:
         if (!attributes_.empty()) {
             AttributeList* list = node->attributes();
             list->reserve(attributes_.size());
-            for (Attr& attr : attributes_) list->set(std::move(attr.name), std::move(attr.value), 0);
+            for (Attr& attr : attributes_) list->appendUnchecked(std::move(attr.name), std::move(attr.value));
+            list->mergeRepeatedNames();
         }
 
         if (!empty) openLevel(node);
@@ -589,16 +616,17 @@ private:
     // The attributes of the tag being read, gathered first so the element's
     // list is allocated once.
     std::vector<Attr> attributes_;
-    // The attributes of a tag read by plainTag: places in the input, or in
-    // `decoded_` for a value with references.
+    // The attributes of a tag read by plainTag: places from the tag's "<",
+    // or for a value with references in `decoded_`. Small, so that a tag
+    // with very many attributes gathers them in little memory.
     struct AttributeSpan {
-        const char* name;
-        std::size_t nameLength;
-        const char* value = nullptr;
-        std::size_t decodedAt = 0;
-        std::size_t valueLength;
+        static constexpr std::uint32_t decoded = std::uint32_t{1} << 31;  // the value is in `decoded_`
+        std::uint32_t nameAt;
+        std::uint32_t nameLength;
+        std::uint32_t valueAt;
+        std::uint32_t valueLength;
     };
-    std::vector<AttributeSpan> spans_;
+    detail::BlockArray<AttributeSpan> spans_;
     std::string decoded_;
 };
 

@@ -183,7 +183,7 @@ char* StringObject::mutableData(std::size_t needed) {
     if (r->refs == 1 && repBytes(r->capacity) > detail::smallBlockLimit && repBytes(capacity) > detail::smallBlockLimit) {
         // A large private block grows in place where the allocator can
         // manage it; when it cannot, the block stays as it was.
-        Rep* grown = static_cast<Rep*>(detail::reallocateLargeBlock(r, repBytes(capacity)));
+        Rep* grown = static_cast<Rep*>(detail::reallocateLargeBlock(r, repBytes(r->capacity), repBytes(capacity)));
         grown->capacity = static_cast<std::uint32_t>(capacity);
         setRep(grown);
         setLength(len);

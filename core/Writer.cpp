@@ -8,10 +8,10 @@
 #include <cstring>
 #include <new>
 #include <string_view>
-#include <vector>
 
 #include "CharacterData.h"
 #include "Dom.h"
+#include "Pools.h"
 
 namespace corvantis {
 
@@ -73,6 +73,10 @@ public:
                 d[n / 2] = bytes[n / 2];
                 d[n - 1] = bytes[n - 1];
             }
+        } else if (n <= 32) {
+            // A line break with its indentation is up to 18 bytes.
+            copy16(d, bytes);
+            copy16(d + n - 16, bytes + n - 16);
         } else {
             std::memcpy(d, bytes, n);
         }
@@ -132,6 +136,11 @@ public:
     }
 
 private:
+    static void copy16(char* d, const char* s) {
+        unsigned char w[16];
+        std::memcpy(w, s, 16);
+        std::memcpy(d, w, 16);
+    }
     static void copy8(char* d, const char* s) {
         std::uint64_t w;
         std::memcpy(&w, s, 8);
@@ -328,7 +337,7 @@ void writeText(const StringObject& value, Output& out) {
 // a processing instruction.
 bool startsOtherMarkup(char first) { return first == '/' || first == '!' || first == '?' || first == '('; }
 
-// One container being written: its children are visited in order.
+// The container being written: its children are visited in order.
 struct Frame {
     const DOMNode* node;
     DOMNode* const* next;  // the next child to write
@@ -458,28 +467,45 @@ void TreeWriter::writeLeaf(const DOMNode* node, int level, bool beforeText) {
 }
 
 bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* stop) {
-    std::vector<Frame> stack;
+    Frame frame;
     if (node->nodeType() == DOCUMENT) {
-        stack.push_back(frameFor(node, level, level, true));
+        frame = frameFor(node, level, level, true);
     } else if (node->nodeType() == ELEMENT) {
         const DOMNode* parent = node->parentNode();
         bool plainName;
         if (!openElement(node, level, parent && parent->hasTextChild(), plainName)) return true;
-        stack.push_back(frameFor(node, level, level + levelStep, plainName));
+        frame = frameFor(node, level, level + levelStep, plainName);
     } else {
         writeLeaf(node, level, false);
         return true;
     }
+    // Of each container above the one being written only what its children
+    // cannot tell is kept: where to go on among them (the low half), whether
+    // an element was passed and whether its name was plain. Eight bytes a
+    // level keep a deep document's write from filling memory with frames.
+    constexpr std::uint64_t passedBit = std::uint64_t{1} << 32;
+    constexpr std::uint64_t plainBit = std::uint64_t{1} << 33;
+    detail::BlockArray<std::uint64_t> above;
 
     // Looked at now and then, so stopping costs nothing measurable.
     constexpr unsigned stopCheckMask = 4095;
     unsigned steps = 0;
-    while (!stack.empty()) {
+    for (;;) {
         if (stop && (++steps & stopCheckMask) == 0 && stop->load(std::memory_order_relaxed)) return false;
-        Frame& frame = stack.back();
         if (frame.next == frame.end) {
             if (frame.isElement) closeElement(frame);
-            stack.pop_back();
+            if (above.empty()) return true;
+            // Back to the parent (an element, or the document node at the
+            // top), just past the element finished. Its children stand at
+            // this element's level, its own tag one step to the left.
+            const DOMNode* parent = frame.node->parentNode();
+            const std::uint64_t saved = above.takeLast();
+            const bool parentIsElement = parent->nodeType() == ELEMENT;
+            const int level = frame.level;
+            frame = frameFor(parent, parentIsElement ? level - levelStep : level, level, (saved & plainBit) != 0);
+            frame.next += static_cast<std::uint32_t>(saved);
+            frame.previous = ELEMENT;
+            frame.passedElement = (saved & passedBit) != 0;
             continue;
         }
         const DOMNode* child = *frame.next++;
@@ -497,8 +523,11 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
         if (kind == ELEMENT) {
             const int childLevel = frame.childLevel;
             bool plainName;
-            if (openElement(child, childLevel, frame.hasText, plainName))
-                stack.push_back(frameFor(child, childLevel, childLevel + levelStep, plainName));
+            if (openElement(child, childLevel, frame.hasText, plainName)) {
+                const auto position = static_cast<std::uint32_t>(frame.next - frame.node->childNodes()->begin());
+                above.push_back(position | (frame.passedElement ? passedBit : 0) | (frame.plainName ? plainBit : 0));
+                frame = frameFor(child, childLevel, childLevel + levelStep, plainName);
+            }
         } else if (kind == TEXT) {
             writeText(child->nodeValue(), out_);
         } else {
@@ -508,7 +537,6 @@ bool TreeWriter::write(const DOMNode* node, int level, const std::atomic<bool>* 
             writeLeaf(child, frame.childLevel, beforeText);
         }
     }
-    return true;
 }
 
 }  // namespace
