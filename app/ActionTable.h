@@ -25,6 +25,9 @@ enum class Command {
     Save,
     SaveAs,
     Versions,
+    Export,
+    PrintPreview,
+    Print,
     Exit,
     // Edit
     AddBefore,
@@ -83,6 +86,7 @@ enum class KeyReach {
 
 class DocumentFiles;
 class DocumentTreeView;
+class ExportCommands;
 class FindBar;
 class OptionCommands;
 class SourceCommands;
@@ -99,6 +103,7 @@ struct CommandTargets {
     FindBar& find;
     DocumentTreeView& view;
     VersionsWindow& versions;
+    ExportCommands& exports;
     const TreeImages& images;
     // The main window, which Exit closes.
     QWidget& window;

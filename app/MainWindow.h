@@ -17,6 +17,7 @@ class Document;
 class DocumentFiles;
 class DocumentTreeModel;
 class DocumentTreeView;
+class ExportCommands;
 class FindBar;
 class NodeDetailsWindow;
 class OptionCommands;
@@ -117,6 +118,7 @@ private:
     TreeCommands* treeCommands_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;
     OptionCommands* options_ = nullptr;
+    ExportCommands* exports_ = nullptr;
     ActionTable* actions_ = nullptr;
     // The entry point owns the text editor and may end it first.
     QPointer<TextEditorWindow> textEditor_;

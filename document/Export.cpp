@@ -115,12 +115,12 @@ void forEachNonBlankLine(QStringView text, Line line) {
     });
 }
 
-QString titleOf(const Document& document, const DOMNode* top) {
+}  // namespace
+
+QString exportTitle(const Document& document, const DOMNode* top) {
     if (!top || top->nodeType() != corvantis::ELEMENT) top = document.dom().rootElement();
     return top ? document.text().toText(top->nodeName()) : QString("Corvantis");
 }
-
-}  // namespace
 
 // ---- The output ----
 
@@ -523,7 +523,7 @@ QString exportFileExtension(ExportFormat format) {
 ExportText htmlExport(const Document& document, const DOMNode* top) {
     ExportSink out;
     HtmlWriter writer(document, out);
-    writer.begin(titleOf(document, top));
+    writer.begin(exportTitle(document, top));
     forEachFolder(document, top, [&](const DOMNode& folder, int depth) { writer.folder(folder, depth); });
     writer.end();
     return out.take();
@@ -545,7 +545,7 @@ std::unique_ptr<QTextDocument> printableExport(const Document& document, const D
     printable->setDefaultFont(font);
     const ExportText html = htmlExport(document, top);
     printable->setHtml(QString::fromUtf8(html.view().data(), static_cast<qsizetype>(html.view().size())));
-    printable->setMetaInformation(QTextDocument::DocumentTitle, titleOf(document, top));
+    printable->setMetaInformation(QTextDocument::DocumentTitle, exportTitle(document, top));
     return printable;
 }
 
@@ -557,7 +557,7 @@ QByteArray pdfExport(const Document& document, const DOMNode* top) {
     {
         QPdfWriter writer(&buffer);
         writer.setCreator("Corvantis");
-        writer.setTitle(titleOf(document, top));
+        writer.setTitle(exportTitle(document, top));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
                                          QPageLayout::Millimeter));
         printable->print(&writer);

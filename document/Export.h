@@ -36,6 +36,10 @@ enum class ExportFormat { Html, Markdown, Pdf };
 // out), is `path`; none when no folder has it.
 const corvantis::DOMNode* folderWithPath(const Document& document, const QString& path);
 
+// The export's title: the exported folder's name, for the whole document
+// its top element's.
+QString exportTitle(const Document& document, const corvantis::DOMNode* top);
+
 // "html", "md" or "pdf" (any case); none for another name.
 std::optional<ExportFormat> exportFormatNamed(const QString& name);
 // The usual file name extension, without the dot.
