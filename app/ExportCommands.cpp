@@ -77,7 +77,7 @@ void ExportCommands::print() {
     printer.setDocName(exportTitle(document_, exportedFolder()));
     if (!dialogs_.setUpPrinter(printer)) return;
     const DOMNode* top = exportedFolder();
-    printableExport(document_, top)->print(&printer);
+    printExportPages(*printableExport(document_, top), printer);
     if (printer.printerState() == QPrinter::Error)
         dialogs_.inform(tr("%1 could not be printed: the printer refused it.").arg(nameOf(top)), tr("Print"));
     else
@@ -91,5 +91,5 @@ void ExportCommands::printPreview() {
     printer.setDocName(exportTitle(document_, top));
     // The preview keeps its own pages while it is open.
     const std::unique_ptr<QTextDocument> pages = printableExport(document_, top);
-    dialogs_.previewPrint(printer, [&pages](QPrinter* shown) { pages->print(shown); });
+    dialogs_.previewPrint(printer, [&pages](QPrinter* shown) { printExportPages(*pages, *shown); });
 }

@@ -3,7 +3,9 @@
 #include <sys/mman.h>
 
 #include <QBuffer>
+#include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -560,9 +562,24 @@ QByteArray pdfExport(const Document& document, const DOMNode* top) {
         writer.setTitle(exportTitle(document, top));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
                                          QPageLayout::Millimeter));
-        printable->print(&writer);
+        printExportPages(*printable, writer);
     }
     return bytes;
+}
+
+void printExportPages(QTextDocument& pages, QPagedPaintDevice& device) {
+    // The page's sizes are CSS pixels, 96 to the inch: laid out at that
+    // resolution and scaled to the device's, as a browser prints. Laid out
+    // on the device itself a pixel would be one of its dots, a twelfth of
+    // that on a 1200 dpi printer.
+    const double cssDotsPerMeter = 96 / 0.0254;
+    QImage cssPixels(1, 1, QImage::Format_RGB32);
+    cssPixels.setDotsPerMeterX(qRound(cssDotsPerMeter));
+    cssPixels.setDotsPerMeterY(qRound(cssDotsPerMeter));
+    pages.documentLayout()->setPaintDevice(&cssPixels);
+    pages.setPageSize(device.pageLayout().paintRect(QPageLayout::Point).size() * (96.0 / 72.0));
+    pages.print(&device);
+    pages.documentLayout()->setPaintDevice(nullptr);
 }
 
 SaveOutcome exportToFile(const Document& document, const DOMNode* top, ExportFormat format, const QString& path) {
