@@ -43,9 +43,8 @@ QString ExportCommands::nameOf(const DOMNode* top) const {
 
 void ExportCommands::exportSelection() {
     if (!document_.commitPendingEdits()) return;
-    UserQuestions::FileRequest request{tr("Export"), FileTypes,
-                                       exportTitle(document_, exportedFolder()) + "." + exportFileExtension(ExportFormat::Html),
-                                       fileDialogFolder(document_)};
+    const QString proposed = exportTitle(document_, exportedFolder()) + "." + exportFileExtension(ExportFormat::Html);
+    UserQuestions::FileRequest request{tr("Export"), FileTypes, proposed, fileDialogFolder(document_)};
     // Asked below, about the name with its extension.
     request.askBeforeReplacing = false;
     request.addChosenExtension = true;
