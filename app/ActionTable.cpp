@@ -17,7 +17,9 @@
 #include "document/HistoryActions.h"
 #include "editors/VersionsWindow.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/FilterBar.h"
 #include "tree/FindBar.h"
+#include "tree/ReplaceDialog.h"
 #include "tree/SourceCommands.h"
 #include "tree/TreeCommands.h"
 #include "tree/TreeImages.h"
@@ -69,6 +71,8 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
     SourceCommands& source = to.source;
     OptionCommands& options = to.options;
     FindBar& find = to.find;
+    FilterBar& filter = to.filter;
+    ReplaceDialog& replace = to.replace;
     DocumentTreeView& view = to.view;
     VersionsWindow& versions = to.versions;
     ExportCommands& exports = to.exports;
@@ -124,6 +128,10 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
         {Command::FindNext, "Find Ne&xt", keys("F3"), K::WindowAndTextEditor, "", [&find] { find.findNext(); }},
         {Command::FindPrevious, "Find Pre&vious", keys("Shift+F3"), K::WindowAndTextEditor, "",
          [&find] { find.findPrevious(); }},
+        {Command::Replace, "Rep&lace…", keys("Ctrl+H"), K::WindowAndTextEditor,
+         "Replace words in names, texts and values", [&replace] { replace.showDialog(); }},
+        {Command::Filter, "&Filter", keys("Ctrl+Shift+F"), K::Window,
+         "Show only the folders holding some words", [&filter] { filter.open(); }},
         {Command::DeleteFolder, "&Delete Node", keys("Del"), K::Tree, "", [&tree] { tree.deleteFolder(); }},
         {Command::CopyTree, "&Copy Tree", {}, K::Tree,
          "Mark Node then Paste Copy|Select Node to Copy then Paste to where node should go", [&tree] { tree.copy(); }},
@@ -192,10 +200,12 @@ const std::vector<MenuLayout>& menuLayouts() {
          {submenu(Menu::EditAdd), item(Command::EditMenuDelete), item(Command::Copy), item(Command::Cut),
           submenu(Menu::EditPaste), item(Command::MoveUp), item(Command::MoveDown), Separator,
           item(Command::EditNodeName), item(Command::Refresh), Separator, item(Command::Undo), item(Command::Redo),
-          Separator, item(Command::Find), item(Command::FindNext), item(Command::FindPrevious)}},
+          Separator, item(Command::Find), item(Command::FindNext), item(Command::FindPrevious),
+          item(Command::Replace)}},
         {Menu::EditAdd, "&Add", "", {item(Command::AddBefore), item(Command::AddAtEnd), item(Command::AddUnder)}},
         {Menu::EditPaste, "&Paste", "",
          {item(Command::PasteBefore), item(Command::PasteAtEnd), item(Command::PasteUnder)}},
+        {Menu::View, "&View", "", {item(Command::Filter)}},
         {Menu::Options, "&Options", "",
          {item(Command::UseAsXmlEditor), item(Command::ViewSource), item(Command::RememberFileName),
           item(Command::ResetPositions), item(Command::InsertFromFile), item(Command::SaveToShowSource),
@@ -214,7 +224,7 @@ const std::vector<MenuLayout>& menuLayouts() {
     return layouts;
 }
 
-const Menu MenuBarMenus[] = {Menu::File, Menu::Edit, Menu::Options, Menu::Help};
+const Menu MenuBarMenus[] = {Menu::File, Menu::Edit, Menu::View, Menu::Options, Menu::Help};
 
 // The tool panel, left to right: a command's button, or a button that drops
 // a menu down.

@@ -50,6 +50,9 @@ enum class Command {
     Find,
     FindNext,
     FindPrevious,
+    Replace,
+    // View
+    Filter,
     // The tree's pop-up menu
     DeleteFolder,
     CopyTree,
@@ -72,7 +75,7 @@ enum class Command {
 };
 
 // The menus the commands appear in.
-enum class Menu { File, Recent, Edit, EditAdd, EditPaste, Options, Help, TreePopup, TreePopupInsert, TreePopupPaste, Count };
+enum class Menu { File, Recent, Edit, EditAdd, EditPaste, View, Options, Help, TreePopup, TreePopupInsert, TreePopupPaste, Count };
 
 // Where a command's keys work.
 enum class KeyReach {
@@ -87,8 +90,10 @@ enum class KeyReach {
 class DocumentFiles;
 class DocumentTreeView;
 class ExportCommands;
+class FilterBar;
 class FindBar;
 class OptionCommands;
+class ReplaceDialog;
 class SourceCommands;
 class TreeCommands;
 class TreeImages;
@@ -101,6 +106,8 @@ struct CommandTargets {
     SourceCommands& source;
     OptionCommands& options;
     FindBar& find;
+    FilterBar& filter;
+    ReplaceDialog& replace;
     DocumentTreeView& view;
     VersionsWindow& versions;
     ExportCommands& exports;
@@ -117,7 +124,7 @@ public:
 
     QAction* action(Command command) const { return actions_[static_cast<std::size_t>(command)]; }
     QMenu* menu(Menu menu) const { return menus_[static_cast<std::size_t>(menu)]; }
-    // The File, Edit, Options and Help menus.
+    // The File, Edit, View, Options and Help menus.
     void fillMenuBar(QMenuBar* bar) const;
     // The tool panel's buttons, left to right, on `panel`.
     void addToolButtons(QWidget* panel) const;

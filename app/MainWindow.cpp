@@ -28,7 +28,9 @@
 #include "editors/TextFrameView.h"
 #include "editors/VersionsWindow.h"
 #include "tree/DocumentTreeView.h"
+#include "tree/FilterBar.h"
 #include "tree/FindBar.h"
+#include "tree/ReplaceDialog.h"
 #include "tree/SourceCommands.h"
 #include "tree/TreeCommands.h"
 #include "widgets/LargeTextEdit.h"
@@ -117,7 +119,7 @@ void MainWindow::createTree() {
     toolPanel_->setFixedHeight(33);
     central->addWidget(toolPanel_);
 
-    // The tree with the find bar below it.
+    // The tree with the filter bar above it and the find bar below it.
     auto* treePanel = new QWidget(central);
     auto* treeLayout = new QVBoxLayout(treePanel);
     treeLayout->setContentsMargins(0, 0, 0, 0);
@@ -129,6 +131,8 @@ void MainWindow::createTree() {
     treeView_->setSelection(*selection_);
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
     applyHint(treeView_, "|An XML Tree of fields can be edited");
+    filterBar_ = new FilterBar(*selection_, treePanel);
+    treeLayout->addWidget(filterBar_);
     treeLayout->addWidget(treeView_, 1);
     findBar_ = new FindBar(document_, *selection_, treePanel);
     treeLayout->addWidget(findBar_);
@@ -153,13 +157,16 @@ void MainWindow::createTree() {
                                  5000);
     });
     connect(findBar_, &FindBar::closed, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
+    for (const auto toTree : {&FilterBar::closed, &FilterBar::leftForTree})
+        connect(filterBar_, toTree, treeView_, [this] { treeView_->setFocus(Qt::OtherFocusReason); });
+    replace_ = new ReplaceDialog(document_, *selection_, this);
 }
 
 void MainWindow::createCommands() {
     auto* history = new HistoryActions(document_, this);
     actions_ = new ActionTable(
-        {*files_, *treeCommands_, *sourceCommands_, *options_, *findBar_, *treeView_, *versions_, *exports_, *images_,
-         *this},
+        {*files_, *treeCommands_, *sourceCommands_, *options_, *findBar_, *filterBar_, *replace_, *treeView_, *versions_,
+         *exports_, *images_, *this},
         *history, this);
     actions_->fillMenuBar(menuBar());
     actions_->addToolButtons(toolPanel_);
@@ -195,6 +202,7 @@ void MainWindow::attachTextEditor(TextEditorWindow* textEditor) {
     textEditor_ = textEditor;
     textFrameView_ = std::make_unique<TextFrameView>(document_, *selection_, textEditor_->frame(), dialogs_);
     connect(findBar_, &FindBar::matchShown, textFrameView_.get(), &TextFrameView::showMatch);
+    connect(replace_, &ReplaceDialog::matchShown, textFrameView_.get(), &TextFrameView::showMatch);
     actions_->reachKeys(treeView_, textEditor_);
     // Where the desktop places windows itself, the frame starts docked here.
     textEditor_->frameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,

@@ -18,11 +18,13 @@ class DocumentFiles;
 class DocumentTreeModel;
 class DocumentTreeView;
 class ExportCommands;
+class FilterBar;
 class FindBar;
 class NodeDetailsWindow;
 class OptionCommands;
 class RecentFiles;
 class RecoveryStore;
+class ReplaceDialog;
 class Selection;
 class SettingsStore;
 class SourceCommands;
@@ -64,6 +66,8 @@ public:
     Selection& selection() const { return *selection_; }
     DocumentTreeView* treeView() const { return treeView_; }
     FindBar* findBar() const { return findBar_; }
+    FilterBar* filterBar() const { return filterBar_; }
+    ReplaceDialog* replaceDialog() const { return replace_; }
     NodeDetailsWindow* detailsWindow() const { return details_; }
     SourceViewer* sourceViewer() const { return source_; }
     VersionsWindow* versionsWindow() const { return versions_; }
@@ -111,6 +115,8 @@ private:
     Selection* selection_ = nullptr;
     DocumentTreeView* treeView_ = nullptr;
     FindBar* findBar_ = nullptr;
+    FilterBar* filterBar_ = nullptr;
+    ReplaceDialog* replace_ = nullptr;
     NodeDetailsWindow* details_ = nullptr;
     SourceViewer* source_ = nullptr;
     VersionsWindow* versions_ = nullptr;

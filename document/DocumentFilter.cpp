@@ -78,6 +78,7 @@ std::vector<FilterTerm> DocumentFilter::termsOf(const QString& query) {
 void DocumentFilter::setQuery(const QString& query) {
     if (query == query_) return;
     query_ = query;
+    active_ = !termsOf(query_).empty();
     restart();
 }
 
@@ -92,30 +93,50 @@ void DocumentFilter::clear() {
 }
 
 void DocumentFilter::restart() {
-    clear();
+    slice_.stop();
+    emit aboutToReset();
+    walk_.reset();
+    filter_.reset();
+    rows_.clear();
+    shown_.clear();
+    std::vector<Row> first;
     const std::vector<FilterTerm> terms = termsOf(query_);
-    if (terms.empty()) return;
-    filter_ = std::make_unique<corvantis::FolderFilter>(terms);
-    walk_ = std::make_unique<corvantis::FilterWalk>(*document_.documentNode(), 0, *filter_);
-    // The first rows at once; the rest between events.
-    runSlice();
+    if (!terms.empty()) {
+        filter_ = std::make_unique<corvantis::FolderFilter>(terms);
+        walk_ = std::make_unique<corvantis::FilterWalk>(*document_.documentNode(), 0, *filter_);
+        // The first rows come with the reset, so a view finds its current
+        // folder among them; the rest between events.
+        walkSlice(first);
+        rows_ = first;
+        for (const Row& row : rows_) shown_.insert(row.folder);
+    }
+    emit reset();
+    if (walk_) afterSlice();
 }
 
-void DocumentFilter::runSlice() {
-    if (!walk_) return;
+void DocumentFilter::walkSlice(std::vector<Row>& rows) {
     std::vector<FilterRow> found;
-    const bool done = walk_->run(sliceSize_, found);
-    std::vector<Row> rows;
+    walk_->run(sliceSize_, found);
     rows.reserve(found.size());
     for (const FilterRow& row : found)
         rows.push_back({const_cast<DOMNode*>(row.folder), row.depth, row.matches ? Shown::Match : Shown::Above});
-    if (!rows.empty()) insertRows(static_cast<int>(rows_.size()), rows);
-    if (!done) {
+}
+
+void DocumentFilter::afterSlice() {
+    if (!walk_->finished()) {
         slice_.start();
         return;
     }
     walk_.reset();
     emit finished();
+}
+
+void DocumentFilter::runSlice() {
+    if (!walk_) return;
+    std::vector<Row> rows;
+    walkSlice(rows);
+    if (!rows.empty()) insertRows(static_cast<int>(rows_.size()), rows);
+    afterSlice();
 }
 
 void DocumentFilter::finishWalk() {
@@ -174,7 +195,14 @@ int DocumentFilter::rowForChild(const DOMNode* parent, int index) const {
     return parentRow + 1;
 }
 
-int DocumentFilter::showWithAbove(DOMNode* folder) {
+int DocumentFilter::reveal(DOMNode* folder) {
+    if (!filter_ || !folder || folder == document_.documentNode() || !document_.dom().contains(folder)) return -1;
+    // The walk would list the folder again once it got there.
+    finishWalk();
+    return showWithAbove(folder, Shown::Arrived);
+}
+
+int DocumentFilter::showWithAbove(DOMNode* folder, Shown shownAs) {
     std::vector<DOMNode*> above;
     DOMNode* shownAbove = folder;
     while (shownAbove != document_.documentNode() && !shown_.count(shownAbove)) {
@@ -187,6 +215,7 @@ int DocumentFilter::showWithAbove(DOMNode* folder) {
     std::vector<Row> rows;
     for (auto folderAbove = above.rbegin(); folderAbove != above.rend(); ++folderAbove)
         rows.push_back({*folderAbove, ++depth, Shown::Above});
+    rows.back().shown = shownAs;
     insertRows(at, rows);
     return at + static_cast<int>(rows.size()) - 1;
 }

@@ -54,7 +54,7 @@ public:
     void setQuery(const QString& query);
     const QString& query() const { return query_; }
     // A query with at least one term: the tree shows rows() only.
-    bool isActive() const { return filter_ != nullptr; }
+    bool isActive() const { return active_; }
     // Every folder has been looked at.
     bool isFinished() const { return !walk_; }
 
@@ -63,6 +63,10 @@ public:
     int rowOf(const corvantis::DOMNode* folder) const;
     // The row after the last row below the one at `row`.
     int endOfRowsBelow(int row) const;
+    // Gives a folder the filter hides a row, with the folders above it, as
+    // when it comes into the tree (a found folder is shown so); returns its
+    // row, or -1 when the filter is off or the folder is not in the document.
+    int reveal(corvantis::DOMNode* folder);
 
     // How many bytes one slice of the walk looks at.
     void setSliceSize(std::size_t bytes) { sliceSize_ = bytes; }
@@ -73,7 +77,7 @@ public:
 
 signals:
     // Shaped as a list model's notifications, so a view's model only
-    // passes them on.
+    // passes them on. A reset comes with the first rows of a new query.
     void aboutToReset();
     void reset();
     void rowsAboutToBeInserted(int first, int last);
@@ -87,15 +91,19 @@ private:
     void restart();
     void clear();
     void runSlice();
+    // Walks one slice on, listing the rows found.
+    void walkSlice(std::vector<Row>& rows);
+    // Another slice later, or the walk is over.
+    void afterSlice();
     void finishWalk();
     void insertRows(int at, const std::vector<Row>& rows);
     void removeRows(int first, int end);
 
     void childrenAboutToLeave(corvantis::DOMNode* parent, int first, int last);
     void childrenArrived(corvantis::DOMNode* parent, int first, int last);
-    // Gives `folder` and the folders above it rows where they have none;
-    // returns the row of `folder`.
-    int showWithAbove(corvantis::DOMNode* folder);
+    // Gives `folder` (shown as `shownAs`) and the folders above it rows
+    // where they have none; returns the row of `folder`.
+    int showWithAbove(corvantis::DOMNode* folder, Shown shownAs = Shown::Above);
     // Where a row for the child at `index` of `parent` (shown, or the
     // document node) goes.
     int rowForChild(const corvantis::DOMNode* parent, int index) const;
@@ -103,6 +111,7 @@ private:
 
     Document& document_;
     QString query_;
+    bool active_ = false;
     std::unique_ptr<corvantis::FolderFilter> filter_;
     std::unique_ptr<corvantis::FilterWalk> walk_;
     std::vector<Row> rows_;

@@ -27,8 +27,10 @@ bool hasElementChild(const DOMNode* node) {
 
 }  // namespace
 
-DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbstractListModel(parent), document_(document) {
+DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent)
+    : QAbstractListModel(parent), document_(document), filter_(document) {
     connect(&document_, &Document::aboutToReplace, this, [this] {
+        resetting_ = true;
         beginResetModel();
         // Nothing may reach the nodes about to go.
         rows_.clear();
@@ -41,24 +43,55 @@ DocumentTreeModel::DocumentTreeModel(Document& document, QObject* parent) : QAbs
         // A new document opens fully, and no folding of the old one stays.
         openByDefault_ = true;
         exceptions_.clear();
+        filtered_ = filter_.isActive();
         resetRows();
+        resetting_ = false;
         endResetModel();
     });
     // Save As gives the document another file, which the top row names.
-    connect(&document_, &Document::fileSet, this, [this] { updateRow(rows_.empty() ? -1 : 0); });
+    connect(&document_, &Document::fileSet, this, [this] { updateRow(shownCount() == 0 ? -1 : 0); });
     connect(&document_, &Document::childrenAboutToLeave, this, &DocumentTreeModel::childrenAboutToLeave);
     connect(&document_, &Document::childrenArrived, this, &DocumentTreeModel::childrenArrived);
     connect(&document_, &Document::renamed, this, &DocumentTreeModel::renamed);
     connect(&document_, &Document::stringsChanged, this, [this] {
-        if (!rows_.empty()) emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0));
+        if (shownCount() > 0) emit dataChanged(index(0, 0), index(shownCount() - 1, 0));
     });
+    followFilter();
     resetRows();
+}
+
+void DocumentTreeModel::followFilter() {
+    connect(&filter_, &DocumentFilter::aboutToReset, this, [this] {
+        if (resetting_) return;
+        relayingReset_ = true;
+        beginResetModel();
+    });
+    connect(&filter_, &DocumentFilter::reset, this, [this] {
+        if (!relayingReset_) return;
+        relayingReset_ = false;
+        filtered_ = filter_.isActive();
+        resetRows();
+        endResetModel();
+    });
+    const auto passOn = [this] { return filtered_ && !resetting_; };
+    connect(&filter_, &DocumentFilter::rowsAboutToBeInserted, this, [this, passOn](int first, int last) {
+        if (passOn()) beginInsertRows(QModelIndex(), first + 1, last + 1);
+    });
+    connect(&filter_, &DocumentFilter::rowsInserted, this, [this, passOn] {
+        if (passOn()) endInsertRows();
+    });
+    connect(&filter_, &DocumentFilter::rowsAboutToBeRemoved, this, [this, passOn](int first, int last) {
+        if (passOn()) beginRemoveRows(QModelIndex(), first + 1, last + 1);
+    });
+    connect(&filter_, &DocumentFilter::rowsRemoved, this, [this, passOn] {
+        if (passOn()) endRemoveRows();
+    });
 }
 
 // ---- The model ----
 
 int DocumentTreeModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : shownCount();
 }
 
 QVariant DocumentTreeModel::data(const QModelIndex& index, int role) const {
@@ -82,12 +115,16 @@ QVariant DocumentTreeModel::data(const QModelIndex& index, int role) const {
         case HasChildrenRole: return hasChildElements(index);
         case ExpandedRole: return isExpanded(index);
         case MarkRole: return QVariant::fromValue(static_cast<int>(node == marked_ ? mark_ : Mark::None));
+        case DimmedRole:
+            return filtered_ &&
+                   (index.row() == 0 ||
+                    filter_.rows()[static_cast<std::size_t>(index.row() - 1)].shown == DocumentFilter::Shown::Above);
         default: return QVariant();
     }
 }
 
 Qt::ItemFlags DocumentTreeModel::flags(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != this || index.row() >= static_cast<int>(rows_.size())) return Qt::NoItemFlags;
+    if (!index.isValid() || index.model() != this || index.row() >= shownCount()) return Qt::NoItemFlags;
     // Asked of every row whenever the view lays the rows out, so the node is
     // not touched: the top row is the document node, whose caption is not a
     // name of the document, and every other row an element.
@@ -142,7 +179,7 @@ DOMNode* DocumentTreeModel::draggedFolder(const QMimeData* data) const {
     // Found among the shown rows, so a node that has gone is never touched.
     const auto folder = reinterpret_cast<const DOMNode*>(static_cast<quintptr>(fields[2].toULongLong()));
     const int row = rowOf(folder);
-    return row < 0 ? nullptr : rows_[static_cast<std::size_t>(row)];
+    return row < 0 ? nullptr : nodeAtRow(row);
 }
 
 namespace {
@@ -194,17 +231,36 @@ void DocumentTreeModel::setIcons(const QIcon& unmarked, const QIcon& copy, const
     icons_[static_cast<int>(Mark::None)] = unmarked;
     icons_[static_cast<int>(Mark::Copy)] = copy;
     icons_[static_cast<int>(Mark::Cut)] = cut;
-    if (!rows_.empty()) emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0), {Qt::DecorationRole});
+    if (shownCount() > 0) emit dataChanged(index(0, 0), index(shownCount() - 1, 0), {Qt::DecorationRole});
 }
 
 // ---- Rows ----
 
+int DocumentTreeModel::shownCount() const {
+    return filtered_ ? static_cast<int>(filter_.rows().size()) + 1 : static_cast<int>(rows_.size());
+}
+
+DOMNode* DocumentTreeModel::nodeAtRow(int row) const {
+    if (!filtered_) return rows_[static_cast<std::size_t>(row)];
+    return row == 0 ? document_.documentNode() : filter_.rows()[static_cast<std::size_t>(row - 1)].folder;
+}
+
+std::int32_t DocumentTreeModel::depthAtRow(int row) const {
+    if (!filtered_) return depths_[static_cast<std::size_t>(row)];
+    return row == 0 ? 0 : filter_.rows()[static_cast<std::size_t>(row - 1)].depth;
+}
+
 DOMNode* DocumentTreeModel::nodeAt(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != this || index.row() >= static_cast<int>(rows_.size())) return nullptr;
-    return rows_[static_cast<std::size_t>(index.row())];
+    if (!index.isValid() || index.model() != this || index.row() >= shownCount()) return nullptr;
+    return nodeAtRow(index.row());
 }
 
 int DocumentTreeModel::rowOf(const DOMNode* node, int from) const {
+    if (filtered_ && node) {
+        if (node == document_.documentNode()) return from <= 0 ? 0 : -1;
+        const int row = filter_.rowOf(node);
+        return row < 0 || row + 1 < from ? -1 : row + 1;
+    }
     if (!node || from < 0 || from >= static_cast<int>(rows_.size())) return -1;
     const auto found = std::find(rows_.begin() + from, rows_.end(), node);
     return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
@@ -213,11 +269,12 @@ int DocumentTreeModel::rowOf(const DOMNode* node, int from) const {
 QModelIndex DocumentTreeModel::indexOf(const DOMNode* node) const { return index(rowOf(node), 0); }
 
 int DocumentTreeModel::depthAt(const QModelIndex& index) const {
-    return nodeAt(index) ? depths_[static_cast<std::size_t>(index.row())] : 0;
+    return nodeAt(index) ? depthAtRow(index.row()) : 0;
 }
 
 bool DocumentTreeModel::hasChildElements(const QModelIndex& index) const {
-    const DOMNode* node = nodeAt(index);
+    // Filtered rows have no folding.
+    const DOMNode* node = filtered_ ? nullptr : nodeAt(index);
     return node && hasElementChild(node);
 }
 
@@ -230,15 +287,15 @@ QModelIndex DocumentTreeModel::parentRow(const QModelIndex& index) const {
     if (!nodeAt(index)) return QModelIndex();
     const int depth = depthAt(index);
     for (int row = index.row(); row-- > 0;)
-        if (depths_[static_cast<std::size_t>(row)] < depth) return this->index(row, 0);
+        if (depthAtRow(row) < depth) return this->index(row, 0);
     return QModelIndex();
 }
 
 int DocumentTreeModel::endOfSubtree(int row) const {
-    const std::int32_t depth = depths_[static_cast<std::size_t>(row)];
-    const auto size = static_cast<int>(rows_.size());
+    const std::int32_t depth = depthAtRow(row);
+    const int size = shownCount();
     int end = row + 1;
-    while (end < size && depths_[static_cast<std::size_t>(end)] > depth) ++end;
+    while (end < size && depthAtRow(end) > depth) ++end;
     return end;
 }
 
@@ -340,7 +397,7 @@ void DocumentTreeModel::close(int row) {
 }
 
 void DocumentTreeModel::setExpanded(const QModelIndex& index, bool expanded) {
-    if (!nodeAt(index)) return;
+    if (filtered_ || !nodeAt(index)) return;
     if (expanded)
         open(index.row());
     else
@@ -348,7 +405,7 @@ void DocumentTreeModel::setExpanded(const QModelIndex& index, bool expanded) {
 }
 
 void DocumentTreeModel::expandSubtree(const QModelIndex& index) {
-    DOMNode* top = nodeAt(index);
+    DOMNode* top = filtered_ ? nullptr : nodeAt(index);
     if (!top) return;
     const int row = index.row();
     const int depth = depthAt(index);
@@ -381,6 +438,7 @@ void DocumentTreeModel::refold(bool openByDefault) {
     beginResetModel();
     openByDefault_ = openByDefault;
     exceptions_.clear();
+    // Filtered rows stay as they are; the folding shows once the filter is off.
     resetRows();
     endResetModel();
 }
@@ -398,6 +456,11 @@ void DocumentTreeModel::setFolded(const DOMNode* node, bool folded) {
 QModelIndex DocumentTreeModel::reveal(const DOMNode* node) {
     QModelIndex shown = indexOf(node);
     if (shown.isValid() || !node || !document_.dom().contains(node)) return shown;
+    if (filtered_) {
+        // A folder found or chosen while the filter hides it comes into the rows.
+        filter_.reveal(const_cast<DOMNode*>(node));
+        return indexOf(node);
+    }
     // Open from the top down, so each step finds its row already shown.
     std::vector<const DOMNode*> above;
     for (const DOMNode* up = node->parentNode(); up; up = up->parentNode()) above.push_back(up);
@@ -416,7 +479,7 @@ void DocumentTreeModel::rebuild() {
 void DocumentTreeModel::resetRows() {
     rows_.clear();
     depths_.clear();
-    collect(document_.documentNode(), 0, rows_, depths_);
+    if (!filtered_) collect(document_.documentNode(), 0, rows_, depths_);
 }
 
 // ---- Following the document ----
@@ -433,7 +496,7 @@ void DocumentTreeModel::childrenAboutToLeave(DOMNode* parent, int first, int las
             it = Document::isWithin(*it, parent, first, last) ? exceptions_.erase(it) : std::next(it);
     }
     const int parentRow = rowOf(parent);
-    if (parentRow < 0) return;
+    if (parentRow < 0 || filtered_) return;
     updateRow(parentRow);  // it may lose its last child element
     if (!isOpen(parent, depths_[static_cast<std::size_t>(parentRow)])) return;
     const int start = rowOfNextChild(parentRow, parent, first);
@@ -442,7 +505,7 @@ void DocumentTreeModel::childrenAboutToLeave(DOMNode* parent, int first, int las
 }
 
 void DocumentTreeModel::childrenArrived(DOMNode* parent, int first, int last) {
-    const int parentRow = rowOf(parent);
+    const int parentRow = filtered_ ? -1 : rowOf(parent);
     if (parentRow < 0) return;
     updateRow(parentRow);  // it may have its first child element now
     const int depth = depths_[static_cast<std::size_t>(parentRow)];

@@ -8,6 +8,11 @@
 // setData and a folder dragged through the mime-data calls, each as a
 // command of the document's history.
 //
+// While the live filter is on, the rows are the document node's and the
+// filter's: the matching folders and, dimmed, the folders above them, each
+// shown open; folding waits until the filter is off, when the rows are the
+// folded tree again.
+//
 // The rows form a flat list, because a view lays out a flat list of a
 // million rows many times faster, and in a fraction of the memory, than the
 // same rows nested; the depth role tells how deep each stands.
@@ -21,6 +26,7 @@
 #include <QIcon>
 
 #include "core/Dom.h"
+#include "document/DocumentFilter.h"
 
 class Document;
 
@@ -35,6 +41,8 @@ public:
         ExpandedRole,
         // The row's Mark.
         MarkRole,
+        // Shown by the filter only because a match lies below it.
+        DimmedRole,
     };
     // A folder marked to be pasted elsewhere: copied, or moved (cut).
     enum class Mark { None, Copy, Cut };
@@ -44,6 +52,9 @@ public:
     explicit DocumentTreeModel(Document& document, QObject* parent = nullptr);
 
     Document& document() const { return document_; }
+    // The live filter of these rows.
+    DocumentFilter& filter() { return filter_; }
+    bool isFiltered() const { return filtered_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -113,6 +124,12 @@ signals:
     void folderDropped(corvantis::DOMNode* placed);
 
 private:
+    int shownCount() const;
+    corvantis::DOMNode* nodeAtRow(int row) const;
+    std::int32_t depthAtRow(int row) const;
+    // The filter's rows passed on as this model's, one row below (the top
+    // row is the document node's).
+    void followFilter();
     bool opensByDefault(int depth) const { return openByDefault_ && depth < DeepestExpandedLevel; }
     bool isOpen(const corvantis::DOMNode* node, int depth) const;
     void setOpen(const corvantis::DOMNode* node, int depth, bool open);
@@ -142,6 +159,13 @@ private:
     void renamed(corvantis::DOMNode* element);
 
     Document& document_;
+    DocumentFilter filter_;
+    // The rows are the filter's; rows_ and depths_ are empty meanwhile.
+    bool filtered_ = false;
+    // In a reset of this model's own, the filter's notifications are not
+    // passed on; the reset ends with the filter's rows as they are then.
+    bool resetting_ = false;
+    bool relayingReset_ = false;
     std::vector<corvantis::DOMNode*> rows_;
     std::vector<std::int32_t> depths_;
     // Folding: every element down to the depth limit is open by default, or

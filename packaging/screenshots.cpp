@@ -4,9 +4,9 @@
 // display (run it with QT_QPA_PLATFORM=offscreen): the main window with the
 // example document, the text editor, the node details window, each modal
 // editor, the source viewer, the Edit menu, the File menu, File > Recent,
-// the find bar and the main window with the text frame docked.
-// PROGRAM_FOLDER holds Example.xml. The settings live in a scratch folder,
-// so the user's own are never touched.
+// the find bar, the filtered tree, the replace window and the main window
+// with the text frame docked. PROGRAM_FOLDER holds Example.xml. The settings
+// live in a scratch folder, so the user's own are never touched.
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,7 +27,10 @@
 #include "editors/TextEditorWindow.h"
 #include "editors/NodeDetailsWindow.h"
 #include "tree/DocumentTreeView.h"
+#include "document/DocumentTreeModel.h"
+#include "tree/FilterBar.h"
 #include "tree/FindBar.h"
+#include "tree/ReplaceDialog.h"
 #include "widgets/Docking.h"
 #include "widgets/SettingsStore.h"
 #include "document/UserQuestions.h"
@@ -213,6 +216,26 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     screenshots.save(&window, "find-bar");
     window.findBar()->closeBar();
+
+    // The tree narrowed down to the folders holding a word.
+    window.action(Command::Filter)->trigger();
+    window.filterBar()->FilterEdit()->setText("plan");
+    searching.restart();
+    while (!window.selection().rows().filter().isFinished() && searching.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+    screenshots.save(&window, "filter");
+    window.filterBar()->closeBar();
+
+    // The replace window showing the first match of a word.
+    window.action(Command::Replace)->trigger();
+    ReplaceDialog* replace = window.replaceDialog();
+    replace->FindEdit()->setText("plan");
+    replace->ReplaceEdit()->setText("project");
+    replace->findNext();
+    QApplication::processEvents();
+    screenshots.save(replace, "replace");
+    replace->hide();
 
     // The text frame dragged into the main window.
     textEditor.frameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);

@@ -14,6 +14,9 @@ int TreeRowDelegate::indentOf(const QModelIndex& index) {
 void TreeRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     option->decorationSize = QSize(16, 16);
+    // A folder the filter shows only for a match below it.
+    if (index.data(DocumentTreeModel::DimmedRole).toBool())
+        option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
 }
 
 void TreeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {

@@ -13,7 +13,7 @@
 namespace {
 
 const Menu AllMenus[] = {Menu::File,    Menu::Recent,    Menu::Edit,           Menu::EditAdd,
-                         Menu::EditPaste, Menu::Options, Menu::Help,           Menu::TreePopup,
+                         Menu::EditPaste, Menu::View, Menu::Options, Menu::Help, Menu::TreePopup,
                          Menu::TreePopupInsert, Menu::TreePopupPaste};
 
 QList<Command> allCommands() {
@@ -88,8 +88,8 @@ private slots:
             bar << QString(menu->text()).remove('&');
             barLetters.insert(altLetter(menu->text()));
         }
-        QCOMPARE(bar, QStringList({"File", "Edit", "Options", "Help"}));
-        QCOMPARE(barLetters.size(), 4);
+        QCOMPARE(bar, QStringList({"File", "Edit", "View", "Options", "Help"}));
+        QCOMPARE(barLetters.size(), 5);
         for (const Menu menu : AllMenus) {
             if (menu == Menu::Recent) continue;
             QSet<QChar> letters;
@@ -105,7 +105,7 @@ private slots:
                                                                 "Print Preview…", "Print…", "-", "Exit"}));
         QCOMPARE(wordsOf(window.menu(Menu::Edit)),
                  QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "Move Up", "Move Down", "-", "Edit Node Name",
-                              "Refresh", "-", "Undo", "Redo", "-", "Find", "Find Next", "Find Previous"}));
+                              "Refresh", "-", "Undo", "Redo", "-", "Find", "Find Next", "Find Previous", "Replace…"}));
         QCOMPARE(wordsOf(window.menu(Menu::TreePopup)),
                  QStringList({"Insert New Node", "Delete Node", "-", "Edit Node Name", "Copy Tree", "Cut Tree",
                               "Paste Tree", "Move Up", "Move Down", "-", "Insert From File", "Save To Show Source",
