@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/ExportCommands.h"
 #include "app/OptionCommands.h"
 #include "document/DocumentFiles.h"
 #include "document/HistoryActions.h"
@@ -74,6 +75,7 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
     ReplaceDialog& replace = to.replace;
     DocumentTreeView& view = to.view;
     VersionsWindow& versions = to.versions;
+    ExportCommands& exports = to.exports;
     QWidget& window = to.window;
     const auto icon = [&style](QStyle::StandardPixmap pixmap) { return style.standardIcon(pixmap); };
     return {
@@ -88,6 +90,13 @@ std::vector<CommandRow> commandRows(const CommandTargets& to, const QStyle& styl
         {Command::Versions, "&Versions…", {}, K::Window,
          "Earlier saves of this document|Show or restore the file as it was before a save",
          [&versions] { versions.showVersions(); }},
+        {Command::Export, "&Export…", keys("Ctrl+E"), K::Window,
+         "Export as HTML, Markdown or PDF|Write the selected folder, or the whole document, as a web page, Markdown or "
+         "PDF",
+         [&exports] { exports.exportSelection(); }},
+        {Command::PrintPreview, "Print Previe&w…", {}, K::Window, "", [&exports] { exports.printPreview(); }},
+        {Command::Print, "&Print…", standard(QKeySequence::Print, "Ctrl+P"), K::Window, "",
+         [&exports] { exports.print(); }},
         {Command::Exit, "E&xit", standard(QKeySequence::Quit, "Ctrl+Q"), K::WindowAndTextEditor,
          "Close and Exit Corvantis", [&window] { window.close(); }, false, icon(QStyle::SP_DialogCloseButton)},
         // A new folder: Ins under the selection, Ctrl+Return as its last
@@ -184,7 +193,8 @@ const std::vector<MenuLayout>& menuLayouts() {
     static const std::vector<MenuLayout> layouts{
         {Menu::File, "&File", "",
          {item(Command::Open), item(Command::New), item(Command::Save), item(Command::SaveAs), item(Command::Versions),
-          submenu(Menu::Recent), Separator, item(Command::Exit)}},
+          submenu(Menu::Recent), Separator, item(Command::Export), item(Command::PrintPreview), item(Command::Print),
+          Separator, item(Command::Exit)}},
         {Menu::Recent, "&Recent", "", {}},
         {Menu::Edit, "&Edit", "",
          {submenu(Menu::EditAdd), item(Command::EditMenuDelete), item(Command::Copy), item(Command::Cut),
@@ -204,7 +214,8 @@ const std::vector<MenuLayout>& menuLayouts() {
         {Menu::TreePopup, "", "",
          {submenu(Menu::TreePopupInsert), item(Command::DeleteFolder), Separator, item(Command::EditNodeName),
           item(Command::CopyTree), item(Command::CutTree), submenu(Menu::TreePopupPaste), item(Command::MoveUp),
-          item(Command::MoveDown), Separator, item(Command::InsertFromFile), item(Command::SaveToShowSource)}},
+          item(Command::MoveDown), Separator, item(Command::InsertFromFile), item(Command::SaveToShowSource),
+          item(Command::Export)}},
         {Menu::TreePopupInsert, "&Insert New Node", "",
          {item(Command::AddBefore), item(Command::AddAtEnd), item(Command::AddUnder)}},
         {Menu::TreePopupPaste, "&Paste Tree", "Moves or Copies Nodes|Moves or copies selected nodes to another Node",

@@ -25,6 +25,9 @@ enum class Command {
     Save,
     SaveAs,
     Versions,
+    Export,
+    PrintPreview,
+    Print,
     Exit,
     // Edit
     AddBefore,
@@ -86,6 +89,7 @@ enum class KeyReach {
 
 class DocumentFiles;
 class DocumentTreeView;
+class ExportCommands;
 class FilterBar;
 class FindBar;
 class OptionCommands;
@@ -106,6 +110,7 @@ struct CommandTargets {
     ReplaceDialog& replace;
     DocumentTreeView& view;
     VersionsWindow& versions;
+    ExportCommands& exports;
     const TreeImages& images;
     // The main window, which Exit closes.
     QWidget& window;

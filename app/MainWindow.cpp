@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/ExportCommands.h"
 #include "app/OptionCommands.h"
 #include "core/Functions.h"
 #include "document/Document.h"
@@ -90,6 +91,8 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     treeCommands_->setClipboardPaste(
         [this](corvantis::InsertPosition position) { sourceCommands_->pasteFromClipboard(position); });
     options_ = new OptionCommands(settings_, dialogs_, document_, *source_, programFolder_, this);
+    exports_ = new ExportCommands(document_, *selection_, dialogs_, this);
+    connect(exports_, &ExportCommands::note, this, [this](const QString& text) { statusBar()->showMessage(text); });
     createCommands();
     followFiles();
     connect(&document_, &Document::modifiedChanged, this, &MainWindow::setWindowModified);
@@ -163,7 +166,7 @@ void MainWindow::createCommands() {
     auto* history = new HistoryActions(document_, this);
     actions_ = new ActionTable(
         {*files_, *treeCommands_, *sourceCommands_, *options_, *findBar_, *filterBar_, *replace_, *treeView_, *versions_,
-         *images_, *this},
+         *exports_, *images_, *this},
         *history, this);
     actions_->fillMenuBar(menuBar());
     actions_->addToolButtons(toolPanel_);

@@ -17,6 +17,7 @@ class Document;
 class DocumentFiles;
 class DocumentTreeModel;
 class DocumentTreeView;
+class ExportCommands;
 class FilterBar;
 class FindBar;
 class NodeDetailsWindow;
@@ -123,6 +124,7 @@ private:
     TreeCommands* treeCommands_ = nullptr;
     SourceCommands* sourceCommands_ = nullptr;
     OptionCommands* options_ = nullptr;
+    ExportCommands* exports_ = nullptr;
     ActionTable* actions_ = nullptr;
     // The entry point owns the text editor and may end it first.
     QPointer<TextEditorWindow> textEditor_;

@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 
 QWidget* UserDialogs::parentWindow() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -51,6 +55,13 @@ QString startPath(const UserQuestions::FileRequest& request) {
     return QDir(request.folder).filePath(request.fileName);
 }
 
+// The extension of a file type's first pattern: "Markdown (*.md)" gives
+// "md"; "All Files (*.*)" none.
+QString extensionOf(const QString& fileType) {
+    static const QRegularExpression pattern(R"(\(\*\.(\w+))");
+    return pattern.match(fileType).captured(1);
+}
+
 }  // namespace
 
 QString UserDialogs::openFileName(const FileRequest& request) {
@@ -58,7 +69,27 @@ QString UserDialogs::openFileName(const FileRequest& request) {
 }
 
 QString UserDialogs::saveFileName(const FileRequest& request) {
+    if (request.addChosenExtension) {
+        QFileDialog dialog(parentWindow(), request.title, startPath(request), toQtFilter(request.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.askBeforeReplacing);
+        dialog.setDefaultSuffix(extensionOf(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& fileType) { dialog.setDefaultSuffix(extensionOf(fileType)); });
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
     return QFileDialog::getSaveFileName(
         parentWindow(), request.title, startPath(request), toQtFilter(request.filter), nullptr,
         request.askBeforeReplacing ? QFileDialog::Options() : QFileDialog::Options(QFileDialog::DontConfirmOverwrite));
+}
+
+bool UserDialogs::setUpPrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, parentWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void UserDialogs::previewPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog dialog(&printer, parentWindow());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.exec();
 }

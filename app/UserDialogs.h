@@ -17,6 +17,8 @@ public:
     int choose(const QString& text, const QString& caption, const QStringList& answers) override;
     QString openFileName(const FileRequest& request) override;
     QString saveFileName(const FileRequest& request) override;
+    bool setUpPrinter(QPrinter& printer) override;
+    void previewPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
 
     // "A (*.X)|*.X|B (*.*)|*.*" becomes "A (*.X);;B (*.*)": the labels carry
     // their patterns, which is what QFileDialog reads.

@@ -3,7 +3,9 @@
 #include <sys/mman.h>
 
 #include <QBuffer>
+#include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -115,12 +117,12 @@ void forEachNonBlankLine(QStringView text, Line line) {
     });
 }
 
-QString titleOf(const Document& document, const DOMNode* top) {
+}  // namespace
+
+QString exportTitle(const Document& document, const DOMNode* top) {
     if (!top || top->nodeType() != corvantis::ELEMENT) top = document.dom().rootElement();
     return top ? document.text().toText(top->nodeName()) : QString("Corvantis");
 }
-
-}  // namespace
 
 // ---- The output ----
 
@@ -523,7 +525,7 @@ QString exportFileExtension(ExportFormat format) {
 ExportText htmlExport(const Document& document, const DOMNode* top) {
     ExportSink out;
     HtmlWriter writer(document, out);
-    writer.begin(titleOf(document, top));
+    writer.begin(exportTitle(document, top));
     forEachFolder(document, top, [&](const DOMNode& folder, int depth) { writer.folder(folder, depth); });
     writer.end();
     return out.take();
@@ -545,7 +547,7 @@ std::unique_ptr<QTextDocument> printableExport(const Document& document, const D
     printable->setDefaultFont(font);
     const ExportText html = htmlExport(document, top);
     printable->setHtml(QString::fromUtf8(html.view().data(), static_cast<qsizetype>(html.view().size())));
-    printable->setMetaInformation(QTextDocument::DocumentTitle, titleOf(document, top));
+    printable->setMetaInformation(QTextDocument::DocumentTitle, exportTitle(document, top));
     return printable;
 }
 
@@ -557,12 +559,27 @@ QByteArray pdfExport(const Document& document, const DOMNode* top) {
     {
         QPdfWriter writer(&buffer);
         writer.setCreator("Corvantis");
-        writer.setTitle(titleOf(document, top));
+        writer.setTitle(exportTitle(document, top));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
                                          QPageLayout::Millimeter));
-        printable->print(&writer);
+        printExportPages(*printable, writer);
     }
     return bytes;
+}
+
+void printExportPages(QTextDocument& pages, QPagedPaintDevice& device) {
+    // The page's sizes are CSS pixels, 96 to the inch: laid out at that
+    // resolution and scaled to the device's, as a browser prints. Laid out
+    // on the device itself a pixel would be one of its dots, a twelfth of
+    // that on a 1200 dpi printer.
+    const double cssDotsPerMeter = 96 / 0.0254;
+    QImage cssPixels(1, 1, QImage::Format_RGB32);
+    cssPixels.setDotsPerMeterX(qRound(cssDotsPerMeter));
+    cssPixels.setDotsPerMeterY(qRound(cssDotsPerMeter));
+    pages.documentLayout()->setPaintDevice(&cssPixels);
+    pages.setPageSize(device.pageLayout().paintRect(QPageLayout::Point).size() * (96.0 / 72.0));
+    pages.print(&device);
+    pages.documentLayout()->setPaintDevice(nullptr);
 }
 
 SaveOutcome exportToFile(const Document& document, const DOMNode* top, ExportFormat format, const QString& path) {

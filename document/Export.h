@@ -24,6 +24,7 @@
 #include "document/SaveFile.h"
 
 class Document;
+class QPagedPaintDevice;
 class QTextDocument;
 namespace corvantis {
 class DOMNode;
@@ -35,6 +36,10 @@ enum class ExportFormat { Html, Markdown, Pdf };
 // it (the names from the top element down joined by "/", empty names left
 // out), is `path`; none when no folder has it.
 const corvantis::DOMNode* folderWithPath(const Document& document, const QString& path);
+
+// The export's title: the exported folder's name, for the whole document
+// its top element's.
+QString exportTitle(const Document& document, const corvantis::DOMNode* top);
 
 // "html", "md" or "pdf" (any case); none for another name.
 std::optional<ExportFormat> exportFormatNamed(const QString& name);
@@ -68,6 +73,9 @@ ExportText markdownExport(const Document& document, const corvantis::DOMNode* to
 // The HTML export laid out for paper, as Print and the PDF export print it.
 // Needs a QGuiApplication (fonts); one on the offscreen platform will do.
 std::unique_ptr<QTextDocument> printableExport(const Document& document, const corvantis::DOMNode* top);
+// Prints `pages` (printableExport) on the device's pages, sized as a browser
+// prints the HTML page whatever the device's resolution.
+void printExportPages(QTextDocument& pages, QPagedPaintDevice& device);
 // A4 pages, as the PDF file's bytes. Needs a QGuiApplication as above.
 QByteArray pdfExport(const Document& document, const corvantis::DOMNode* top);
 

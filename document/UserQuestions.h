@@ -7,8 +7,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 struct FileError;
+// Print Support's printer: only the window layer makes one and draws on it.
+class QPrinter;
 
 class UserQuestions {
 public:
@@ -26,6 +29,9 @@ public:
         // may write another name than the one chosen): the save dialog then
         // does not ask.
         bool askBeforeReplacing = true;
+        // A name typed without an extension gets the one of the file type
+        // chosen in the dialog ("*.md": ".md").
+        bool addChosenExtension = false;
     };
 
     virtual ~UserQuestions() = default;
@@ -37,6 +43,12 @@ public:
     // The chosen file's full path, or an empty text when the user cancelled.
     virtual QString openFileName(const FileRequest& request) = 0;
     virtual QString saveFileName(const FileRequest& request) = 0;
+    // The print dialog for `printer`: true when the user chose to print,
+    // with the printer set up as chosen. One that cannot ask declines.
+    virtual bool setUpPrinter(QPrinter& printer);
+    // The print preview of the pages `paint` draws on a printer, from which
+    // the user may print them. One that cannot show it shows nothing.
+    virtual void previewPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
 
     // Convenience for the many one-button messages.
     void inform(const QString& text, const QString& caption) { message(text, caption, Buttons::Ok); }

@@ -42,6 +42,7 @@ deb=$(ls "$work"/deb/corvantis_"$version"_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [[ $depends == *libqt6widgets6* ]] || fail "the package does not depend on the Qt Widgets library"
+[[ $depends == *libqt6printsupport6* ]] || fail "the package does not depend on the Qt Print Support library"
 root=$work/root
 dpkg -x "$deb" "$root"
 for file in usr/bin/corvantis usr/lib/corvantis/Example.xml usr/lib/corvantis/CorvantisHelp.htm \

@@ -3,11 +3,10 @@
 // Renders the program's windows to PNG files for the README, without a
 // display (run it with QT_QPA_PLATFORM=offscreen): the main window with the
 // example document, the text editor, the node details window, each modal
-// editor, the source viewer, the Edit menu, File > Recent, the find bar, the
-// filtered tree, the replace window and the main window with the text frame
-// docked. PROGRAM_FOLDER holds
-// Example.xml. The settings live in a
-// scratch folder, so the user's own are never touched.
+// editor, the source viewer, the Edit menu, the File menu, File > Recent,
+// the find bar, the filtered tree, the replace window and the main window
+// with the text frame docked. PROGRAM_FOLDER holds Example.xml. The settings
+// live in a scratch folder, so the user's own are never touched.
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -195,6 +194,7 @@ int main(int argc, char** argv) {
     QMenu* file = window.menu(Menu::File);
     file->popup(window.mapToGlobal(QPoint(4, 20)));
     QApplication::processEvents();
+    screenshots.save(file, "file-menu");
     QMenu* recent = window.menu(Menu::Recent);
     const QRect item = file->actionGeometry(recent->menuAction());
     recent->popup(file->mapToGlobal(QPoint(file->width() - 4, item.top())));

@@ -5,8 +5,8 @@ CORVANTIS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CORVANTIS_JOBS=${CORVANTIS_JOBS:-2}
 
 # What building the program and its tests needs (Qt 6 Widgets brings the GL
-# headers it links against; the tests read exported pages back with
-# libxml2's HTML parser).
+# headers it links against, and qt6-base-dev holds Print Support too; the
+# tests read exported pages back with libxml2's HTML parser).
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev libxml2-dev desktop-file-utils appstream dpkg-dev
                 file)
 # The benchmarks and the peer XML libraries they compare with.

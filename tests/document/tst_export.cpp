@@ -250,6 +250,15 @@ private slots:
         QVERIFY(bytes.startsWith("%PDF-"));
         QVERIFY(bytes.contains("/Type /Page"));
     }
+
+    void paperShowsTheTextAsLargeAsABrowserPrintsIt() {
+        // Forty headings with a line each fill four A4 pages at a browser's
+        // sizes; laid out at the PDF's own 1200 dots per inch, two.
+        QByteArray xml = "<Notes>";
+        for (int i = 0; i < 40; ++i) xml += "<Day>a line of text</Day>";
+        const QByteArray pdf = pdfExport(*loaded(xml + "</Notes>"), nullptr);
+        QVERIFY(pdf.count("/Type /Page\n") >= 3);
+    }
 };
 
 QTEST_MAIN(ExportTest)

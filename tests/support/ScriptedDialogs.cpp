@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QPrinter>
+
 QStringList ScriptedDialogs::captions() const {
     QStringList all;
     for (const Message& m : messages) all << m.caption;
@@ -16,6 +18,8 @@ void ScriptedDialogs::clear() {
     messages.clear();
     openRequests.clear();
     saveRequests.clear();
+    printDialogs = 0;
+    previews = 0;
 }
 
 UserQuestions::Answer ScriptedDialogs::message(const QString& text, const QString& caption, Buttons buttons) {
@@ -37,4 +41,21 @@ QString ScriptedDialogs::openFileName(const FileRequest& request) {
 QString ScriptedDialogs::saveFileName(const FileRequest& request) {
     saveRequests.append(request);
     return files_.isEmpty() ? QString() : files_.dequeue();
+}
+
+bool ScriptedDialogs::printToScriptedFile(QPrinter& printer) {
+    if (printFiles_.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printFiles_.dequeue());
+    return true;
+}
+
+bool ScriptedDialogs::setUpPrinter(QPrinter& printer) {
+    ++printDialogs;
+    return printToScriptedFile(printer);
+}
+
+void ScriptedDialogs::previewPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+    ++previews;
+    if (printToScriptedFile(printer)) paint(&printer);
 }

@@ -24,11 +24,16 @@ public:
     void choose(int answer) { choices_.enqueue(answer); }
     void chooseFile(const QString& path) { files_.enqueue(path); }
     void cancelFileDialog() { files_.enqueue(QString()); }
+    // The next print dialog or preview sets its printer to write a PDF file
+    // at `path`; the dialog is accepted, the preview painted onto it.
+    void printTo(const QString& path) { printFiles_.enqueue(path); }
 
     // Record
     QList<Message> messages;
     QList<FileRequest> openRequests;
     QList<FileRequest> saveRequests;
+    int printDialogs = 0;
+    int previews = 0;
     QStringList captions() const;
     // The last message is the "File Error" about `path`, with `reason` below
     // the line that says what failed.
@@ -39,9 +44,15 @@ public:
     int choose(const QString& text, const QString& caption, const QStringList& answers) override;
     QString openFileName(const FileRequest& request) override;
     QString saveFileName(const FileRequest& request) override;
+    bool setUpPrinter(QPrinter& printer) override;
+    void previewPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
 
 private:
+    // Sets `printer` to the scripted PDF file; false when none is scripted.
+    bool printToScriptedFile(QPrinter& printer);
+
     QQueue<Answer> answers_;
     QQueue<int> choices_;
     QQueue<QString> files_;
+    QQueue<QString> printFiles_;
 };

@@ -101,13 +101,15 @@ private slots:
                 letters.insert(letter);
             }
         }
-        QCOMPARE(wordsOf(window.menu(Menu::File)), QStringList({"Open", "New", "Save", "Save As", "Versions…", "Recent", "-", "Exit"}));
+        QCOMPARE(wordsOf(window.menu(Menu::File)), QStringList({"Open", "New", "Save", "Save As", "Versions…", "Recent", "-", "Export…",
+                                                                "Print Preview…", "Print…", "-", "Exit"}));
         QCOMPARE(wordsOf(window.menu(Menu::Edit)),
                  QStringList({"Add", "Delete", "Copy", "Cut", "Paste", "Move Up", "Move Down", "-", "Edit Node Name",
                               "Refresh", "-", "Undo", "Redo", "-", "Find", "Find Next", "Find Previous", "Replace…"}));
         QCOMPARE(wordsOf(window.menu(Menu::TreePopup)),
                  QStringList({"Insert New Node", "Delete Node", "-", "Edit Node Name", "Copy Tree", "Cut Tree",
-                              "Paste Tree", "Move Up", "Move Down", "-", "Insert From File", "Save To Show Source"}));
+                              "Paste Tree", "Move Up", "Move Down", "-", "Insert From File", "Save To Show Source",
+                              "Export…"}));
     }
 
     void theKeysShowBesideTheItemsOfThePopUpMenusToo() {
