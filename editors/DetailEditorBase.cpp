@@ -124,6 +124,7 @@ void DetailEditorBase::startEditing() {
     refresh();
     placement_.resetCount();
     placement_.load();
+    if (context_.clearArea) placeClear(this, placement_.userPlaced(), context_.clearArea());
 }
 
 int DetailEditorBase::chosenRow() const { return grid_->currentRow() < 0 ? 0 : grid_->currentRow(); }

@@ -61,6 +61,8 @@ public:
         writeFile("notes.xml", Notes);
         settings().writeText("MyFileName", pathOf("notes.xml"));
         settings().writeBool("FirstStartDone", true);
+        // The frame starts in the Text Editor window, the window it leaves.
+        keepEarlierPlaces();
         start();
     }
     TextFrame* frame() { return textEditor().frame(); }
