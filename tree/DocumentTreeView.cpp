@@ -10,6 +10,7 @@
 
 #include "document/DocumentTreeModel.h"
 #include "document/Selection.h"
+#include "tree/TreeAccessible.h"
 #include "tree/TreeRowDelegate.h"
 #include "widgets/DragRunner.h"
 
@@ -47,6 +48,7 @@ DocumentTreeView::DocumentTreeView(QWidget* parent) : QTreeView(parent), rows_(n
     // The width is fitted to the rows in view, not to a thousand rows
     // around them after every change.
     header()->setResizeContentsPrecision(0);
+    installTreeAccessibility();
 }
 
 void DocumentTreeView::setSelection(Selection& selection) {
@@ -59,6 +61,11 @@ void DocumentTreeView::setSelection(Selection& selection) {
     viewport()->setAcceptDrops(true);
     // The view draws where a folder goes, with its depth: the rows are flat.
     setDropIndicatorShown(false);
+    // A row opened or folded (the model tells each such row on its own).
+    connect(model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                if (first == last && roles.isEmpty()) announceFolding(this, first.row());
+            });
 }
 
 DOMNode* DocumentTreeView::nodeAt(const QModelIndex& index) const { return model_ ? model_->nodeAt(index) : nullptr; }
