@@ -182,13 +182,13 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     screenshots.save(visibleTopLevel("SourceViewer"), "source-viewer");
 
-    QMenu* edit = window.menuBar()->findChild<QMenu*>("EditMnu");
+    QMenu* edit = window.menu(Menu::Edit);
     edit->popup(window.mapToGlobal(QPoint(40, 20)));
     QApplication::processEvents();
     screenshots.save(edit, "edit-menu");
     edit->hide();
 
-    QMenu* file = window.menuBar()->findChild<QMenu*>("FileMnu");
+    QMenu* file = window.menu(Menu::File);
     file->popup(window.mapToGlobal(QPoint(4, 20)));
     QApplication::processEvents();
     QMenu* recent = window.menu(Menu::Recent);
