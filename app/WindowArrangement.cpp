@@ -71,7 +71,11 @@ void WindowArrangement::storePanels(const DockablePanel& frame, const DockablePa
 ClearArea WindowArrangement::clearArea(const QMainWindow& window, const QAbstractItemView& tree, const QWidget* other) {
     ClearArea area;
     area.screen = availableScreen(window);
-    area.near = window.frameGeometry().center();
+    // Over what lies beside the tree, the text rather than other folders.
+    const QRect outer = window.frameGeometry();
+    const int treeRight = tree.viewport()->mapToGlobal(QPoint(tree.viewport()->width(), 0)).x();
+    area.near = treeRight < outer.right() - 100 ? QRect(QPoint(treeRight, outer.top()), outer.bottomRight()).center()
+                                                 : outer.center();
     area.frame = window.frameGeometry().size() - window.size();
     // The whole width of the row, wherever its name ends.
     const QRect row = tree.visualRect(tree.currentIndex());

@@ -32,7 +32,9 @@ public:
     void storePanels(const DockablePanel& frame, const DockablePanel& details) const;
 
     // What a window opening over `window` leaves in view: the row current in
-    // `tree` and `other` while it is shown.
+    // `tree` and `other` while it is shown. It opens over what stands beside
+    // the tree (the text frame), or over the middle of a window that is all
+    // tree.
     static ClearArea clearArea(const QMainWindow& window, const QAbstractItemView& tree, const QWidget* other);
 
 private:
