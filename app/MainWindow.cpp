@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
@@ -59,6 +58,7 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
                        const QString& programFolder, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
+      arrangement_(settings),
       dialogs_(dialogs),
       document_(document),
       programFolder_(programFolder.isEmpty() ? MainWindow::programFolder() : programFolder),
@@ -70,8 +70,7 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     createTree();
     // The text frame and its file and path panel can be docked in here.
     new DockSite(this);
-    move(5, 2);
-    resize(324, 439);
+    arrangement_.placeMainWindow(*this);
 
     rememberedFile_ = settings_.readText("MyFileName", QString());
     if (!settings_.contains(FirstStartDone)) {
@@ -81,9 +80,13 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     }
     WindowPlacement(this, "Organiser_", settings_).load();
 
-    details_ = new NodeDetailsWindow(DetailEditorContext{document_, *selection_, dialogs_, settings_});
-    connect(details_, &NodeDetailsWindow::editorClosed, this, &MainWindow::showDetailWindows);
     source_ = new SourceViewer(settings_, dialogs_, document_);
+    source_->openClearOf([this] { return WindowArrangement::clearArea(*this, *treeView_, nullptr); });
+    // An editor opens clear of the source viewer too, should it be shown.
+    details_ = new NodeDetailsWindow(DetailEditorContext{document_, *selection_, dialogs_, settings_, [this] {
+        return WindowArrangement::clearArea(*this, *treeView_, source_);
+    }});
+    connect(details_, &NodeDetailsWindow::editorClosed, this, &MainWindow::showDetailWindows);
     files_ = new DocumentFiles(document_, *selection_, dialogs_, this);
     versions_ = new VersionsWindow(*files_, *source_, this);
     treeCommands_ = new TreeCommands(document_, *treeView_, dialogs_, this);
@@ -97,7 +100,8 @@ MainWindow::MainWindow(SettingsStore& settings, UserQuestions& dialogs, Document
     followFiles();
     connect(&document_, &Document::modifiedChanged, this, &MainWindow::setWindowModified);
     connect(options_, &OptionCommands::xmlEditorChanged, this, &MainWindow::applyXmlEditorOption);
-    applyXmlEditorOption(options_->usesXmlEditor());
+    // The details come up once they have their place (attachTextEditor).
+    action(Command::ViewSource)->setVisible(options_->usesXmlEditor());
     connect(options_, &OptionCommands::keepVersionsChanged, files_, &DocumentFiles::setKeepVersions);
     files_->setKeepVersions(options_->keepsVersions());
 }
@@ -204,9 +208,8 @@ void MainWindow::attachTextEditor(TextEditorWindow* textEditor) {
     connect(findBar_, &FindBar::matchShown, textFrameView_.get(), &TextFrameView::showMatch);
     connect(replace_, &ReplaceDialog::matchShown, textFrameView_.get(), &TextFrameView::showMatch);
     actions_->reachKeys(treeView_, textEditor_);
-    // Where the desktop places windows itself, the frame starts docked here.
-    textEditor_->frameDocking()->restorePlace(settings_, TextFramePlacePrefix, this,
-                                              QGuiApplication::platformName().startsWith("wayland"));
+    arrangement_.placePanels(*this, *textEditor_->frameDocking(), *details_->panelDocking());
+    applyXmlEditorOption(options_->usesXmlEditor());
 }
 
 TextEditorWindow* MainWindow::textEditor() const { return textEditor_; }
@@ -254,7 +257,7 @@ void MainWindow::showDetailWindows() {
 }
 
 void MainWindow::applyXmlEditorOption(bool use) {
-    details_->setVisible(use);
+    details_->setShown(use);
     action(Command::ViewSource)->setVisible(use);
 }
 
@@ -264,7 +267,7 @@ void MainWindow::cycleFocus(bool forward) {
     const QWidget* focused = QApplication::focusWidget();
     // 0 the tree (or anything else), 1 the text frame, 2 the details window.
     int panel = 0;
-    if (focused && details && focused->window() == details_)
+    if (focused && details && details_->panel()->isAncestorOf(focused))
         panel = 2;
     else if (focused && frame && (focused == frame || frame->isAncestorOf(focused)))
         panel = 1;
@@ -277,7 +280,7 @@ void MainWindow::cycleFocus(bool forward) {
         textEditor_->showFrame();
         target = frame->textEdit();
     } else if (panel == 2) {
-        details_->show();
+        details_->setShown(true);
         target = details_->attributesGrid();
     }
     target->window()->raise();
@@ -305,7 +308,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     if (textEditor_ && !options_->positionsReset())
-        textEditor_->frameDocking()->storePlace(settings_, TextFramePlacePrefix);
+        arrangement_.storePanels(*textEditor_->frameDocking(), *details_->panelDocking());
     if (textEditor_) textEditor_->hide();
     details_->hide();
     source_->hide();

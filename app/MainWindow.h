@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/ActionTable.h"
+#include "app/WindowArrangement.h"
 
 class Autosave;
 class Document;
@@ -49,7 +50,8 @@ public:
     // The tool windows go, and a pending placement reset is done.
     ~MainWindow() override;
 
-    // The Text Editor window, which the entry point creates after this one.
+    // The Text Editor window, which the entry point creates after this one;
+    // its text frame and the node details then take their places.
     void attachTextEditor(TextEditorWindow* textEditor);
     // Where unsaved work is kept: the first activation offers what a program
     // that ended without saving left behind.
@@ -99,6 +101,7 @@ private:
     void cycleFocus(bool forward);
 
     SettingsStore& settings_;
+    WindowArrangement arrangement_;
     UserQuestions& dialogs_;
     Document& document_;
     QString programFolder_;

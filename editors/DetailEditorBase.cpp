@@ -49,6 +49,9 @@ DetailEditorBase::DetailEditorBase(const DetailEditorContext& context, corvantis
     applyHint(grid_, design.gridHint);
     connect(grid_, &QTableWidget::cellClicked, this, [this] { rowChosen(); });
     connect(grid_, &QTableWidget::currentCellChanged, this, [this] { rowChosen(); });
+    // The grid is laid out after the window's own resize: it fits its
+    // columns once it has its width.
+    grid_->installEventFilter(this);
     if (design.fitGridOnMouseRelease)
         connect(grid_, &DetailStringGrid::mouseReleased, this, [this] { fitGrid(); });
 
@@ -124,6 +127,7 @@ void DetailEditorBase::startEditing() {
     refresh();
     placement_.resetCount();
     placement_.load();
+    if (context_.clearArea) placeClear(this, placement_.userPlaced(), context_.clearArea());
 }
 
 int DetailEditorBase::chosenRow() const { return grid_->currentRow() < 0 ? 0 : grid_->currentRow(); }
@@ -171,6 +175,11 @@ bool DetailEditorBase::event(QEvent* event) {
         return true;
     }
     return QDialog::event(event);
+}
+
+bool DetailEditorBase::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::Resize) fitGrid();
+    return QDialog::eventFilter(watched, event);
 }
 
 void DetailEditorBase::resizeEvent(QResizeEvent* event) {

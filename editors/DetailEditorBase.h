@@ -107,6 +107,7 @@ protected:
     bool storableValue(const ShownData& shown, const QString& text, corvantis::StringObject& bytes);
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 

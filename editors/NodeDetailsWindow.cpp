@@ -19,6 +19,7 @@
 #include "editors/CommentsEditor.h"
 #include "editors/DetailRows.h"
 #include "widgets/DetailStringGrid.h"
+#include "widgets/Docking.h"
 #include "widgets/Hints.h"
 #include "editors/ProcessingInstructionEditor.h"
 
@@ -28,10 +29,18 @@ const QStringList attributeHeadings{"Name", "Value"};
 const QStringList instructionHeadings{"PI Target", "PI Value"};
 constexpr int rowHeight = 15;
 
-QPushButton* makeEditButton(const QString& caption, int width) {
+// As wide as its caption needs, whatever the font.
+QPushButton* makeEditButton(const QString& caption) {
     auto* button = new QPushButton(caption);
-    button->setFixedSize(width, 17);
+    button->setFixedHeight(17);
+    button->setMinimumWidth(button->sizeHint().width());
     return button;
+}
+
+QLabel* makeHeading(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
 }
 
 }  // namespace
@@ -54,18 +63,20 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     piGrid_ = new DetailStringGrid(instructionHeadings, {94, 140}, rowHeight);
     piGrid_->setObjectName("PIStringGrid");
 
-    attribButton_ = makeEditButton("Edit Attributes", 81);
-    commentButton_ = makeEditButton("Edit Comments", 85);
-    piButton_ = makeEditButton("Edit P.I.", 65);
+    attribButton_ = makeEditButton("Edit Attributes");
+    commentButton_ = makeEditButton("Edit Comments");
+    piButton_ = makeEditButton("Edit P.I.");
     connect(attribButton_, &QPushButton::clicked, this, &NodeDetailsWindow::editAttributes);
     connect(commentButton_, &QPushButton::clicked, this, &NodeDetailsWindow::editComments);
     connect(piButton_, &QPushButton::clicked, this, &NodeDetailsWindow::editInstructions);
 
     auto* panels = new QSplitter(Qt::Vertical);
     panels->setChildrenCollapsible(false);
-    panels->addWidget(makePanel("Attributes", attribButton_, attribGrid_));
-    panels->addWidget(makePanel("Comments", commentButton_, commentGrid_));
-    panels->addWidget(makePanel("Processing Instructions", piButton_, piGrid_));
+    const QList<QLabel*> headings{makeHeading("Attributes"), makeHeading("Comments"),
+                                  makeHeading("Processing Instructions")};
+    panels->addWidget(makePanel(headings[0], attribButton_, attribGrid_));
+    panels->addWidget(makePanel(headings[1], commentButton_, commentGrid_));
+    panels->addWidget(makePanel(headings[2], piButton_, piGrid_));
     panels->setStretchFactor(2, 1);
     panels->setSizes({68, 52, 120});
 
@@ -75,7 +86,16 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(panels);
     xmlPanel_->installEventFilter(this);
-    setCentralWidget(xmlPanel_);
+    // The panel's home: a box the docking can take it from and bring it back to.
+    auto* home = new QWidget;
+    auto* homeLayout = new QVBoxLayout(home);
+    homeLayout->setContentsMargins(0, 0, 0, 0);
+    homeLayout->addWidget(xmlPanel_);
+    setCentralWidget(home);
+    panelDocking_ = new DockablePanel(xmlPanel_, {headings.begin(), headings.end()}, windowTitle());
+    // Without its panel the window would stand empty.
+    connect(panelDocking_, &DockablePanel::placeChanged, this,
+            [this](DockablePanel::Place place) { setVisible(place == DockablePanel::Place::Home); });
     // Tab goes from each Edit button to its grid and on to the next button,
     // not from cell to cell.
     for (DetailStringGrid* grid : {attribGrid_, commentGrid_, piGrid_}) grid->setTabKeyNavigation(false);
@@ -115,16 +135,14 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     placement_.load();
 }
 
-QWidget* NodeDetailsWindow::makePanel(const QString& heading, QPushButton* button, DetailStringGrid* grid) {
+QWidget* NodeDetailsWindow::makePanel(QLabel* heading, QPushButton* button, DetailStringGrid* grid) {
     auto* panel = new QWidget;
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
     auto* top = new QHBoxLayout;
-    auto* label = new QLabel(heading);
-    label->setAlignment(Qt::AlignCenter);
     top->addWidget(button);
-    top->addWidget(label, 1);
+    top->addWidget(heading, 1);
     layout->addLayout(top);
     layout->addWidget(grid, 1);
     return panel;
@@ -179,7 +197,16 @@ void NodeDetailsWindow::editInstructions() {
     if (corvantis::DOMNode* node = context_.selection.currentNode()) runEditor<ProcessingInstructionEditor>(node);
 }
 
-void NodeDetailsWindow::hideWindow() { close(); }
+void NodeDetailsWindow::setShown(bool shown) { panelDocking_->setWindowVisible(shown); }
+
+bool NodeDetailsWindow::isShown() const { return xmlPanel_->isVisible(); }
+
+void NodeDetailsWindow::hideWindow() {
+    if (panelDocking_->place() == DockablePanel::Place::Home)
+        close();
+    else
+        setShown(false);
+}
 
 void NodeDetailsWindow::closeEvent(QCloseEvent* event) {
     // Shown again later, the window's first resize is not stored.

@@ -12,7 +12,9 @@
 #include "widgets/WindowPlacement.h"
 
 class DetailStringGrid;
+class DockablePanel;
 class QCloseEvent;
+class QLabel;
 class QPushButton;
 class QResizeEvent;
 class QWidget;
@@ -43,6 +45,13 @@ public:
     DetailStringGrid* commentsGrid() const { return commentGrid_; }
     DetailStringGrid* instructionsGrid() const { return piGrid_; }
     QWidget* panel() const { return xmlPanel_; }
+    // The details can leave this window: docked into the main window or
+    // floating; dragged by their headings.
+    DockablePanel* panelDocking() const { return panelDocking_; }
+    // Shows or hides the details wherever they are; this window stands
+    // shown only while it holds them.
+    void setShown(bool shown);
+    bool isShown() const;
     QPushButton* editAttributesButton() const { return attribButton_; }
     QPushButton* editCommentsButton() const { return commentButton_; }
     QPushButton* editInstructionsButton() const { return piButton_; }
@@ -55,7 +64,7 @@ public slots:
     void editAttributes();
     void editComments();
     void editInstructions();
-    // Menu "Close": hides the window; the object lives on.
+    // Menu "Close": hides the details; the object lives on.
     void hideWindow();
 
 signals:
@@ -73,7 +82,7 @@ protected:
 private:
     // One panel of XMLPanel: a heading with its edit button over the left
     // end, and the grid below.
-    QWidget* makePanel(const QString& heading, QPushButton* button, DetailStringGrid* grid);
+    QWidget* makePanel(QLabel* heading, QPushButton* button, DetailStringGrid* grid);
     template <class Editor>
     void runEditor(corvantis::DOMNode* node);
     void fitGridsToPanel();
@@ -81,6 +90,7 @@ private:
     DetailEditorContext context_;
     WindowPlacement placement_;
     QWidget* xmlPanel_ = nullptr;
+    DockablePanel* panelDocking_ = nullptr;
     DetailStringGrid* attribGrid_ = nullptr;
     DetailStringGrid* commentGrid_ = nullptr;
     DetailStringGrid* piGrid_ = nullptr;

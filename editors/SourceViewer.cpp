@@ -68,6 +68,7 @@ void SourceViewer::showText(const std::function<corvantis::StringObject()>& make
     // them as they are.
     viewSource_->setBytes(SourceText::shown(text.data() == written.data() ? written : corvantis::StringObject(text),
                                             fileText_));
+    if (!isVisible() && clearArea_) placeClear(this, placement_.userPlaced(), clearArea_());
     show();
     raise();
 }

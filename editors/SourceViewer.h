@@ -11,6 +11,7 @@
 
 #include "core/StringObject.h"
 #include "document/DocumentText.h"
+#include "widgets/ClearPlacement.h"
 #include "widgets/WindowPlacement.h"
 
 class Document;
@@ -32,6 +33,8 @@ public:
     // already shown. The old text goes first, so two large texts are never
     // held at once.
     void showText(const std::function<corvantis::StringObject()>& make);
+    // Each time the window comes up it opens clear of what `area` names.
+    void openClearOf(std::function<ClearArea()> area) { clearArea_ = std::move(area); }
 
     LargeTextEdit* textField() const { return viewSource_; }
     // The field's text as the document's file holds text: its encoding, CR
@@ -58,5 +61,6 @@ private:
     // How the field's bytes read: as the document's file holds its text.
     DocumentText fileText_;
     WindowPlacement placement_;
+    std::function<ClearArea()> clearArea_;
     LargeTextEdit* viewSource_ = nullptr;
 };

@@ -28,7 +28,7 @@ TextEditorWindow::TextEditorWindow(SettingsStore& settings, QWidget* parent)
 
 TextFrame* TextEditorWindow::frame() const { return frame_; }
 
-void TextEditorWindow::showFrame() { frameDocking_->showWindow(); }
+void TextEditorWindow::showFrame() { frameDocking_->setWindowVisible(true); }
 
 void TextEditorWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -1,12 +1,13 @@
 // corvantis_screenshots OUTPUT_FOLDER PROGRAM_FOLDER
 //
 // Renders the program's windows to PNG files for the README, without a
-// display (run it with QT_QPA_PLATFORM=offscreen): the main window with the
-// example document, the text editor, the node details window, each modal
-// editor, the source viewer, the Edit menu, the File menu, File > Recent,
-// the find bar, the filtered tree, the replace window and the main window
-// with the text frame docked. PROGRAM_FOLDER holds Example.xml. The settings
-// live in a scratch folder, so the user's own are never touched.
+// display (run it with QT_QPA_PLATFORM=offscreen): the one window of a first
+// start with the example document, each modal editor, the source viewer, the
+// Edit menu, the File menu, File > Recent, the find bar, the filtered tree,
+// the replace window, the text editor and the node details undocked into
+// windows of their own, and the main window with the text frame docked at its
+// bottom. PROGRAM_FOLDER holds Example.xml. The settings live in a scratch
+// folder, so the user's own are never touched.
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -163,7 +164,8 @@ int main(int argc, char** argv) {
     window.attachTextEditor(&textEditor);
     window.show();
     window.startUp();
-    window.resize(380, 520);
+    // The first start's two thirds of a 1280×800 screen.
+    window.resize(853, 533);
 
     DocumentTreeView* tree = window.treeView();
     const corvantis::DOMNode* chosen = richestElement(tree);
@@ -175,8 +177,6 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     screenshots.save(&window, "main-window");
-    screenshots.save(&textEditor, "text-editor");
-    screenshots.save(window.detailsWindow(), "node-details");
     screenshots.saveModal(window.detailsWindow()->editAttributesButton(), "attributes-editor");
     screenshots.saveModal(window.detailsWindow()->editCommentsButton(), "comments-editor");
     screenshots.saveModal(window.detailsWindow()->editInstructionsButton(), "pi-editor");
@@ -237,7 +237,14 @@ int main(int argc, char** argv) {
     screenshots.save(replace, "replace");
     replace->hide();
 
-    // The text frame dragged into the main window.
+    // The text frame and the details undocked, each in its own window.
+    textEditor.frameDocking()->returnHome();
+    window.detailsWindow()->panelDocking()->returnHome();
+    QApplication::processEvents();
+    screenshots.save(&textEditor, "text-editor");
+    screenshots.save(window.detailsWindow(), "node-details");
+
+    // The text frame dragged into the bottom of the main window.
     textEditor.frameDocking()->dockInto(&window, Qt::BottomDockWidgetArea);
     window.resize(380, 640);
     QApplication::processEvents();

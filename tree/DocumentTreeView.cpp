@@ -10,6 +10,7 @@
 
 #include "document/DocumentTreeModel.h"
 #include "document/Selection.h"
+#include "tree/TreeAccessible.h"
 #include "tree/TreeRowDelegate.h"
 #include "widgets/DragRunner.h"
 
@@ -42,11 +43,12 @@ DocumentTreeView::DocumentTreeView(QWidget* parent) : QTreeView(parent), rows_(n
     setIconSize(QSize(16, 16));
     setItemDelegate(rows_);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setSectionResizeMode(QHeaderView::Fixed);
     header()->setStretchLastSection(false);
     // The width is fitted to the rows in view, not to a thousand rows
     // around them after every change.
     header()->setResizeContentsPrecision(0);
+    installTreeAccessibility();
 }
 
 void DocumentTreeView::setSelection(Selection& selection) {
@@ -59,6 +61,12 @@ void DocumentTreeView::setSelection(Selection& selection) {
     viewport()->setAcceptDrops(true);
     // The view draws where a folder goes, with its depth: the rows are flat.
     setDropIndicatorShown(false);
+    // A row opened or folded (the model tells each such row on its own).
+    connect(model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                widenToRowsInView();
+                if (first == last && roles.isEmpty()) announceFolding(this, first.row());
+            });
 }
 
 DOMNode* DocumentTreeView::nodeAt(const QModelIndex& index) const { return model_ ? model_->nodeAt(index) : nullptr; }
@@ -229,6 +237,27 @@ void DocumentTreeView::dropEvent(QDropEvent* event) {
     event->setDropAction(actionOf(event));
     event->accept();
     model_->dropMimeData(event->mimeData(), actionOf(event), dropCode(place.position), 0, place.row);
+}
+
+void DocumentTreeView::widenToRowsInView() {
+    if (!model_) return;
+    const int widest = sizeHintForColumn(0);
+    if (widest > columnWidth(0)) header()->resizeSection(0, widest);
+}
+
+void DocumentTreeView::reset() {
+    QTreeView::reset();
+    header()->resizeSection(0, 0);
+}
+
+void DocumentTreeView::updateGeometries() {
+    widenToRowsInView();
+    QTreeView::updateGeometries();
+}
+
+void DocumentTreeView::scrollContentsBy(int dx, int dy) {
+    QTreeView::scrollContentsBy(dx, dy);
+    if (dy != 0) widenToRowsInView();
 }
 
 void DocumentTreeView::paintEvent(QPaintEvent* event) {

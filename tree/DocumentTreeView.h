@@ -61,6 +61,9 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void reset() override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     bool isFoldable(const QModelIndex& index) const;
@@ -72,6 +75,10 @@ private:
     DropPlace acceptedPlace(const QDropEvent* event) const;
     void showDropPlace(const DropPlace& place);
     void scrollWhileDragging(const QPoint& point);
+    // The names keep their full width and scroll sideways: the column grows
+    // to the widest row seen in view, measuring only the rows in view (a new
+    // document starts it afresh).
+    void widenToRowsInView();
 
     DocumentTreeModel* model_ = nullptr;
     Selection* selection_ = nullptr;

@@ -166,10 +166,14 @@ void DockablePanel::returnHome() {
     emit placeChanged(place_);
 }
 
-void DockablePanel::showWindow() {
+void DockablePanel::setWindowVisible(bool visible) {
     if (!panel_) return;
-    QWidget* window = panel_->window();
-    window->show();
+    QWidget* holder = place_ == Place::Docked ? container_.data() : panel_->window();
+    if (holder) holder->setVisible(visible);
+}
+
+QDockWidget* DockablePanel::dock() const {
+    return place_ == Place::Docked ? static_cast<QDockWidget*>(container_.data()) : nullptr;
 }
 
 void DockablePanel::storePlace(SettingsStore& settings, const QString& prefix) const {
@@ -186,13 +190,13 @@ void DockablePanel::storePlace(SettingsStore& settings, const QString& prefix) c
 }
 
 void DockablePanel::restorePlace(SettingsStore& settings, const QString& prefix, QMainWindow* site,
-                                 bool dockByDefault) {
+                                 bool dockByDefault, Qt::DockWidgetArea defaultArea) {
     const int fallback = static_cast<int>(dockByDefault ? Place::Docked : Place::Home);
     switch (static_cast<Place>(settings.readInt(prefix + "Place", fallback))) {
         case Place::Docked: {
             // An edge the window does not have docks at the bottom.
             auto area =
-                static_cast<Qt::DockWidgetArea>(settings.readInt(prefix + "Area", Qt::BottomDockWidgetArea));
+                static_cast<Qt::DockWidgetArea>(settings.readInt(prefix + "Area", defaultArea));
             if (area != Qt::LeftDockWidgetArea && area != Qt::RightDockWidgetArea &&
                 area != Qt::TopDockWidgetArea)
                 area = Qt::BottomDockWidgetArea;

@@ -12,6 +12,7 @@
 #include <QString>
 
 class QBoxLayout;
+class QDockWidget;
 class QDrag;
 class QMainWindow;
 class QWidget;
@@ -36,15 +37,19 @@ public:
     void dockInto(QMainWindow* site, Qt::DockWidgetArea area);
     void floatAt(const QPoint& globalTopLeft);
     void returnHome();
-    // Shows whatever window the panel is in now.
-    void showWindow();
+    // Shows or hides whatever holds the panel now: its home window, its
+    // dock in the window it docked into, or its floating window.
+    void setWindowVisible(bool visible);
+    // The dock the panel sits in while docked; null elsewhere.
+    QDockWidget* dock() const;
 
     // Keeps where the panel is under `prefix` ("Place", "Area" of a docked
     // panel, the floating window's "Top", "Left", "Width" and "Height").
     void storePlace(SettingsStore& settings, const QString& prefix) const;
     // Puts the panel where storePlace left it; with nothing stored, docked
-    // into `site` when `dockByDefault`, else at home.
-    void restorePlace(SettingsStore& settings, const QString& prefix, QMainWindow* site, bool dockByDefault);
+    // into `site` at `defaultArea` when `dockByDefault`, else at home.
+    void restorePlace(SettingsStore& settings, const QString& prefix, QMainWindow* site, bool dockByDefault,
+                      Qt::DockWidgetArea defaultArea = Qt::BottomDockWidgetArea);
 
 signals:
     // The panel docked, floats or came home.

@@ -25,6 +25,12 @@ void WindowPlacement::store() {
     settings_.writeInt(prefix_ + "Height", window_->height());
 }
 
+bool WindowPlacement::userPlaced() const {
+    for (const char* value : {"Top", "Left", "Width", "Height"})
+        if (settings_.contains(prefix_ + value)) return true;
+    return false;
+}
+
 void WindowPlacement::moved() {
     if (window_->isVisible()) store();
 }
@@ -48,13 +54,15 @@ const QStringList& storedPlacementNames() {
 }
 
 const char* const TextFramePlacePrefix = "TextFrame_";
+const char* const NodeDetailsPlacePrefix = "NodeDetails_";
 
 void forgetStoredPlacements(SettingsStore& settings) {
     settings.remove(storedPlacementNames());
-    QStringList frame;
-    for (const char* value : {"Place", "Area", "Top", "Left", "Width", "Height"})
-        frame << QString(TextFramePlacePrefix) + value;
-    settings.remove(frame);
+    QStringList panels;
+    for (const char* prefix : {TextFramePlacePrefix, NodeDetailsPlacePrefix})
+        for (const char* value : {"Place", "Area", "Top", "Left", "Width", "Height"})
+            panels << QString(prefix) + value;
+    settings.remove(panels);
 }
 
 void fitGridColumn(QTableWidget* grid, int column, int referenceWidth) {

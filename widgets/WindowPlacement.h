@@ -21,6 +21,8 @@ public:
     // window's current value, and applies each at once.
     void load();
     void store();
+    // Some of the window's place is stored: the user moved or sized it.
+    bool userPlaced() const;
 
     // The resize rule: counts the notification and stores the placement from
     // the second one on. Returns true when it stored.
@@ -40,8 +42,10 @@ private:
 
 // The 28 placement values the reset command deletes, in its order.
 const QStringList& storedPlacementNames();
-// Where the text frame was docked or floating; the reset forgets it too.
+// Where the text frame and the node details were docked or floating; the
+// reset forgets them too.
 extern const char* const TextFramePlacePrefix;
+extern const char* const NodeDetailsPlacePrefix;
 // Deletes every stored placement, so the next start uses the design places.
 void forgetStoredPlacements(SettingsStore& settings);
 

@@ -24,7 +24,7 @@ struct DetailFixture {
     Document document;
     DocumentTreeModel rows{document};
     Selection selection{rows};
-    DetailEditorContext context{document, selection, dialogs, settings};
+    DetailEditorContext context{document, selection, dialogs, settings, {}};
     const corvantis::DOM& dom = document.dom();
 
     explicit DetailFixture(const char* xml) { document.load(QByteArray(xml), "Notes.XML", "Corvantis"); }

@@ -1,6 +1,7 @@
-// The text frame and its file and path panel leave the "Text Editor" window
-// by drag-and-dock: dropped on the main window they dock there, dropped
-// anywhere else they float; closing a floating panel's window sends it home.
+// The text frame and its file and path panel leave the "Text Editor" window,
+// and the node details the main window, by drag-and-dock: dropped on the
+// main window they dock there, dropped anywhere else they float; closing a
+// floating panel's window sends it home.
 #include <QDockWidget>
 #include <QDrag>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "editors/NodeDetailsWindow.h"
 #include "editors/TextFrame.h"
 #include "support/ProgramUnderTest.h"
 #include "widgets/Docking.h"
@@ -61,6 +63,8 @@ public:
         writeFile("notes.xml", Notes);
         settings().writeText("MyFileName", pathOf("notes.xml"));
         settings().writeBool("FirstStartDone", true);
+        // The frame starts in the Text Editor window, the window it leaves.
+        keepEarlierPlaces();
         start();
     }
     TextFrame* frame() { return textEditor().frame(); }
@@ -184,6 +188,29 @@ private slots:
         program.frame()->filePanel()->window()->close();
         QTRY_COMPARE(program.frame()->filePanel()->parentWidget(), program.frame());
         QCOMPARE(program.frame()->layout()->indexOf(program.frame()->filePanel()), 2);
+    }
+
+    void theDetailsLeaveByTheirHeadingsAndStartWhereTheyWereLeft() {
+        ProgramUnderTest program;
+        program.start();
+        program.window().action(Command::UseAsXmlEditor)->trigger();
+        const auto details = [&program] { return program.window().detailsWindow(); };
+        QCOMPARE(details()->panelDocking()->place(), DockablePanel::Place::Docked);
+        QLabel* heading = nullptr;
+        for (QLabel* label : details()->panel()->findChildren<QLabel*>())
+            if (label->text() == "Comments") heading = label;
+        DragScript script;
+        dragWithMouse(heading);
+        QCOMPARE(details()->panelDocking()->place(), DockablePanel::Place::Floating);
+        QVERIFY(details()->isShown());
+        QVERIFY(program.close());
+        program.restart();
+        QCOMPARE(details()->panelDocking()->place(), DockablePanel::Place::Floating);
+        QVERIFY(details()->isShown());
+        // Closing its window brings them home to the node details window.
+        details()->panel()->window()->close();
+        QTRY_COMPARE(details()->panelDocking()->place(), DockablePanel::Place::Home);
+        QVERIFY(details()->isVisible());
     }
 
     void aForeignDropIsRefused() {

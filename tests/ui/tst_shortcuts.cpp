@@ -1,6 +1,8 @@
 // Keyboard use: the main window's shortcuts reach exactly their own command
-// and leave text fields alone, Return shows the selected node's details, and
-// the modal editors can be worked by Tab and closed by Escape.
+// and leave text fields alone, Return shows the selected node's details, the
+// modal editors can be worked by Tab and closed by Escape, and screen readers
+// hear the tree's levels and folding.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -120,11 +122,11 @@ private slots:
         }
     }
 
-    void fileKeysWorkFromTheTextEditor() {
+    void fileKeysWorkFromTheTextFrame() {
         ProgramUnderTest program;
         program.start();
         ShortcutRecorder recorder(program.window());
-        activate(&program.textEditor(), program.memo());
+        activate(program.memo()->window(), program.memo());
         QTest::keySequence(program.memo(), QKeySequence("Ctrl+S"));
         QCOMPARE(recorder.reached, QList<Command>{Command::Save});
         // Editing keys there edit the text.
@@ -155,6 +157,42 @@ private slots:
         QVERIFY(program.shows("Task"));
         QTest::keyClick(tree, Qt::Key_Right);
         QCOMPARE(program.currentCaption(), QString("Task"));
+    }
+
+    void screenReadersHearEachRowsLevelAndWhetherItIsOpen() {
+        ProgramUnderTest program;
+        program.startAndOpen("notes.xml", "<Notes><Work><Task/></Work><Home/></Notes>");
+        auto* tree = program.window().treeView();
+        QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(tree);
+        QVERIFY(rows);
+        QCOMPARE(rows->role(), QAccessible::Tree);
+        const auto row = [rows](const QString& name) -> QAccessibleInterface* {
+            for (int i = 0; i < rows->childCount(); ++i)
+                if (QAccessibleInterface* item = rows->child(i); item && item->text(QAccessible::Name) == name)
+                    return item;
+            return nullptr;
+        };
+        QAccessibleInterface* work = row("Work");
+        QVERIFY(work);
+        QCOMPARE(work->text(QAccessible::Description), QString("level 3"));
+        QVERIFY(row("Task") && row("Home"));
+        QCOMPARE(row("Task")->text(QAccessible::Description), QString("level 4"));
+        QVERIFY(work->state().expandable && work->state().expanded);
+        QVERIFY(!row("Home")->state().expandable);
+
+        // The keys fold the row and move to the next; a tool asking is told
+        // the row the keys reached.
+        activate(&program.window(), tree);
+        program.select("Work");
+        QTest::keyClick(tree, Qt::Key_Left);
+        QVERIFY(row("Work")->state().collapsed);
+        QVERIFY(!row("Task"));
+        QTest::keyClick(tree, Qt::Key_Down);
+        QAccessibleInterface* home = rows->focusChild();
+        QVERIFY(home);
+        QCOMPARE(home->text(QAccessible::Name), QString("Home"));
+        QVERIFY(home->state().focused && home->state().selected);
+        QCOMPARE(rows->child(rows->indexOfChild(home)), home);
     }
 
     void escapeClosesAnEditorAsOkDoes() {

@@ -39,7 +39,7 @@ private slots:
         QCOMPARE(program.shownCaptions(), QStringList({expected, "Notes", "Work", "Task", "Home"}));
         QVERIFY(program.isExpanded(program.topCaption()));
         QCOMPARE(program.textEditor().frame()->fileNameLabel()->text(), expected);
-        QVERIFY(program.textEditor().isVisible());
+        QVERIFY(program.textEditor().frame()->isVisible());
         QVERIFY(!program.document().hasUnsavedChanges());
         QVERIFY(program.dialogs.messages.isEmpty());
     }
@@ -120,15 +120,15 @@ private slots:
         program.start();
         program.window().action(Command::UseAsXmlEditor)->trigger();
         QCOMPARE(program.settings().readText("UseAsXML", ""), QString("1"));
-        QVERIFY(program.window().detailsWindow()->isVisible());
+        QVERIFY(program.window().detailsWindow()->isShown());
         QVERIFY(program.window().action(Command::ViewSource)->isVisible());
-        program.window().detailsWindow()->hide();
+        program.window().detailsWindow()->hideWindow();
         program.click("NewFolder");
-        QVERIFY2(program.window().detailsWindow()->isVisible(), "a tree click brings the closed details window back");
+        QVERIFY2(program.window().detailsWindow()->isShown(), "a tree click brings the closed details back");
         program.window().action(Command::UseAsXmlEditor)->trigger();
-        QVERIFY(!program.window().detailsWindow()->isVisible());
+        QVERIFY(!program.window().detailsWindow()->isShown());
         program.click("NewFolder");
-        QVERIFY(!program.window().detailsWindow()->isVisible());
+        QVERIFY(!program.window().detailsWindow()->isShown());
         program.restart();
         QVERIFY(!program.window().action(Command::UseAsXmlEditor)->isChecked());
     }

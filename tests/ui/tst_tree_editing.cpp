@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
 #include "editors/TextFrame.h"
 #include "support/ProgramUnderTest.h"
+#include "tree/DocumentTreeView.h"
 #include "widgets/LargeTextEdit.h"
 
 namespace {
@@ -279,6 +281,26 @@ private slots:
         QCOMPARE(program.window().selection().currentNode(), program.nodeOf("Home"));
         confirmLabel(program, "House");
         QVERIFY2(written(program).contains("<House><Garden> roses</Garden></House>"), qPrintable(written(program)));
+    }
+
+    void aLongNameScrollsSidewaysInsteadOfShrinking() {
+        ProgramUnderTest program;
+        const QByteArray longName(200, 'L');
+        program.startAndOpen("notes.xml", "<Notes>" + QByteArray("<Short/>").repeated(300) + "<" + longName + "/></Notes>");
+        DocumentTreeView* tree = program.window().treeView();
+        const auto shownWhole = [tree] {
+            return tree->columnWidth(0) >= tree->sizeHintForIndex(tree->currentIndex()).width();
+        };
+        // Far below the rows first shown.
+        program.select(longName);
+        tree->scrollTo(tree->currentIndex());
+        QVERIFY(shownWhole());
+        QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
+        // Renamed longer still.
+        program.select("Short");
+        run(program, Command::EditNodeName);
+        confirmLabel(program, longName + "_and_more");
+        QVERIFY(shownWhole());
     }
 };
 

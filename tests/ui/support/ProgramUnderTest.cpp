@@ -24,6 +24,8 @@ void ProgramUnderTest::start() {
     window().startUp();
 }
 
+void ProgramUnderTest::keepEarlierPlaces() { settings_->writeInt("Organiser_Left", 5); }
+
 void ProgramUnderTest::startAndOpen(const QString& name, const QByteArray& bytes) {
     writeFile(name, bytes);
     start();

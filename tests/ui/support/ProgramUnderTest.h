@@ -41,6 +41,9 @@ public:
     void restart();
     // Constructs the windows and runs the first activation.
     void start();
+    // Before start: settings as an earlier version left them, a place stored
+    // and no layout named, so the windows keep their floating arrangement.
+    void keepEarlierPlaces();
     // Writes the file, starts, and opens it with File > Open, its dialog
     // answering with the file.
     void startAndOpen(const QString& name, const QByteArray& bytes);
