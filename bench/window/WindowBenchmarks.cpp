@@ -26,6 +26,9 @@
 // is painted, against a process that only reads and parses the same file
 // with the core (core_cold_read), both fresh processes, side by side in one
 // run; and how long the process takes to end once its windows close.
+// quit/N: the same program after a long edit history (a folder of a million
+// elements read in, deleted and the delete undone, a thousand renames):
+// from its main window closing, unsaved changes dropped, to the process's end.
 // edit/N: on the open document, delete, copy-paste and move-paste of a
 // subtree of about 10,000 elements, and the undo of each, until the tree is
 // painted as it stands afterwards.
@@ -151,11 +154,13 @@ public:
     QString file;
     int messages = 0;
     QString lastMessage;
+    // What a question is answered with.
+    Answer answer = Answer::Cancel;
 
     Answer message(const QString& text, const QString&, Buttons) override {
         ++messages;
         lastMessage = text;
-        return Answer::Cancel;
+        return answer;
     }
     int choose(const QString& text, const QString&, const QStringList&) override {
         ++messages;
@@ -576,6 +581,9 @@ double monotonicNow() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// This benchmark program, which also runs the program under measurement.
+std::string selfPath;
+
 // What a child process reported, against the moment it was started.
 struct ChildRun {
     bool ok = false;
@@ -634,52 +642,6 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     return run;
 }
 
-std::string selfPath;
-
-// Run as `window_benchmarks --program FILE`: the program as `corvantis FILE`
-// starts it, offscreen. Reports "shown" at the first paint of the tree once
-// the document is in it, then closes the main window as the user would and
-// reports "closing"; the parent times the rest until the process has ended.
-int runProgramChild(int argc, char** argv) {
-    QApplication application(argc, argv);
-    application.setQuitOnLastWindowClosed(false);
-    QTemporaryDir store;
-    SettingsStore settings(store.filePath("MyBusiness.ini"));
-    FixedDialogs dialogs;
-    auto program = std::make_unique<Program>(settings, dialogs, QString::fromLocal8Bit(argv[2]));
-    DocumentTreeView* tree = program->window().treeView();
-    class FirstPaint : public QObject {
-    public:
-        FirstPaint(DocumentTreeView* tree, Program& program) : tree_(tree), program_(program) {}
-
-    protected:
-        bool eventFilter(QObject*, QEvent* event) override {
-            // The rows of the opened document, not the empty window's.
-            if (event->type() != QEvent::Paint || done_ || tree_->model()->rowCount() < 2) return false;
-            done_ = true;
-            // Reported once the paint has been done.
-            QTimer::singleShot(0, [this] {
-                std::printf("shown %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
-                std::printf("closing %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
-                std::fflush(stdout);
-                program_.window().close();
-            });
-            return false;
-        }
-
-    private:
-        DocumentTreeView* tree_;
-        Program& program_;
-        bool done_ = false;
-    } firstPaint(tree, *program);
-    tree->viewport()->installEventFilter(&firstPaint);
-    program->show();
-    const int result = application.exec();
-    tree->viewport()->removeEventFilter(&firstPaint);
-    program.reset();
-    return result;
-}
-
 void startBenchmark(benchmark::State& state, int megabytes) {
     QString path;
     qint64 bytes = 0;
@@ -726,6 +688,99 @@ corvantis::DOMNode* addFolderOf(Document& document, std::size_t elements) {
     // end) really moves the folder.
     document.push(std::make_unique<InsertFragment>(document, corvantis::NodePlace{top, 0}, std::move(fragment), "folder"));
     return folder;
+}
+
+// A long edit history on the open document: a folder of a million elements
+// read in, deleted through the window's command and the delete undone,
+// then a thousand renames of the top element.
+void editAtLength(Program& program) {
+    MainWindow& window = program.window();
+    Document& document = program.document();
+    corvantis::DOMNode* folder = addFolderOf(document, 1'000'000);
+    corvantis::DOMNode* top = document.dom().rootElement();
+    window.selection().select(folder);
+    window.action(Command::DeleteFolder)->trigger();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    window.action(Command::Undo)->trigger();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    for (int round = 0; round < 1000; ++round)
+        document.push(std::make_unique<RenameElement>(
+            document, top, corvantis::StringObject(round % 2 ? "Notes" : "Notes2"), "rename"));
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Run as `window_benchmarks --program FILE`: the program as `corvantis FILE`
+// starts it, offscreen. Reports "shown" at the first paint of the tree once
+// the document is in it, then closes the main window as the user would and
+// reports "closing"; the parent times the rest until the process has ended.
+// As `--program-edited FILE` it first makes editAtLength's history, and
+// answers No when asked to save the changes.
+int runProgramChild(int argc, char** argv) {
+    const bool edited = std::strcmp(argv[1], "--program-edited") == 0;
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    QTemporaryDir store;
+    SettingsStore settings(store.filePath("MyBusiness.ini"));
+    FixedDialogs dialogs;
+    dialogs.answer = UserQuestions::Answer::No;
+    auto program = std::make_unique<Program>(settings, dialogs, QString::fromLocal8Bit(argv[2]));
+    DocumentTreeView* tree = program->window().treeView();
+    class FirstPaint : public QObject {
+    public:
+        FirstPaint(DocumentTreeView* tree, Program& program, bool edited)
+            : tree_(tree), program_(program), edited_(edited) {}
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override {
+            // The rows of the opened document, not the empty window's.
+            if (event->type() != QEvent::Paint || done_ || tree_->model()->rowCount() < 2) return false;
+            done_ = true;
+            // Reported once the paint has been done.
+            QTimer::singleShot(0, [this] {
+                std::printf("shown %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
+                std::fflush(stdout);
+                if (edited_) editAtLength(program_);
+                std::printf("closing %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
+                std::fflush(stdout);
+                program_.window().close();
+            });
+            return false;
+        }
+
+    private:
+        DocumentTreeView* tree_;
+        Program& program_;
+        bool edited_;
+        bool done_ = false;
+    } firstPaint(tree, *program, edited);
+    tree->viewport()->installEventFilter(&firstPaint);
+    program->show();
+    const int result = application.exec();
+    tree->viewport()->removeEventFilter(&firstPaint);
+    program.reset();
+    return result;
+}
+
+// quit/N: the program closed after editAtLength's history on the document,
+// from its main window closing until the process has ended.
+void quitBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    const std::string file = QFile::encodeName(path).toStdString();
+    std::vector<double> quit, peak;
+    for (auto _ : state) {
+        const ChildRun run = runChild({selfPath, "--program-edited", file});
+        if (!run.ok) {
+            state.SkipWithError("the child process failed");
+            return;
+        }
+        state.SetIterationTime(run.endSeconds);
+        quit.push_back(run.endSeconds);
+        peak.push_back(static_cast<double>(run.peakKiB) / 1024);
+    }
+    state.counters["quit_s"] = median(quit);
+    state.counters["peak_at_start_MiB"] = median(peak);
 }
 
 void editBenchmark(benchmark::State& state, int megabytes) {
@@ -1007,7 +1062,8 @@ int iterationsFor(int megabytes) { return megabytes >= 100 ? 3 : megabytes >= 10
 int main(int argc, char** argv) {
     // Drawn offscreen unless a display is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 3 && std::strcmp(argv[1], "--program") == 0) return runProgramChild(argc, argv);
+    if (argc == 3 && (std::strcmp(argv[1], "--program") == 0 || std::strcmp(argv[1], "--program-edited") == 0))
+        return runProgramChild(argc, argv);
     selfPath = argv[0];
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -1020,7 +1076,7 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         void (*run)(benchmark::State&, int);
-    } kinds[] = {{"start", startBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
+    } kinds[] = {{"start", startBenchmark}, {"quit", quitBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
                    {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
                    {"autosave", autosaveBenchmark}, {"versions", versionsLinkedBenchmark},
                    {"versions-copied", versionsCopiedBenchmark},
