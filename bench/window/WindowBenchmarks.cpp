@@ -707,6 +707,11 @@ void editAtLength(Program& program) {
         document.push(std::make_unique<RenameElement>(
             document, top, corvantis::StringObject(round % 2 ? "Notes" : "Notes2"), "rename"));
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // The pause after the last change ends: the autosave of the whole
+    // document starts on its worker, and is under way when the window closes.
+    program.autosave().setIntervals(0, 0);
+    document.push(std::make_unique<RenameElement>(document, top, corvantis::StringObject("Notes"), "rename"));
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 // Run as `window_benchmarks --program FILE`: the program as `corvantis FILE`
