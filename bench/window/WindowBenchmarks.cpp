@@ -1,5 +1,6 @@
-// Open and Save of the generated notes documents (1, 10 and 100 MiB) through
-// the program's real main window, drawn offscreen.
+// Open and Save of the generated notes documents (1, 10 and 100 MiB; 400 MiB
+// and 1 GiB for how the program scales) through the program's real main
+// window, drawn offscreen.
 //
 // open/N: from the File>Open command, its file dialog answering with the
 // file, until the user sees the document: the tree built and fully expanded,
@@ -32,6 +33,7 @@
 // edit/N: on the open document, delete, copy-paste and move-paste of a
 // subtree of about 10,000 elements, and the undo of each, until the tree is
 // painted as it stands afterwards.
+// find/N: the find bar's search through the whole open document.
 // viewsource/N: Options > View Source of the open document until the viewer
 // has painted, with how far the peak resident size rose, also as a multiple
 // of the file's size.
@@ -893,6 +895,37 @@ void autosaveBenchmark(benchmark::State& state, int megabytes) {
     state.counters["peak_RSS_MiB"] = benchmark::Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
 }
 
+// ---- Find ----
+
+// find/N: the find bar opened on the open document with "reviewed" in its
+// field (in about one folder in a hundred), until its search, which runs in
+// slices between events, has gone through the whole document.
+void findBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    FindBar& find = *program.window().findBar();
+    find.FindEdit()->setText("reviewed");
+    resetPeakRss();
+    double total = 0;
+    int matches = 0;
+    for (auto _ : state) {
+        timed(state, total, [&] {
+            find.open();
+            while (!find.search().isFinished()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return true;
+        });
+        matches = find.search().count();
+        find.closeBar();
+        program.settle();
+    }
+    if (matches == 0) state.SkipWithError("nothing found");
+    state.counters["matches"] = matches;
+    report(state, total, bytes);
+}
+
 // ---- The source viewer ----
 
 // Options > View Source of the open document until the viewer has painted
@@ -1077,17 +1110,25 @@ int main(int argc, char** argv) {
     NotesFiles files;
     notesFiles = &files;
 
-    const int sizes[] = {1, 10, 100};
+    // The 400 MiB document is held against the 100 MiB one: start (open until
+    // painted), quit, edit (delete and undo among its steps), find and save
+    // should grow no faster than the document. Whether a 1 GiB document
+    // opens, and in how much memory, start/1024MiB tells.
+    const std::vector<int> sizes = {1, 10, 100};
+    const std::vector<int> scale = {1, 10, 100, 400};
     const struct {
         const char* name;
         void (*run)(benchmark::State&, int);
-    } kinds[] = {{"start", startBenchmark}, {"quit", quitBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
-                   {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
-                   {"autosave", autosaveBenchmark}, {"versions", versionsLinkedBenchmark},
-                   {"versions-copied", versionsCopiedBenchmark},
-                   {"phases", phasesBenchmark}, {"viewsource", viewSourceBenchmark}};
+        std::vector<int> sizes;
+    } kinds[] = {{"start", startBenchmark, {1, 10, 100, 400, 1024}}, {"quit", quitBenchmark, scale},
+                 {"open", openBenchmark, sizes}, {"save", saveBenchmark, scale},
+                 {"reopen", reopenBenchmark, sizes}, {"drop", dropBenchmark, sizes},
+                 {"edit", editBenchmark, scale}, {"find", findBenchmark, scale},
+                 {"autosave", autosaveBenchmark, sizes}, {"versions", versionsLinkedBenchmark, sizes},
+                 {"versions-copied", versionsCopiedBenchmark, sizes},
+                 {"phases", phasesBenchmark, sizes}, {"viewsource", viewSourceBenchmark, sizes}};
     for (const auto& kind : kinds)
-        for (const int megabytes : sizes)
+        for (const int megabytes : kind.sizes)
             benchmark::RegisterBenchmark((std::string(kind.name) + "/" + std::to_string(megabytes) + "MiB").c_str(),
                                          kind.run, megabytes)
                 ->UseManualTime()
