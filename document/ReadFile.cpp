@@ -32,8 +32,9 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
         char buffer[1 << 16];
         for (;;) {
             const bool direct = length < read.size();
-            const ssize_t got = direct ? system.read(fd, read.data() + length, static_cast<std::size_t>(read.size() - length))
-                                       : system.read(fd, buffer, sizeof buffer);
+            const ssize_t got =
+                direct ? system.read(fd, read.data() + length, static_cast<std::size_t>(read.size() - length))
+                       : system.read(fd, buffer, sizeof buffer);
             if (got == 0) break;
             if (got < 0) {
                 if (errno == EINTR) continue;
