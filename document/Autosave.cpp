@@ -59,6 +59,7 @@ bool Autosave::start() {
     const corvantis::DOM* dom = &document_.dom();
     const QString name = name_;
     stop_ = false;
+    abandon_ = false;
     tried_ = false;
     worker_ = std::thread([this, dom, name, note, read] {
         bool ok = false;
@@ -71,7 +72,7 @@ bool Autosave::start() {
                 tried_ = true;
                 // Kept as the file's text, as recovery files always were.
                 std::string storage;
-                ok = store_.write(name, note.encoding->toFileText(bytes.view(), storage), note);
+                ok = store_.write(name, note.encoding->toFileText(bytes.view(), storage), note, &abandon_);
             }
         } catch (...) {
             if (!readWhole) read->set_value();
@@ -109,6 +110,10 @@ bool Autosave::writeNow() {
 }
 
 void Autosave::discard() {
+    // A write under way is of work no longer wanted: it stops rather than
+    // keeps the user waiting (a whole large document, synced, at quitting).
+    stop_ = true;
+    abandon_ = true;
     wait();
     pause_.stop();
     longest_.stop();

@@ -35,7 +35,7 @@ public:
     // Waits for a write under way (Save waits before the recovery file goes).
     void wait();
     // The recovery file goes: nothing is unsaved, or the program ends with
-    // the user's say.
+    // the user's say. A write under way is stopped, not waited for.
     void discard();
     // This process's recovery file, for tests; empty before the first write.
     QString recoveryFile() const;
@@ -62,6 +62,8 @@ private:
     std::atomic<bool> ok_{false};
     // Set when the document is about to change: the worker stops reading it.
     std::atomic<bool> stop_{false};
+    // Set when the work is no longer wanted: the worker stops writing it too.
+    std::atomic<bool> abandon_{false};
     // The worker read the document whole and tried to write it.
     std::atomic<bool> tried_{false};
     // The document's generation the running write shows, and the last one

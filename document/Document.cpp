@@ -104,7 +104,7 @@ void Document::makeNew() {
 
 QString Document::newDocumentName() { return NewDocumentName; }
 
-FileError Document::load(const QByteArray& bytes, const QString& fileName, const QString& documentName) {
+FileError Document::load(QByteArray bytes, const QString& fileName, const QString& documentName) {
     DecodedFile file;
     corvantis::DOM::Tree tree;
     try {
@@ -113,7 +113,9 @@ FileError Document::load(const QByteArray& bytes, const QString& fileName, const
     } catch (const std::bad_alloc&) {
         return FileError::ofMemory(fileName, bytes.size());
     }
-    file.text = QByteArray();  // read: the tree has what it needs
+    // Read: the tree has what it needs.
+    file.text = QByteArray();
+    bytes = QByteArray();
     replaceWith(std::move(tree), file.encoding, file.content, fileName, false);
     return {};
 }

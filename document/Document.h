@@ -98,7 +98,9 @@ public:
     // encoding they are (decodeFile). The document node is named
     // `documentName`. When memory runs out nothing changes, and the result
     // says so (for a "File Error" message box); otherwise it is no error.
-    FileError load(const QByteArray& bytes, const QString& fileName, const QString& documentName);
+    // Bytes handed over (moved in) are freed once read, before the views
+    // build their rows, so that the file and the rows never take memory at once.
+    FileError load(QByteArray bytes, const QString& fileName, const QString& documentName);
     static QString newDocumentName();
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.

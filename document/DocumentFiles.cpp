@@ -81,10 +81,10 @@ void DocumentFiles::makeNew() {
     document_.makeNew();
 }
 
-bool DocumentFiles::openBytes(const QString& file, const QByteArray& bytes, const QString& documentName) {
+bool DocumentFiles::openBytes(const QString& file, QByteArray bytes, const QString& documentName) {
     bool readOnly = false;
     if (!guard_->claim(file, readOnly)) return false;
-    if (const FileError failure = document_.load(bytes, file, documentName); failure.isError()) {
+    if (const FileError failure = document_.load(std::move(bytes), file, documentName); failure.isError()) {
         questions_.showFileError(failure);
         guard_->kept();
         return false;
@@ -112,7 +112,7 @@ void DocumentFiles::startUp(const StartUp& start) {
     }
     try {
         // The document node is named after the file, which the top row shows.
-        if (openBytes(file, bytes, file)) {
+        if (openBytes(file, std::move(bytes), file)) {
             emit remembered(file);
             return;
         }
@@ -152,7 +152,7 @@ void DocumentFiles::openChosen(const QString& file) {
         return;
     }
     try {
-        if (!openBytes(file, bytes, Document::newDocumentName())) return;
+        if (!openBytes(file, std::move(bytes), Document::newDocumentName())) return;
     } catch (const std::exception& failure) {
         questions_.showFileError(FileError::ofReading(file, failure));
         makeNew();

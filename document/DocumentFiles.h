@@ -107,7 +107,7 @@ private:
     void openChosen(const QString& file);
     // Makes `bytes` the document of `file`, once the file is claimed (false:
     // the user cancelled because another program holds it).
-    bool openBytes(const QString& file, const QByteArray& bytes, const QString& documentName);
+    bool openBytes(const QString& file, QByteArray bytes, const QString& documentName);
     // Makes `bytes`, read from `source`, the document of its own file and
     // name, as read-only as it was, keeping the selected folder where it
     // still exists; false (the user told why) when they could not be read.

@@ -479,7 +479,14 @@ void DocumentTreeModel::rebuild() {
 void DocumentTreeModel::resetRows() {
     rows_.clear();
     depths_.clear();
-    if (!filtered_) collect(document_.documentNode(), 0, rows_, depths_);
+    if (filtered_) return;
+    // Sized once: with every row open, one per element and the document node.
+    if (openByDefault_) {
+        const std::size_t elements = static_cast<std::size_t>(document_.dom().elementIndex().count()) + 1;
+        rows_.reserve(elements);
+        depths_.reserve(elements);
+    }
+    collect(document_.documentNode(), 0, rows_, depths_);
 }
 
 // ---- Following the document ----

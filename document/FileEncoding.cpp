@@ -41,11 +41,17 @@ bool utf16Units(const char* bytes, qsizetype length, bool bigEndian, QString& un
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The first byte from 0x80 on at or after `p`, or `end`; eight at a time.
+constexpr std::uint64_t HighBits = 0x8080808080808080ull;
+
+// The first byte from 0x80 on at or after `p`, or `end`; 32, then eight at a time.
 const char* firstHighByte(const char* p, const char* end) {
+    for (std::uint64_t w[4]; end - p >= 32; p += 32) {
+        std::memcpy(w, p, 32);
+        if ((w[0] | w[1] | w[2] | w[3]) & HighBits) break;
+    }
     for (std::uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
-        if (w & 0x8080808080808080ull) break;
+        if (w & HighBits) break;
     }
     while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
     return p;
@@ -56,7 +62,8 @@ std::size_t highBytes(const char* p, const char* end) {
     std::size_t count = 0;
     for (std::uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
-        count += static_cast<std::size_t>(__builtin_popcountll(w & 0x8080808080808080ull));
+        // The high bits moved to the bottom of each byte and summed in the top byte.
+        count += static_cast<std::size_t>((((w & HighBits) >> 7) * 0x0101010101010101ull) >> 56);
     }
     for (; p < end; ++p) count += static_cast<unsigned char>(*p) >> 7;
     return count;
@@ -67,8 +74,10 @@ std::size_t highBytes(const char* p, const char* end) {
 QByteArray latin1ToUtf8(const QByteArray& bytes) {
     const char* p = bytes.constData();
     const char* const end = p + bytes.size();
-    const std::size_t high = highBytes(p, end);
-    if (high == 0) return bytes;
+    // Most files are plain ASCII, which is shared as it is.
+    const char* first = firstHighByte(p, end);
+    if (first == end) return bytes;
+    const std::size_t high = highBytes(first, end);
     QByteArray out(bytes.size() + static_cast<qsizetype>(high), Qt::Uninitialized);
     char* o = out.data();
     while (p < end) {

@@ -25,10 +25,16 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
     const bool regular = system.fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     QByteArray read;
     try {
-        if (regular) read.reserve(static_cast<qsizetype>(status.st_size));
+        // Straight into the array while the file is as long as it was;
+        // anything beyond (a file that grew, no regular file) through a buffer.
+        if (regular) read.resize(static_cast<qsizetype>(status.st_size));
+        qsizetype length = 0;
         char buffer[1 << 16];
         for (;;) {
-            const ssize_t got = system.read(fd, buffer, sizeof buffer);
+            const bool direct = length < read.size();
+            const ssize_t got =
+                direct ? system.read(fd, read.data() + length, static_cast<std::size_t>(read.size() - length))
+                       : system.read(fd, buffer, sizeof buffer);
             if (got == 0) break;
             if (got < 0) {
                 if (errno == EINTR) continue;
@@ -36,8 +42,10 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
                 system.close(fd);
                 return ReadResult::CannotRead;
             }
-            read.append(buffer, static_cast<qsizetype>(got));
+            if (!direct) read.append(buffer, static_cast<qsizetype>(got));
+            length += got;
         }
+        read.truncate(length);
     } catch (const std::bad_alloc&) {
         system.close(fd);
         error = FileError::ofMemory(path, regular ? static_cast<qint64>(status.st_size) : read.size());

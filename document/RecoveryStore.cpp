@@ -98,9 +98,10 @@ QString RecoveryStore::claim() {
     return lock(name) ? name : QString();
 }
 
-bool RecoveryStore::write(const QString& name, std::string_view bytes, const RecoveryEntry& note) const {
+bool RecoveryStore::write(const QString& name, std::string_view bytes, const RecoveryEntry& note,
+                          const std::atomic<bool>* stop) const {
     // The work first: a note without its work is never offered.
-    if (!saveFileAtomically(dataPath(name), bytes)) return false;
+    if (!saveFileAtomically(dataPath(name), bytes, stop) || (stop && *stop)) return false;
     QJsonObject info;
     info["original"] = note.original;
     info["exists"] = note.originalWhenOpened.exists;

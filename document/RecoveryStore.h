@@ -9,6 +9,7 @@
 // only the files of a program that ended without saving are offered.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -65,8 +66,9 @@ public:
     // process's for the next write.
     void clear(const QString& name);
     // Writes the work and its note through the save routine; false when
-    // either could not be written.
-    bool write(const QString& name, std::string_view bytes, const RecoveryEntry& note) const;
+    // either could not be written, or `stop` was set before both were.
+    bool write(const QString& name, std::string_view bytes, const RecoveryEntry& note,
+               const std::atomic<bool>* stop = nullptr) const;
 
 private:
     QString path(const QString& name, const char* extension) const;

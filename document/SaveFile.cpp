@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -104,10 +105,21 @@ Keep keepOf(const struct stat& status, const QByteArray& path) {
     return {static_cast<mode_t>(status.st_mode & 07777), true, status.st_uid, status.st_gid, path};
 }
 
-bool writeAll(int fd, const char* bytes, std::size_t length, const QString& shown, FileError& error) {
+// Writes in slices of this size, so that a save asked to stop does not
+// first write everything.
+constexpr std::size_t StopSlice = std::size_t(8) << 20;
+
+bool writeAll(int fd, const char* bytes, std::size_t length, const QString& shown, FileError& error,
+              const std::atomic<bool>* stop = nullptr) {
     FileSystem& system = FileSystem::current();
-    while (length > 0) {
-        const ssize_t written = system.write(fd, bytes, length);
+    // Also asked once all is written: the sync that follows may take long.
+    for (;;) {
+        if (stop && *stop) {
+            error = FileError::writing(shown, "The write was stopped before it was complete.");
+            return false;
+        }
+        if (length == 0) return true;
+        const ssize_t written = system.write(fd, bytes, stop ? std::min(length, StopSlice) : length);
         if (written < 0) {
             if (errno == EINTR) continue;
             error = FileError::ofSystem(shown, errno, FileError::Step::Writing);
@@ -116,7 +128,6 @@ bool writeAll(int fd, const char* bytes, std::size_t length, const QString& show
         bytes += written;
         length -= static_cast<std::size_t>(written);
     }
-    return true;
 }
 
 bool keepOwnership(int fd, const Keep& keep, const QString& shown, FileError& error) {
@@ -308,11 +319,10 @@ SaveTarget SaveTarget::inspect(const QString& path) {
     return target;
 }
 
-SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes) {
-    return saveFileAtomically(SaveTarget::inspect(path), bytes);
-}
+namespace {
 
-SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes, ReplacedFileKeeper* keeper) {
+SaveOutcome saveInspected(const SaveTarget& check, std::string_view bytes, ReplacedFileKeeper* keeper,
+                          const std::atomic<bool>* stop) {
     if (check.refusal.isError()) return failed(check.refusal);
     const QString& path = check.path;
     FileSystem& system = FileSystem::current();
@@ -332,8 +342,18 @@ SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes, 
     }
     return replaceAtomically(
         path, target, keep,
-        [&](int fd, FileError& error) { return writeAll(fd, bytes.data(), bytes.size(), path, error); },
+        [&](int fd, FileError& error) { return writeAll(fd, bytes.data(), bytes.size(), path, error, stop); },
         replacing ? keeper : nullptr);
+}
+
+}  // namespace
+
+SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes, const std::atomic<bool>* stop) {
+    return saveInspected(SaveTarget::inspect(path), bytes, nullptr, stop);
+}
+
+SaveOutcome saveFileAtomically(const SaveTarget& check, std::string_view bytes, ReplacedFileKeeper* keeper) {
+    return saveInspected(check, bytes, keeper, nullptr);
 }
 
 SaveOutcome copyFileAtomically(const QString& source, const QString& destination) {

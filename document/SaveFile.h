@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <string_view>
 
 #include "document/FileError.h"
@@ -59,8 +60,11 @@ public:
 };
 
 // Writes `bytes` as the file `path`; a link there keeps pointing at the file
-// it names, which is the one replaced.
-SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes);
+// it names, which is the one replaced. Once `stop` is set the save fails as
+// soon as it can (a write of a few MiB, or a sync, under way ends first),
+// the target as it was: a write that is no longer wanted need not be waited for.
+SaveOutcome saveFileAtomically(const QString& path, std::string_view bytes,
+                               const std::atomic<bool>* stop = nullptr);
 // The same over a target inspected just before (and asked about); a file it
 // replaces goes to `keeper` first.
 SaveOutcome saveFileAtomically(const SaveTarget& target, std::string_view bytes,

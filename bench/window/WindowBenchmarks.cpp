@@ -1,5 +1,6 @@
-// Open and Save of the generated notes documents (1, 10 and 100 MiB) through
-// the program's real main window, drawn offscreen.
+// Open and Save of the generated notes documents (1, 10 and 100 MiB; 400 MiB
+// and 1 GiB for how the program scales) through the program's real main
+// window, drawn offscreen.
 //
 // open/N: from the File>Open command, its file dialog answering with the
 // file, until the user sees the document: the tree built and fully expanded,
@@ -26,9 +27,13 @@
 // is painted, against a process that only reads and parses the same file
 // with the core (core_cold_read), both fresh processes, side by side in one
 // run; and how long the process takes to end once its windows close.
+// quit/N: the same program after a long edit history (a folder of a million
+// elements read in, deleted and the delete undone, a thousand renames):
+// from its main window closing, unsaved changes dropped, to the process's end.
 // edit/N: on the open document, delete, copy-paste and move-paste of a
 // subtree of about 10,000 elements, and the undo of each, until the tree is
 // painted as it stands afterwards.
+// find/N: the find bar's search through the whole open document.
 // viewsource/N: Options > View Source of the open document until the viewer
 // has painted, with how far the peak resident size rose, also as a multiple
 // of the file's size.
@@ -151,11 +156,13 @@ public:
     QString file;
     int messages = 0;
     QString lastMessage;
+    // What a question is answered with.
+    Answer answer = Answer::Cancel;
 
     Answer message(const QString& text, const QString&, Buttons) override {
         ++messages;
         lastMessage = text;
-        return Answer::Cancel;
+        return answer;
     }
     int choose(const QString& text, const QString&, const QStringList&) override {
         ++messages;
@@ -576,6 +583,9 @@ double monotonicNow() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// This benchmark program, which also runs the program under measurement.
+std::string selfPath;
+
 // What a child process reported, against the moment it was started.
 struct ChildRun {
     bool ok = false;
@@ -634,52 +644,6 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     return run;
 }
 
-std::string selfPath;
-
-// Run as `window_benchmarks --program FILE`: the program as `corvantis FILE`
-// starts it, offscreen. Reports "shown" at the first paint of the tree once
-// the document is in it, then closes the main window as the user would and
-// reports "closing"; the parent times the rest until the process has ended.
-int runProgramChild(int argc, char** argv) {
-    QApplication application(argc, argv);
-    application.setQuitOnLastWindowClosed(false);
-    QTemporaryDir store;
-    SettingsStore settings(store.filePath("MyBusiness.ini"));
-    FixedDialogs dialogs;
-    auto program = std::make_unique<Program>(settings, dialogs, QString::fromLocal8Bit(argv[2]));
-    DocumentTreeView* tree = program->window().treeView();
-    class FirstPaint : public QObject {
-    public:
-        FirstPaint(DocumentTreeView* tree, Program& program) : tree_(tree), program_(program) {}
-
-    protected:
-        bool eventFilter(QObject*, QEvent* event) override {
-            // The rows of the opened document, not the empty window's.
-            if (event->type() != QEvent::Paint || done_ || tree_->model()->rowCount() < 2) return false;
-            done_ = true;
-            // Reported once the paint has been done.
-            QTimer::singleShot(0, [this] {
-                std::printf("shown %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
-                std::printf("closing %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
-                std::fflush(stdout);
-                program_.window().close();
-            });
-            return false;
-        }
-
-    private:
-        DocumentTreeView* tree_;
-        Program& program_;
-        bool done_ = false;
-    } firstPaint(tree, *program);
-    tree->viewport()->installEventFilter(&firstPaint);
-    program->show();
-    const int result = application.exec();
-    tree->viewport()->removeEventFilter(&firstPaint);
-    program.reset();
-    return result;
-}
-
 void startBenchmark(benchmark::State& state, int megabytes) {
     QString path;
     qint64 bytes = 0;
@@ -726,6 +690,104 @@ corvantis::DOMNode* addFolderOf(Document& document, std::size_t elements) {
     // end) really moves the folder.
     document.push(std::make_unique<InsertFragment>(document, corvantis::NodePlace{top, 0}, std::move(fragment), "folder"));
     return folder;
+}
+
+// A long edit history on the open document: a folder of a million elements
+// read in, deleted through the window's command and the delete undone,
+// then a thousand renames of the top element.
+void editAtLength(Program& program) {
+    MainWindow& window = program.window();
+    Document& document = program.document();
+    corvantis::DOMNode* folder = addFolderOf(document, 1'000'000);
+    corvantis::DOMNode* top = document.dom().rootElement();
+    window.selection().select(folder);
+    window.action(Command::DeleteFolder)->trigger();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    window.action(Command::Undo)->trigger();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    for (int round = 0; round < 1000; ++round)
+        document.push(std::make_unique<RenameElement>(
+            document, top, corvantis::StringObject(round % 2 ? "Notes" : "Notes2"), "rename"));
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // The pause after the last change ends: the autosave of the whole
+    // document starts on its worker, and is under way when the window closes.
+    program.autosave().setIntervals(0, 0);
+    document.push(std::make_unique<RenameElement>(document, top, corvantis::StringObject("Notes"), "rename"));
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Run as `window_benchmarks --program FILE`: the program as `corvantis FILE`
+// starts it, offscreen. Reports "shown" at the first paint of the tree once
+// the document is in it, then closes the main window as the user would and
+// reports "closing"; the parent times the rest until the process has ended.
+// As `--program-edited FILE` it first makes editAtLength's history, and
+// answers No when asked to save the changes.
+int runProgramChild(int argc, char** argv) {
+    const bool edited = std::strcmp(argv[1], "--program-edited") == 0;
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    QTemporaryDir store;
+    SettingsStore settings(store.filePath("MyBusiness.ini"));
+    FixedDialogs dialogs;
+    dialogs.answer = UserQuestions::Answer::No;
+    auto program = std::make_unique<Program>(settings, dialogs, QString::fromLocal8Bit(argv[2]));
+    DocumentTreeView* tree = program->window().treeView();
+    class FirstPaint : public QObject {
+    public:
+        FirstPaint(DocumentTreeView* tree, Program& program, bool edited)
+            : tree_(tree), program_(program), edited_(edited) {}
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override {
+            // The rows of the opened document, not the empty window's.
+            if (event->type() != QEvent::Paint || done_ || tree_->model()->rowCount() < 2) return false;
+            done_ = true;
+            // Reported once the paint has been done.
+            QTimer::singleShot(0, [this] {
+                std::printf("shown %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
+                std::fflush(stdout);
+                if (edited_) editAtLength(program_);
+                std::printf("closing %.6f %ld\n", monotonicNow(), statusKiB("VmHWM"));
+                std::fflush(stdout);
+                program_.window().close();
+            });
+            return false;
+        }
+
+    private:
+        DocumentTreeView* tree_;
+        Program& program_;
+        bool edited_;
+        bool done_ = false;
+    } firstPaint(tree, *program, edited);
+    tree->viewport()->installEventFilter(&firstPaint);
+    program->show();
+    const int result = application.exec();
+    tree->viewport()->removeEventFilter(&firstPaint);
+    program.reset();
+    return result;
+}
+
+// quit/N: the program closed after editAtLength's history on the document,
+// from its main window closing until the process has ended.
+void quitBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    const std::string file = QFile::encodeName(path).toStdString();
+    std::vector<double> quit, peak;
+    for (auto _ : state) {
+        const ChildRun run = runChild({selfPath, "--program-edited", file});
+        if (!run.ok) {
+            state.SkipWithError("the child process failed");
+            return;
+        }
+        state.SetIterationTime(run.endSeconds);
+        quit.push_back(run.endSeconds);
+        peak.push_back(static_cast<double>(run.peakKiB) / 1024);
+    }
+    state.counters["quit_s"] = median(quit);
+    state.counters["peak_at_start_MiB"] = median(peak);
 }
 
 void editBenchmark(benchmark::State& state, int megabytes) {
@@ -831,6 +893,37 @@ void autosaveBenchmark(benchmark::State& state, int megabytes) {
     state.counters["interface_thread_ms"] = median(interfaceMs);
     state.counters["until_on_disk_ms"] = median(wallMs);
     state.counters["peak_RSS_MiB"] = benchmark::Counter(static_cast<double>(statusKiB("VmHWM")) / 1024);
+}
+
+// ---- Find ----
+
+// find/N: the find bar opened on the open document with "reviewed" in its
+// field (in about one folder in a hundred), until its search, which runs in
+// slices between events, has gone through the whole document.
+void findBenchmark(benchmark::State& state, int megabytes) {
+    QString path;
+    qint64 bytes = 0;
+    if (!fileFor(state, megabytes, path, bytes)) return;
+    Windows program;
+    if (!openAndShow(state, program, path)) return;
+    FindBar& find = *program.window().findBar();
+    find.FindEdit()->setText("reviewed");
+    resetPeakRss();
+    double total = 0;
+    int matches = 0;
+    for (auto _ : state) {
+        timed(state, total, [&] {
+            find.open();
+            while (!find.search().isFinished()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return true;
+        });
+        matches = find.search().count();
+        find.closeBar();
+        program.settle();
+    }
+    if (matches == 0) state.SkipWithError("nothing found");
+    state.counters["matches"] = matches;
+    report(state, total, bytes);
 }
 
 // ---- The source viewer ----
@@ -1007,7 +1100,8 @@ int iterationsFor(int megabytes) { return megabytes >= 100 ? 3 : megabytes >= 10
 int main(int argc, char** argv) {
     // Drawn offscreen unless a display is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 3 && std::strcmp(argv[1], "--program") == 0) return runProgramChild(argc, argv);
+    if (argc == 3 && (std::strcmp(argv[1], "--program") == 0 || std::strcmp(argv[1], "--program-edited") == 0))
+        return runProgramChild(argc, argv);
     selfPath = argv[0];
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -1016,17 +1110,25 @@ int main(int argc, char** argv) {
     NotesFiles files;
     notesFiles = &files;
 
-    const int sizes[] = {1, 10, 100};
+    // The 400 MiB document is held against the 100 MiB one: start (open until
+    // painted), quit, edit (delete and undo among its steps), find and save
+    // should grow no faster than the document. Whether a 1 GiB document
+    // opens, and in how much memory, start/1024MiB tells.
+    const std::vector<int> sizes = {1, 10, 100};
+    const std::vector<int> scale = {1, 10, 100, 400};
     const struct {
         const char* name;
         void (*run)(benchmark::State&, int);
-    } kinds[] = {{"start", startBenchmark}, {"open", openBenchmark},     {"save", saveBenchmark},
-                   {"reopen", reopenBenchmark}, {"drop", dropBenchmark}, {"edit", editBenchmark},
-                   {"autosave", autosaveBenchmark}, {"versions", versionsLinkedBenchmark},
-                   {"versions-copied", versionsCopiedBenchmark},
-                   {"phases", phasesBenchmark}, {"viewsource", viewSourceBenchmark}};
+        std::vector<int> sizes;
+    } kinds[] = {{"start", startBenchmark, {1, 10, 100, 400, 1024}}, {"quit", quitBenchmark, scale},
+                 {"open", openBenchmark, sizes}, {"save", saveBenchmark, scale},
+                 {"reopen", reopenBenchmark, sizes}, {"drop", dropBenchmark, sizes},
+                 {"edit", editBenchmark, scale}, {"find", findBenchmark, scale},
+                 {"autosave", autosaveBenchmark, sizes}, {"versions", versionsLinkedBenchmark, sizes},
+                 {"versions-copied", versionsCopiedBenchmark, sizes},
+                 {"phases", phasesBenchmark, sizes}, {"viewsource", viewSourceBenchmark, sizes}};
     for (const auto& kind : kinds)
-        for (const int megabytes : sizes)
+        for (const int megabytes : kind.sizes)
             benchmark::RegisterBenchmark((std::string(kind.name) + "/" + std::to_string(megabytes) + "MiB").c_str(),
                                          kind.run, megabytes)
                 ->UseManualTime()

@@ -20,7 +20,8 @@ namespace {
 
 using Status = SaveOutcome::Status;
 using Fault = FaultyFileSystem::Fault;
-enum class Action { Save, Backup, Inspect };
+// Stopped: a save asked to stop before it began.
+enum class Action { Save, Stopped, Backup, Inspect };
 
 QByteArray folder;  // of the running row
 QByteArray at(const QByteArray& name) { return folder + '/' + name; }
@@ -129,6 +130,8 @@ const QList<Case> cases = {
      [](const SaveOutcome& outcome) { QVERIFY(outcome.error.cannotWriteHere); }},
     {"a full disk", Action::Save, Status::Failed, Fault::Write, ENOSPC, nullptr,
      [](const SaveOutcome& outcome) { QVERIFY(outcome.error.reason.contains(std::strerror(ENOSPC))); }},
+    {"a save asked to stop leaves the file as it was", Action::Stopped, Status::Failed, Fault::None, 0, nullptr,
+     nullptr},
     {"a failing folder sync leaves the save unconfirmed", Action::Save, Status::NotConfirmed,
      Fault::SyncFolder, EIO, nullptr,
      [](const SaveOutcome& outcome) { QCOMPARE(outcome.error.step, FileError::Step::ConfirmingWrite); }},
@@ -195,6 +198,8 @@ private slots:
                 QCOMPARE(SaveTarget::inspect(target).losses.size(), 2);
             else if (test.action == Action::Save)
                 outcome = saveFileAtomically(target, "new");
+            else if (const std::atomic<bool> stop{true}; test.action == Action::Stopped)
+                outcome = saveFileAtomically(target, "new", &stop);
             else if (SaveAsBackup::make(target, &outcome.error))
                 outcome.status = Status::Saved;
         }

@@ -120,13 +120,16 @@ private slots:
         QCOMPARE(program.dialogs.captions().count("Unsaved Changes"), 2);
     }
 
-    void droppingTheChangesAtCloseDropsTheRecoveryFile() {
+    void droppingTheChangesAtCloseDropsTheRecoveryFileAndEndingLeavesNoLock() {
         ProgramUnderTest program;
         program.startAndOpen("Diary.XML", Notes);
         typeAndAutosave(program, " roses");
         program.dialogs.answer(UserQuestions::Answer::No);
         QVERIFY(program.close());
         QVERIFY(recoveryFiles(program).isEmpty());
+        program.end();
+        QVERIFY(!QFile::exists(FileLock::lockPathOf(program.pathOf("Diary.XML"))));
+        QVERIFY(QDir(program.recoveryFolder()).entryList({"*.lock"}, QDir::Files | QDir::Hidden).isEmpty());
     }
 };
 

@@ -39,6 +39,8 @@ public:
     // and recovery folder. The close prompt is not asked: work still unsaved
     // is left behind as after a crash.
     void restart();
+    // Ends the run as the program's exit does, after its window has closed.
+    void end() { program_.reset(); }
     // Constructs the windows and runs the first activation.
     void start();
     // Before start: settings as an earlier version left them, a place stored
