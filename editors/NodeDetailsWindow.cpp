@@ -126,6 +126,8 @@ NodeDetailsWindow::NodeDetailsWindow(const DetailEditorContext& context, QWidget
     connect(&context_.document, &Document::detailsChanged, this, [this](corvantis::DOMNode* node) {
         if (node && node == context_.selection.currentNode()) showNode(node);
     });
+    connect(&context_.document, &Document::stringsChanged, this,
+            [this] { showNode(context_.selection.currentNode()); });
     connect(&context_.document, &Document::aboutToReplace, this, &NodeDetailsWindow::clearDetails);
 
     // Below the Text Editor, leaving its path panel in view.

@@ -37,6 +37,11 @@ TextFrameView::TextFrameView(Document& document, Selection& selection, TextFrame
     connect(&document_, &Document::detailsChanged, this, &TextFrameView::refreshFrom);
     // A new name shows in the path of every folder below it.
     connect(&document_, &Document::renamed, this, [this] { showPath(selection_.currentNode()); });
+    // Replace changes texts and names all over the tree at once.
+    connect(&document_, &Document::stringsChanged, this, [this] {
+        refreshFrom(selection_.currentNode());
+        showPath(selection_.currentNode());
+    });
     connect(&document_, &Document::aboutToReplace, this, [this] { show(nullptr); });
     connect(&document_, &Document::fileSet, this, &TextFrameView::showFileName);
     // A text that comes or goes beside the shown one changes how many pieces there are.

@@ -8,7 +8,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "editors/TextEditorWindow.h"
+#include "editors/TextFrame.h"
 #include "support/ProgramUnderTest.h"
+#include "widgets/LargeTextEdit.h"
 #include "tree/FilterBar.h"
 #include "tree/ReplaceDialog.h"
 
@@ -99,12 +102,15 @@ private slots:
             QVERIFY(!dialog.ReplaceAllButton()->isEnabled());
         }
 
+        // The text frame and the details show the folder's text and values as replaced.
+        program.select("Meeting");
         dialog.FindEdit()->setText("call (\\w+)");
         dialog.ReplaceEdit()->setText("ring \\1");
         QVERIFY(dialog.ProblemLabel()->text().isEmpty());
         QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
         QCOMPARE(dialog.ResultLabel()->text(), QString("2 replaced."));
         QVERIFY(program.written().contains("<Task>ring Anna</Task>"));
+        QCOMPARE(program.textEditor().frame()->textEdit()->toPlainText(), QString("ring Bo"));
         QVERIFY(program.window().action(Command::Undo)->text().contains(QString::fromUtf8("→")));
         run(program, Command::Undo);
         QCOMPARE(program.written(), before);
