@@ -76,6 +76,16 @@ void ExportCommands::print() {
     printer.setDocName(exportTitle(document_, exportedFolder()));
     if (!dialogs_.setUpPrinter(printer)) return;
     const DOMNode* top = exportedFolder();
+    // Printed to a file: written through the save routine, as every file
+    // the program writes, on the pages the dialog chose.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        const QString name = printer.outputFileName();
+        const SaveOutcome outcome = exportToFile(document_, top, ExportFormat::Pdf, name, printer.pageLayout());
+        if (outcome.status != SaveOutcome::Status::Saved) dialogs_.showFileError(outcome.error);
+        if (outcome.status != SaveOutcome::Status::Failed)
+            emit note(tr("Printed %1 to %2").arg(nameOf(top), QDir::toNativeSeparators(name)));
+        return;
+    }
     printExportPages(*printableExport(document_, top), printer);
     if (printer.printerState() == QPrinter::Error)
         dialogs_.inform(tr("%1 could not be printed: the printer refused it.").arg(nameOf(top)), tr("Print"));

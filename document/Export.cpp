@@ -551,7 +551,12 @@ std::unique_ptr<QTextDocument> printableExport(const Document& document, const D
     return printable;
 }
 
-QByteArray pdfExport(const Document& document, const DOMNode* top) {
+QPageLayout pdfExportLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
+                       QPageLayout::Millimeter);
+}
+
+QByteArray pdfExport(const Document& document, const DOMNode* top, const QPageLayout& layout) {
     const std::unique_ptr<QTextDocument> printable = printableExport(document, top);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -560,8 +565,7 @@ QByteArray pdfExport(const Document& document, const DOMNode* top) {
         QPdfWriter writer(&buffer);
         writer.setCreator("Corvantis");
         writer.setTitle(exportTitle(document, top));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
-                                         QPageLayout::Millimeter));
+        writer.setPageLayout(layout);
         printExportPages(*printable, writer);
     }
     return bytes;
@@ -582,7 +586,8 @@ void printExportPages(QTextDocument& pages, QPagedPaintDevice& device) {
     pages.documentLayout()->setPaintDevice(nullptr);
 }
 
-SaveOutcome exportToFile(const Document& document, const DOMNode* top, ExportFormat format, const QString& path) {
+SaveOutcome exportToFile(const Document& document, const DOMNode* top, ExportFormat format, const QString& path,
+                         const QPageLayout& pdfLayout) {
     const SaveTarget target = SaveTarget::inspect(path);
     if (target.refusal.isError()) {
         SaveOutcome refused;
@@ -593,7 +598,7 @@ SaveOutcome exportToFile(const Document& document, const DOMNode* top, ExportFor
         case ExportFormat::Html: return saveFileAtomically(path, htmlExport(document, top).view());
         case ExportFormat::Markdown: return saveFileAtomically(path, markdownExport(document, top).view());
         case ExportFormat::Pdf: {
-            const QByteArray pdf = pdfExport(document, top);
+            const QByteArray pdf = pdfExport(document, top, pdfLayout);
             return saveFileAtomically(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
         }
     }

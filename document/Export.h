@@ -15,6 +15,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPageLayout>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -76,12 +77,16 @@ std::unique_ptr<QTextDocument> printableExport(const Document& document, const c
 // Prints `pages` (printableExport) on the device's pages, sized as a browser
 // prints the HTML page whatever the device's resolution.
 void printExportPages(QTextDocument& pages, QPagedPaintDevice& device);
-// A4 pages, as the PDF file's bytes. Needs a QGuiApplication as above.
-QByteArray pdfExport(const Document& document, const corvantis::DOMNode* top);
+// The PDF export's pages: A4, portrait, 18 mm margins.
+QPageLayout pdfExportLayout();
+// The PDF file's bytes, on pages of `layout`. Needs a QGuiApplication as above.
+QByteArray pdfExport(const Document& document, const corvantis::DOMNode* top,
+                     const QPageLayout& layout = pdfExportLayout());
 
 // Writes the export as the file `path` through the program's save routine,
 // so an existing file there is replaced as Save replaces one; a file Save
 // would refuse to replace is refused here too (the outcome's error says
 // why).
+// A PDF is laid out on pages of `pdfLayout`.
 SaveOutcome exportToFile(const Document& document, const corvantis::DOMNode* top, ExportFormat format,
-                         const QString& path);
+                         const QString& path, const QPageLayout& pdfLayout = pdfExportLayout());

@@ -78,6 +78,14 @@ private slots:
         QVERIFY(isPdfWithPages(program.readFile("printed.pdf")));
         QVERIFY(program.window().statusBar()->currentMessage().contains("'Home'"));
 
+        // Printed to a file, it is written as Save writes: a file without a write bit stays.
+        program.writeFile("kept.pdf", "kept");
+        QFile::setPermissions(program.pathOf("kept.pdf"), QFileDevice::ReadOwner);
+        program.dialogs.printTo(program.pathOf("kept.pdf"));
+        program.window().action(Command::Print)->trigger();
+        QCOMPARE(program.readFile("kept.pdf"), QByteArray("kept"));
+        QCOMPARE(program.dialogs.messages.size(), 1);
+
         program.dialogs.printTo(program.pathOf("previewed.pdf"));
         program.window().action(Command::PrintPreview)->trigger();
         QCOMPARE(program.dialogs.previews, 1);
