@@ -1,6 +1,7 @@
 #include "document/Selection.h"
 
 #include "document/Document.h"
+#include "document/DocumentFilter.h"
 #include "document/DocumentTreeModel.h"
 
 using corvantis::DOMNode;
@@ -8,25 +9,34 @@ using corvantis::DOMNode;
 Selection::Selection(DocumentTreeModel& rows, QObject* parent)
     : QItemSelectionModel(&rows, parent), rows_(rows), document_(rows.document()) {
     connect(this, &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current, const QModelIndex& previous) {
-        emit currentNodeChanged(rows_.nodeAt(current), rows_.nodeAt(previous));
+        DOMNode* node = rows_.nodeAt(current);
+        if (node && !standingIn_) chosen_ = node;
+        emit currentNodeChanged(node, rows_.nodeAt(previous));
     });
     connect(&document_, &Document::replaced, this, [this] { select(document_.documentNode()); });
     connect(&document_, &Document::selectionRequested, this, [this](DOMNode* node) {
         if (node && document_.dom().contains(node)) select(node);
     });
-    // Rows made anew over the same document keep the current folder, or the
-    // nearest folder above it that is still shown.
-    connect(&rows_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { keptThroughReset_ = currentNode(); });
-    // A replaced document's nodes are gone; the rows reset for it keep nothing.
-    connect(&document_, &Document::aboutToReplace, this, [this] { keptThroughReset_ = nullptr; });
-    connect(&rows_, &QAbstractItemModel::modelReset, this, [this] {
-        const DOMNode* kept = keptThroughReset_;
-        keptThroughReset_ = nullptr;
-        if (!kept) return;
-        while (kept && !rows_.indexOf(kept).isValid()) kept = kept->parentNode();
-        select(kept);
+    connect(&document_, &Document::childrenAboutToLeave, this, [this](DOMNode* parent, int first, int last) {
+        if (chosen_ && Document::isWithin(chosen_, parent, first, last)) chosen_ = nullptr;
     });
+    // A replaced document's nodes are gone; the rows reset for it keep nothing.
+    connect(&document_, &Document::aboutToReplace, this, [this] { chosen_ = nullptr; });
+    // Rows made anew over the same document keep the chosen folder, or the
+    // nearest folder above it that is shown; a filter that has gone through
+    // the document may show it again.
+    connect(&rows_, &QAbstractItemModel::modelReset, this, &Selection::showChosen);
+    connect(&rows_.filter(), &DocumentFilter::finished, this, &Selection::showChosen);
     connect(&rows_, &DocumentTreeModel::folderDropped, this, [this](DOMNode* placed) { select(placed); });
+}
+
+void Selection::showChosen() {
+    const DOMNode* shown = chosen_;
+    while (shown && !rows_.indexOf(shown).isValid()) shown = shown->parentNode();
+    if (!shown || currentNode() == shown) return;
+    standingIn_ = shown != chosen_;
+    select(shown);
+    standingIn_ = false;
 }
 
 DOMNode* Selection::currentNode() const { return rows_.nodeAt(currentIndex()); }

@@ -3,11 +3,10 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolButton>
 
-#include "document/Document.h"
+#include "document/DocumentFilter.h"
 #include "document/DocumentTreeModel.h"
 #include "document/Selection.h"
 
@@ -36,15 +35,6 @@ FilterBar::FilterBar(Selection& selection, QWidget* parent)
         closeBar();
         emit closed();
     });
-    connect(&selection_, &Selection::currentNodeChanged, this, [this](corvantis::DOMNode* current) {
-        if (!filtering_ && current) chosen_ = current;
-    });
-    Document& document = rows_.document();
-    connect(&document, &Document::childrenAboutToLeave, this, [this](corvantis::DOMNode* parent, int first, int last) {
-        if (chosen_ && Document::isWithin(chosen_, parent, first, last)) chosen_ = nullptr;
-    });
-    connect(&document, &Document::aboutToReplace, this, [this] { chosen_ = nullptr; });
-    connect(&rows_.filter(), &DocumentFilter::finished, this, &FilterBar::showChosen);
     hide();
 }
 
@@ -61,22 +51,8 @@ void FilterBar::closeBar() {
 }
 
 void FilterBar::setQuery(const QString& query) {
-    if (!chosen_) chosen_ = selection_.currentNode();
-    {
-        const QScopedValueRollback<bool> filtering(filtering_, true);
-        rows_.filter().setQuery(query);
-    }
-    showChosen();
-}
-
-void FilterBar::showChosen() {
-    // While the filter hides it, the nearest folder above it that is shown
-    // (the top row always is).
-    const corvantis::DOMNode* shown = chosen_;
-    while (shown && rows_.isFiltered() && !rows_.indexOf(shown).isValid()) shown = shown->parentNode();
-    if (!shown || selection_.currentNode() == shown) return;
-    const QScopedValueRollback<bool> filtering(filtering_, true);
-    selection_.select(shown);
+    rows_.filter().setQuery(query);
+    selection_.showChosen();
 }
 
 bool FilterBar::eventFilter(QObject* watched, QEvent* event) {

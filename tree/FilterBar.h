@@ -8,8 +8,6 @@
 
 #include <QWidget>
 
-#include "core/Dom.h"
-
 class DocumentTreeModel;
 class QLineEdit;
 class Selection;
@@ -37,18 +35,8 @@ protected:
 
 private:
     void setQuery(const QString& query);
-    // Selects the folder chosen last, or while the filter hides it the
-    // nearest folder above it that is shown: the rows made anew for a query
-    // leave none selected.
-    void showChosen();
 
     Selection& selection_;
     DocumentTreeModel& rows_;
     QLineEdit* edit_;
-    // The folder the user chose last (clicked, moved to, or made by an
-    // edit); a folder the filter hides meanwhile is chosen again when it
-    // comes back. Null once it leaves the document.
-    const corvantis::DOMNode* chosen_ = nullptr;
-    // The filter moves the selection while its rows are made anew: no choice.
-    bool filtering_ = false;
 };
