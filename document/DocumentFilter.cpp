@@ -83,22 +83,22 @@ void DocumentFilter::setQuery(const QString& query) {
 }
 
 void DocumentFilter::clear() {
-    slice_.stop();
     emit aboutToReset();
-    walk_.reset();
-    filter_.reset();
-    rows_.clear();
-    shown_.clear();
+    dropRows();
     emit reset();
 }
 
-void DocumentFilter::restart() {
+void DocumentFilter::dropRows() {
     slice_.stop();
-    emit aboutToReset();
     walk_.reset();
     filter_.reset();
     rows_.clear();
     shown_.clear();
+}
+
+void DocumentFilter::restart() {
+    emit aboutToReset();
+    dropRows();
     std::vector<Row> first;
     const std::vector<FilterTerm> terms = termsOf(query_);
     if (!terms.empty()) {

@@ -90,6 +90,8 @@ signals:
 private:
     void restart();
     void clear();
+    // Stops the walk and forgets every row found.
+    void dropRows();
     void runSlice();
     // Walks one slice on, listing the rows found.
     void walkSlice(std::vector<Row>& rows);
