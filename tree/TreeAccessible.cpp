@@ -7,6 +7,7 @@
 
 #include "document/DocumentTreeModel.h"
 #include "tree/DocumentTreeView.h"
+#include "widgets/AccessibleFactory.h"
 
 namespace {
 
@@ -124,17 +125,7 @@ private:
 
 }  // namespace
 
-void installTreeAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
-            if (className == QLatin1String("DocumentTreeView") && object && object->isWidgetType())
-                return new TreeAccessible(static_cast<DocumentTreeView*>(object));
-            return nullptr;
-        });
-        return true;
-    }();
-    (void)installed;
-}
+void installTreeAccessibility() { installAccessibleFactory<DocumentTreeView, TreeAccessible>(); }
 
 void announceFolding(DocumentTreeView* view, int row) {
     if (!QAccessible::isActive()) return;

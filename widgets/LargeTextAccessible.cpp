@@ -4,6 +4,7 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 
+#include "widgets/AccessibleFactory.h"
 #include "widgets/LargeTextEdit.h"
 
 namespace {
@@ -166,14 +167,4 @@ private:
     }
 };
 
-void installLargeTextAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
-            if (className == QLatin1String("LargeTextEdit") && object && object->isWidgetType())
-                return new LargeTextAccessible(static_cast<LargeTextEdit*>(object));
-            return nullptr;
-        });
-        return true;
-    }();
-    (void)installed;
-}
+void installLargeTextAccessibility() { installAccessibleFactory<LargeTextEdit, LargeTextAccessible>(); }
