@@ -10,6 +10,8 @@ namespace corvantis {
 
 namespace {
 using NodePool = detail::FixedPool<sizeof(DOMNode)>;
+// A million nodes cost what their size says: keep it from growing unseen.
+static_assert(sizeof(void*) != 8 || sizeof(DOMNode) == 64, "a node takes 64 bytes");
 }  // namespace
 
 void* DOMNode::operator new(std::size_t) { return NodePool::allocate(); }
@@ -17,9 +19,10 @@ void* DOMNode::operator new(std::size_t) { return NodePool::allocate(); }
 void DOMNode::operator delete(void* p) noexcept { NodePool::release(p); }
 
 DOMNode::~DOMNode() {
-    if (more_) {
-        more_->~More();
-        detail::FixedPool<sizeof(More)>::release(more_);
+    if (hasMore()) {
+        More* more = moreBlock();
+        more->~More();
+        detail::FixedPool<sizeof(More)>::release(more);
     }
     // Tear the subtree down in exactly the reverse of document order: each
     // node goes once its children are gone, so no destructor recurses, and
@@ -51,23 +54,28 @@ const StringObject& DOMNode::emptyString() noexcept {
 }
 
 DOMNode::More& DOMNode::more() {
-    if (!more_) more_ = new (detail::FixedPool<sizeof(More)>::allocate()) More();
-    return *more_;
+    if (!hasMore()) {
+        More* more = new (detail::FixedPool<sizeof(More)>::allocate()) More();
+        more->owner = reinterpret_cast<DOM*>(ownerOrMore_);
+        ownerOrMore_ = reinterpret_cast<std::uintptr_t>(more) | moreTag;
+    }
+    return *moreBlock();
 }
 
 void DOMNode::setOther(StringObject text) {
-    if (more_ || !text.empty()) more().other = std::move(text);
+    if (hasMore() || !text.empty()) more().other = std::move(text);
 }
 
 void DOMNode::setPrefix(const StringObject& prefix) {
-    if (more_ || !prefix.empty()) more().prefix = prefix;
+    if (hasMore() || !prefix.empty()) more().prefix = prefix;
 }
 
 StringObject DOMNode::path() const {
     if (nodeType_ != ELEMENT) return StringObject();
     // Numbering that a change of shape left behind would name every element
     // down from the top; so does this, without renumbering the document.
-    const bool wholeChain = ownerDocument_ && ownerDocument_->numberingStale_;
+    const DOM* owner = ownerDocument();
+    const bool wholeChain = owner && owner->numberingStale_;
     if (!wholeChain && pathDepth_ <= 0) return StringObject();
     std::vector<const DOMNode*> chain;
     std::size_t total = 0;
@@ -130,7 +138,7 @@ void DOMNode::setText(const StringObject& text, int n) {
         existing->main_ = text;
         return;
     }
-    auto node = std::make_unique<DOMNode>(TEXT, ownerDocument_);
+    auto node = std::make_unique<DOMNode>(TEXT, ownerDocument());
     node->main_ = text;
     prependChild(node.get());
     node.release();

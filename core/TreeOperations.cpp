@@ -13,7 +13,11 @@ namespace corvantis {
 std::unique_ptr<DOMNode> DOM::copyFields(const DOMNode* source, DOM* owner) {
     auto copy = std::make_unique<DOMNode>(source->nodeType(), owner);
     copy->main_ = source->main_;
-    if (source->more_) copy->more() = *source->more_;
+    if (source->hasMore()) {
+        DOMNode::More& more = copy->more();
+        more.other = source->moreBlock()->other;
+        more.prefix = source->moreBlock()->prefix;
+    }
     copy->setPathDepth(source->pathDepth_);
     copy->setOccurrence(source->occurrence());
     copy->setParentNode(source->parentNode());
