@@ -27,40 +27,50 @@ std::size_t nodeBlockBytes(std::size_t capacity, std::size_t header) { return he
 
 NodeList::~NodeList() {
     for (DOMNode* node : *this) delete node;
-    freeBlock(block_);
+    freeBlock(block());
 }
 
 void NodeList::freeBlock(Block* block) noexcept {
     if (block) detail::releaseBlock(block, nodeBlockBytes(block->capacity, sizeof(Block)));
 }
 
-void NodeList::grow(std::size_t needed) {
-    const std::size_t oldCapacity = block_ ? block_->capacity : 0;
-    if (needed <= oldCapacity) return;
+NodeList::Block* NodeList::grow(std::size_t needed) {
+    Block* old = block();
+    // A child held in place is room for one.
+    const std::size_t oldCapacity = old ? old->capacity : entries_ ? 1 : 0;
+    if (needed <= oldCapacity) return old;
     const std::size_t capacity = needed;
-    const std::size_t oldBytes = nodeBlockBytes(oldCapacity, sizeof(Block));
+    const std::size_t oldBytes = old ? nodeBlockBytes(oldCapacity, sizeof(Block)) : 0;
     const std::size_t bytes = nodeBlockBytes(capacity, sizeof(Block));
     Block* grown;
-    if (block_ && oldBytes > detail::smallBlockLimit) {
-        grown = static_cast<Block*>(detail::reallocateLargeBlock(block_, oldBytes, bytes));
+    if (old && oldBytes > detail::smallBlockLimit) {
+        grown = static_cast<Block*>(detail::reallocateLargeBlock(old, oldBytes, bytes));
     } else {
         grown = static_cast<Block*>(detail::allocateBlock(bytes));
-        if (block_) {
-            std::memcpy(grown, block_, oldBytes);
-            freeBlock(block_);
+        if (old) {
+            std::memcpy(grown, old, oldBytes);
+            freeBlock(old);
         } else {
+            // The one child held in place, if any, moves into the block.
             *grown = Block{0, 0, 0, 0};
+            if (entries_) {
+                grown->items()[0] = entries_;
+                grown->count = 1;
+                grown->textCount = isText(entries_);
+            }
         }
     }
     grown->capacity = static_cast<std::uint32_t>(capacity);
-    block_ = grown;
+    setBlock(grown);
+    return grown;
 }
 
 void NodeList::reserve(std::size_t n) { grow(n); }
 
 void NodeList::reserveMore(std::size_t n) {
     const auto count = static_cast<std::size_t>(this->count());
-    if (!block_ || count + n > block_->capacity) grow(grownCapacity(count, count + n));
+    const Block* b = block();
+    if (!b || count + n > b->capacity) grow(grownCapacity(count, count + n));
 }
 
 int NodeList::indexOf(const DOMNode* node) const noexcept {
@@ -72,25 +82,36 @@ int NodeList::indexOf(const DOMNode* node) const noexcept {
 }
 
 void NodeList::append(DOMNode* node) {
+    if (!entries_) {
+        entries_ = node;
+        return;
+    }
     const std::size_t n = static_cast<std::size_t>(count());
-    if (!block_ || n == block_->capacity) grow(grownCapacity(n, n + 1));
-    block_->items()[n] = node;
-    block_->count = static_cast<std::uint32_t>(n + 1);
-    block_->textCount += isText(node);
+    const Block* b = block();
+    if (!b || n == b->capacity) grow(grownCapacity(n, n + 1));
+    Block* grown = block();
+    grown->items()[n] = node;
+    grown->count = static_cast<std::uint32_t>(n + 1);
+    grown->textCount += isText(node);
 }
 
 void NodeList::appendAll(DOMNode* const* nodes, std::size_t added) {
     if (added == 0) return;
+    if (!entries_ && added == 1) {
+        entries_ = nodes[0];
+        return;
+    }
     const std::size_t n = static_cast<std::size_t>(count());
     grow(n + added);
-    DOMNode** items = block_->items() + n;
+    Block* b = block();
+    DOMNode** items = b->items() + n;
     std::uint32_t texts = 0;
     for (std::size_t i = 0; i < added; ++i) {
         items[i] = nodes[i];
         texts += isText(nodes[i]);
     }
-    block_->count = static_cast<std::uint32_t>(n + added);
-    block_->textCount += texts;
+    b->count = static_cast<std::uint32_t>(n + added);
+    b->textCount += texts;
 }
 
 void NodeList::insertAt(int index, DOMNode* node) {
@@ -100,13 +121,14 @@ void NodeList::insertAt(int index, DOMNode* node) {
         append(node);
         return;
     }
-    if (n == static_cast<int>(block_->capacity))
-        grow(grownCapacity(static_cast<std::size_t>(n), static_cast<std::size_t>(n) + 1));
-    DOMNode** items = block_->items();
+    Block* b = block();
+    if (!b || n == static_cast<int>(b->capacity))
+        b = grow(grownCapacity(static_cast<std::size_t>(n), static_cast<std::size_t>(n) + 1));
+    DOMNode** items = b->items();
     std::memmove(items + index + 1, items + index, static_cast<std::size_t>(n - index) * sizeof(DOMNode*));
     items[index] = node;
-    block_->count += 1;
-    block_->textCount += isText(node);
+    b->count += 1;
+    b->textCount += isText(node);
 }
 
 void NodeList::insertAt(int index, const std::vector<DOMNode*>& nodes) {
@@ -114,37 +136,49 @@ void NodeList::insertAt(int index, const std::vector<DOMNode*>& nodes) {
     const auto n = static_cast<std::size_t>(count());
     const auto at = static_cast<std::size_t>(std::clamp(index, 0, count()));
     reserveMore(nodes.size());
-    DOMNode** items = block_->items();
+    Block* b = block();
+    DOMNode** items = b->items();
     std::memmove(items + at + nodes.size(), items + at, (n - at) * sizeof(DOMNode*));
     std::uint32_t texts = 0;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         items[at + i] = nodes[i];
         texts += isText(nodes[i]);
     }
-    block_->count = static_cast<std::uint32_t>(n + nodes.size());
-    block_->textCount += texts;
+    b->count = static_cast<std::uint32_t>(n + nodes.size());
+    b->textCount += texts;
 }
 
 void NodeList::erase(int first, int end) {
     first = std::clamp(first, 0, count());
     end = std::clamp(end, first, count());
     if (first == end) return;
-    DOMNode** items = block_->items();
+    Block* b = block();
+    if (!b) {
+        entries_ = nullptr;
+        return;
+    }
+    DOMNode** items = b->items();
     std::uint32_t texts = 0;
     for (int i = first; i < end; ++i) texts += isText(items[i]);
     std::memmove(items + first, items + end, static_cast<std::size_t>(count() - end) * sizeof(DOMNode*));
-    block_->count -= static_cast<std::uint32_t>(end - first);
-    block_->textCount -= texts;
+    b->count -= static_cast<std::uint32_t>(end - first);
+    b->textCount -= texts;
 }
 
 DOMNode* NodeList::takeAt(int index) {
     const int n = count();
     if (index < 0 || index >= n) return nullptr;
-    DOMNode** items = block_->items();
+    Block* b = block();
+    if (!b) {
+        DOMNode* node = entries_;
+        entries_ = nullptr;
+        return node;
+    }
+    DOMNode** items = b->items();
     DOMNode* node = items[index];
     std::memmove(items + index, items + index + 1, static_cast<std::size_t>(n - index - 1) * sizeof(DOMNode*));
-    block_->count -= 1;
-    block_->textCount -= isText(node);
+    b->count -= 1;
+    b->textCount -= isText(node);
     return node;
 }
 

@@ -27,11 +27,15 @@ public:
     NodeList& operator=(const NodeList&) = delete;
     ~NodeList();
 
-    int count() const noexcept { return block_ ? static_cast<int>(block_->count) : 0; }
+    int count() const noexcept {
+        if (const Block* b = block()) return static_cast<int>(b->count);
+        return entries_ ? 1 : 0;
+    }
     bool empty() const noexcept { return count() == 0; }
     // None when the index is out of range.
     DOMNode* at(int index) const noexcept {
-        return index >= 0 && index < count() ? block_->items()[index] : nullptr;
+        if (const Block* b = block()) return index >= 0 && index < static_cast<int>(b->count) ? b->items()[index] : nullptr;
+        return index == 0 ? entries_ : nullptr;
     }
     // Position of `node` by identity; -1 when it is not in the list.
     int indexOf(const DOMNode* node) const noexcept;
@@ -53,10 +57,20 @@ public:
     // Makes room for `n` entries more, growing as appending one at a time does.
     void reserveMore(std::size_t n);
     // How many of the entries are TEXT nodes.
-    int textCount() const noexcept { return block_ ? static_cast<int>(block_->textCount) : 0; }
+    int textCount() const noexcept {
+        if (const Block* b = block()) return static_cast<int>(b->textCount);
+        return static_cast<int>(isText(entries_));
+    }
 
-    DOMNode* const* begin() const noexcept { return block_ ? block_->items() : nullptr; }
-    DOMNode* const* end() const noexcept { return block_ ? block_->items() + block_->count : nullptr; }
+    // Valid until the list changes.
+    DOMNode* const* begin() const noexcept {
+        if (const Block* b = block()) return b->items();
+        return entries_ ? &entries_ : nullptr;
+    }
+    DOMNode* const* end() const noexcept {
+        if (const Block* b = block()) return b->items() + b->count;
+        return entries_ ? &entries_ + 1 : nullptr;
+    }
 
 private:
     friend class DOMNode;
@@ -71,13 +85,27 @@ private:
         DOMNode* const* items() const noexcept { return reinterpret_cast<DOMNode* const*>(this + 1); }
     };
     static inline std::uint32_t isText(const DOMNode* node) noexcept;  // defined in Dom.h
-    // Makes room for `count` entries, keeping those there are.
-    void grow(std::size_t count);
+    // Most elements hold a single text: that child is kept in place of a
+    // block, which saves the block (24 bytes) for each of them.
+    static constexpr std::uintptr_t blockTag = 1;
+    Block* block() const noexcept {
+        const auto bits = reinterpret_cast<std::uintptr_t>(entries_);
+        return bits & blockTag ? reinterpret_cast<Block*>(bits & ~blockTag) : nullptr;
+    }
+    bool holdsOne() const noexcept { return entries_ && !(reinterpret_cast<std::uintptr_t>(entries_) & blockTag); }
+    void setBlock(Block* b) noexcept {
+        entries_ = reinterpret_cast<DOMNode*>(reinterpret_cast<std::uintptr_t>(b) | blockTag);
+    }
+    // Makes a block with room for `count` entries, keeping those there are,
+    // and returns it (none while one child held in place is room enough).
+    Block* grow(std::size_t count);
     // Takes the last entry out without destroying the node; none when empty.
     inline DOMNode* takeLast() noexcept;
     static void freeBlock(Block* block) noexcept;
 
-    Block* block_ = nullptr;
+    // Empty: null. One child: that child. More: the block, its address
+    // tagged with blockTag (blocks are aligned, so the bit is free).
+    DOMNode* entries_ = nullptr;
 };
 
 // One attribute: name, plain-text value (unescaped) and a flag byte that every

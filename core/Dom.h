@@ -368,9 +368,15 @@ inline void DOM::refreshNumbering() const {
 inline std::uint32_t NodeList::isText(const DOMNode* node) noexcept { return node && node->nodeType() == TEXT ? 1 : 0; }
 
 inline DOMNode* NodeList::takeLast() noexcept {
-    if (empty()) return nullptr;
-    DOMNode* node = block_->items()[--block_->count];
-    block_->textCount -= isText(node);
+    Block* b = block();
+    if (!b) {
+        DOMNode* node = entries_;
+        entries_ = nullptr;
+        return node;
+    }
+    if (b->count == 0) return nullptr;
+    DOMNode* node = b->items()[--b->count];
+    b->textCount -= isText(node);
     return node;
 }
 

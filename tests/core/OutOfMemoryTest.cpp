@@ -210,7 +210,8 @@ TEST(OutOfMemory, NodesMovedBetweenParentsAllArriveOrNoneLeaves) {
                                                        DOMNode* deep = Find(dom, "deep");
                                                        const NodePlace from = dom.detach(deep);
                                                        try {
-                                                           dom.attach(deep, dom.placeFor(Find(dom, "empty"), Under));
+                                                           // "work" holds one child: a second needs room.
+                                                           dom.attach(deep, dom.placeFor(Find(dom, "work"), Under));
                                                        } catch (...) {
                                                            dom.attach(deep, from);  // back where it was: room is there
                                                            throw;
