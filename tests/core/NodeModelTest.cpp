@@ -39,6 +39,11 @@ TEST(NodeModel, NewNodesAndContainers) {
     DOMNode element(ELEMENT, &dom);
     EXPECT_TRUE(element.isContainer());
     EXPECT_EQ(element.ownerDocument(), &dom);
+    // A prefix or a second string moves the document into the extra block.
+    element.setPrefix(S("p"));
+    text.setNodeName(S("n"));
+    EXPECT_EQ(element.ownerDocument(), &dom);
+    EXPECT_EQ(text.ownerDocument(), nullptr);
     EXPECT_EQ(element.childAt(0), nullptr);
     EXPECT_EQ(element.childAt(-1), nullptr);
 }
