@@ -104,11 +104,12 @@ void Document::makeNew() {
 
 QString Document::newDocumentName() { return NewDocumentName; }
 
-FileError Document::load(QByteArray bytes, const QString& fileName, const QString& documentName) {
+FileError Document::load(QByteArray bytes, const QString& fileName, const QString& documentName,
+                         const ByteSurvey& survey) {
     DecodedFile file;
     corvantis::DOM::Tree tree;
     try {
-        file = decodeFile(bytes);
+        file = decodeFile(bytes, survey);
         tree = readTree(file.text, documentName);
     } catch (const std::bad_alloc&) {
         return FileError::ofMemory(fileName, bytes.size());

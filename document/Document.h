@@ -100,7 +100,9 @@ public:
     // says so (for a "File Error" message box); otherwise it is no error.
     // Bytes handed over (moved in) are freed once read, before the views
     // build their rows, so that the file and the rows never take memory at once.
-    FileError load(QByteArray bytes, const QString& fileName, const QString& documentName);
+    // `survey` is the one readWholeFile made of them, if any.
+    FileError load(QByteArray bytes, const QString& fileName, const QString& documentName,
+                   const ByteSurvey& survey = {});
     static QString newDocumentName();
     // After a complete save under `fileName`: nothing is unsaved. A new
     // document stays new, so each Save asks for a name, until a file is opened.

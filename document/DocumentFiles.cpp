@@ -81,10 +81,11 @@ void DocumentFiles::makeNew() {
     document_.makeNew();
 }
 
-bool DocumentFiles::openBytes(const QString& file, QByteArray bytes, const QString& documentName) {
+bool DocumentFiles::openBytes(const QString& file, QByteArray bytes, const ByteSurvey& survey,
+                              const QString& documentName) {
     bool readOnly = false;
     if (!guard_->claim(file, readOnly)) return false;
-    if (const FileError failure = document_.load(std::move(bytes), file, documentName); failure.isError()) {
+    if (const FileError failure = document_.load(std::move(bytes), file, documentName, survey); failure.isError()) {
         questions_.showFileError(failure);
         guard_->kept();
         return false;
@@ -103,7 +104,8 @@ void DocumentFiles::startUp(const StartUp& start) {
     }
     QByteArray bytes;
     FileError error;
-    const ReadResult read = readWholeFile(file, bytes, error);
+    ByteSurvey survey;
+    const ReadResult read = readWholeFile(file, bytes, error, &survey);
     if (read != ReadResult::Read) {
         // A file the user named must be there; a remembered one may have gone.
         if (named || read == ReadResult::CannotRead) questions_.showFileError(error);
@@ -112,7 +114,7 @@ void DocumentFiles::startUp(const StartUp& start) {
     }
     try {
         // The document node is named after the file, which the top row shows.
-        if (openBytes(file, std::move(bytes), file)) {
+        if (openBytes(file, std::move(bytes), survey, file)) {
             emit remembered(file);
             return;
         }
@@ -145,14 +147,15 @@ void DocumentFiles::openRecent(const QString& file) {
 void DocumentFiles::openChosen(const QString& file) {
     QByteArray bytes;
     FileError error;
+    ByteSurvey survey;
     // The document keeps its file until another file is really read, so a
     // later Save cannot write it over a file it never came from.
-    if (readWholeFile(file, bytes, error) != ReadResult::Read) {
+    if (readWholeFile(file, bytes, error, &survey) != ReadResult::Read) {
         questions_.showFileError(error);
         return;
     }
     try {
-        if (!openBytes(file, std::move(bytes), Document::newDocumentName())) return;
+        if (!openBytes(file, std::move(bytes), survey, Document::newDocumentName())) return;
     } catch (const std::exception& failure) {
         questions_.showFileError(FileError::ofReading(file, failure));
         makeNew();
@@ -164,21 +167,23 @@ void DocumentFiles::openChosen(const QString& file) {
 void DocumentFiles::reload() {
     QByteArray bytes;
     FileError error;
+    ByteSurvey survey;
     const QString file = document_.fileName();
-    if (readWholeFile(file, bytes, error) != ReadResult::Read) {
+    if (readWholeFile(file, bytes, error, &survey) != ReadResult::Read) {
         questions_.showFileError(error);
         return;
     }
-    if (readInPlace(bytes, file)) guard_->warnIfNotXml();
+    if (readInPlace(bytes, file, survey)) guard_->warnIfNotXml();
 }
 
-bool DocumentFiles::readInPlace(const QByteArray& bytes, const QString& source) {
+bool DocumentFiles::readInPlace(const QByteArray& bytes, const QString& source, const ByteSurvey& survey) {
     const Route route = routeTo(selection_.currentNode());
     const QString documentName = document_.text().toText(document_.documentNode()->nodeName());
     // Another Corvantis still holds the file.
     const bool readOnly = document_.isReadOnly();
     try {
-        if (const FileError failure = document_.load(bytes, document_.fileName(), documentName); failure.isError()) {
+        if (const FileError failure = document_.load(bytes, document_.fileName(), documentName, survey);
+            failure.isError()) {
             questions_.showFileError(failure);
             return false;
         }

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "core/StringObject.h"
+#include "document/FileEncoding.h"
 #include "document/SaveAs.h"
 
 class Autosave;
@@ -107,11 +108,11 @@ private:
     void openChosen(const QString& file);
     // Makes `bytes` the document of `file`, once the file is claimed (false:
     // the user cancelled because another program holds it).
-    bool openBytes(const QString& file, QByteArray bytes, const QString& documentName);
+    bool openBytes(const QString& file, QByteArray bytes, const ByteSurvey& survey, const QString& documentName);
     // Makes `bytes`, read from `source`, the document of its own file and
     // name, as read-only as it was, keeping the selected folder where it
     // still exists; false (the user told why) when they could not be read.
-    bool readInPlace(const QByteArray& bytes, const QString& source);
+    bool readInPlace(const QByteArray& bytes, const QString& source, const ByteSurvey& survey = {});
     // What keeps the version of the file a save is about to replace; none
     // while versions are not kept.
     std::unique_ptr<SaveVersion> versionForSave() const;

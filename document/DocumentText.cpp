@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 
@@ -65,11 +66,13 @@ DocumentText DocumentText::inFile(Encoding encoding) {
     return text;
 }
 
-DocumentText DocumentText::forFile(const char* bytes, std::size_t length) {
+DocumentText DocumentText::forFile(const char* bytes, std::size_t length, std::size_t ascii) {
     const QString named = declaredEncoding(bytes, length);
     if (!named.isEmpty()) return DocumentText(encodingNamed(named).value_or(Encoding::Latin1));
-    return DocumentText(isValidUtf8(reinterpret_cast<const unsigned char*>(bytes), length) ? Encoding::Utf8
-                                                                                             : Encoding::Latin1);
+    ascii = std::min(ascii, length);
+    return DocumentText(isValidUtf8(reinterpret_cast<const unsigned char*>(bytes) + ascii, length - ascii)
+                            ? Encoding::Utf8
+                            : Encoding::Latin1);
 }
 
 QString DocumentText::encodingNamedIn(const QString& declarationData) {

@@ -30,8 +30,9 @@ public:
     explicit DocumentText(Encoding encoding = Encoding::Latin1) : encoding_(encoding) {}
     // A file's text as the file holds it: in `encoding` itself.
     static DocumentText inFile(Encoding encoding);
-    // The encoding of a file read as `length` bytes.
-    static DocumentText forFile(const char* bytes, std::size_t length);
+    // The encoding of a file read as `length` bytes, the first `ascii` of
+    // them known to be below 0x80.
+    static DocumentText forFile(const char* bytes, std::size_t length, std::size_t ascii = 0);
     // The encoding name an XML declaration's data gives ("UTF-8" for
     // `version="1.0" encoding="UTF-8"`); empty when it gives none.
     static QString encodingNamedIn(const QString& declarationData);

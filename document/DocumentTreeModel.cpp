@@ -347,7 +347,10 @@ void DocumentTreeModel::collect(DOMNode* top, int depth, std::vector<DOMNode*>& 
         const int childDepth = frame.depth + 1;
         rows.push_back(child);
         depths.push_back(childDepth);
-        if (child->childCount() > 0 && isOpen(child, childDepth)) stack.push_back({child, 0, childDepth});
+        // Children that are all text (a note's) hold no rows: they are not
+        // looked at one by one, which would touch every text node.
+        if (child->childCount() > child->childNodes()->textCount() && isOpen(child, childDepth))
+            stack.push_back({child, 0, childDepth});
     }
 }
 

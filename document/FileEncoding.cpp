@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "core/Characters.h"
 
@@ -70,12 +72,13 @@ std::size_t highBytes(const char* p, const char* end) {
 }
 
 // ISO-8859-1 bytes as UTF-8: each byte from 0x80 on becomes two. The result
-// is made at its final size and filled in one pass.
-QByteArray latin1ToUtf8(const QByteArray& bytes) {
+// is made at its final size and filled in one pass. The first `ascii` bytes
+// are known to be below 0x80.
+QByteArray latin1ToUtf8(const QByteArray& bytes, qsizetype ascii = 0) {
     const char* p = bytes.constData();
     const char* const end = p + bytes.size();
     // Most files are plain ASCII, which is shared as it is.
-    const char* first = firstHighByte(p, end);
+    const char* first = firstHighByte(p + ascii, end);
     if (first == end) return bytes;
     const std::size_t high = highBytes(first, end);
     QByteArray out(bytes.size() + static_cast<qsizetype>(high), Qt::Uninitialized);
@@ -130,8 +133,9 @@ std::string_view utf8ToLatin1(std::string_view text, std::string& storage) {
     return storage;
 }
 
-FileContent contentOf(const QByteArray& text) {
-    if (text.contains('\0')) return FileContent::NulCharacters;
+// `nul` tells whether the text holds a NUL character, when that is known.
+FileContent contentOf(const QByteArray& text, std::optional<bool> nul = std::nullopt) {
+    if (nul ? *nul : text.contains('\0')) return FileContent::NulCharacters;
     if (text.contains('<')) return FileContent::Xml;
     for (const char c : text)
         if (!isBlank(c)) return FileContent::NoMarkup;
@@ -229,7 +233,19 @@ QString notXmlMessage(const QString& source, FileContent content) {
     return QString("%1 is not an XML document: %2.").arg(source, why);
 }
 
-DecodedFile decodeFile(const QByteArray& bytes) {
+void ByteSurvey::add(const char* bytes, std::size_t length) {
+    const char* p = bytes;
+    const char* const end = bytes + length;
+    if (firstHigh_ < 0) {
+        p = ::firstHighByte(p, end);
+        if (p != end) firstHigh_ = length_ + (p - bytes);
+    }
+    if (!nul_) nul_ = std::memchr(bytes, '\0', length) != nullptr;
+    length_ += static_cast<qsizetype>(length);
+    surveyed_ = true;
+}
+
+DecodedFile decodeFile(const QByteArray& bytes, const ByteSurvey& survey) {
     DecodedFile file;
     // A byte-order mark, or else the declaration's "<?xml", tells UTF-16.
     FileEncoding::Form form = FileEncoding::Form::EightBit;
@@ -258,9 +274,18 @@ DecodedFile decodeFile(const QByteArray& bytes) {
         skip = 0;
     }
     file.text = skip > 0 ? bytes.sliced(skip) : bytes;
-    file.encoding.text = DocumentText::forFile(file.text.constData(), static_cast<std::size_t>(file.text.size()));
+    // What the survey found holds for the text after a byte-order mark too;
+    // the mark's own bytes (from 0x80 on) leave the text's first unknown.
+    const bool surveyed = survey.covers(bytes.size());
+    const qsizetype ascii = surveyed ? std::max<qsizetype>(survey.firstHighByte() - skip, 0) : 0;
+    file.encoding.text =
+        DocumentText::forFile(file.text.constData(), static_cast<std::size_t>(file.text.size()),
+                              static_cast<std::size_t>(ascii));
     file.encoding.byteOrderMark = skip > 0;
-    file.text = file.encoding.fromFileText(file.text);
-    if (file.content == FileContent::Xml) file.content = contentOf(file.text);
+    if (!file.encoding.isUtf16() && file.encoding.text.encoding() == DocumentText::Encoding::Latin1)
+        file.text = latin1ToUtf8(file.text, ascii);
+    // Converting neither adds nor takes away a NUL.
+    if (file.content == FileContent::Xml)
+        file.content = contentOf(file.text, surveyed ? std::optional<bool>(survey.hasNul()) : std::nullopt);
     return file;
 }

@@ -79,6 +79,28 @@ enum class FileContent : std::uint8_t {
 QString notXmlMessage(const QString& source, FileContent content);
 extern const char* const NotXmlCaption;
 
+// One look over a file's bytes as they are read (readWholeFile), slice by
+// slice while each is still in the cache, so that decoding needs no pass of
+// its own over a large file: where its first byte from 0x80 on stands (none
+// in a file of plain ASCII, which then needs no converting), and whether it
+// holds a NUL character.
+class ByteSurvey {
+public:
+    // The file's next `length` bytes.
+    void add(const char* bytes, std::size_t length);
+    // Whether this is the survey of `length` bytes; decoding trusts it only then.
+    bool covers(qsizetype length) const { return surveyed_ && length_ == length; }
+    // The offset of the first byte from 0x80 on; the length when there is none.
+    qsizetype firstHighByte() const { return firstHigh_ < 0 ? length_ : firstHigh_; }
+    bool hasNul() const { return nul_; }
+
+private:
+    qsizetype length_ = 0;
+    qsizetype firstHigh_ = -1;
+    bool nul_ = false;
+    bool surveyed_ = false;
+};
+
 struct DecodedFile {
     FileEncoding encoding;
     FileContent content = FileContent::Xml;
@@ -89,4 +111,5 @@ struct DecodedFile {
     QByteArray text;
 };
 
-DecodedFile decodeFile(const QByteArray& bytes);
+// `survey`, when it covers `bytes`, spares looking over them again.
+DecodedFile decodeFile(const QByteArray& bytes, const ByteSurvey& survey = {});

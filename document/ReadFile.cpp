@@ -1,15 +1,41 @@
 #include "document/ReadFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <new>
 #include <utility>
 
 #include "document/FileSystem.h"
 
-ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& error) {
+namespace {
+
+// Small enough that a slice just read is still in the cache when surveyed.
+constexpr std::size_t SliceBytes = std::size_t{256} << 10;
+
+// Fresh pages are costly to touch one by one, and a large file's bytes
+// touch tens of thousands of them; huge ones, where the system has them,
+// are many times cheaper. Asked for the whole huge pages within the array
+// (which, that large, has pages of its own): only a request.
+void preferHugePages(char* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+    const auto start = (reinterpret_cast<std::uintptr_t>(data) + hugePage - 1) & ~(hugePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(hugePage - 1);
+    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+}  // namespace
+
+ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& error, ByteSurvey* survey) {
     if (!isFaithfulName(path)) {
         error = FileError::ofUnfaithfulName(path, FileError::Step::Reading);
         return ReadResult::CannotOpen;
@@ -24,16 +50,21 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
     struct stat status;
     const bool regular = system.fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     QByteArray read;
+    ByteSurvey surveyed;
     try {
         // Straight into the array while the file is as long as it was;
         // anything beyond (a file that grew, no regular file) through a buffer.
-        if (regular) read.resize(static_cast<qsizetype>(status.st_size));
+        if (regular) {
+            read.resize(static_cast<qsizetype>(status.st_size));
+            preferHugePages(read.data(), static_cast<std::size_t>(read.size()));
+        }
         qsizetype length = 0;
         char buffer[1 << 16];
         for (;;) {
             const bool direct = length < read.size();
             const ssize_t got =
-                direct ? system.read(fd, read.data() + length, static_cast<std::size_t>(read.size() - length))
+                direct ? system.read(fd, read.data() + length,
+                                     std::min(static_cast<std::size_t>(read.size() - length), SliceBytes))
                        : system.read(fd, buffer, sizeof buffer);
             if (got == 0) break;
             if (got < 0) {
@@ -43,6 +74,7 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
                 return ReadResult::CannotRead;
             }
             if (!direct) read.append(buffer, static_cast<qsizetype>(got));
+            if (survey) surveyed.add(read.constData() + length, static_cast<std::size_t>(got));
             length += got;
         }
         read.truncate(length);
@@ -53,5 +85,6 @@ ReadResult readWholeFile(const QString& path, QByteArray& bytes, FileError& erro
     }
     system.close(fd);
     bytes = std::move(read);
+    if (survey) *survey = surveyed;
     return ReadResult::Read;
 }

@@ -18,7 +18,8 @@
 // pruned as the program prunes them). versions-copied/N: the versions
 // folder on another file system (/dev/shm), where each version is a copy.
 // phases/N: one open and save taken apart, to see where the time goes:
-// reading the file, parsing it into a document of its own, the Open command,
+// reading the file (surveyed as it is read), decoding and parsing it into a
+// document of its own, the Open command,
 // rebuilding the tree from the window's document (old items dropped, new
 // ones made and expanded), expanding alone, the first paint, serializing,
 // writing, collapsing, and File>New on the collapsed tree.
@@ -90,6 +91,7 @@
 #include "document/Selection.h"
 #include "document/DocumentText.h"
 #include "document/DocumentTreeModel.h"
+#include "document/ReadFile.h"
 #include "document/SaveFile.h"
 #include "editors/SourceViewer.h"
 #include "editors/TextEditorWindow.h"
@@ -494,26 +496,27 @@ void phasesBenchmark(benchmark::State& state, int megabytes) {
     for (auto _ : state) {
         const double before =
             read + parse + openCommand + rebuild + expand + paint + serialize + write + collapse + dropCollapsed;
-        // Reading and parsing as File>Open does, into a document of its own.
+        // Reading (the file's bytes surveyed on the way), decoding and
+        // parsing as File>Open does, into a document of its own.
         Clock::time_point start = Clock::now();
         QByteArray content;
+        ByteSurvey survey;
         {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
+            FileError error;
+            if (readWholeFile(path, content, error, &survey) != ReadResult::Read) {
                 state.SkipWithError("cannot read the generated document");
                 break;
             }
-            content = file.readAll();
         }
         read += secondsSince(start);
         start = Clock::now();
         {
             corvantis::DOM document("Corvantis");
-            const DocumentText text = DocumentText::forFile(content.constData(), static_cast<std::size_t>(content.size()));
-            benchmark::DoNotOptimize(text);
-            document.parse(content.constData(), static_cast<std::size_t>(content.size()));
-            parse += secondsSince(start);
+            DecodedFile decoded = decodeFile(content, survey);
             content = QByteArray();
+            document.parse(decoded.text.constData(), static_cast<std::size_t>(decoded.text.size()));
+            parse += secondsSince(start);
+            decoded.text = QByteArray();
         }  // freeing the document is not counted
 
         program.window().files().newDocument();

@@ -1,7 +1,10 @@
 // Files in every encoding the program reads come back byte for byte, files
 // that are no XML are told apart, and inserted XML is made ready for the
 // document.
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include "core/Dom.h"
 #include "document/Commands.h"
@@ -9,6 +12,7 @@
 #include "document/Document.h"
 #include "document/FileEncoding.h"
 #include "document/InsertedXml.h"
+#include "document/ReadFile.h"
 #include "document/EncodingLimits.h"
 #include "Utf16Text.h"
 
@@ -30,6 +34,25 @@ QByteArray savedFile(const Document& document) {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// The survey of `file` as a read in slices of a few bytes would make it.
+ByteSurvey surveyOf(const QByteArray& file) {
+    ByteSurvey survey;
+    for (qsizetype at = 0; at < file.size(); at += 7)
+        survey.add(file.constData() + at, static_cast<std::size_t>(std::min<qsizetype>(7, file.size() - at)));
+    if (file.isEmpty()) survey.add(file.constData(), 0);
+    return survey;
+}
+
+// Decoding with the survey made while reading gives what decoding alone does.
+void compareSurveyed(const QByteArray& file, const ByteSurvey& survey) {
+    QVERIFY(survey.covers(file.size()));
+    const DecodedFile alone = decodeFile(file);
+    const DecodedFile surveyed = decodeFile(file, survey);
+    QCOMPARE(surveyed.text, alone.text);
+    QVERIFY(surveyed.encoding == alone.encoding);
+    QCOMPARE(surveyed.content, alone.content);
+}
+
 QString declarationData(const Document& document) {
     const corvantis::DOMNode* first = document.documentNode()->childAt(0);
     return first && first->nodeName().equals("xml") ? document.text().toText(first->nodeValue()) : QString();
@@ -45,6 +68,10 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::newRow("ISO-8859-1") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xE9</a>")
                                     << "ISO-8859-1";
+        QTest::newRow("ISO-8859-1, plain ASCII")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>cafe</a>") << "ISO-8859-1";
+        QTest::newRow("ISO-8859-1, undeclared") << QByteArray("<a>a long word, then caf\xE9</a>") << "ISO-8859-1";
+        QTest::newRow("UTF-8, undeclared") << QByteArray("<a>a long word, then caf\xC3\xA9</a>") << "UTF-8";
         QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBF<a>caf\xC3\xA9</a>") << "UTF-8 BOM";
         QTest::newRow("UTF-16LE with a mark") << utf16(Utf16Xml, false, true) << "UTF-16LE BOM";
         QTest::newRow("UTF-16BE with a mark") << utf16(Utf16Xml, true, true) << "UTF-16BE BOM";
@@ -57,6 +84,7 @@ private slots:
     void aFileIsWrittenBackAsItWasRead() {
         QFETCH(QByteArray, file);
         QFETCH(QString, key);
+        compareSurveyed(file, surveyOf(file));
         const DecodedFile decoded = decodeFile(file);
         QCOMPARE(decoded.content, FileContent::Xml);
         QCOMPARE(decoded.encoding.key(), key);
@@ -66,6 +94,28 @@ private slots:
         std::string storage;
         const std::string_view back = decoded.encoding.toFile(text, storage);
         QCOMPARE(QByteArray(back.data(), static_cast<qsizetype>(back.size())), file);
+    }
+
+    // A file read in many slices: the survey sees a high byte or a NUL in any
+    // of them, and tells nothing about other bytes.
+    void aFileReadInSlicesIsSurveyedWhole() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("large.xml");
+        const QByteArray head = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>" + QByteArray(700'000, 'x');
+        for (const QByteArray& file : {head + "caf\xE9</a>", head + "</a>", head + QByteArray("\0</a>", 5)}) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(out.write(file), file.size());
+            out.close();
+            QByteArray bytes;
+            FileError error;
+            ByteSurvey survey;
+            QCOMPARE(readWholeFile(path, bytes, error, &survey), ReadResult::Read);
+            QCOMPARE(bytes, file);
+            compareSurveyed(bytes, survey);
+            QVERIFY(!survey.covers(bytes.size() - 1));
+        }
+        QVERIFY(!ByteSurvey().covers(0));
     }
 
     void filesThatAreNoXmlAreToldApart_data() {
@@ -83,6 +133,7 @@ private slots:
     void filesThatAreNoXmlAreToldApart() {
         QFETCH(QByteArray, file);
         QFETCH(FileContent, content);
+        compareSurveyed(file, surveyOf(file));
         Document document;
         document.load(file, "f.xml", "f.xml");
         QCOMPARE(document.fileContent(), content);
