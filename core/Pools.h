@@ -295,6 +295,11 @@ public:
     const T& operator[](std::size_t i) const noexcept { return items_[i]; }
 
     void clear() noexcept { size_ = 0; }
+    // Keeps the first `n` items, `n` no more than there are.
+    void truncate(std::size_t n) noexcept { size_ = n; }
+    // The last item; the array must not be empty.
+    T& back() noexcept { return items_[size_ - 1]; }
+    const T& back() const noexcept { return items_[size_ - 1]; }
     // The last item, taken out; the array must not be empty.
     T takeLast() noexcept { return items_[--size_]; }
     void push_back(const T& item) {

@@ -388,10 +388,10 @@ private:
     }
     void closeLevel() {
         const Level level = levels_.back();
-        level.container->childNodes()->appendAll(pending_.data() + level.firstChild,
+        level.container->childNodes()->appendAll(pending_.begin() + level.firstChild,
                                                   pending_.size() - level.firstChild);
-        pending_.resize(level.firstChild);
-        levels_.pop_back();
+        pending_.truncate(level.firstChild);
+        levels_.takeLast();
         if (!levels_.empty()) current_ = levels_.back().container;
     }
 
@@ -610,8 +610,10 @@ private:
     std::int32_t counter_ = 0;
     // The input holds a zero byte somewhere.
     bool zeros_ = true;
-    std::vector<Level> levels_;
-    std::vector<DOMNode*> pending_;
+    // Both grow with the depth and the width read: in the model's blocks, so
+    // a deep or wide document's grow in place instead of being copied.
+    detail::BlockArray<Level> levels_;
+    detail::BlockArray<DOMNode*> pending_;
     std::string buffer_;
     // The attributes of the tag being read, gathered first so the element's
     // list is allocated once.
