@@ -7,6 +7,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/DisplayStart.h"
+#include "app/HugePageStart.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "app/UserDialogs.h"
@@ -16,6 +17,7 @@
 #include "widgets/SettingsStore.h"
 
 int main(int argc, char** argv) {
+    restartWithHugePages(argv);
     // First, so that a crash anywhere after this leaves a report.
     CorvantisApplication::nameApplication();
     CrashRecorder::install(CrashRecorder::folderBeside(RecoveryStore::userFolder()), CORVANTIS_VERSION);

@@ -77,6 +77,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "app/HugePageStart.h"
 #include "app/Program.h"
 #include "app/MainWindow.h"
 #include "bench/DocumentGenerator.h"
@@ -612,7 +613,13 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     args.push_back(nullptr);
     pid_t child = 0;
     const double started = monotonicNow();
-    const int spawned = posix_spawn(&child, args[0], &actions, nullptr, args.data(), environ);
+    // Started as a user starts them: without the setting this process
+    // started itself again with, so the program pays for its own restart.
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable; ++variable)
+        if (std::strncmp(*variable, "GLIBC_TUNABLES=", 15) != 0) environment.push_back(*variable);
+    environment.push_back(nullptr);
+    const int spawned = posix_spawn(&child, args[0], &actions, nullptr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     if (spawned != 0) {
@@ -1101,6 +1108,9 @@ int iterationsFor(int megabytes) { return megabytes >= 100 ? 3 : megabytes >= 10
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The windows measured here, and the program started from here, run
+    // with the memory the program's entry point gives them.
+    restartWithHugePages(argv);
     // Drawn offscreen unless a display is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc == 3 && (std::strcmp(argv[1], "--program") == 0 || std::strcmp(argv[1], "--program-edited") == 0))
